@@ -1,0 +1,180 @@
+#include "cli/FilterCommand.h"
+
+#include <fstream>
+#include <sstream>
+
+#include "engine/Pipeline.h"
+#include "framework/Exception.h"
+#include "settings/IniFile.h"
+
+namespace qm {
+
+namespace {
+
+using Kind = FilterOptionField::Kind;
+
+// Strict form for the command line: a decimal item index or 0/1.
+bool SetFromArgument(FilterOptions& o, const FilterOptionField& f, const std::string& value,
+                     std::string& error) {
+    if (f.kind == Kind::Text) {
+        o.*f.text = value;
+        return true;
+    }
+    std::size_t used = 0;
+    int n = 0;
+    try {
+        n = std::stoi(value, &used, 10);
+    } catch (const std::exception&) {
+        used = 0;
+    }
+    if (value.empty() || used != value.size()) {
+        error = std::string(f.name) + ": '" + value + "' is not a number";
+        return false;
+    }
+    if (f.kind == Kind::Check) {
+        if (n != 0 && n != 1) {
+            error = std::string(f.name) + ": '" + value + "' must be 0 or 1";
+            return false;
+        }
+        o.*f.check = n == 1;
+    } else {
+        if (n < -1 || n >= f.items) {
+            error = std::string(f.name) + ": '" + value + "' must be from -1 to " +
+                    std::to_string(f.items - 1);
+            return false;
+        }
+        o.*f.radio = n;
+    }
+    return true;
+}
+
+// As the settings store restores the dialog: unreadable values leave the initial
+// state, radio indexes are clamped by the radio group, any non-zero checks a box.
+void SetFromIni(FilterOptions& o, const FilterOptionField& f, const std::string& value) {
+    if (f.kind == Kind::Text) {
+        o.*f.text = value;
+        return;
+    }
+    const auto n = ParseIniInteger(value);
+    if (!n) return;
+    if (f.kind == Kind::Check) {
+        o.*f.check = *n != 0;
+    } else {
+        o.*f.radio = *n < -1 ? -1 : (*n >= f.items ? f.items - 1 : *n);
+    }
+}
+
+bool LoadIni(FilterOptions& o, const std::string& path, const std::string& section,
+             std::string& error) {
+    std::ifstream file(path, std::ios::binary);
+    if (!file) {
+        error = "cannot read settings file '" + path + "'";
+        return false;
+    }
+    std::ostringstream content;
+    content << file.rdbuf();
+    const IniText ini(content.str());
+    if (!ini.HasSection(section)) {
+        error = "settings file '" + path + "' has no section [" + section + "]";
+        return false;
+    }
+    for (const FilterOptionField& f : FilterOptionFields()) {
+        if (const auto value = ini.Get(section, f.name)) SetFromIni(o, f, *value);
+    }
+    return true;
+}
+
+FilterCommand Fail(std::string message) {
+    FilterCommand c;
+    c.action = FilterCommand::Action::Error;
+    c.error = std::move(message);
+    return c;
+}
+
+}  // namespace
+
+FilterCommand ParseFilterCommand(const std::vector<std::string>& args) {
+    FilterCommand command;
+    std::string iniPath, section;
+    bool haveIni = false, haveSection = false;
+    std::vector<std::pair<const FilterOptionField*, std::string>> assignments;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a == "--help" || a == "-h") {
+            command.action = FilterCommand::Action::Help;
+            return command;
+        }
+        if (a == "--ini" || a == "--section") {
+            if (i + 1 >= args.size()) return Fail(a + " needs a value");
+            (a == "--ini" ? iniPath : section) = args[++i];
+            (a == "--ini" ? haveIni : haveSection) = true;
+            continue;
+        }
+        const std::size_t eq = a.find('=');
+        if (eq == std::string::npos) return Fail("unknown argument '" + a + "' (see --help)");
+        const FilterOptionField* f = FindFilterOptionField(std::string_view(a).substr(0, eq));
+        if (!f) return Fail("unknown option '" + a.substr(0, eq) + "' (see --help)");
+        assignments.emplace_back(f, a.substr(eq + 1));
+    }
+    if (haveIni != haveSection) return Fail("--ini and --section go together");
+    std::string error;
+    if (haveIni && !LoadIni(command.options, iniPath, section, error)) return Fail(error);
+    for (const auto& [field, value] : assignments) {
+        if (!SetFromArgument(command.options, *field, value, error)) return Fail(error);
+    }
+    return command;
+}
+
+std::string FilterCommandHelp() {
+    std::string help =
+        "usage: quillmoth-filter [--ini FILE --section NAME] [NAME=VALUE ...] < input > output\n"
+        "\n"
+        "Runs standard input (Shift-JIS text) through the Quillmoth filter pipeline and\n"
+        "writes the result to standard output. Options are named as in the settings file;\n"
+        "--ini reads them from a settings section first, arguments then override.\n"
+        "\n"
+        "options (initial value 0 or empty):\n";
+    for (const FilterOptionField& f : FilterOptionFields()) {
+        help += "  ";
+        help += f.name;
+        switch (f.kind) {
+            case Kind::Check:
+                help += "=0|1\n";
+                break;
+            case Kind::Radio:
+                help += "=-1.." + std::to_string(f.items - 1) + "\n";
+                break;
+            case Kind::Text:
+                help += "=PATH\n";
+                break;
+        }
+    }
+    help += "\nexit status: 0 filtered, 1 a step failed, 2 bad arguments\n";
+    return help;
+}
+
+int RunFilterCommand(const FilterCommand& command, const std::string& input, std::string& out,
+                     std::string& err) {
+    out.clear();
+    err.clear();
+    switch (command.action) {
+        case FilterCommand::Action::Help:
+            out = FilterCommandHelp();
+            return kExitOk;
+        case FilterCommand::Action::Error:
+            err = "quillmoth-filter: " + command.error + "\n";
+            return kExitUsage;
+        case FilterCommand::Action::Filter:
+            break;
+    }
+    try {
+        out = FilterText(input, command.options);
+    } catch (const Exception& e) {
+        out.clear();
+        err = std::string(e.what()) + "\n";
+        return kExitStepError;
+    }
+    return kExitOk;
+}
+
+}  // namespace qm

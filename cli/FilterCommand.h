@@ -1,0 +1,35 @@
+// The command-line filter: standard input through FilterText to standard output,
+// with the options given as NAME=VALUE arguments or read from a settings file.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "engine/FilterOptions.h"
+
+namespace qm {
+
+struct FilterCommand {
+    enum class Action { Filter, Help, Error };
+    Action action = Action::Filter;
+    FilterOptions options;
+    std::string error;  // one line, for Action::Error
+};
+
+// Reads the arguments (without the program name). --ini FILE --section NAME loads
+// the options first; NAME=VALUE arguments then override them.
+FilterCommand ParseFilterCommand(const std::vector<std::string>& args);
+
+std::string FilterCommandHelp();
+
+// Exit codes.
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitStepError = 1;
+inline constexpr int kExitUsage = 2;
+
+// Carries out a parsed command on byte strings: returns the exit code; out gets the
+// filtered text or the help, err the message of a failure.
+int RunFilterCommand(const FilterCommand& command, const std::string& input, std::string& out,
+                     std::string& err);
+
+}  // namespace qm

@@ -1,0 +1,49 @@
+#include "cli/FilterCommand.h"
+
+#include <gtest/gtest.h>
+
+namespace qm {
+namespace {
+
+using Args = std::vector<std::string>;
+using Action = FilterCommand::Action;
+
+TEST(FilterCommand, ArgumentsSetFieldsByTheirSettingsNames) {
+    const auto c =
+        ParseFilterCommand({"NumberMode=1", "TagDelete=1", "FilterFile=rules.txt", "KanaMode2=-1"});
+    ASSERT_EQ(c.action, Action::Filter) << c.error;
+    EXPECT_EQ(c.options.NumberMode, 1);
+    EXPECT_TRUE(c.options.TagDelete);
+    EXPECT_EQ(c.options.FilterFile, "rules.txt");
+    EXPECT_EQ(c.options.KanaMode2, -1);
+    EXPECT_EQ(c.options.AlphabetMode, 0);
+}
+
+TEST(FilterCommand, RejectsWhatItCannotRead) {
+    for (const Args& bad : {Args{"numbermode=1"}, Args{"NumberMode=3"}, Args{"KanaMode2=4"},
+                            Args{"NumberMode=1x"}, Args{"NumberMode="}, Args{"TagDelete=yes"},
+                            Args{"x"}, Args{"--ini", "a.ini"}, Args{"--section"}}) {
+        const auto c = ParseFilterCommand(bad);
+        EXPECT_EQ(c.action, Action::Error) << bad[0];
+        EXPECT_EQ(c.error.find('\n'), std::string::npos);
+    }
+}
+
+TEST(FilterCommand, HelpListsEveryOption) {
+    EXPECT_EQ(ParseFilterCommand({"--help"}).action, Action::Help);
+    const std::string help = FilterCommandHelp();
+    for (const auto& f : FilterOptionFields())
+        EXPECT_NE(help.find(f.name), std::string::npos) << f.name;
+}
+
+TEST(FilterCommand, RunWritesNothingOnUsageErrors) {
+    std::string out = "x", err;
+    EXPECT_EQ(RunFilterCommand(ParseFilterCommand({"Bogus=1"}), "a", out, err), kExitUsage);
+    EXPECT_TRUE(out.empty());
+    EXPECT_FALSE(err.empty());
+    EXPECT_EQ(RunFilterCommand(ParseFilterCommand({}), "a\nb", out, err), kExitOk);
+    EXPECT_EQ(out, "a\r\nb");
+}
+
+}  // namespace
+}  // namespace qm

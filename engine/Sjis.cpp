@@ -1,0 +1,293 @@
+#include "engine/Sjis.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+
+#include "engine/TextServices.h"
+
+namespace qm {
+
+namespace {
+
+bool InWideLeadRange(std::uint8_t b) {
+    return (b >= 0x80 && b <= 0x9F) || b >= 0xE0;
+}
+bool InKanaLeadRange(std::uint8_t b) {
+    return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+}
+
+std::string_view UpToNul(std::string_view s) {
+    const auto z = s.find('\0');
+    return z == std::string_view::npos ? s : s.substr(0, z);
+}
+
+constexpr std::uint8_t Plain(unsigned letter) {
+    return static_cast<std::uint8_t>(letter - 0xA6);
+}
+constexpr std::uint8_t Voiced(unsigned letter) {
+    return static_cast<std::uint8_t>(56 + letter - 0xA6);
+}
+constexpr std::uint8_t SemiVoiced(unsigned letter) {
+    return static_cast<std::uint8_t>(112 + letter - 0xA6);
+}
+
+// JIS cells 0x21..0x76, hiragana and katakana alike (row 0x24 and 0x25).
+constexpr std::array<std::uint8_t, 86> kKanaTable = {
+    // a i u e o, small and full size
+    Plain(0xA7),
+    Plain(0xB1),
+    Plain(0xA8),
+    Plain(0xB2),
+    Plain(0xA9),
+    Plain(0xB3),
+    Plain(0xAA),
+    Plain(0xB4),
+    Plain(0xAB),
+    Plain(0xB5),
+    // ka ga ki gi ku gu ke ge ko go
+    Plain(0xB6),
+    Voiced(0xB6),
+    Plain(0xB7),
+    Voiced(0xB7),
+    Plain(0xB8),
+    Voiced(0xB8),
+    Plain(0xB9),
+    Voiced(0xB9),
+    Plain(0xBA),
+    Voiced(0xBA),
+    // sa za shi ji su zu se ze so zo
+    Plain(0xBB),
+    Voiced(0xBB),
+    Plain(0xBC),
+    Voiced(0xBC),
+    Plain(0xBD),
+    Voiced(0xBD),
+    Plain(0xBE),
+    Voiced(0xBE),
+    Plain(0xBF),
+    Voiced(0xBF),
+    // ta da chi ji small-tsu tsu zu te de to do
+    Plain(0xC0),
+    Voiced(0xC0),
+    Plain(0xC1),
+    Voiced(0xC1),
+    Plain(0xAF),
+    Plain(0xC2),
+    Voiced(0xC2),
+    Plain(0xC3),
+    Voiced(0xC3),
+    Plain(0xC4),
+    Voiced(0xC4),
+    // na ni nu ne no
+    Plain(0xC5),
+    Plain(0xC6),
+    Plain(0xC7),
+    Plain(0xC8),
+    Plain(0xC9),
+    // ha ba pa hi bi pi fu bu pu he be pe ho bo po
+    Plain(0xCA),
+    Voiced(0xCA),
+    SemiVoiced(0xCA),
+    Plain(0xCB),
+    Voiced(0xCB),
+    SemiVoiced(0xCB),
+    Plain(0xCC),
+    Voiced(0xCC),
+    SemiVoiced(0xCC),
+    Plain(0xCD),
+    Voiced(0xCD),
+    SemiVoiced(0xCD),
+    Plain(0xCE),
+    Voiced(0xCE),
+    SemiVoiced(0xCE),
+    // ma mi mu me mo
+    Plain(0xCF),
+    Plain(0xD0),
+    Plain(0xD1),
+    Plain(0xD2),
+    Plain(0xD3),
+    // small ya, ya, small yu, yu, small yo, yo
+    Plain(0xAC),
+    Plain(0xD4),
+    Plain(0xAD),
+    Plain(0xD5),
+    Plain(0xAE),
+    Plain(0xD6),
+    // ra ri ru re ro
+    Plain(0xD7),
+    Plain(0xD8),
+    Plain(0xD9),
+    Plain(0xDA),
+    Plain(0xDB),
+    // small wa, wa, wi, we, wo, n: the half-width set has no wi, we or small wa
+    Plain(0xDC),
+    Plain(0xDC),
+    Plain(0xB2),
+    Plain(0xB4),
+    Plain(0xA6),
+    Plain(0xDD),
+    // vu, small ka, small ke (katakana only)
+    Voiced(0xB3),
+    Plain(0xB6),
+    Plain(0xB9),
+};
+
+// Index of the first occurrence of pat in s[from, limit), or npos. pat is not empty.
+std::size_t FindBytes(std::string_view s, std::size_t from, std::size_t limit,
+                      std::string_view pat) {
+    const std::size_t m = pat.size();
+    if (limit < m) return std::string_view::npos;
+    const std::size_t last = limit - m;  // last possible start
+    const char first = pat[0];
+    std::size_t i = from;
+    while (i <= last) {
+        const void* hit = std::memchr(s.data() + i, first, last - i + 1);
+        if (!hit) return std::string_view::npos;
+        i = static_cast<std::size_t>(static_cast<const char*>(hit) - s.data());
+        if (m == 1 || std::memcmp(s.data() + i + 1, pat.data() + 1, m - 1) == 0) return i;
+        ++i;
+    }
+    return std::string_view::npos;
+}
+
+}  // namespace
+
+bool LeadByteAt(std::string_view text, std::ptrdiff_t n) {
+    if (n <= 0 || n > static_cast<std::ptrdiff_t>(text.size())) return false;
+    bool state = false;
+    for (std::ptrdiff_t i = 0; i < n; ++i) {
+        state = InWideLeadRange(static_cast<std::uint8_t>(text[static_cast<std::size_t>(i)]))
+                    ? !state
+                    : false;
+    }
+    return state;
+}
+
+bool LeadByteWalker::At(std::ptrdiff_t n) {
+    const auto len = static_cast<std::ptrdiff_t>(text_.size());
+    if (n <= 0 || n > len) return false;
+    while (pos_ < n) {
+        state_ = InWideLeadRange(static_cast<std::uint8_t>(text_[static_cast<std::size_t>(pos_)]))
+                     ? !state_
+                     : false;
+        ++pos_;
+    }
+    return state_;
+}
+
+std::uint16_t SjisToJis(std::uint16_t code) {
+    const unsigned first = code >> 8, second = code & 0xFF;
+    const unsigned hi = (2 * first) & 0xFF;
+    unsigned lo = (second - 0x1F) & 0xFF;
+    if (lo < 0x80) lo = (lo + 0xDE + (lo < 0x61 ? 1 : 0)) & 0xFF;
+    return static_cast<std::uint16_t>(((hi << 8) + lo + 0x1FA1) & 0xFFFF & 0x7F7F);
+}
+
+std::uint8_t KanaTableEntry(int cell) {
+    return kKanaTable[static_cast<std::size_t>(cell - 0x21)];
+}
+
+std::string KanaToHalfWidth(std::string_view text, int selector) {
+    std::string out;
+    out.reserve(text.size() + text.size() / 2);
+    const std::size_t n = text.size();
+    std::size_t i = 0;
+    while (i < n) {
+        const auto b = static_cast<std::uint8_t>(text[i]);
+        if (!InKanaLeadRange(b)) {
+            out.push_back(static_cast<char>(b));
+            ++i;
+            continue;
+        }
+        // A lead byte at the very end is read with "@" as its second byte.
+        const std::uint8_t second = i + 1 < n ? static_cast<std::uint8_t>(text[i + 1]) : 0x40;
+        const std::uint16_t jis = SjisToJis(static_cast<std::uint16_t>(b << 8 | second));
+        const int row = jis >> 8, cell = jis & 0xFF;
+        if (row != 0x24 + selector) {
+            out.append(text.substr(i, 2));
+            i += 2;
+            continue;
+        }
+        if (cell < 0x21 || cell > 0x76) {
+            out.push_back(static_cast<char>(b));
+            ++i;
+            continue;
+        }
+        const std::uint8_t entry = KanaTableEntry(cell);
+        out.push_back(static_cast<char>(0xA6 + entry % 56));
+        if (entry / 56 == 1) out.push_back('\xDE');
+        if (entry / 56 == 2) out.push_back('\xDF');
+        i += 2;
+    }
+    return out;
+}
+
+std::string MapLocaleString(std::string_view text, unsigned flags) {
+    const TextServices& services = Text();
+    const CharMap* map = services.KanaMap(flags);
+    if (!map) return std::string(text);
+    return map->Apply(UpToNul(text), services.LeadBytes());
+}
+
+std::size_t FindText(std::string_view pattern, std::string_view text) {
+    pattern = UpToNul(pattern);
+    text = UpToNul(text);
+    if (pattern.empty() || text.empty()) return 0;
+    const LeadByteTable& lead = Text().LeadBytes();
+    std::size_t boundary = 0;  // the first character boundary not yet passed
+    std::size_t from = 0;
+    for (;;) {
+        const std::size_t c = FindBytes(text, from, text.size(), pattern);
+        if (c == std::string_view::npos) return 0;
+        while (boundary < c)
+            boundary += lead[static_cast<std::uint8_t>(text[boundary])] ? 2 : 1;
+        if (boundary == c) return c + 1;
+        from = c + 1;
+    }
+}
+
+std::string ReplaceAll(std::string_view text, std::string_view old, std::string_view replacement,
+                       bool ignoreCase) {
+    const std::string_view pattern = UpToNul(old);
+    if (pattern.empty() || text.empty()) return std::string(text);
+
+    const TextServices& services = Text();
+    const LeadByteTable& lead = services.LeadBytes();
+    std::string upperText, upperPattern;
+    std::string_view search = text, pat = pattern;
+    if (ignoreCase) {
+        upperText.assign(text);
+        upperPattern.assign(pattern);
+        services.UpperMap().ApplySameLength(upperText, lead);
+        services.UpperMap().ApplySameLength(upperPattern, lead);
+        search = upperText;
+        pat = upperPattern;
+    }
+    // The search never looks past the first NUL of the text.
+    const std::size_t limit = std::min(search.find('\0'), search.size());
+
+    std::string out;
+    out.reserve(text.size());
+    std::size_t start = 0;     // beginning of the rest
+    std::size_t boundary = 0;  // next character boundary, counted from start
+    std::size_t from = 0;
+    while (start < text.size()) {
+        const std::size_t c = FindBytes(search, from, limit, pat);
+        if (c == std::string_view::npos) break;
+        while (boundary < c)
+            boundary += lead[static_cast<std::uint8_t>(search[boundary])] ? 2 : 1;
+        if (boundary != c) {
+            from = c + 1;
+            continue;
+        }
+        out.append(text.substr(start, c - start));
+        out.append(replacement);
+        start = std::min(c + old.size(), text.size());
+        boundary = from = start;
+    }
+    out.append(text.substr(start));
+    return out;
+}
+
+}  // namespace qm

@@ -1,0 +1,93 @@
+#include "engine/LineList.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+namespace qm {
+namespace {
+
+// The loading rule written out plainly: a list of lines, then the text form.
+std::vector<std::string> SplitReference(std::string_view text) {
+    text = text.substr(0, text.find('\0'));
+    std::vector<std::string> lines;
+    std::size_t i = 0;
+    while (i < text.size()) {
+        std::size_t e = i;
+        while (e < text.size() && text[e] != '\r' && text[e] != '\n')
+            ++e;
+        lines.emplace_back(text.substr(i, e - i));
+        i = e;
+        if (i < text.size() && text[i] == '\r') ++i;
+        if (i < text.size() && text[i] == '\n') ++i;
+    }
+    return lines;
+}
+
+std::string JoinReference(const std::vector<std::string>& lines) {
+    std::string s;
+    for (const auto& l : lines)
+        s += l + "\r\n";
+    return s;
+}
+
+using Lines = std::vector<std::string>;
+
+TEST(LineList, LoadsByThePipelineRule) {
+    EXPECT_EQ(LineList("").Lines(), Lines{});
+    EXPECT_EQ(LineList("a").Lines(), Lines{"a"});
+    EXPECT_EQ(LineList("a\r\n").Lines(), Lines{"a"});
+    EXPECT_EQ(LineList("a\r\nb\rc\nd").Lines(), (Lines{"a", "b", "c", "d"}));
+    EXPECT_EQ(LineList("a\n\rb").Lines(), (Lines{"a", "", "b"}));
+    EXPECT_EQ(LineList("\r\n\r\n").Lines(), (Lines{"", ""}));
+    EXPECT_EQ(LineList(std::string("ab\0c\r\nd", 7)).Lines(), Lines{"ab"});
+    EXPECT_EQ(LineList("a\n").Text(), "a\r\n");
+    EXPECT_EQ(LineList("a").Text(), "a\r\n");
+}
+
+TEST(LineList, TextFormIsRecognised) {
+    EXPECT_TRUE(IsTextForm(""));
+    EXPECT_TRUE(IsTextForm("a\r\n\r\n"));
+    EXPECT_FALSE(IsTextForm("a"));
+    EXPECT_FALSE(IsTextForm("a\n"));
+    EXPECT_FALSE(IsTextForm("a\rb\r\n"));
+    EXPECT_FALSE(IsTextForm("a\nb\r\n"));
+    EXPECT_FALSE(IsTextForm(std::string("a\0\r\n", 4)));
+    EXPECT_FALSE(IsTextForm("\n\r\n"));
+}
+
+TEST(LineList, AgreesWithThePlainSplitOverRandomTexts) {
+    std::mt19937 rng(3);
+    const char alphabet[] = {'a', '\r', '\n', '\0', '\x82', 'b'};
+    for (int round = 0; round < 5000; ++round) {
+        std::string s(rng() % 12, ' ');
+        for (char& c : s)
+            c = alphabet[rng() % sizeof alphabet];
+        const auto expected = SplitReference(s);
+        LineList fromView(std::string_view{s});
+        ASSERT_EQ(fromView.Lines(), expected);
+        ASSERT_EQ(fromView.Text(), JoinReference(expected));
+        LineList fromString(std::string{s});
+        ASSERT_EQ(fromString.Text(), JoinReference(expected));
+        ASSERT_EQ(fromView.Count(), expected.size());
+    }
+}
+
+TEST(LineList, DeletesEmptyLines) {
+    LineList lines("\r\na\r\n\r\n\r\nb\r\n\r\n");
+    lines.DeleteEmptyLines();
+    EXPECT_EQ(lines.Text(), "a\r\nb\r\n");
+    LineList onlyBreaks("\r\n\n\r");
+    onlyBreaks.DeleteEmptyLines();
+    EXPECT_EQ(onlyBreaks.Text(), "");
+}
+
+TEST(LineList, TransformsEachLine) {
+    LineList lines("a\r\n\r\nbc");
+    lines.TransformEachLine(
+        [](std::string_view line, std::string& out) { out.append("<").append(line); });
+    EXPECT_EQ(lines.Text(), "<a\r\n<\r\n<bc\r\n");
+}
+
+}  // namespace
+}  // namespace qm

@@ -1,0 +1,215 @@
+#include "engine/Sjis.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+
+#include "engine/TextServices.h"
+
+namespace qm {
+namespace {
+
+// Plain versions of the search, walking from the first byte for every question.
+std::size_t FindTextReference(std::string_view pattern, std::string_view text) {
+    pattern = pattern.substr(0, pattern.find('\0'));
+    text = text.substr(0, text.find('\0'));
+    if (pattern.empty() || text.empty()) return 0;
+    const auto& lead = Text().LeadBytes();
+    for (std::size_t from = 0;;) {
+        const std::size_t c = text.find(pattern, from);
+        if (c == std::string_view::npos) return 0;
+        bool second = false;
+        for (std::size_t i = 0; i < c; ++i)
+            second = !second && lead[static_cast<unsigned char>(text[i])];
+        if (!second) return c + 1;
+        from = c + 1;
+    }
+}
+
+std::string ReplaceAllReference(std::string text, std::string old, const std::string& replacement,
+                                bool ignoreCase) {
+    std::string search = text, pattern = old;
+    if (ignoreCase) {
+        Text().UpperMap().ApplySameLength(search, Text().LeadBytes());
+        Text().UpperMap().ApplySameLength(pattern, Text().LeadBytes());
+    }
+    std::string rest = text, out;
+    while (!search.empty()) {
+        const std::size_t p = FindTextReference(pattern, search);
+        if (p == 0) break;
+        out += rest.substr(0, p - 1) + replacement;
+        const std::size_t drop = std::min(p - 1 + old.size(), rest.size());
+        rest.erase(0, drop);
+        search.erase(0, drop);
+    }
+    return out + rest;
+}
+
+// Random texts over a small alphabet that mixes ASCII, lead bytes and trail bytes.
+std::string RandomText(std::mt19937& rng, std::size_t maxLength) {
+    static const char kAlphabet[] = {'a',    'A',    '@',    'B',    '\x82', '\x83',
+                                     '\x81', '\xA0', '\x41', '\x42', '\xE0', '\xFC'};
+    std::uniform_int_distribution<std::size_t> len(0, maxLength), pick(0, sizeof kAlphabet - 1);
+    std::string s(len(rng), ' ');
+    for (char& c : s)
+        c = kAlphabet[pick(rng)];
+    return s;
+}
+
+TEST(LeadByteAt, WalksLeadTrailPairsFromTheFirstByte) {
+    const std::string aThenA =
+        "\x82\xA0"
+        "a";  // あa
+    EXPECT_TRUE(LeadByteAt(aThenA, 1));
+    EXPECT_FALSE(LeadByteAt(aThenA, 2));
+    EXPECT_FALSE(LeadByteAt(aThenA, 3));
+    const std::string threeLeads = "\x81\x81\x81";
+    EXPECT_TRUE(LeadByteAt(threeLeads, 1));
+    EXPECT_FALSE(LeadByteAt(threeLeads, 2));
+    EXPECT_TRUE(LeadByteAt(threeLeads, 3));
+    EXPECT_FALSE(LeadByteAt(threeLeads, 0));
+    EXPECT_FALSE(LeadByteAt(threeLeads, -1));
+    EXPECT_TRUE(LeadByteAt("\x80\xFF\xFF", 3));  // the wide range includes 0x80 and 0xFD-0xFF
+}
+
+TEST(LeadByteAt, WalkerAgreesWithThePlainWalk) {
+    std::mt19937 rng(7);
+    for (int round = 0; round < 500; ++round) {
+        const std::string s = RandomText(rng, 40);
+        LeadByteWalker walker(s);
+        for (std::ptrdiff_t n = -1; n <= static_cast<std::ptrdiff_t>(s.size()) + 1; ++n) {
+            ASSERT_EQ(walker.At(n), LeadByteAt(s, n)) << "n=" << n;
+        }
+    }
+}
+
+TEST(SjisToJis, GivesJisCodes) {
+    EXPECT_EQ(SjisToJis(0x82A0), 0x2422);  // あ
+    EXPECT_EQ(SjisToJis(0x8341), 0x2522);  // ア
+    EXPECT_EQ(SjisToJis(0x8142), 0x2123);  // 。
+    EXPECT_EQ(SjisToJis(0x829F), 0x2421);  // ぁ
+    EXPECT_EQ(SjisToJis(0x8396), 0x2576);  // ヶ
+    EXPECT_EQ(SjisToJis(0x889F), 0x3021);  // 亜
+    EXPECT_EQ(SjisToJis(0xE040), 0x5F21);
+    EXPECT_EQ(SjisToJis(0xEAA4), 0x7426);  // the last JIS X 0208 kanji
+}
+
+TEST(SjisToJis, EveryKanaCodeLandsInItsRowAndCell) {
+    for (unsigned code = 0x829F; code <= 0x82F1; ++code) {
+        const auto jis = SjisToJis(static_cast<std::uint16_t>(code));
+        EXPECT_EQ(jis >> 8, 0x24);
+        EXPECT_EQ(jis & 0xFF, 0x21 + code - 0x829F);
+    }
+    for (unsigned code = 0x8340; code <= 0x8396; ++code) {
+        if (code == 0x837F) continue;
+        const auto jis = SjisToJis(static_cast<std::uint16_t>(code));
+        EXPECT_EQ(jis >> 8, 0x25);
+        EXPECT_EQ(jis & 0xFF, 0x21 + code - 0x8340 - (code > 0x837F ? 1 : 0));
+    }
+}
+
+TEST(KanaToHalfWidth, SpellsKanaWithSeparateMarks) {
+    // がっこう -> ｶﾞｯｺｳ
+    EXPECT_EQ(KanaToHalfWidth("\x82\xAA\x82\xC1\x82\xB1\x82\xA4", KanaRowHiragana),
+              "\xB6\xDE\xAF\xBA\xB3");
+    // katakana and kanji stay under the hiragana selector: ア漢
+    EXPECT_EQ(KanaToHalfWidth("\x83\x41\x8A\xBF", KanaRowHiragana), "\x83\x41\x8A\xBF");
+    // パーティー -> ﾊﾟーﾃｨー: ー is no kana
+    EXPECT_EQ(KanaToHalfWidth("\x83\x70\x81\x5B\x83\x65\x83\x42\x81\x5B", KanaRowKatakana),
+              "\xCA\xDF\x81\x5B\xC3\xA8\x81\x5B");
+    // ヴ ヵ ヶ ヮ -> ｳﾞ ｶ ｹ ﾜ
+    EXPECT_EQ(KanaToHalfWidth("\x83\x94\x83\x95\x83\x96\x83\x8E", KanaRowKatakana),
+              "\xB3\xDE\xB6\xB9\xDC");
+    // ゐ ゑ を -> ｲ ｴ ｦ
+    EXPECT_EQ(KanaToHalfWidth("\x82\xEE\x82\xEF\x82\xF0", KanaRowHiragana), "\xB2\xB4\xA6");
+}
+
+TEST(KanaToHalfWidth, LoneLeadByteAtTheEnd) {
+    EXPECT_EQ(KanaToHalfWidth("a\x82", KanaRowHiragana), "a\x82");
+    EXPECT_EQ(KanaToHalfWidth("a\x82", KanaRowKatakana), "a\x82");
+    // a lone 0x83 is read with "@" padding as ァ
+    EXPECT_EQ(KanaToHalfWidth("a\x83", KanaRowKatakana), "a\xA7");
+    // a lead byte followed by CR is no character
+    EXPECT_EQ(KanaToHalfWidth("\x82\r\n", KanaRowHiragana), "\x82\r\n");
+    EXPECT_EQ(KanaToHalfWidth("\x83\r\n", KanaRowKatakana), "\x83\r\n");
+}
+
+TEST(KanaToHalfWidth, HalfWidthKatakanaBytesAreNeverLeadBytes) {
+    for (int b = 0xA1; b <= 0xDF; ++b) {
+        const std::string s = {static_cast<char>(b), '\x82', '\xA0'};  // byte then あ
+        EXPECT_EQ(KanaToHalfWidth(s, KanaRowHiragana), std::string({static_cast<char>(b), '\xB1'}));
+    }
+}
+
+TEST(MapLocaleString, MapsKanaAndLeavesTheRest) {
+    // ひらがな -> ヒラガナ, 漢字 stays
+    EXPECT_EQ(MapLocaleString("\x82\xD0\x82\xE7\x82\xAA\x82\xC8\x8A\xBF\x8E\x9A", kLcmapKatakana),
+              "\x83\x71\x83\x89\x83\x4B\x83\x69\x8A\xBF\x8E\x9A");
+    EXPECT_EQ(MapLocaleString("\x83\x71\x83\x89\x83\x4B\x83\x69", kLcmapHiragana),
+              "\x82\xD0\x82\xE7\x82\xAA\x82\xC8");
+    EXPECT_EQ(MapLocaleString("abc\x82", kLcmapKatakana), "abc\x82");
+    EXPECT_EQ(MapLocaleString(std::string("\x82\xA0\0\x82\xA0", 5), kLcmapKatakana), "\x83\x41");
+    EXPECT_EQ(MapLocaleString("\x82\xA0", 0x1234), "\x82\xA0");
+}
+
+TEST(FindText, MatchesOnlyOnCharacterBoundaries) {
+    // 、 (81 41) is not found in メA (83 81 41): 81 is the second byte of メ
+    EXPECT_EQ(FindText("\x81\x41", "\x83\x81\x41"), 0u);
+    EXPECT_EQ(FindText("\x81\x41", "\x83\x81\x41\x81\x41"), 4u);
+    EXPECT_EQ(FindText("A",
+                       "\x83\x41"
+                       "A"),
+              3u);  // アA
+    EXPECT_EQ(FindText("", "abc"), 0u);
+    EXPECT_EQ(FindText("abc", ""), 0u);
+    EXPECT_EQ(FindText("c", std::string("ab\0c", 4)), 0u);
+    EXPECT_EQ(FindText("abcd", "abc"), 0u);
+}
+
+TEST(FindText, AgreesWithThePlainSearch) {
+    std::mt19937 rng(11);
+    for (int round = 0; round < 3000; ++round) {
+        const std::string text = RandomText(rng, 30), pattern = RandomText(rng, 3);
+        ASSERT_EQ(FindText(pattern, text), FindTextReference(pattern, text));
+    }
+}
+
+TEST(ReplaceAll, ReplacesLeftToRightWithoutOverlap) {
+    EXPECT_EQ(ReplaceAll("aaa", "aa", "b", false), "ba");
+    EXPECT_EQ(ReplaceAll("abc", "", "x", false), "abc");
+    EXPECT_EQ(ReplaceAll("a-a", "a", "aa", false), "aa-aa");
+    EXPECT_EQ(ReplaceAll("", "a", "b", false), "");
+    // the katakana ア (83 41) keeps its second byte
+    EXPECT_EQ(ReplaceAll("\x83\x41"
+                         "A",
+                         "A", "x", false),
+              "\x83\x41x");
+}
+
+TEST(ReplaceAll, IgnoreCaseKeepsTheCaseOutside) {
+    EXPECT_EQ(ReplaceAll("see HTP://x and htp://y", "htp://", "http://", true),
+              "see http://x and http://y");
+    EXPECT_EQ(ReplaceAll("Abc aBC", "abc", "-", true), "- -");
+    EXPECT_EQ(ReplaceAll("Abc", "abc", "-", false), "Abc");
+}
+
+TEST(ReplaceAll, BoundariesRestartAfterEachReplacement) {
+    // After replacing a pattern that ends with a lead byte, the rest is searched
+    // as a text of its own: its first byte opens a character.
+    EXPECT_EQ(ReplaceAll("\x82\x82\x82", "\x82", "x", false),
+              ReplaceAllReference("\x82\x82\x82", "\x82", "x", false));
+}
+
+TEST(ReplaceAll, AgreesWithThePlainAlgorithm) {
+    std::mt19937 rng(5);
+    for (int round = 0; round < 3000; ++round) {
+        const std::string text = RandomText(rng, 30), old = RandomText(rng, 3);
+        const bool ignoreCase = round % 2;
+        ASSERT_EQ(ReplaceAll(text, old, "<>", ignoreCase),
+                  ReplaceAllReference(text, old, "<>", ignoreCase));
+    }
+}
+
+}  // namespace
+}  // namespace qm

@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# Builds every configuration and runs every test: native (plain and sanitized),
+# Windows under Wine, and the end-to-end tests against the real Quillmoth.exe.
+# Starts a private virtual display (and a tray panel) when DISPLAY is unset and
+# stops only what it started.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+bash scripts/install-deps.sh
+
+# shellcheck source=scripts/wine-env.sh
+. scripts/wine-env.sh
+trap qm_display_stop EXIT
+
+status=0
+step() { echo; echo "== $*"; }
+
+step "native build and tests"
+scripts/build.sh native
+(cd build/native && ctest --output-on-failure) || status=1
+
+step "native tests under AddressSanitizer and UBSan"
+scripts/build.sh native-asan
+(cd build/native-asan && ctest --output-on-failure) || status=1
+
+step "Windows build and tests under Wine"
+scripts/build.sh windows
+qm_display_start
+qm_wine_env "$root/build/windows/wineprefix"
+(cd build/windows && ctest --output-on-failure) || status=1
+
+if [ -d tests/e2e ] && ls tests/e2e/*.sh >/dev/null 2>&1; then
+    step "end-to-end tests against Quillmoth.exe"
+    for t in tests/e2e/*.sh; do
+        echo "-- $t"
+        bash "$t" "$root/build/windows" || status=1
+    done
+fi
+
+echo
+if [ "$status" -eq 0 ]; then echo "ALL TESTS PASSED"; else echo "SOME TESTS FAILED"; fi
+exit "$status"

@@ -1,0 +1,67 @@
+# Shared by the scripts that run Wine: sourced, never run.
+#
+# qm_wine_env PREFIX   sets WINEPREFIX, the Japanese locale and QM_WINE, and creates
+#                      the prefix once (serialised, since CTest may run in parallel)
+# qm_display_start     when DISPLAY is unset: starts Xvfb on a free display and
+#                      trayer on it, and exports DISPLAY
+# qm_display_stop      stops what qm_display_start started, by process id
+
+qm_find_wine() {
+    local w
+    for w in "$(command -v wine64 2>/dev/null)" /usr/lib/wine/wine64 "$(command -v wine 2>/dev/null)"; do
+        [ -n "$w" ] && [ -x "$w" ] && { echo "$w"; return 0; }
+    done
+    echo "wine64 not found: run scripts/install-deps.sh" >&2
+    return 1
+}
+
+qm_wine_env() {
+    export WINEPREFIX=$1
+    export WINEARCH=win64
+    export WINEDEBUG=${WINEDEBUG:--all}
+    # Wine takes its ANSI code page from the locale: ja_JP gives code page 932.
+    export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
+    export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+    QM_WINE=$(qm_find_wine) || return 1
+    QM_WINESERVER=$(dirname "$QM_WINE")/wineserver
+    [ -x "$QM_WINESERVER" ] || QM_WINESERVER=$(command -v wineserver)
+    export QM_WINE QM_WINESERVER
+    if [ ! -f "$WINEPREFIX/system.reg" ]; then
+        mkdir -p "$(dirname "$WINEPREFIX")"
+        (
+            flock 9
+            if [ ! -f "$WINEPREFIX/system.reg" ]; then
+                DISPLAY= "$QM_WINE" wineboot -i >/dev/null 2>&1
+                "$QM_WINESERVER" -w
+            fi
+        ) 9>"$WINEPREFIX.lock"
+    fi
+}
+
+QM_STARTED_PIDS=()
+
+qm_display_start() {
+    [ -n "${DISPLAY:-}" ] && return 0
+    local n
+    for n in $(seq 90 140); do
+        [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] || break
+    done
+    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+    QM_STARTED_PIDS+=($!)
+    export DISPLAY=":$n"
+    local i
+    for i in $(seq 50); do
+        xdpyinfo >/dev/null 2>&1 && break
+        sleep 0.1
+    done
+    trayer --edge top --align left --widthtype pixel --width 160 --height 24 >/dev/null 2>&1 &
+    QM_STARTED_PIDS+=($!)
+    sleep 0.5
+}
+
+qm_display_stop() {
+    local pid
+    for pid in "${QM_STARTED_PIDS[@]}"; do kill "$pid" 2>/dev/null; done
+    for pid in "${QM_STARTED_PIDS[@]}"; do wait "$pid" 2>/dev/null; done
+    QM_STARTED_PIDS=()
+}
