@@ -1,5 +1,5 @@
-// The one exception class of the program: every failure carries a message text
-// (in code page 932) that the application's error display shows as it is.
+// The exceptions of the program: every failure carries a message text (code page
+// 932) that the application's error display shows as it is.
 #pragma once
 
 #include <stdexcept>
@@ -11,5 +11,19 @@ class Exception : public std::runtime_error {
   public:
     explicit Exception(const std::string& message) : std::runtime_error(message) {}
 };
+
+// A file or stream operation failed; ErrorCode is the platform's error number.
+class EInOutError : public Exception {
+  public:
+    EInOutError(const std::string& message, int errorCode)
+        : Exception(message), errorCode_(errorCode) {}
+    int ErrorCode() const { return errorCode_; }
+
+  private:
+    int errorCode_;
+};
+
+// リストのインデックスが範囲を超えています (%d)
+std::string ListIndexErrorMessage(long long index);
 
 }  // namespace qm

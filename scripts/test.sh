@@ -29,9 +29,9 @@ qm_display_start
 qm_wine_env "$root/build/windows/wineprefix"
 (cd build/windows && ctest --output-on-failure) || status=1
 
-if [ -d tests/e2e ] && ls tests/e2e/*.sh >/dev/null 2>&1; then
+if ls tests/e2e/*_e2e.sh >/dev/null 2>&1; then
     step "end-to-end tests against Quillmoth.exe"
-    for t in tests/e2e/*.sh; do
+    for t in tests/e2e/*_e2e.sh; do
         echo "-- $t"
         bash "$t" "$root/build/windows" || status=1
     done

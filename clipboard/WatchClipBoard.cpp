@@ -1,0 +1,84 @@
+#include "clipboard/WatchClipBoard.h"
+
+#include "clipboard/Clipboard.h"
+#include "framework/Application.h"
+#include "framework/Exception.h"
+
+namespace qm {
+
+// TWatchClipBoardはひとつしか配置できません。
+const char TWatchClipBoard::kSecondInstanceError[] =
+    "TWatchClipBoard\x82\xcd\x82\xd0\x82\xc6\x82\xc2\x82\xb5\x82\xa9\x94\x7a\x92\x75\x82\xc5\x82"
+    "\xab\x82\xdc\x82\xb9"
+    "\x82\xf1\x81\x42";
+
+namespace {
+
+TWatchClipBoard* g_registered = nullptr;
+
+}  // namespace
+
+TWatchClipBoard::TWatchClipBoard(TComponent* owner) : TComponent(owner) {
+    if (g_registered) {
+        notRegistered_ = true;
+        throw Exception(kSecondInstanceError);
+    }
+    g_registered = this;
+    try {
+        // Whatever the clipboard held when the program started is not the user's new copy.
+        ClearClipboard();
+        window_ = std::make_unique<MessageWindow>(
+            [this](HWND w, UINT m, WPARAM wp, LPARAM lp) { return HandleMessage(w, m, wp, lp); });
+        // Joining sends one notification at once; Watch is still off, so it raises nothing.
+        nextViewer_ = SetClipboardViewer(window_->Handle());
+    } catch (...) {
+        Leave();
+        throw;
+    }
+    watch_ = true;
+}
+
+TWatchClipBoard::~TWatchClipBoard() {
+    Leave();
+}
+
+void TWatchClipBoard::Leave() noexcept {
+    if (window_) {
+        ChangeClipboardChain(window_->Handle(), nextViewer_);
+        window_.reset();
+    }
+    if (!notRegistered_ && g_registered == this) g_registered = nullptr;
+}
+
+void TWatchClipBoard::RaiseEvents() {
+    // Each format is asked for when its event is due, after the handlers before it ran.
+    if (OnChange) OnChange(this);
+    if (OnAddText && ClipboardHasFormat(CF_TEXT)) OnAddText(this);
+    if (OnAddBitmap && ClipboardHasFormat(CF_BITMAP)) OnAddBitmap(this);
+}
+
+LRESULT TWatchClipBoard::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_DRAWCLIPBOARD:
+            if (watch_) {
+                try {
+                    RaiseEvents();
+                } catch (const std::exception& e) {
+                    // The chain must hear of the change whatever became of our handlers.
+                    Application().ShowException(e);
+                }
+            }
+            if (nextViewer_) SendMessageA(nextViewer_, WM_DRAWCLIPBOARD, 0, 0);
+            return 0;
+        case WM_CHANGECBCHAIN:
+            if (reinterpret_cast<HWND>(wParam) == nextViewer_) {
+                nextViewer_ = reinterpret_cast<HWND>(lParam);
+                return 0;
+            }
+            return nextViewer_ ? SendMessageA(nextViewer_, WM_CHANGECBCHAIN, wParam, lParam) : 0;
+        default:
+            return DefWindowProcA(window, message, wParam, lParam);
+    }
+}
+
+}  // namespace qm

@@ -1,0 +1,50 @@
+// A member of the clipboard-viewer chain that turns the chain's notifications into
+// events: one for every change, one when the clipboard then holds text, one when it
+// holds a bitmap. It keeps the chain intact by passing every notification on and by
+// following the chain's repair messages. One instance per process.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <memory>
+
+#include "framework/Component.h"
+#include "framework/MessageWindow.h"
+
+namespace qm {
+
+class TWatchClipBoard : public TComponent {
+  public:
+    using Event = std::function<void(TComponent* sender)>;
+
+    // Empties the clipboard and joins the chain. Raises when another instance is
+    // registered ("TWatchClipBoardはひとつしか配置できません。") or the clipboard
+    // cannot be opened.
+    explicit TWatchClipBoard(TComponent* owner);
+    ~TWatchClipBoard() override;
+
+    bool Watch() const { return watch_; }
+    void SetWatch(bool watch) { watch_ = watch; }
+
+    Event OnAddBitmap;
+    Event OnAddText;
+    Event OnChange;
+
+    HWND WindowHandle() const { return window_ ? window_->Handle() : nullptr; }
+    HWND NextViewer() const { return nextViewer_; }
+
+    static const char kSecondInstanceError[];
+
+  private:
+    LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    void RaiseEvents();
+    void Leave() noexcept;
+
+    bool watch_ = false;
+    bool notRegistered_ = false;
+    HWND nextViewer_ = nullptr;
+    std::unique_ptr<MessageWindow> window_;
+};
+
+}  // namespace qm

@@ -1,0 +1,239 @@
+// The viewer in a real clipboard-viewer chain, inside the test process: a viewer
+// that joined before ours (so ours passes notifications to it) and one that joined
+// after ours (so it passes them to ours).
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "clipboard/Clipboard.h"
+#include "clipboard/WatchClipBoard.h"
+#include "framework/Application.h"
+#include "framework/Exception.h"
+
+namespace qm {
+namespace {
+
+bool PumpUntil(const std::function<bool()>& done, int milliseconds = 3000) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > end) return false;
+        Application().ProcessMessages();
+        Sleep(5);
+    }
+    return true;
+}
+
+void Settle() {
+    PumpUntil([] { return false; }, 300);
+}
+
+// Another member of the chain, behaving as a well-mannered viewer does.
+class OtherViewer {
+  public:
+    OtherViewer()
+        : window_([this](HWND w, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
+              if (m == WM_DRAWCLIPBOARD) {
+                  ++draws;
+                  if (next_) SendMessageA(next_, m, wp, lp);
+                  return 0;
+              }
+              if (m == WM_CHANGECBCHAIN) {
+                  if (reinterpret_cast<HWND>(wp) == next_) {
+                      next_ = reinterpret_cast<HWND>(lp);
+                  } else if (next_) {
+                      SendMessageA(next_, m, wp, lp);
+                  }
+                  return 0;
+              }
+              return DefWindowProcA(w, m, wp, lp);
+          }) {
+        next_ = SetClipboardViewer(window_.Handle());
+    }
+    ~OtherViewer() { Leave(); }
+    void Leave() {
+        if (joined_) ChangeClipboardChain(window_.Handle(), next_);
+        joined_ = false;
+    }
+    HWND Handle() const { return window_.Handle(); }
+    HWND Next() const { return next_; }
+    int draws = 0;
+
+  private:
+    MessageWindow window_;
+    HWND next_ = nullptr;
+    bool joined_ = true;
+};
+
+void PutText(const std::string& text) {
+    ClipboardOpening opening;
+    opening.EmptyOnce();
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
+    memcpy(GlobalLock(block), text.c_str(), text.size() + 1);
+    GlobalUnlock(block);
+    SetClipboardData(CF_TEXT, block);
+}
+
+void PutBitmap(bool withText) {
+    ClipboardOpening opening;
+    opening.EmptyOnce();
+    HDC screen = GetDC(nullptr);
+    SetClipboardData(CF_BITMAP, CreateCompatibleBitmap(screen, 4, 4));
+    ReleaseDC(nullptr, screen);
+    if (withText) {
+        HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, 2);
+        memcpy(GlobalLock(block), "x", 2);
+        GlobalUnlock(block);
+        SetClipboardData(CF_TEXT, block);
+    }
+}
+
+struct ChainTest : ::testing::Test {
+    void SetUp() override {
+        Application().SetErrorDisplay([this](const std::string& m) { errors.push_back(m); });
+        before = std::make_unique<OtherViewer>();
+        PutText("left over");
+        viewer = std::make_unique<TWatchClipBoard>(nullptr);
+        viewer->OnChange = [this](TComponent*) { events.push_back("change"); };
+        viewer->OnAddText = [this](TComponent*) { events.push_back("text"); };
+        viewer->OnAddBitmap = [this](TComponent*) { events.push_back("bitmap"); };
+        after = std::make_unique<OtherViewer>();
+        Settle();
+        events.clear();
+        before->draws = 0;
+    }
+    void TearDown() override {
+        after.reset();
+        viewer.reset();
+        before.reset();
+        Application().SetErrorDisplay(nullptr);
+    }
+    std::unique_ptr<OtherViewer> before, after;
+    std::unique_ptr<TWatchClipBoard> viewer;
+    std::vector<std::string> events, errors;
+};
+
+TEST_F(ChainTest, StartingEmptiesTheClipboard) {
+    EXPECT_FALSE(ClipboardHasFormat(CF_TEXT));
+    EXPECT_EQ(ReadClipboardText(), "");
+}
+
+TEST_F(ChainTest, TextRaisesChangeThenTextAndReachesTheNextViewer) {
+    PutText("abc");
+    ASSERT_TRUE(PumpUntil([&] { return events.size() >= 2 && before->draws >= 1; }));
+    Settle();
+    EXPECT_EQ(events, (std::vector<std::string>{"change", "text"}));
+    EXPECT_EQ(ReadClipboardText(), "abc");
+}
+
+TEST_F(ChainTest, BitmapAndBothFormats) {
+    PutBitmap(false);
+    ASSERT_TRUE(PumpUntil([&] { return events.size() >= 2; }));
+    Settle();
+    EXPECT_EQ(events, (std::vector<std::string>{"change", "bitmap"}));
+    events.clear();
+    PutBitmap(true);
+    ASSERT_TRUE(PumpUntil([&] { return events.size() >= 3; }));
+    EXPECT_EQ(events, (std::vector<std::string>{"change", "text", "bitmap"}));
+}
+
+TEST_F(ChainTest, WatchOffRaisesNothingButStillPassesTheNotificationOn) {
+    viewer->SetWatch(false);
+    PutText("abc");
+    ASSERT_TRUE(PumpUntil([&] { return before->draws >= 1; }));
+    Settle();
+    EXPECT_TRUE(events.empty());
+}
+
+TEST_F(ChainTest, FollowsTheChainWhenTheNextViewerLeaves) {
+    ASSERT_EQ(viewer->NextViewer(), before->Handle());
+    const HWND beyond = before->Next();
+    before->Leave();
+    Settle();
+    EXPECT_EQ(viewer->NextViewer(), beyond);
+    PutText("abc");
+    ASSERT_TRUE(PumpUntil([&] { return events.size() >= 2; }));
+    EXPECT_EQ(before->draws, 0);
+}
+
+TEST_F(ChainTest, PassesRepairFurtherDownTheChain) {
+    // ours -> middle -> before: when `before` leaves, the repair message comes to
+    // ours (the head) and must travel on to `middle`, whose next viewer it was.
+    after.reset();
+    viewer.reset();
+    OtherViewer middle;
+    viewer = std::make_unique<TWatchClipBoard>(nullptr);
+    ASSERT_EQ(viewer->NextViewer(), middle.Handle());
+    const HWND beyond = before->Next();
+    before->Leave();
+    Settle();
+    EXPECT_EQ(middle.Next(), beyond);
+    EXPECT_EQ(viewer->NextViewer(), middle.Handle());
+    viewer.reset();
+}
+
+TEST_F(ChainTest, LeavingHandsTheNextViewerToTheOneBefore) {
+    viewer.reset();
+    Settle();
+    EXPECT_EQ(after->Next(), before->Handle());
+}
+
+TEST_F(ChainTest, WriteInsideTheTextEventRaisesNestedEvents) {
+    int writes = 0;
+    viewer->OnAddText = [&](TComponent*) {
+        events.push_back("text");
+        if (writes++ == 0) WriteClipboardText("filtered");
+    };
+    PutText("raw");
+    ASSERT_TRUE(PumpUntil([&] { return events.size() >= 4; }));
+    Settle();
+    EXPECT_EQ(events, (std::vector<std::string>{"change", "text", "change", "text"}));
+    EXPECT_EQ(ReadClipboardText(), "filtered");
+}
+
+TEST_F(ChainTest, HandlerErrorIsShownAndTheChainStillHearsOfTheChange) {
+    viewer->OnAddText = [](TComponent*) { throw Exception("broken"); };
+    PutText("abc");
+    ASSERT_TRUE(PumpUntil([&] { return !errors.empty() && before->draws >= 1; }));
+    EXPECT_EQ(errors, std::vector<std::string>{"broken."});
+    PutText("again");
+    ASSERT_TRUE(PumpUntil([&] { return errors.size() >= 2; }));
+}
+
+TEST_F(ChainTest, SecondInstanceFailsAndLeavesTheFirstWorking) {
+    try {
+        TWatchClipBoard second(nullptr);
+        FAIL() << "a second instance was created";
+    } catch (const Exception& e) {
+        EXPECT_STREQ(e.what(), TWatchClipBoard::kSecondInstanceError);
+    }
+    EXPECT_EQ(viewer->NextViewer(), before->Handle());
+    PutText("abc");
+    ASSERT_TRUE(PumpUntil([&] { return events.size() >= 2; }));
+}
+
+TEST(Clipboard, WriteLeavesOnlyTheTextAndReadStopsAtNul) {
+    PutBitmap(true);
+    WriteClipboardText(std::string("ab\0cd", 5));
+    EXPECT_FALSE(ClipboardHasFormat(CF_BITMAP));
+    EXPECT_EQ(ReadClipboardText(), "ab");
+    WriteClipboardText("");
+    EXPECT_TRUE(ClipboardHasFormat(CF_TEXT));
+    EXPECT_EQ(ReadClipboardText(), "");
+}
+
+TEST(Clipboard, OpeningsNest) {
+    {
+        ClipboardOpening outer;
+        { ClipboardOpening inner; }
+        // Still open: the platform refuses a second opening by another window.
+        EXPECT_EQ(GetOpenClipboardWindow(), Application().MainWindow());
+    }
+    EXPECT_EQ(GetOpenClipboardWindow(), nullptr);
+}
+
+}  // namespace
+}  // namespace qm

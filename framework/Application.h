@@ -1,0 +1,73 @@
+// The application object: its title, its hidden top-level window, the message loop
+// and the error display that every window procedure hands its failures to.
+#pragma once
+
+#include <windows.h>
+
+#include <exception>
+#include <functional>
+#include <string>
+
+namespace qm {
+
+class TApplication {
+  public:
+    using ErrorDisplay = std::function<void(const std::string& message)>;
+    // Sees every message of the application's top-level window before its own
+    // handling; true consumes it (the result goes to result).
+    using Hook = std::function<bool(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)>;
+
+    TApplication();
+    ~TApplication();
+    TApplication(const TApplication&) = delete;
+    TApplication& operator=(const TApplication&) = delete;
+
+    const std::string& Title() const { return title_; }
+    void SetTitle(std::string title);
+
+    // The top-level window that stands for the whole application; never shown.
+    HWND Handle() const { return handle_; }
+    // The window that owns clipboard openings and dialogs: the main form's, once
+    // there is one, else the application's own.
+    HWND MainWindow() const { return mainWindow_ ? mainWindow_ : handle_; }
+    void SetMainWindow(HWND window) { mainWindow_ = window; }
+    bool ShowMainForm() const { return showMainForm_; }
+    void SetShowMainForm(bool show) { showMainForm_ = show; }
+
+    int AddHook(Hook hook);
+    void RemoveHook(int id);
+
+    // Runs until Terminate; returns the exit code of the quit message.
+    int Run();
+    // Handles every message that is already waiting, then returns.
+    void ProcessMessages();
+    void Terminate();
+    bool Terminated() const { return terminated_; }
+
+    // The error display: the message in a box with the title as caption, an error
+    // icon and OK; "." is appended when the last character sorts after ".".
+    void ShowException(const std::exception& e) noexcept;
+    void ShowError(const std::string& message) noexcept;
+    // Lets a test see errors instead of a modal box.
+    void SetErrorDisplay(ErrorDisplay display) { errorDisplay_ = std::move(display); }
+
+    static std::string ErrorText(const std::string& message);
+
+  private:
+    static LRESULT CALLBACK WindowProc(HWND, UINT, WPARAM, LPARAM) noexcept;
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+
+    std::string title_;
+    HWND handle_ = nullptr;
+    HWND mainWindow_ = nullptr;
+    bool showMainForm_ = true;
+    bool terminated_ = false;
+    ErrorDisplay errorDisplay_;
+    std::vector<std::pair<int, Hook>> hooks_;
+    int nextHookId_ = 1;
+};
+
+// The one application object of the process, created on first use.
+TApplication& Application();
+
+}  // namespace qm

@@ -1,0 +1,64 @@
+# Shared by the end-to-end tests: sourced, never run.
+# They drive the real Quillmoth.exe under Wine on the display given in DISPLAY,
+# with xclip and cliptool.exe as the other programs on the clipboard.
+
+QM_E2E_FAILURES=0
+QM_E2E_PIDS=()
+
+e2e_setup() {  # build-dir
+    local build=$1
+    here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+    # shellcheck source=scripts/wine-env.sh
+    . "$here/../../scripts/wine-env.sh"
+    qm_wine_env "$build/wineprefix"
+    E2E_WORK=$(mktemp -d)
+    E2E_APP="$E2E_WORK/app"
+    mkdir -p "$E2E_APP"
+    cp "$build/app/Quillmoth.exe" "$E2E_APP/"
+    CLIPTOOL="$build/tests/e2e/cliptool.exe"
+    trap e2e_teardown EXIT
+}
+
+e2e_teardown() {
+    local pid
+    for pid in "${QM_E2E_PIDS[@]}"; do kill "$pid" 2>/dev/null; done
+    for pid in "${QM_E2E_PIDS[@]}"; do wait "$pid" 2>/dev/null; done
+    QM_E2E_PIDS=()
+    rm -rf "$E2E_WORK"
+}
+
+# Starts Quillmoth.exe (or the named copy) with arguments; E2E_PID is its process.
+start_app() {  # [--exe NAME] args...
+    local exe=Quillmoth.exe
+    if [ "${1:-}" = --exe ]; then exe=$2; shift 2; fi
+    (cd "$E2E_APP" && exec "$QM_WINE" "$exe" "$@") >/dev/null 2>&1 &
+    E2E_PID=$!
+    QM_E2E_PIDS+=("$E2E_PID")
+    # Joining the chain empties the clipboard; wait until the program is up.
+    sleep 3
+}
+
+stop_app() {  # pid
+    kill "$1" 2>/dev/null
+    wait "$1" 2>/dev/null
+    sleep 1
+}
+
+clip_put() { printf "$1" | "$QM_WINE" "$CLIPTOOL" put; }
+clip_get() { "$QM_WINE" "$CLIPTOOL" get; }
+
+# Waits until the clipboard's CF_TEXT equals the expected bytes (printf format).
+expect_clip() {  # name expected-printf-format [seconds]
+    local want got i
+    want=$(printf "$2" | od -An -tx1)
+    for i in $(seq "${3:-10}"); do
+        sleep 1
+        got=$(clip_get | od -An -tx1)
+        [ "$got" = "$want" ] && { pass "$1"; return 0; }
+    done
+    fail "$1: clipboard holds [$got], want [$want]"
+}
+
+pass() { echo "ok   $1"; }
+fail() { echo "FAIL $1"; QM_E2E_FAILURES=$((QM_E2E_FAILURES + 1)); }
+e2e_exit() { exit $((QM_E2E_FAILURES > 0)); }
