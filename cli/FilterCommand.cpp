@@ -153,7 +153,7 @@ std::string FilterCommandHelp() {
     return help;
 }
 
-int RunFilterCommand(const FilterCommand& command, const std::string& input, std::string& out,
+int RunFilterCommand(const FilterCommand& command, std::string_view input, std::string& out,
                      std::string& err) {
     out.clear();
     err.clear();

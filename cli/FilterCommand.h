@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "engine/FilterOptions.h"
@@ -29,7 +30,7 @@ inline constexpr int kExitUsage = 2;
 
 // Carries out a parsed command on byte strings: returns the exit code; out gets the
 // filtered text or the help, err the message of a failure.
-int RunFilterCommand(const FilterCommand& command, const std::string& input, std::string& out,
+int RunFilterCommand(const FilterCommand& command, std::string_view input, std::string& out,
                      std::string& err);
 
 }  // namespace qm

@@ -1,10 +1,19 @@
 #include "engine/LineList.h"
 
 #include <algorithm>
+#include <cstdint>
 
 namespace qm {
 
 namespace {
+
+constexpr std::size_t kBlock = 64 * 1024;
+
+// Whether any of the eight bytes of v is c.
+bool HasByte(std::uint64_t v, char c) {
+    const std::uint64_t x = v ^ (0x0101010101010101ull * static_cast<unsigned char>(c));
+    return ((x - 0x0101010101010101ull) & ~x & 0x8080808080808080ull) != 0;
+}
 
 std::size_t Find(std::string_view s, char c, std::size_t from) {
     const void* hit = std::memchr(s.data() + from, c, s.size() - from);
@@ -30,21 +39,39 @@ bool IsTextForm(std::string_view text) {
 void LineList::Load(std::string_view text) {
     text = text.substr(0, Find(text, '\0', 0));
     std::string out;
-    out.reserve(text.size() + text.size() / 16 + 2);
-    const std::size_t n = text.size();
-    std::size_t nextCr = Find(text, '\r', 0), nextLf = Find(text, '\n', 0);
-    std::size_t i = 0;
-    while (i < n) {
-        if (nextCr < i) nextCr = Find(text, '\r', i);
-        if (nextLf < i) nextLf = Find(text, '\n', i);
-        const std::size_t e = std::min(nextCr, nextLf);
-        out.append(text.data() + i, e - i);
-        out += "\r\n";
-        if (e == n) break;
-        i = e;
-        if (text[i] == '\r') ++i;
-        if (i < n && text[i] == '\n') ++i;
+    out.reserve(text.size() + text.size() / 16 + 2 * kBlock + 2);
+    const char* p = text.data();
+    const char* const end = p + text.size();
+    while (p < end) {
+        // Each input byte gives at most two output bytes: room for a whole block.
+        const char* const blockEnd =
+            p + std::min<std::size_t>(static_cast<std::size_t>(end - p), kBlock);
+        const std::size_t used = out.size();
+        out.resize(used + 2 * static_cast<std::size_t>(blockEnd - p));
+        char* w = out.data() + used;
+        while (p < blockEnd) {
+            while (blockEnd - p >= 8) {
+                std::uint64_t v;
+                std::memcpy(&v, p, 8);
+                if (HasByte(v, '\r') || HasByte(v, '\n')) break;
+                std::memcpy(w, &v, 8);
+                p += 8;
+                w += 8;
+            }
+            if (p == blockEnd) break;
+            const char c = *p++;
+            if (c == '\r' || c == '\n') {
+                *w++ = '\r';
+                *w++ = '\n';
+                if (c == '\r' && p < end && *p == '\n') ++p;
+            } else {
+                *w++ = c;
+            }
+        }
+        out.resize(static_cast<std::size_t>(w - out.data()));
     }
+    // A last line without a line break is a line all the same.
+    if (!text.empty() && text.back() != '\r' && text.back() != '\n') out += "\r\n";
     text_ = std::move(out);
 }
 
