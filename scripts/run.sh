@@ -9,7 +9,7 @@ scripts/build.sh windows --target Quillmoth cliptool
 
 # shellcheck source=scripts/wine-env.sh
 . scripts/wine-env.sh
-trap qm_display_stop EXIT
+trap 'qm_wine_stop; qm_display_stop' EXIT
 qm_display_start
 qm_wine_env "$root/build/windows/wineprefix"
 

@@ -10,7 +10,7 @@ bash scripts/install-deps.sh
 
 # shellcheck source=scripts/wine-env.sh
 . scripts/wine-env.sh
-trap qm_display_stop EXIT
+trap 'qm_wine_stop; qm_display_stop' EXIT
 
 status=0
 step() { echo; echo "== $*"; }

@@ -61,7 +61,12 @@ qm_display_start() {
 
 qm_display_stop() {
     local pid
-    for pid in "${QM_STARTED_PIDS[@]}"; do kill "$pid" 2>/dev/null; done
-    for pid in "${QM_STARTED_PIDS[@]}"; do wait "$pid" 2>/dev/null; done
+    for pid in "${QM_STARTED_PIDS[@]}"; do kill "$pid" 2>/dev/null || true; done
+    for pid in "${QM_STARTED_PIDS[@]}"; do wait "$pid" 2>/dev/null || true; done
     QM_STARTED_PIDS=()
+}
+
+# Ends the Wine processes of the prefix set by qm_wine_env (a prefix of our own).
+qm_wine_stop() {
+    [ -n "${WINEPREFIX:-}" ] && [ -n "${QM_WINESERVER:-}" ] && "$QM_WINESERVER" -k 2>/dev/null || true
 }
