@@ -1,41 +1,19 @@
 // The filter handler on the real clipboard, in the test process.
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <functional>
-
 #include "app/Setting.h"
 #include "clipboard/Clipboard.h"
+#include "clipboard/tests/ClipboardTestSupport.h"
 #include "framework/Application.h"
 
 namespace qm {
 namespace {
 
-bool PumpUntil(const std::function<bool()>& done, int milliseconds = 3000) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > end) return false;
-        Application().ProcessMessages();
-        Sleep(5);
-    }
-    return true;
-}
-
-void Settle() { PumpUntil([] { return false; }, 300); }
-
-void PutText(const char* text) {
-    // Written the way another program would, without going through the form.
-    ClipboardOpening opening;
-    opening.EmptyOnce();
-    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, strlen(text) + 1);
-    memcpy(GlobalLock(block), text, strlen(text) + 1);
-    GlobalUnlock(block);
-    SetClipboardData(CF_TEXT, block);
-}
-
 TEST(TForm1, SuspendArguments) {
-    for (const char* yes : {"d", "S", "Disable", "suspend"}) EXPECT_TRUE(TForm1::IsSuspendArgument(yes)) << yes;
-    for (const char* no : {"-d", "", "x", "/s"}) EXPECT_FALSE(TForm1::IsSuspendArgument(no)) << no;
+    for (const char* yes : {"d", "S", "Disable", "suspend"})
+        EXPECT_TRUE(TForm1::IsSuspendArgument(yes)) << yes;
+    for (const char* no : {"-d", "", "x", "/s"})
+        EXPECT_FALSE(TForm1::IsSuspendArgument(no)) << no;
 }
 
 struct FormTest : ::testing::Test {
