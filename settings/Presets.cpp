@@ -1,0 +1,77 @@
+#include "settings/Presets.h"
+
+#include <windows.h>
+
+#include <cstring>
+
+namespace qm {
+
+namespace {
+
+// Where the bare name begins: after the last "\" or drive colon that is a character
+// of its own, not the second byte of a two-byte character.
+std::size_t NameStart(const std::string& path) {
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < path.size(); ++i) {
+        const auto c = static_cast<unsigned char>(path[i]);
+        if (IsDBCSLeadByte(c) && i + 1 < path.size()) {
+            ++i;
+        } else if (c == '\\' || c == ':' || c == '/') {
+            start = i + 1;
+        }
+    }
+    return start;
+}
+
+class FindHandle {
+  public:
+    FindHandle(const std::string& pattern, WIN32_FIND_DATAA& data)
+        : handle_(FindFirstFileA(pattern.c_str(), &data)) {}
+    ~FindHandle() {
+        if (handle_ != INVALID_HANDLE_VALUE) FindClose(handle_);
+    }
+    FindHandle(const FindHandle&) = delete;
+    FindHandle& operator=(const FindHandle&) = delete;
+    bool Valid() const { return handle_ != INVALID_HANDLE_VALUE; }
+    bool Next(WIN32_FIND_DATAA& data) { return FindNextFileA(handle_, &data) != 0; }
+
+  private:
+    HANDLE handle_;
+};
+
+bool IsDots(const char* name) {
+    return !std::strcmp(name, ".") || !std::strcmp(name, "..");
+}
+
+}  // namespace
+
+std::string ExtractFileName(const std::string& path) {
+    return path.substr(NameStart(path));
+}
+
+std::string ExtractFileTitle(const std::string& path) {
+    const std::string name = ExtractFileName(path);
+    const std::size_t dot = name.rfind('.');
+    return dot == std::string::npos ? name : name.substr(0, dot);
+}
+
+void ListFiles(std::string folder, const std::string& mask, std::vector<std::string>& list) {
+    if (folder.empty() || (folder.back() != '\\' && folder.back() != '/')) folder += '\\';
+    WIN32_FIND_DATAA data;
+    {
+        FindHandle files(folder + mask, data);
+        for (bool more = files.Valid(); more; more = files.Next(data)) {
+            if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && !IsDots(data.cFileName)) {
+                list.push_back(folder + data.cFileName);
+            }
+        }
+    }
+    FindHandle entries(folder + "*.*", data);
+    for (bool more = entries.Valid(); more; more = entries.Next(data)) {
+        if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && !IsDots(data.cFileName)) {
+            ListFiles(folder + data.cFileName + "\\", mask, list);
+        }
+    }
+}
+
+}  // namespace qm

@@ -1,0 +1,21 @@
+// Named settings files: every "*.ini" in the program's folder and below.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace qm {
+
+// Appends to list the full paths of the files in folder that match mask, in the
+// order the file system gives them, then those of every subfolder, depth-first.
+// Hidden and system files are listed; folders are searched, never listed.
+void ListFiles(std::string folder, const std::string& mask, std::vector<std::string>& list);
+
+// The bare file name of path without its last extension: "a.b" for "C:\x\a.b.ini".
+// A 0x5C that is the second byte of a two-byte character is no separator.
+std::string ExtractFileTitle(const std::string& path);
+
+// The bare file name of path, extension included.
+std::string ExtractFileName(const std::string& path);
+
+}  // namespace qm
