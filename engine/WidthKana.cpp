@@ -1,5 +1,6 @@
 #include "engine/WidthKana.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstring>
@@ -104,25 +105,25 @@ constexpr std::uint8_t kVoicedMark = 0xDE, kSemiVoicedMark = 0xDF;
 using KanaTable = std::array<std::uint16_t, kKanaLast - kKanaFirst + 1>;
 
 constexpr KanaTable kPlainKana = {
-    0x8142, 0x8175, 0x8176, 0x8141, 0x8145,  // punctuation
-    0x8392,                                  // wo
-    0x8340, 0x8342, 0x8344, 0x8346, 0x8348,  // small a i u e o
-    0x8383, 0x8385, 0x8387, 0x8362,          // small ya yu yo tsu
-    0x815B,                                  // prolonged sound mark
-    0x8341, 0x8343, 0x8345, 0x8347, 0x8349,  // a i u e o
-    0x834A, 0x834C, 0x834E, 0x8350, 0x8352,  // ka ki ku ke ko
-    0x8354, 0x8356, 0x8358, 0x835A, 0x835C,  // sa shi su se so
-    0x835E, 0x8360, 0x8363, 0x8365, 0x8367,  // ta chi tsu te to
-    0x8369, 0x836A, 0x836B, 0x836C, 0x836D,  // na ni nu ne no
-    0x836E, 0x8371, 0x8374, 0x8377, 0x837A,  // ha hi fu he ho
-    0x837D, 0x837E, 0x8380, 0x8381, 0x8382,  // ma mi mu me mo
-    0x8384, 0x8386, 0x8388,                  // ya yu yo
-    0x8389, 0x838A, 0x838B, 0x838C, 0x838D,  // ra ri ru re ro
-    0x838F, 0x8393,                          // wa n
+    0x8142, 0x8175, 0x8176, 0x8141, 0x8145,  // 。「」、・
+    0x8392,                                  // ヲ
+    0x8340, 0x8342, 0x8344, 0x8346, 0x8348,  // ァィゥェォ
+    0x8383, 0x8385, 0x8387, 0x8362,          // ャュョッ
+    0x815B,                                  // ー
+    0x8341, 0x8343, 0x8345, 0x8347, 0x8349,  // アイウエオ
+    0x834A, 0x834C, 0x834E, 0x8350, 0x8352,  // カキクケコ
+    0x8354, 0x8356, 0x8358, 0x835A, 0x835C,  // サシスセソ
+    0x835E, 0x8360, 0x8363, 0x8365, 0x8367,  // タチツテト
+    0x8369, 0x836A, 0x836B, 0x836C, 0x836D,  // ナニヌネノ
+    0x836E, 0x8371, 0x8374, 0x8377, 0x837A,  // ハヒフヘホ
+    0x837D, 0x837E, 0x8380, 0x8381, 0x8382,  // マミムメモ
+    0x8384, 0x8386, 0x8388,                  // ヤユヨ
+    0x8389, 0x838A, 0x838B, 0x838C, 0x838D,  // ラリルレロ
+    0x838F, 0x8393,                          // ワン
 };
 
 // In the code page a voiced katakana directly follows its plain letter and a
-// semi-voiced one follows the voiced; vu is the exception.
+// semi-voiced one follows the voiced; ヴ is the exception.
 constexpr KanaTable MakeMarkedKana(bool semiVoiced) {
     KanaTable t = kPlainKana;
     const auto shift = [&](unsigned first, unsigned last, unsigned by) {
@@ -130,11 +131,11 @@ constexpr KanaTable MakeMarkedKana(bool semiVoiced) {
             t[b - kKanaFirst] = static_cast<std::uint16_t>(t[b - kKanaFirst] + by);
     };
     if (semiVoiced) {
-        shift(0xCA, 0xCE, 2);  // ha .. ho
+        shift(0xCA, 0xCE, 2);  // ﾊ..ﾎ
     } else {
-        t[0xB3 - kKanaFirst] = 0x8394;  // u
-        shift(0xB6, 0xC4, 1);           // ka .. to
-        shift(0xCA, 0xCE, 1);           // ha .. ho
+        t[0xB3 - kKanaFirst] = 0x8394;  // ｳ: ヴ
+        shift(0xB6, 0xC4, 1);           // ｶ..ﾄ
+        shift(0xCA, 0xCE, 1);           // ﾊ..ﾎ
     }
     return t;
 }
@@ -144,12 +145,12 @@ constexpr KanaTable kSemiVoicedKana = MakeMarkedKana(true);
 // Full-width punctuation that follows half-width kana, by second byte (first 0x81).
 constexpr NarrowTable MakeNarrowKanaPunctuation() {
     NarrowTable t{};
-    t[0x41] = 0xA4;  // ideographic comma
-    t[0x42] = 0xA1;  // ideographic full stop
-    t[0x43] = ',';
-    t[0x44] = '.';
-    t[0x45] = 0xA5;  // middle dot
-    t[0x5B] = 0xB0;  // prolonged sound mark
+    t[0x41] = 0xA4;  // 、 to ､
+    t[0x42] = 0xA1;  // 。 to ｡
+    t[0x43] = ',';   // ，
+    t[0x44] = '.';   // ．
+    t[0x45] = 0xA5;  // ・ to ･
+    t[0x5B] = 0xB0;  // ー to ｰ
     return t;
 }
 constexpr NarrowTable kNarrowKanaPunctuation = MakeNarrowKanaPunctuation();
@@ -158,58 +159,217 @@ const std::uint8_t* Bytes(std::string_view text) {
     return reinterpret_cast<const std::uint8_t*>(text.data());
 }
 
-// The byte loop for a rule that turns some two-byte characters with one given first
-// byte into single bytes. `trail` tells whether the byte at hand is the second byte
-// of the character before it: that is the walk of the byte loop without its
-// branches, and it lets the text be copied in runs between conversions.
-std::string NarrowPairs(std::string_view text, std::uint8_t first, const NarrowTable& rule) {
+// A rule that narrows the two-byte characters with first byte `first` whose second
+// byte has an entry; [low, high] spans those second bytes.
+struct NarrowRule {
+    std::uint8_t first;
+    NarrowTable to;
+    std::uint8_t low = 0, high = 0;
+};
+
+// A rule that widens the single bytes with an entry; [low, high] spans them.
+struct WideRule {
+    WideTable to;
+    std::uint8_t low = 0, high = 0;
+};
+
+template <typename Table>
+constexpr void SetSpan(const Table& to, std::uint8_t& low, std::uint8_t& high) {
+    low = 0xFF;
+    for (unsigned b = 0; b < 256; ++b) {
+        if (to[b] == 0) continue;
+        if (b < low) low = static_cast<std::uint8_t>(b);
+        high = static_cast<std::uint8_t>(b);
+    }
+}
+
+constexpr NarrowRule MakeNarrowRule(std::uint8_t first, const NarrowTable& to) {
+    NarrowRule r{first, to};
+    SetSpan(to, r.low, r.high);
+    return r;
+}
+
+constexpr WideRule MakeWideRule(const WideTable& to) {
+    WideRule r{to};
+    SetSpan(to, r.low, r.high);
+    return r;
+}
+
+constexpr NarrowRule kNarrowDigitRule = MakeNarrowRule(0x82, kNarrowDigits);
+constexpr NarrowRule kNarrowLetterRule = MakeNarrowRule(0x82, kNarrowLetters);
+constexpr NarrowRule kNarrowSymbolRule = MakeNarrowRule(0x81, kNarrowSymbols);
+constexpr WideRule kWideDigitRule = MakeWideRule(kWideDigits);
+constexpr WideRule kWideLetterRule = MakeWideRule(kWideLetters);
+constexpr WideRule kWideSymbolRule = MakeWideRule(kWideSymbols);
+
+// The byte loops look at the text in blocks. A block in which no character the step
+// converts can begin is copied as it is; only stretches of the others are walked byte
+// by byte. The tests for a block are written so that the compiler makes them a few
+// vector compares: they run over every block, the walk only where text changes.
+constexpr std::size_t kBlock = 32;
+constexpr std::size_t kStretch = 16 * kBlock;  // the longest walk in one go
+
+bool InRange(std::uint8_t b, std::uint8_t low, std::uint8_t high) {
+    return static_cast<std::uint8_t>(b - low) <= static_cast<std::uint8_t>(high - low);
+}
+
+bool AnyInRange(const std::uint8_t* p, std::uint8_t low, std::uint8_t high) {
+    std::uint8_t any = 0;
+    for (std::size_t j = 0; j < kBlock; ++j)
+        any |= InRange(p[j], low, high);
+    return any != 0;
+}
+
+// Reads one byte past the block.
+bool AnyPairInRange(const std::uint8_t* p, std::uint8_t first, std::uint8_t low,
+                    std::uint8_t high) {
+    std::uint8_t any = 0;
+    for (std::size_t j = 0; j < kBlock; ++j)
+        any |= (p[j] == first) & InRange(p[j + 1], low, high);
+    return any != 0;
+}
+
+// An upper bound on how many bytes a widening step converts.
+std::size_t CountInRange(const std::uint8_t* p, std::size_t n, std::uint8_t low,
+                         std::uint8_t high) {
+    std::size_t count = 0, i = 0;
+    for (; i + kBlock <= n; i += kBlock) {
+        std::uint8_t c = 0;
+        for (std::size_t j = 0; j < kBlock; ++j)
+            c = static_cast<std::uint8_t>(c + InRange(p[i + j], low, high));
+        count += c;
+    }
+    for (; i < n; ++i)
+        count += InRange(p[i], low, high);
+    return count;
+}
+
+// Moves i over the whole blocks before `limit` in which busy(position) finds nothing
+// to convert, and returns the end of the stretch to walk from there: the busy blocks
+// that follow, or what is left before `limit` when that is less than a block.
+template <typename Busy>
+std::size_t NextStretch(std::size_t& i, std::size_t limit, Busy busy) {
+    while (i + kBlock <= limit && !busy(i))
+        i += kBlock;
+    std::size_t end = i;
+    while (end + kBlock <= limit && end - i < kStretch && busy(end))
+        end += kBlock;
+    return end == i ? limit : end;
+}
+
+// Where the byte loop stands when the walk resumes after skipped blocks: whether the
+// byte at i is the second byte of a character, given that at `known` <= i. The byte
+// after one that cannot open a character always begins one, so the answer follows
+// from the lead-byte run just before i; the walk back never passes `known`, which
+// the caller then moves up to i, so that no byte is walked back over twice.
+unsigned TrailAt(const LeadByteTable& lead, const std::uint8_t* p, std::size_t i, std::size_t known,
+                 bool knownTrail) {
+    std::size_t j = i;
+    while (j > known && lead[p[j - 1]])
+        --j;
+    // Through a run of bytes that all open characters, every other one is a second byte.
+    const bool trailAtJ = j == known && knownTrail;
+    return trailAtJ != ((i - j) % 2 == 1) ? 1 : 0;
+}
+
+// The byte loop for a rule that turns two-byte characters into single bytes.
+// `trail` tells whether the byte at hand is the second byte of the character before
+// it: that is the byte loop's walk without its branches.
+std::string NarrowPairs(std::string_view text, const NarrowRule& rule) {
     const LeadByteTable& lead = Text().LeadBytes();
     const std::size_t n = text.size();
     const std::uint8_t* p = Bytes(text);
-    std::string out(n, '\0');
-    char* o = out.data();
-    std::size_t copied = 0;
-    bool trail = false;
-    // A lead byte at the very end has no second byte and stays as it is.
-    for (std::size_t i = 0; i + 1 < n; ++i) {
-        const std::uint8_t b = p[i];
-        const bool opens = lead[b] & !trail;
-        trail = opens;
-        const std::uint8_t to = rule[p[i + 1]];
-        if (opens & (b == first) & (to != 0)) {
-            std::memcpy(o, p + copied, i - copied);
-            o += i - copied;
-            *o++ = static_cast<char>(to);
-            copied = i + 2;
+    const auto busy = [&](std::size_t at) {
+        return AnyPairInRange(p + at, rule.first, rule.low, rule.high);
+    };
+    std::string out;
+    out.reserve(n);
+    std::size_t copied = 0, known = 0;
+    bool knownTrail = false;
+    // Pairs begin before the last byte: a lead byte at the very end stays as it is.
+    const std::size_t limit = n == 0 ? 0 : n - 1;
+    for (std::size_t i = 0; i < limit;) {
+        const std::size_t end = NextStretch(i, limit, busy);
+        unsigned trail = TrailAt(lead, p, i, known, knownTrail);
+        for (std::size_t j = i; j < end; ++j) {
+            const unsigned b = p[j], opens = lead[b] & ~trail & 1;
+            trail = opens;
+            const std::uint8_t to = rule.to[p[j + 1]];
+            if (opens & (b == rule.first) & (to != 0)) {
+                out.append(text, copied, j - copied);
+                out.push_back(static_cast<char>(to));
+                copied = j + 2;
+            }
         }
+        known = i = end;
+        knownTrail = trail != 0;
     }
-    std::memcpy(o, p + copied, n - copied);
-    o += n - copied;
-    out.resize(static_cast<std::size_t>(o - out.data()));
+    out.append(text, copied);
     return out;
 }
 
-// The byte loop for a rule that turns some single bytes into two-byte codes. Every
-// byte is written with the second byte of its code behind it, and the output moves
-// on by one or two, so that mixed text costs no mispredicted branches.
-std::string WidenSingles(std::string_view text, const WideTable& rule) {
+// What a widening byte loop does with each byte, worked out once per call from the
+// platform's lead bytes and the rule: the low 16 bits hold the two bytes it becomes,
+// in memory order, so that one store writes them.
+constexpr std::uint32_t kOpens = 1u << 16;   // the byte opens a two-byte character
+constexpr std::uint32_t kWidens = 1u << 17;  // the byte becomes a two-byte code
+using WideEntries = std::array<std::uint32_t, 256>;
+
+WideEntries MakeWideEntries(const LeadByteTable& lead, const WideRule& rule) {
+    WideEntries entries{};
+    for (unsigned b = 0; b < 256; ++b) {
+        const std::uint16_t code = rule.to[b];
+        if (lead[b]) {
+            entries[b] = kOpens;
+        } else if (code != 0) {
+            const unsigned char bytes[2] = {static_cast<unsigned char>(code >> 8),
+                                            static_cast<unsigned char>(code)};
+            std::uint16_t word;
+            std::memcpy(&word, bytes, 2);
+            entries[b] = kWidens | word;
+        }
+    }
+    return entries;
+}
+
+// The byte loop for a rule that turns single bytes into two-byte codes. Every byte
+// of a block is written as two bytes, and the output moves on by one or two; masks
+// stand in for conditions, which the compiler would make mispredicted branches.
+std::string WidenSingles(std::string_view text, const WideRule& rule) {
     const LeadByteTable& lead = Text().LeadBytes();
+    const WideEntries entries = MakeWideEntries(lead, rule);
     const std::size_t n = text.size();
     const std::uint8_t* p = Bytes(text);
-    std::string out(2 * n, '\0');
-    auto* o = reinterpret_cast<std::uint8_t*>(out.data());
-    bool trail = false;
-    for (std::size_t i = 0; i < n; ++i) {
-        const std::uint8_t b = p[i];
-        const bool single = !trail & !lead[b];
-        trail = !trail & lead[b];
-        const std::uint16_t code = rule[b];
-        const bool widen = single & (code != 0);
-        o[0] = widen ? static_cast<std::uint8_t>(code >> 8) : b;
-        o[1] = static_cast<std::uint8_t>(code);
-        o += 1 + widen;
+    std::string out;
+    // Room for every byte the rule might widen, and for a stretch written two bytes a byte.
+    out.reserve(n + CountInRange(p, n, rule.low, rule.high) + 2 * kStretch);
+    const auto busy = [&](std::size_t at) { return AnyInRange(p + at, rule.low, rule.high); };
+    std::size_t copied = 0, known = 0;
+    bool knownTrail = false;
+    for (std::size_t i = 0; i < n;) {
+        const std::size_t end = NextStretch(i, n, busy);
+        out.append(text, copied, i - copied);
+        const std::size_t start = out.size();
+        out.resize(start + 2 * (end - i));
+        auto* const first = reinterpret_cast<std::uint8_t*>(out.data() + start);
+        std::uint8_t* o = first;
+        unsigned trail = TrailAt(lead, p, i, known, knownTrail);
+        for (std::size_t j = i; j < end; ++j) {
+            const unsigned b = p[j], e = entries[b];
+            const unsigned widen = (e >> 17) & ~trail & 1;
+            trail = (e >> 16) & ~trail & 1;
+            const unsigned mask = 0u - widen;
+            // Widened: the code's bytes. Otherwise the byte itself, and a second byte
+            // that the next one overwrites.
+            const auto word = static_cast<std::uint16_t>((e & mask) | (b & ~mask));
+            std::memcpy(o, &word, 2);
+            o += 1 + widen;
+        }
+        out.resize(start + static_cast<std::size_t>(o - first));
+        copied = known = i = end;
+        knownTrail = trail != 0;
     }
-    out.resize(static_cast<std::size_t>(reinterpret_cast<char*>(o) - out.data()));
+    out.append(text, copied);
     return out;
 }
 
@@ -228,14 +388,14 @@ std::string Replace(std::string_view text, std::string_view old, std::string_vie
 }  // namespace
 
 std::string ConvertDigits(std::string_view text, int mode) {
-    if (mode == 1) return NarrowPairs(text, 0x82, kNarrowDigits);
-    if (mode == 2) return WidenSingles(text, kWideDigits);
+    if (mode == 1) return NarrowPairs(text, kNarrowDigitRule);
+    if (mode == 2) return WidenSingles(text, kWideDigitRule);
     return std::string(text);
 }
 
 std::string ConvertLetters(std::string_view text, int mode) {
-    if (mode == 1) return NarrowPairs(text, 0x82, kNarrowLetters);
-    if (mode == 2) return WidenSingles(text, kWideLetters);
+    if (mode == 1) return NarrowPairs(text, kNarrowLetterRule);
+    if (mode == 2) return WidenSingles(text, kWideLetterRule);
     return std::string(text);
 }
 
@@ -252,8 +412,8 @@ std::string ConvertFullStops(std::string_view text, int mode) {
 }
 
 std::string ConvertSymbols(std::string_view text, int mode) {
-    if (mode == 1) return NarrowPairs(text, 0x81, kNarrowSymbols);
-    if (mode == 2) return WidenSingles(text, kWideSymbols);
+    if (mode == 1) return NarrowPairs(text, kNarrowSymbolRule);
+    if (mode == 2) return WidenSingles(text, kWideSymbolRule);
     return std::string(text);
 }
 
@@ -286,33 +446,53 @@ std::string ConvertKatakana(std::string_view text, int mode) {
 
 std::string FullWidthKana(std::string_view text) {
     const LeadByteTable& lead = Text().LeadBytes();
+    // Per byte: bit 0, it opens a two-byte character; bit 1, it is half-width kana.
+    std::array<std::uint8_t, 256> kind;
+    for (unsigned b = 0; b < 256; ++b)
+        kind[b] = lead[b]                                                        ? 1
+                  : InRange(static_cast<std::uint8_t>(b), kKanaFirst, kKanaLast) ? 2
+                                                                                 : 0;
     const std::size_t n = text.size();
     const std::uint8_t* p = Bytes(text);
-    std::string out(2 * n, '\0');
-    auto* o = reinterpret_cast<std::uint8_t*>(out.data());
-    bool trail = false;
-    std::size_t i = 0;
-    while (i < n) {
-        const std::uint8_t b = p[i];
-        const bool single = !trail & !lead[b];
-        if (single & (b >= kKanaFirst) & (b <= kKanaLast)) {
-            const std::uint8_t next = i + 1 < n ? p[i + 1] : 0;
-            const bool voiced = next == kVoicedMark, semiVoiced = next == kSemiVoicedMark;
-            const KanaTable& table = voiced       ? kVoicedKana
-                                     : semiVoiced ? kSemiVoicedKana
-                                                  : kPlainKana;
-            const std::uint16_t code = table[b - kKanaFirst];
-            o[0] = static_cast<std::uint8_t>(code >> 8);
-            o[1] = static_cast<std::uint8_t>(code);
-            o += 2;
-            i += voiced || semiVoiced ? 2 : 1;  // the mark goes with its letter
-            continue;
+    const auto busy = [&](std::size_t at) { return AnyInRange(p + at, kKanaFirst, kKanaLast); };
+    std::string out;
+    out.reserve(n + CountInRange(p, n, kKanaFirst, kKanaLast) + 2 * kStretch);
+    std::size_t copied = 0, known = 0;
+    bool knownTrail = false;
+    for (std::size_t i = 0; i < n;) {
+        const std::size_t end = NextStretch(i, n, busy);
+        out.append(text, copied, i - copied);
+        const std::size_t start = out.size();
+        out.resize(start + 2 * (end - i));
+        auto* const first = reinterpret_cast<std::uint8_t*>(out.data() + start);
+        std::uint8_t* o = first;
+        unsigned trail = TrailAt(lead, p, i, known, knownTrail);
+        std::size_t j = i;
+        while (j < end) {
+            const unsigned b = p[j], k = kind[b];
+            if ((k >> 1) & ~trail & 1) {
+                const std::uint8_t next = j + 1 < n ? p[j + 1] : 0;
+                const bool voiced = next == kVoicedMark, semiVoiced = next == kSemiVoicedMark;
+                const KanaTable& table = voiced       ? kVoicedKana
+                                         : semiVoiced ? kSemiVoicedKana
+                                                      : kPlainKana;
+                const std::uint16_t code = table[b - kKanaFirst];
+                o[0] = static_cast<std::uint8_t>(code >> 8);
+                o[1] = static_cast<std::uint8_t>(code);
+                o += 2;
+                j += voiced || semiVoiced ? 2 : 1;  // the mark goes with its letter
+                continue;
+            }
+            trail = k & ~trail & 1;
+            *o++ = static_cast<std::uint8_t>(b);
+            ++j;
         }
-        trail = !trail & lead[b];
-        *o++ = b;
-        ++i;
+        out.resize(start + static_cast<std::size_t>(o - first));
+        // A mark taken with the stretch's last letter lies beyond the stretch.
+        copied = known = i = j;
+        knownTrail = trail != 0;
     }
-    out.resize(static_cast<std::size_t>(reinterpret_cast<char*>(o) - out.data()));
+    out.append(text, copied);
     return out;
 }
 

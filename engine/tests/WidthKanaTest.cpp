@@ -6,9 +6,11 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <iterator>
 #include <map>
 #include <random>
 #include <string>
+#include <vector>
 
 #include "engine/Pipeline.h"
 #include "engine/Sjis.h"
@@ -207,11 +209,19 @@ std::string HalfWidthKanaReference(std::string_view text, int selector) {
                                      {"\x81\x43", ","},    {"\x81\x44", "."},
                                      {"\x81\x45", "\xA5"}, {"\x81\x5B", "\xB0"}};
     const std::string t = KanaToHalfWidth(text, selector);
+    // Where characters begin, by the wide lead range walked from the first byte.
+    std::vector<bool> lead(t.size());
+    bool state = false;
+    for (std::size_t i = 0; i < t.size(); ++i) {
+        const auto b = static_cast<unsigned char>(t[i]);
+        state = (b >= 0x80 && b <= 0x9F) || b >= 0xE0 ? !state : false;
+        lead[i] = state;
+    }
     std::string out;
     bool afterKana = false;
-    for (std::size_t i = 1; i <= t.size();) {
-        if (LeadByteAt(t, static_cast<std::ptrdiff_t>(i))) {
-            const std::string c = t.substr(i - 1, 2);
+    for (std::size_t i = 0; i < t.size();) {
+        if (lead[i]) {
+            const std::string c = t.substr(i, 2);
             const auto hit = punctuation.find(c);
             if (afterKana && hit != punctuation.end()) {
                 out += hit->second;
@@ -221,7 +231,7 @@ std::string HalfWidthKanaReference(std::string_view text, int selector) {
             }
             i += 2;
         } else {
-            const auto b = static_cast<unsigned char>(t[i - 1]);
+            const auto b = static_cast<unsigned char>(t[i]);
             out += static_cast<char>(b);
             afterKana = b >= 0xA1 && b <= 0xDF;
             i += 1;
@@ -345,33 +355,89 @@ TEST(WidthKana, RandomTextsAgreeWithTheTables) {
     }
 }
 
+// Long texts of whole characters and stray lead bytes: most blocks have nothing to
+// convert and are passed over, and the walk must pick up the character boundaries
+// after them, whatever the parity of the lead-byte run it resumes in.
+TEST(WidthKana, LongMixedTextsAgreeWithTheTables) {
+    const char* const pieces[] = {
+        "\x88\x9F",  // 亜: both bytes open characters
+        "\x9F\xE0",  // 游, likewise
+        "\x82\xA0",  // あ
+        "\x83\x41",  // ア
+        "\x95\x5C",  // 表
+        "\x81\x81",  // ＝
+        "\x81\x43",  // ，
+        "\x81\x5B",  // ー
+        "\x82\x4F",  // ０
+        "\x82\x60",  // Ａ
+        "\x81",
+        "\x82",
+        "\xE0",
+        "\xFC",
+        "\x80",  // stray lead bytes
+        "\xB1",
+        "\xB6",
+        "\xCA",
+        "\xDE",
+        "\xDF",
+        "\xA1",  // ｱ ｶ ﾊ ﾞ ﾟ ｡
+        "a",
+        "Z",
+        "0",
+        "(",
+        "\"",
+        "\\",
+        " ",
+        "\r\n",
+        // 日本語の文章です。 and plain English, to fill blocks
+        "\x93\xFA\x96\x7B\x8C\xEA\x82\xCC\x95\xB6\x8F\xCD\x82\xC5\x82\xB7\x81\x42",
+        "\x8A\xBF\x8E\x9A\x8A\xBF\x8E\x9A\x8A\xBF\x8E\x9A\x8A\xBF\x8E\x9A",  // 漢字漢字漢字漢字
+        "plain words fill this line without anything to convert ",
+    };
+    constexpr std::size_t kFillers = 3;
+    std::mt19937 random(19980614);
+    const std::vector<Step> steps = Steps();
+    for (int n = 0; n < 300; ++n) {
+        std::string text;
+        const std::size_t length = random() % 3000;
+        while (text.size() < length) {
+            // Mostly filler, so that whole blocks go by unchanged.
+            const std::size_t count = std::size(pieces);
+            text += random() % 4 ? pieces[count - 1 - random() % kFillers]
+                                 : pieces[random() % (count - kFillers)];
+        }
+        for (const Step& step : steps)
+            Check(step, text);
+    }
+}
+
 TEST(WidthKana, DigitsAndLetters) {
     EXPECT_EQ(ConvertDigits("\x82\x51\x82\x4F\x82\x4F\x82\x53\x94\x4E", 1),
-              "2004\x94\x4E");  // 2004 nen
+              "2004\x94\x4E");  // ２００４年 to 2004年
     EXPECT_EQ(ConvertDigits("2004", 2), "\x82\x51\x82\x4F\x82\x4F\x82\x53");
-    EXPECT_EQ(ConvertLetters("Qm", 2), "\x82\x70\x82\x8D");
+    EXPECT_EQ(ConvertLetters("Qm", 2), "\x82\x70\x82\x8D");  // Ｑｍ
     EXPECT_EQ(ConvertLetters("\x82\x70\x82\x8D", 1), "Qm");
 }
 
 TEST(WidthKana, SecondBytesAreNeverConverted) {
-    EXPECT_EQ(ConvertSymbols("\x95\x5C", 2), "\x95\x5C");  // hyou keeps its 0x5C
-    EXPECT_EQ(ConvertSymbols("\\", 2), "\x81\x8F");
-    // 81 82 is one character; the 82 4F behind its lead is no full-width zero.
+    EXPECT_EQ(ConvertSymbols("\x95\x5C", 2), "\x95\x5C");  // 表 keeps its 0x5C
+    EXPECT_EQ(ConvertSymbols("\\", 2), "\x81\x8F");        // ￥
+    // 81 82 is one character (÷); the 82 4F behind its lead is no ０.
     EXPECT_EQ(ConvertDigits("\x81\x82\x4F", 1), "\x81\x82\x4F");
     EXPECT_EQ(ConvertDigits("a\x82", 1), "a\x82");
 }
 
 TEST(WidthKana, HalfWidthKatakanaIsNeverALeadByte) {
-    EXPECT_EQ(ConvertSymbols("\xB1\x5C", 2), "\xB1\x81\x8F");  // ｱ then backslash
+    EXPECT_EQ(ConvertSymbols("\xB1\x5C", 2), "\xB1\x81\x8F");  // ｱ￥
     EXPECT_EQ(ConvertDigits("\xA1\x82\x4F", 1),
               "\xA1"
-              "0");  // ｡ then full-width zero
+              "0");  // ｡０ to ｡0
 }
 
 TEST(WidthKana, SymbolDirectionsAreNotMirrorImages) {
-    EXPECT_EQ(ConvertSymbols("\x81\x67\x61\x81\x68", 1), "\"a\"");         // curly quotes
-    EXPECT_EQ(ConvertSymbols("\"a\"", 2), "\x81\x8D\x61\x81\x8D");         // primes
-    EXPECT_EQ(ConvertSymbols("\x81\x60\x81\x51", 1), "\x81\x60\x81\x51");  // wave dash, low line
+    EXPECT_EQ(ConvertSymbols("\x81\x67\x61\x81\x68", 1), "\"a\"");         // “a”
+    EXPECT_EQ(ConvertSymbols("\"a\"", 2), "\x81\x8D\x61\x81\x8D");         // ″a″
+    EXPECT_EQ(ConvertSymbols("\x81\x60\x81\x51", 1), "\x81\x60\x81\x51");  // ～＿
     EXPECT_EQ(ConvertSymbols(" _`~", 2), " _`~");
 }
 
@@ -385,13 +451,14 @@ TEST(WidthKana, BlanksAndBrackets) {
 }
 
 TEST(HalfWidthKana, PunctuationFollowsOnlyHalfWidthKana) {
-    EXPECT_EQ(ConvertHiragana("\x82\xA0\x82\xA2\x82\xA4\x81\x42", 1), "\xB1\xB2\xB3\xA1");  // aiu.
+    EXPECT_EQ(ConvertHiragana("\x82\xA0\x82\xA2\x82\xA4\x81\x42", 1),
+              "\xB1\xB2\xB3\xA1");  // あいう。
     EXPECT_EQ(ConvertHiragana("\x8A\xBF\x8E\x9A\x81\x42", 1),
-              "\x8A\xBF\x8E\x9A\x81\x42");  // kanji.
+              "\x8A\xBF\x8E\x9A\x81\x42");  // 漢字。
     EXPECT_EQ(ConvertKatakana("\x83\x52\x81\x5B\x83\x71\x81\x5B", 1),
-              "\xBA\xB0\xCB\xB0");                          // coffee
-    EXPECT_EQ(ConvertKatakana("\x83\x4B", 1), "\xB6\xDE");  // ga
-    // The flag survives a replaced mark: ka, prolonged mark twice.
+              "\xBA\xB0\xCB\xB0");                          // コーヒー
+    EXPECT_EQ(ConvertKatakana("\x83\x4B", 1), "\xB6\xDE");  // ガ
+    // The flag survives a replaced mark: ｶーー becomes ｶｰｰ.
     EXPECT_EQ(HalfWidthKana("\xB6\x81\x5B\x81\x5B", KanaRowKatakana), "\xB6\xB0\xB0");
 }
 
@@ -403,21 +470,23 @@ TEST(HalfWidthKana, PunctuationPassReadsTheWideLeadRange) {
 }
 
 TEST(FullWidthKana, MarksJoinTheirLetters) {
-    EXPECT_EQ(FullWidthKana("\xB6\xDE\xB7\xDF"), "\x83\x4B\x83\x4C");  // ga ki: mark dropped
+    EXPECT_EQ(FullWidthKana("\xB6\xDE\xB7\xDF"), "\x83\x4B\x83\x4C");  // ｶﾞｷﾟ to ガキ
     EXPECT_EQ(FullWidthKana("\xDE"), "\xDE");
     EXPECT_EQ(FullWidthKana("\xDF\xDE"), "\xDF\xDE");
-    EXPECT_EQ(FullWidthKana("\xB3\xDE"), "\x83\x94");                  // vu
-    EXPECT_EQ(FullWidthKana("\xCE\xDF\xB1\xDE"), "\x83\x7C\x83\x41");  // po, a
-    EXPECT_EQ(FullWidthKana("\xA1\xA2\xA3\xA4\xA5"), "\x81\x42\x81\x75\x81\x76\x81\x41\x81\x45");
-    EXPECT_EQ(FullWidthKana("\x83\xB1"), "\x83\xB1");  // a lead byte takes the ｱ with it
+    EXPECT_EQ(FullWidthKana("\xB3\xDE"), "\x83\x94");                  // ｳﾞ to ヴ
+    EXPECT_EQ(FullWidthKana("\xCE\xDF\xB1\xDE"), "\x83\x7C\x83\x41");  // ﾎﾟｱﾞ to ポア
+    EXPECT_EQ(FullWidthKana("\xA1\xA2\xA3\xA4\xA5"),
+              "\x81\x42\x81\x75\x81\x76\x81\x41\x81\x45");  // 。「」、・
+    EXPECT_EQ(FullWidthKana("\x83\xB1"), "\x83\xB1");       // a lead byte takes the ｱ with it
 }
 
 TEST(KanaMaps, LocaleMappingSteps) {
-    // Hiragana to full-width katakana; half-width katakana stays half-width.
+    // ひらがなｱ to ヒラガナｱ: half-width katakana stays half-width.
     EXPECT_EQ(ConvertHiragana("\x82\xD0\x82\xE7\x82\xAA\x82\xC8\xB1", 2),
               "\x83\x71\x83\x89\x83\x4B\x83\x69\xB1");
-    // ko, prolonged mark, hi, prolonged mark: the mark has no hiragana and stays.
+    // ｺｰﾋｰ to こーひー: ー has no hiragana and stays.
     EXPECT_EQ(ConvertKatakana("\xBA\xB0\xCB\xB0", 3), "\x82\xB1\x81\x5B\x82\xD0\x81\x5B");
+    // ヵヶ have no hiragana in the code page: the platform keeps them or gives "?".
     const std::string smallKaKe = ConvertKatakana("\x83\x95\x83\x96", 3);
     EXPECT_TRUE(smallKaKe == "\x83\x95\x83\x96" || smallKaKe == "??") << Hex(smallKaKe);
 }
@@ -455,7 +524,7 @@ TEST(FilterTextWidthKana, StepsRunInTheirFixedOrder) {
                          o.KanaMode1 = 1;
                      }),
               "\xB1.");
-    // Hiragana to half-width, then half-width to full-width katakana: gakkou.
+    // Hiragana to half-width, then half-width to full-width katakana: がっこう to ガッコウ.
     EXPECT_EQ(Filter("\x82\xAA\x82\xC1\x82\xB1\x82\xA4\r\n",
                      [](FilterOptions& o) {
                          o.KanaMode1 = 1;
