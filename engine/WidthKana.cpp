@@ -308,6 +308,38 @@ std::string NarrowPairs(std::string_view text, const NarrowRule& rule) {
     return out;
 }
 
+// The frame of a byte loop that widens: passes over the blocks in which busy(at)
+// finds nothing and copies them; for each stretch [i, end) in between, walk(i, end,
+// trail, o) writes its output at o, at most two bytes a byte, moving o on, and
+// returns where it stopped: end, or one byte further when the stretch's last
+// character took the byte after it along. `trail` comes in and goes out as whether
+// the byte there is the second byte of a character. `bound` is an upper bound on
+// the length of the output.
+template <typename Busy, typename Walk>
+std::string Widen(std::string_view text, std::size_t bound, Busy busy, Walk walk) {
+    const LeadByteTable& lead = Text().LeadBytes();
+    const std::uint8_t* p = Bytes(text);
+    const std::size_t n = text.size();
+    std::string out;
+    out.reserve(bound + 2 * kStretch);  // a stretch is first given two bytes a byte
+    std::size_t copied = 0, known = 0;
+    bool knownTrail = false;
+    for (std::size_t i = 0; i < n;) {
+        const std::size_t end = NextStretch(i, n, busy);
+        out.append(text, copied, i - copied);
+        const std::size_t start = out.size();
+        out.resize(start + 2 * (end - i));
+        auto* const first = reinterpret_cast<std::uint8_t*>(out.data() + start);
+        std::uint8_t* o = first;
+        unsigned trail = TrailAt(lead, p, i, known, knownTrail);
+        copied = known = i = walk(i, end, trail, o);
+        knownTrail = trail != 0;
+        out.resize(start + static_cast<std::size_t>(o - first));
+    }
+    out.append(text, copied);
+    return out;
+}
+
 // What a widening byte loop does with each byte, worked out once per call from the
 // platform's lead bytes and the rule: the low 16 bits hold the two bytes it becomes,
 // in memory order, so that one store writes them.
@@ -333,44 +365,29 @@ WideEntries MakeWideEntries(const LeadByteTable& lead, const WideRule& rule) {
 }
 
 // The byte loop for a rule that turns single bytes into two-byte codes. Every byte
-// of a block is written as two bytes, and the output moves on by one or two; masks
-// stand in for conditions, which the compiler would make mispredicted branches.
+// is written as two bytes, and the output moves on by one or two; masks stand in
+// for conditions, which the compiler would make mispredicted branches.
 std::string WidenSingles(std::string_view text, const WideRule& rule) {
-    const LeadByteTable& lead = Text().LeadBytes();
-    const WideEntries entries = MakeWideEntries(lead, rule);
-    const std::size_t n = text.size();
+    const WideEntries entries = MakeWideEntries(Text().LeadBytes(), rule);
     const std::uint8_t* p = Bytes(text);
-    std::string out;
-    // Room for every byte the rule might widen, and for a stretch written two bytes a byte.
-    out.reserve(n + CountInRange(p, n, rule.low, rule.high) + 2 * kStretch);
-    const auto busy = [&](std::size_t at) { return AnyInRange(p + at, rule.low, rule.high); };
-    std::size_t copied = 0, known = 0;
-    bool knownTrail = false;
-    for (std::size_t i = 0; i < n;) {
-        const std::size_t end = NextStretch(i, n, busy);
-        out.append(text, copied, i - copied);
-        const std::size_t start = out.size();
-        out.resize(start + 2 * (end - i));
-        auto* const first = reinterpret_cast<std::uint8_t*>(out.data() + start);
-        std::uint8_t* o = first;
-        unsigned trail = TrailAt(lead, p, i, known, knownTrail);
-        for (std::size_t j = i; j < end; ++j) {
-            const unsigned b = p[j], e = entries[b];
-            const unsigned widen = (e >> 17) & ~trail & 1;
-            trail = (e >> 16) & ~trail & 1;
-            const unsigned mask = 0u - widen;
-            // Widened: the code's bytes. Otherwise the byte itself, and a second byte
-            // that the next one overwrites.
-            const auto word = static_cast<std::uint16_t>((e & mask) | (b & ~mask));
-            std::memcpy(o, &word, 2);
-            o += 1 + widen;
-        }
-        out.resize(start + static_cast<std::size_t>(o - first));
-        copied = known = i = end;
-        knownTrail = trail != 0;
-    }
-    out.append(text, copied);
-    return out;
+    const std::size_t n = text.size();
+    return Widen(
+        text, n + CountInRange(p, n, rule.low, rule.high),
+        [&](std::size_t at) { return AnyInRange(p + at, rule.low, rule.high); },
+        [&](std::size_t i, std::size_t end, unsigned& trail, std::uint8_t*& o) {
+            for (std::size_t j = i; j < end; ++j) {
+                const unsigned b = p[j], e = entries[b];
+                const unsigned widen = (e >> 17) & ~trail & 1;
+                trail = (e >> 16) & ~trail & 1;
+                const unsigned mask = 0u - widen;
+                // Widened: the code's bytes. Otherwise the byte itself, and a second
+                // byte that the next one overwrites.
+                const auto word = static_cast<std::uint16_t>((e & mask) | (b & ~mask));
+                std::memcpy(o, &word, 2);
+                o += 1 + widen;
+            }
+            return end;
+        });
 }
 
 constexpr char kIdeographicComma[] = "\x81\x41";     // 、
@@ -452,48 +469,34 @@ std::string FullWidthKana(std::string_view text) {
         kind[b] = lead[b]                                                        ? 1
                   : InRange(static_cast<std::uint8_t>(b), kKanaFirst, kKanaLast) ? 2
                                                                                  : 0;
-    const std::size_t n = text.size();
     const std::uint8_t* p = Bytes(text);
-    const auto busy = [&](std::size_t at) { return AnyInRange(p + at, kKanaFirst, kKanaLast); };
-    std::string out;
-    out.reserve(n + CountInRange(p, n, kKanaFirst, kKanaLast) + 2 * kStretch);
-    std::size_t copied = 0, known = 0;
-    bool knownTrail = false;
-    for (std::size_t i = 0; i < n;) {
-        const std::size_t end = NextStretch(i, n, busy);
-        out.append(text, copied, i - copied);
-        const std::size_t start = out.size();
-        out.resize(start + 2 * (end - i));
-        auto* const first = reinterpret_cast<std::uint8_t*>(out.data() + start);
-        std::uint8_t* o = first;
-        unsigned trail = TrailAt(lead, p, i, known, knownTrail);
-        std::size_t j = i;
-        while (j < end) {
-            const unsigned b = p[j], k = kind[b];
-            if ((k >> 1) & ~trail & 1) {
-                const std::uint8_t next = j + 1 < n ? p[j + 1] : 0;
-                const bool voiced = next == kVoicedMark, semiVoiced = next == kSemiVoicedMark;
-                const KanaTable& table = voiced       ? kVoicedKana
-                                         : semiVoiced ? kSemiVoicedKana
-                                                      : kPlainKana;
-                const std::uint16_t code = table[b - kKanaFirst];
-                o[0] = static_cast<std::uint8_t>(code >> 8);
-                o[1] = static_cast<std::uint8_t>(code);
-                o += 2;
-                j += voiced || semiVoiced ? 2 : 1;  // the mark goes with its letter
-                continue;
+    const std::size_t n = text.size();
+    return Widen(
+        text, n + CountInRange(p, n, kKanaFirst, kKanaLast),
+        [&](std::size_t at) { return AnyInRange(p + at, kKanaFirst, kKanaLast); },
+        [&](std::size_t i, std::size_t end, unsigned& trail, std::uint8_t*& o) {
+            std::size_t j = i;
+            while (j < end) {
+                const unsigned b = p[j], k = kind[b];
+                if ((k >> 1) & ~trail & 1) {
+                    const std::uint8_t next = j + 1 < n ? p[j + 1] : 0;
+                    const bool voiced = next == kVoicedMark, semiVoiced = next == kSemiVoicedMark;
+                    const KanaTable& table = voiced       ? kVoicedKana
+                                             : semiVoiced ? kSemiVoicedKana
+                                                          : kPlainKana;
+                    const std::uint16_t code = table[b - kKanaFirst];
+                    o[0] = static_cast<std::uint8_t>(code >> 8);
+                    o[1] = static_cast<std::uint8_t>(code);
+                    o += 2;
+                    j += voiced || semiVoiced ? 2 : 1;  // the mark goes with its letter
+                    continue;
+                }
+                trail = k & ~trail & 1;
+                *o++ = static_cast<std::uint8_t>(b);
+                ++j;
             }
-            trail = k & ~trail & 1;
-            *o++ = static_cast<std::uint8_t>(b);
-            ++j;
-        }
-        out.resize(start + static_cast<std::size_t>(o - first));
-        // A mark taken with the stretch's last letter lies beyond the stretch.
-        copied = known = i = j;
-        knownTrail = trail != 0;
-    }
-    out.append(text, copied);
-    return out;
+            return j;
+        });
 }
 
 std::string HalfWidthKana(std::string_view text, int selector) {

@@ -6,10 +6,12 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <initializer_list>
 #include <iterator>
 #include <map>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "engine/Pipeline.h"
@@ -38,7 +40,7 @@ std::size_t CharLength(std::string_view text, std::size_t i) {
 }
 
 // A character (one byte, or a two-byte code) and what it becomes.
-using Rule = std::map<std::string, std::string>;
+using Rule = std::map<std::string, std::string, std::less<>>;
 
 // Pairs the characters of two texts of the same number of characters.
 Rule Zip(std::string_view from, std::string_view to) {
@@ -63,9 +65,9 @@ Rule Merge(Rule a, const Rule& b) {
 std::string ByteLoop(std::string_view text, const Rule& rule) {
     std::string out;
     for (std::size_t i = 0; i < text.size();) {
-        const std::string c(text.substr(i, CharLength(text, i)));
+        const std::string_view c = text.substr(i, CharLength(text, i));
         const auto hit = rule.find(c);
-        out += hit == rule.end() ? c : hit->second;
+        out += hit == rule.end() ? c : std::string_view(hit->second);
         i += c.size();
     }
     return out;
@@ -185,16 +187,16 @@ std::string FullWidthKanaReference(std::string_view text) {
     static const Rule semiVoiced = Merge(plain, Zip(kSemiVoicedLetters, kSemiVoicedKana));
     std::string out;
     for (std::size_t i = 0; i < text.size();) {
-        const std::string c(text.substr(i, CharLength(text, i)));
+        const std::string_view c = text.substr(i, CharLength(text, i));
         const auto hit = plain.find(c);
         if (hit == plain.end()) {
             out += c;
             i += c.size();
         } else if (i + 1 < text.size() && text[i + 1] == '\xDE') {
-            out += voiced.at(c);
+            out += voiced.find(c)->second;
             i += 2;
         } else if (i + 1 < text.size() && text[i + 1] == '\xDF') {
-            out += semiVoiced.at(c);
+            out += semiVoiced.find(c)->second;
             i += 2;
         } else {
             out += hit->second;
@@ -247,6 +249,7 @@ struct Step {
     Convert run;
     Convert reference;
     Convert alternative;  // a second answer the platform may give, if any
+    bool punctuationPass = false;
 };
 
 std::vector<Step> Steps() {
@@ -291,12 +294,14 @@ std::vector<Step> Steps() {
         {"KanaMode1 1",
          mode(ConvertHiragana, 1),
          [](std::string_view t) { return HalfWidthKanaReference(t, KanaRowHiragana); },
-         {}},
+         {},
+         true},
         {"KanaMode1 2", mode(ConvertHiragana, 2), kanaMap(katakana), {}},
         {"KanaMode2 1",
          mode(ConvertKatakana, 1),
          [](std::string_view t) { return HalfWidthKanaReference(t, KanaRowKatakana); },
-         {}},
+         {},
+         true},
         {"KanaMode2 2", mode(ConvertKatakana, 2), FullWidthKanaReference, {}},
         {"KanaMode2 3", mode(ConvertKatakana, 3),
          [hiragana](std::string_view t) {
@@ -308,30 +313,31 @@ std::vector<Step> Steps() {
     };
 }
 
-void Check(const Step& step, const std::string& text) {
+bool Check(const Step& step, const std::string& text) {
     const std::string got = step.run(text);
-    if (got == step.reference(text)) return;
-    if (step.alternative && got == step.alternative(text)) return;
+    if (got == step.reference(text)) return true;
+    if (step.alternative && got == step.alternative(text)) return true;
     ADD_FAILURE() << step.name << " on " << Hex(text) << "gives " << Hex(got) << "want "
                   << Hex(step.reference(text));
+    return false;
 }
 
 TEST(WidthKana, EveryByteAndTwoByteCodeAgreesWithTheTables) {
     // Behind a lead byte the first byte of the pair is a trail byte and must not be
-    // converted; behind "a" it starts a character; before the prolonged sound mark it
-    // decides whether the mark is taken for kana punctuation.
-    const char* const around[][2] = {{"", ""}, {"\x81", ""}, {"a", ""}, {"", "\x81\x5B"}};
+    // converted. Before the prolonged sound mark the pair decides whether the mark is
+    // taken for kana punctuation, which only the half-width kana steps look at.
+    const char* const around[][2] = {{"", ""}, {"\x81", ""}, {"", "\x81\x5B"}};
     for (const Step& step : Steps()) {
-        const int failuresBefore = ::testing::UnitTest::GetInstance()->failed_test_count();
+        int failures = 0;
         for (const auto& [before, after] : around) {
-            for (unsigned x = 0; x < 256; ++x) {
-                for (unsigned y = 0; y < 256; ++y) {
-                    Check(step,
-                          before + std::string{static_cast<char>(x), static_cast<char>(y)} + after);
+            if (*after && !step.punctuationPass) continue;
+            for (unsigned x = 0; x < 256 && failures < 10; ++x) {
+                for (unsigned y = 0; y < 256 && failures < 10; ++y) {
+                    const std::string pair{static_cast<char>(x), static_cast<char>(y)};
+                    failures += !Check(step, before + pair + after);
                 }
             }
         }
-        ASSERT_EQ(failuresBefore, ::testing::UnitTest::GetInstance()->failed_test_count());
     }
 }
 
@@ -503,48 +509,35 @@ TEST(WidthKana, UnknownModesLeaveTheTextAlone) {
     EXPECT_EQ(ConvertHiragana(text, 3), text);
 }
 
-std::string Filter(std::string_view text, void (*set)(FilterOptions&)) {
+// The initial options with some radio groups set.
+FilterOptions Radios(std::initializer_list<std::pair<int FilterOptions::*, int>> values) {
     FilterOptions o;
-    set(o);
-    return FilterText(text, o);
+    for (const auto& [field, value] : values)
+        o.*field = value;
+    return o;
 }
 
 TEST(FilterTextWidthKana, StepsRunInTheirFixedOrder) {
+    using O = FilterOptions;
     // Commas come before symbols: a half-width comma ends up as the full-width one.
-    EXPECT_EQ(Filter(",",
-                     [](FilterOptions& o) {
-                         o.PunctuationMode = 1;
-                         o.SignMode = 2;
-                     }),
-              "\x81\x43");
+    EXPECT_EQ(FilterText(",", Radios({{&O::PunctuationMode, 1}, {&O::SignMode, 2}})), "\x81\x43");
     // Full stops come before hiragana: the stop turned "．" follows ｱ and narrows.
-    EXPECT_EQ(Filter("\x82\xA0\x81\x42",
-                     [](FilterOptions& o) {
-                         o.PeriodMode = 2;
-                         o.KanaMode1 = 1;
-                     }),
+    EXPECT_EQ(FilterText("\x82\xA0\x81\x42", Radios({{&O::PeriodMode, 2}, {&O::KanaMode1, 1}})),
               "\xB1.");
     // Hiragana to half-width, then half-width to full-width katakana: がっこう to ガッコウ.
-    EXPECT_EQ(Filter("\x82\xAA\x82\xC1\x82\xB1\x82\xA4\r\n",
-                     [](FilterOptions& o) {
-                         o.KanaMode1 = 1;
-                         o.KanaMode2 = 2;
-                     }),
+    EXPECT_EQ(FilterText("\x82\xAA\x82\xC1\x82\xB1\x82\xA4\r\n",
+                         Radios({{&O::KanaMode1, 1}, {&O::KanaMode2, 2}})),
               "\x83\x4B\x83\x62\x83\x52\x83\x45\r\n");
     // Brackets after symbols: "(" widened by step 6 is narrowed again by step 8.
-    EXPECT_EQ(Filter("(a)",
-                     [](FilterOptions& o) {
-                         o.SignMode = 2;
-                         o.ParenthesisMode = 1;
-                     }),
-              "(a)");
+    EXPECT_EQ(FilterText("(a)", Radios({{&O::SignMode, 2}, {&O::ParenthesisMode, 1}})), "(a)");
 }
 
 TEST(FilterTextWidthKana, EveryLineIsConverted) {
-    EXPECT_EQ(Filter("\x82\x51\x82\x4F\x82\x4F\x82\x53\x94\x4E\n\x82\x50",
-                     [](FilterOptions& o) { o.NumberMode = 1; }),
+    // ２００４年 and １ on two lines
+    EXPECT_EQ(FilterText("\x82\x51\x82\x4F\x82\x4F\x82\x53\x94\x4E\n\x82\x50",
+                         Radios({{&FilterOptions::NumberMode, 1}})),
               "2004\x94\x4E\r\n1");
-    EXPECT_EQ(Filter("a b\nc d\n", [](FilterOptions& o) { o.SpaceMode = 2; }),
+    EXPECT_EQ(FilterText("a b\nc d\n", Radios({{&FilterOptions::SpaceMode, 2}})),
               "a\x81\x40"
               "b\r\nc\x81\x40"
               "d");
