@@ -308,13 +308,19 @@ std::string NarrowPairs(std::string_view text, const NarrowRule& rule) {
     return out;
 }
 
+// How far the walk over a stretch got: where it stopped (the stretch's end, or one
+// byte further when the last character took the byte after it along), whether the
+// byte there is the second byte of a character, and the end of what it wrote.
+struct Walked {
+    std::size_t next;
+    unsigned trail;
+    std::uint8_t* out;
+};
+
 // The frame of a byte loop that widens: passes over the blocks in which busy(at)
 // finds nothing and copies them; for each stretch [i, end) in between, walk(i, end,
-// trail, o) writes its output at o, at most two bytes a byte, moving o on, and
-// returns where it stopped: end, or one byte further when the stretch's last
-// character took the byte after it along. `trail` comes in and goes out as whether
-// the byte there is the second byte of a character. `bound` is an upper bound on
-// the length of the output.
+// trail, out) writes its output at out, at most two bytes a byte, and tells how far
+// it got. `bound` is an upper bound on the length of the output.
 template <typename Busy, typename Walk>
 std::string Widen(std::string_view text, std::size_t bound, Busy busy, Walk walk) {
     const LeadByteTable& lead = Text().LeadBytes();
@@ -330,11 +336,10 @@ std::string Widen(std::string_view text, std::size_t bound, Busy busy, Walk walk
         const std::size_t start = out.size();
         out.resize(start + 2 * (end - i));
         auto* const first = reinterpret_cast<std::uint8_t*>(out.data() + start);
-        std::uint8_t* o = first;
-        unsigned trail = TrailAt(lead, p, i, known, knownTrail);
-        copied = known = i = walk(i, end, trail, o);
-        knownTrail = trail != 0;
-        out.resize(start + static_cast<std::size_t>(o - first));
+        const Walked walked = walk(i, end, TrailAt(lead, p, i, known, knownTrail), first);
+        copied = known = i = walked.next;
+        knownTrail = walked.trail != 0;
+        out.resize(start + static_cast<std::size_t>(walked.out - first));
     }
     out.append(text, copied);
     return out;
@@ -374,7 +379,7 @@ std::string WidenSingles(std::string_view text, const WideRule& rule) {
     return Widen(
         text, n + CountInRange(p, n, rule.low, rule.high),
         [&](std::size_t at) { return AnyInRange(p + at, rule.low, rule.high); },
-        [&](std::size_t i, std::size_t end, unsigned& trail, std::uint8_t*& o) {
+        [&](std::size_t i, std::size_t end, unsigned trail, std::uint8_t* o) {
             for (std::size_t j = i; j < end; ++j) {
                 const unsigned b = p[j], e = entries[b];
                 const unsigned widen = (e >> 17) & ~trail & 1;
@@ -386,7 +391,7 @@ std::string WidenSingles(std::string_view text, const WideRule& rule) {
                 std::memcpy(o, &word, 2);
                 o += 1 + widen;
             }
-            return end;
+            return Walked{end, trail, o};
         });
 }
 
@@ -474,7 +479,7 @@ std::string FullWidthKana(std::string_view text) {
     return Widen(
         text, n + CountInRange(p, n, kKanaFirst, kKanaLast),
         [&](std::size_t at) { return AnyInRange(p + at, kKanaFirst, kKanaLast); },
-        [&](std::size_t i, std::size_t end, unsigned& trail, std::uint8_t*& o) {
+        [&](std::size_t i, std::size_t end, unsigned trail, std::uint8_t* o) {
             std::size_t j = i;
             while (j < end) {
                 const unsigned b = p[j], k = kind[b];
@@ -495,7 +500,7 @@ std::string FullWidthKana(std::string_view text) {
                 *o++ = static_cast<std::uint8_t>(b);
                 ++j;
             }
-            return j;
+            return Walked{j, trail, o};
         });
 }
 
