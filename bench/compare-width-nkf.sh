@@ -28,7 +28,8 @@ trap 'rm -rf "$tmp"' EXIT
 best_time() {  # command -> best wall time in seconds
     local cmd=$1 best="" t
     if command -v hyperfine >/dev/null; then
-        hyperfine --warmup 1 --runs "$runs" --style none --export-json "$tmp/h.json" "$cmd" >/dev/null
+        hyperfine --warmup 1 --runs "$runs" --style none --export-json "$tmp/h.json" "$cmd" \
+            >/dev/null 2>"$tmp/h.err" || { cat "$tmp/h.err" >&2; exit 1; }
         python3 -c 'import json,sys; print("%.3f" % json.load(open(sys.argv[1]))["results"][0]["min"])' "$tmp/h.json"
         return
     fi
@@ -42,11 +43,13 @@ best_time() {  # command -> best wall time in seconds
 
 size=$(stat -c %s "$corpus")
 echo "input: $corpus ($size bytes), best of $runs runs"
-printf '%-40s %-42s %9s %9s %8s\n' "conversion" "commands" "filter s" "nkf s" "speed-up"
+# What every filter run pays whatever its options: reading, the line list, writing.
+echo "filter with no option: $(best_time "$filter < '$corpus' > /dev/null") s"
+printf '%-38s %-58s %9s %9s %8s\n' "conversion" "commands" "filter s" "nkf s" "speed-up"
 for c in "${comparisons[@]}"; do
     IFS='|' read -r name options nkfOptions <<<"$c"
     q=$(best_time "$filter $options < '$corpus' > /dev/null")
     n=$(best_time "nkf $nkfOptions < '$corpus' > /dev/null")
     ratio=$(awk -v q="$q" -v n="$n" 'BEGIN { printf "%.1fx", n / q }')
-    printf '%-40s %-42s %9s %9s %8s\n' "$name" "$options / nkf $nkfOptions" "$q" "$n" "$ratio"
+    printf '%-38s %-58s %9s %9s %8s\n' "$name" "$options / nkf $nkfOptions" "$q" "$n" "$ratio"
 done
