@@ -1,33 +1,542 @@
 #include "engine/WidthKana.h"
 
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <cstring>
+
+#include "engine/Sjis.h"
+#include "engine/TextServices.h"
+
 namespace qm {
 
-std::string ConvertDigits(std::string_view text, int) {
+namespace {
+
+// Indexed by a byte: the byte a full-width character becomes (by its second byte),
+// or 0 for none.
+using NarrowTable = std::array<std::uint8_t, 256>;
+// Indexed by a byte: the two-byte code a single byte becomes, or 0 for none.
+using WideTable = std::array<std::uint16_t, 256>;
+
+constexpr NarrowTable MakeNarrowDigits() {
+    NarrowTable t{};
+    for (unsigned s = 0x4F; s <= 0x58; ++s)
+        t[s] = static_cast<std::uint8_t>(s - 0x1F);
+    return t;
+}
+
+constexpr WideTable MakeWideDigits() {
+    WideTable t{};
+    for (unsigned b = '0'; b <= '9'; ++b)
+        t[b] = static_cast<std::uint16_t>(0x8200 | (b + 0x1F));
+    return t;
+}
+
+constexpr NarrowTable MakeNarrowLetters() {
+    NarrowTable t{};
+    for (unsigned s = 0x60; s <= 0x79; ++s)
+        t[s] = static_cast<std::uint8_t>(s - 0x1F);  // capitals
+    for (unsigned s = 0x81; s <= 0x9A; ++s)
+        t[s] = static_cast<std::uint8_t>(s - 0x20);  // small letters
+    return t;
+}
+
+constexpr WideTable MakeWideLetters() {
+    WideTable t{};
+    for (unsigned b = 'A'; b <= 'Z'; ++b)
+        t[b] = static_cast<std::uint16_t>(0x8200 | (b + 0x1F));
+    for (unsigned b = 'a'; b <= 'z'; ++b)
+        t[b] = static_cast<std::uint16_t>(0x8200 | (b + 0x20));
+    return t;
+}
+
+// Full-width symbols, all with first byte 0x81, by second byte. The curly quotation
+// marks and the primes all narrow to the plain marks.
+struct NarrowSymbol {
+    std::uint8_t second;
+    char narrow;
+};
+constexpr NarrowSymbol kNarrowSymbolList[] = {
+    {0x43, ','}, {0x44, '.'}, {0x46, ':'},  {0x47, ';'},  {0x48, '?'},  {0x49, '!'}, {0x4F, '^'},
+    {0x5E, '/'}, {0x62, '|'}, {0x65, '\''}, {0x66, '\''}, {0x8C, '\''}, {0x67, '"'}, {0x68, '"'},
+    {0x8D, '"'}, {0x69, '('}, {0x6A, ')'},  {0x6D, '['},  {0x6E, ']'},  {0x6F, '{'}, {0x70, '}'},
+    {0x7B, '+'}, {0x7C, '-'}, {0x81, '='},  {0xAC, '='},  {0x83, '<'},  {0x84, '>'}, {0x8F, '\\'},
+    {0x90, '$'}, {0x93, '%'}, {0x94, '#'},  {0x95, '&'},  {0x96, '*'},  {0x97, '@'},
+};
+
+// The way back is not the mirror image: the plain quotation marks widen to the
+// primes, never to the curly marks.
+struct WideSymbol {
+    char narrow;
+    std::uint16_t code;
+};
+constexpr WideSymbol kWideSymbolList[] = {
+    {'!', 0x8149},  {'"', 0x818D}, {'#', 0x8194}, {'$', 0x8190}, {'%', 0x8193}, {'&', 0x8195},
+    {'\'', 0x818C}, {'(', 0x8169}, {')', 0x816A}, {'*', 0x8196}, {'+', 0x817B}, {',', 0x8143},
+    {'-', 0x817C},  {'.', 0x8144}, {'/', 0x815E}, {':', 0x8146}, {';', 0x8147}, {'<', 0x8183},
+    {'=', 0x8181},  {'>', 0x8184}, {'?', 0x8148}, {'@', 0x8197}, {'[', 0x816D}, {'\\', 0x818F},
+    {']', 0x816E},  {'^', 0x814F}, {'{', 0x816F}, {'|', 0x8162}, {'}', 0x8170},
+};
+
+constexpr NarrowTable MakeNarrowSymbols() {
+    NarrowTable t{};
+    for (const NarrowSymbol& s : kNarrowSymbolList)
+        t[s.second] = static_cast<std::uint8_t>(s.narrow);
+    return t;
+}
+
+constexpr WideTable MakeWideSymbols() {
+    WideTable t{};
+    for (const WideSymbol& s : kWideSymbolList)
+        t[static_cast<std::uint8_t>(s.narrow)] = s.code;
+    return t;
+}
+
+constexpr NarrowTable kNarrowDigits = MakeNarrowDigits();
+constexpr NarrowTable kNarrowLetters = MakeNarrowLetters();
+constexpr NarrowTable kNarrowSymbols = MakeNarrowSymbols();
+constexpr WideTable kWideDigits = MakeWideDigits();
+constexpr WideTable kWideLetters = MakeWideLetters();
+constexpr WideTable kWideSymbols = MakeWideSymbols();
+
+// Full-width forms of the half-width bytes 0xA1..0xDD, in byte order.
+constexpr std::uint8_t kKanaFirst = 0xA1, kKanaLast = 0xDD;
+constexpr std::uint8_t kVoicedMark = 0xDE, kSemiVoicedMark = 0xDF;
+using KanaTable = std::array<std::uint16_t, kKanaLast - kKanaFirst + 1>;
+
+constexpr KanaTable kPlainKana = {
+    0x8142, 0x8175, 0x8176, 0x8141, 0x8145,  // 。「」、・
+    0x8392,                                  // ヲ
+    0x8340, 0x8342, 0x8344, 0x8346, 0x8348,  // ァィゥェォ
+    0x8383, 0x8385, 0x8387, 0x8362,          // ャュョッ
+    0x815B,                                  // ー
+    0x8341, 0x8343, 0x8345, 0x8347, 0x8349,  // アイウエオ
+    0x834A, 0x834C, 0x834E, 0x8350, 0x8352,  // カキクケコ
+    0x8354, 0x8356, 0x8358, 0x835A, 0x835C,  // サシスセソ
+    0x835E, 0x8360, 0x8363, 0x8365, 0x8367,  // タチツテト
+    0x8369, 0x836A, 0x836B, 0x836C, 0x836D,  // ナニヌネノ
+    0x836E, 0x8371, 0x8374, 0x8377, 0x837A,  // ハヒフヘホ
+    0x837D, 0x837E, 0x8380, 0x8381, 0x8382,  // マミムメモ
+    0x8384, 0x8386, 0x8388,                  // ヤユヨ
+    0x8389, 0x838A, 0x838B, 0x838C, 0x838D,  // ラリルレロ
+    0x838F, 0x8393,                          // ワン
+};
+
+// In the code page a voiced katakana directly follows its plain letter and a
+// semi-voiced one follows the voiced; ヴ is the exception.
+constexpr KanaTable MakeMarkedKana(bool semiVoiced) {
+    KanaTable t = kPlainKana;
+    const auto shift = [&](unsigned first, unsigned last, unsigned by) {
+        for (unsigned b = first; b <= last; ++b)
+            t[b - kKanaFirst] = static_cast<std::uint16_t>(t[b - kKanaFirst] + by);
+    };
+    if (semiVoiced) {
+        shift(0xCA, 0xCE, 2);  // ﾊ..ﾎ
+    } else {
+        t[0xB3 - kKanaFirst] = 0x8394;  // ｳ: ヴ
+        shift(0xB6, 0xC4, 1);           // ｶ..ﾄ
+        shift(0xCA, 0xCE, 1);           // ﾊ..ﾎ
+    }
+    return t;
+}
+constexpr KanaTable kVoicedKana = MakeMarkedKana(false);
+constexpr KanaTable kSemiVoicedKana = MakeMarkedKana(true);
+
+// Full-width punctuation that follows half-width kana, by second byte (first 0x81).
+constexpr NarrowTable MakeNarrowKanaPunctuation() {
+    NarrowTable t{};
+    t[0x41] = 0xA4;  // 、 to ､
+    t[0x42] = 0xA1;  // 。 to ｡
+    t[0x43] = ',';   // ，
+    t[0x44] = '.';   // ．
+    t[0x45] = 0xA5;  // ・ to ･
+    t[0x5B] = 0xB0;  // ー to ｰ
+    return t;
+}
+constexpr NarrowTable kNarrowKanaPunctuation = MakeNarrowKanaPunctuation();
+
+const std::uint8_t* Bytes(std::string_view text) {
+    return reinterpret_cast<const std::uint8_t*>(text.data());
+}
+
+// A rule that narrows the two-byte characters with first byte `first` whose second
+// byte has an entry; [low, high] spans those second bytes.
+struct NarrowRule {
+    std::uint8_t first;
+    NarrowTable to;
+    std::uint8_t low = 0, high = 0;
+};
+
+// A rule that widens the single bytes with an entry; [low, high] spans them.
+struct WideRule {
+    WideTable to;
+    std::uint8_t low = 0, high = 0;
+};
+
+template <typename Table>
+constexpr void SetSpan(const Table& to, std::uint8_t& low, std::uint8_t& high) {
+    low = 0xFF;
+    for (unsigned b = 0; b < 256; ++b) {
+        if (to[b] == 0) continue;
+        if (b < low) low = static_cast<std::uint8_t>(b);
+        high = static_cast<std::uint8_t>(b);
+    }
+}
+
+constexpr NarrowRule MakeNarrowRule(std::uint8_t first, const NarrowTable& to) {
+    NarrowRule r{first, to};
+    SetSpan(to, r.low, r.high);
+    return r;
+}
+
+constexpr WideRule MakeWideRule(const WideTable& to) {
+    WideRule r{to};
+    SetSpan(to, r.low, r.high);
+    return r;
+}
+
+constexpr NarrowRule kNarrowDigitRule = MakeNarrowRule(0x82, kNarrowDigits);
+constexpr NarrowRule kNarrowLetterRule = MakeNarrowRule(0x82, kNarrowLetters);
+constexpr NarrowRule kNarrowSymbolRule = MakeNarrowRule(0x81, kNarrowSymbols);
+constexpr WideRule kWideDigitRule = MakeWideRule(kWideDigits);
+constexpr WideRule kWideLetterRule = MakeWideRule(kWideLetters);
+constexpr WideRule kWideSymbolRule = MakeWideRule(kWideSymbols);
+
+// The byte loops look at the text in blocks. A block in which no character the step
+// converts can begin is copied as it is; only stretches of the others are walked byte
+// by byte. The tests for a block are written so that the compiler makes them a few
+// vector compares: they run over every block, the walk only where text changes.
+constexpr std::size_t kBlock = 32;
+constexpr std::size_t kStretch = 16 * kBlock;  // the longest walk in one go
+
+bool InRange(std::uint8_t b, std::uint8_t low, std::uint8_t high) {
+    return static_cast<std::uint8_t>(b - low) <= static_cast<std::uint8_t>(high - low);
+}
+
+bool AnyInRange(const std::uint8_t* p, std::uint8_t low, std::uint8_t high) {
+    std::uint8_t any = 0;
+    for (std::size_t j = 0; j < kBlock; ++j)
+        any |= InRange(p[j], low, high);
+    return any != 0;
+}
+
+// Reads one byte past the block.
+bool AnyPairInRange(const std::uint8_t* p, std::uint8_t first, std::uint8_t low,
+                    std::uint8_t high) {
+    std::uint8_t any = 0;
+    for (std::size_t j = 0; j < kBlock; ++j)
+        any |= (p[j] == first) & InRange(p[j + 1], low, high);
+    return any != 0;
+}
+
+// An upper bound on how many bytes a widening step converts.
+std::size_t CountInRange(const std::uint8_t* p, std::size_t n, std::uint8_t low,
+                         std::uint8_t high) {
+    std::size_t count = 0, i = 0;
+    for (; i + kBlock <= n; i += kBlock) {
+        std::uint8_t c = 0;
+        for (std::size_t j = 0; j < kBlock; ++j)
+            c = static_cast<std::uint8_t>(c + InRange(p[i + j], low, high));
+        count += c;
+    }
+    for (; i < n; ++i)
+        count += InRange(p[i], low, high);
+    return count;
+}
+
+// Moves i over the whole blocks before `limit` in which busy(position) finds nothing
+// to convert, and returns the end of the stretch to walk from there: the busy blocks
+// that follow, or what is left before `limit` when that is less than a block.
+template <typename Busy>
+std::size_t NextStretch(std::size_t& i, std::size_t limit, Busy busy) {
+    while (i + kBlock <= limit && !busy(i))
+        i += kBlock;
+    std::size_t end = i;
+    while (end + kBlock <= limit && end - i < kStretch && busy(end))
+        end += kBlock;
+    return end == i ? limit : end;
+}
+
+// Where the byte loop stands when the walk resumes after skipped blocks: whether the
+// byte at i is the second byte of a character, given that at `known` <= i. The byte
+// after one that cannot open a character always begins one, so the answer follows
+// from the lead-byte run just before i; the walk back never passes `known`, which
+// the caller then moves up to i, so that no byte is walked back over twice.
+unsigned TrailAt(const LeadByteTable& lead, const std::uint8_t* p, std::size_t i, std::size_t known,
+                 bool knownTrail) {
+    std::size_t j = i;
+    while (j > known && lead[p[j - 1]])
+        --j;
+    // Through a run of bytes that all open characters, every other one is a second byte.
+    const bool trailAtJ = j == known && knownTrail;
+    return trailAtJ != ((i - j) % 2 == 1) ? 1 : 0;
+}
+
+// The byte loop for a rule that turns two-byte characters into single bytes.
+// `trail` tells whether the byte at hand is the second byte of the character before
+// it: that is the byte loop's walk without its branches.
+std::string NarrowPairs(std::string_view text, const NarrowRule& rule) {
+    const LeadByteTable& lead = Text().LeadBytes();
+    const std::size_t n = text.size();
+    const std::uint8_t* p = Bytes(text);
+    const auto busy = [&](std::size_t at) {
+        return AnyPairInRange(p + at, rule.first, rule.low, rule.high);
+    };
+    std::string out;
+    out.reserve(n);
+    std::size_t copied = 0, known = 0;
+    bool knownTrail = false;
+    // Pairs begin before the last byte: a lead byte at the very end stays as it is.
+    const std::size_t limit = n == 0 ? 0 : n - 1;
+    for (std::size_t i = 0; i < limit;) {
+        const std::size_t end = NextStretch(i, limit, busy);
+        unsigned trail = TrailAt(lead, p, i, known, knownTrail);
+        for (std::size_t j = i; j < end; ++j) {
+            const unsigned b = p[j], opens = lead[b] & ~trail & 1;
+            trail = opens;
+            const std::uint8_t to = rule.to[p[j + 1]];
+            if (opens & (b == rule.first) & (to != 0)) {
+                out.append(text, copied, j - copied);
+                out.push_back(static_cast<char>(to));
+                copied = j + 2;
+            }
+        }
+        known = i = end;
+        knownTrail = trail != 0;
+    }
+    out.append(text, copied);
+    return out;
+}
+
+// How far the walk over a stretch got: where it stopped (the stretch's end, or one
+// byte further when the last character took the byte after it along), whether the
+// byte there is the second byte of a character, and the end of what it wrote.
+struct Walked {
+    std::size_t next;
+    unsigned trail;
+    std::uint8_t* out;
+};
+
+// The frame of a byte loop that widens: passes over the blocks in which busy(at)
+// finds nothing and copies them; for each stretch [i, end) in between, walk(i, end,
+// trail, out) writes its output at out, at most two bytes a byte, and tells how far
+// it got. `bound` is an upper bound on the length of the output.
+template <typename Busy, typename Walk>
+std::string Widen(std::string_view text, std::size_t bound, Busy busy, Walk walk) {
+    const LeadByteTable& lead = Text().LeadBytes();
+    const std::uint8_t* p = Bytes(text);
+    const std::size_t n = text.size();
+    std::string out;
+    out.reserve(bound + 2 * kStretch);  // a stretch is first given two bytes a byte
+    std::size_t copied = 0, known = 0;
+    bool knownTrail = false;
+    for (std::size_t i = 0; i < n;) {
+        const std::size_t end = NextStretch(i, n, busy);
+        out.append(text, copied, i - copied);
+        const std::size_t start = out.size();
+        out.resize(start + 2 * (end - i));
+        auto* const first = reinterpret_cast<std::uint8_t*>(out.data() + start);
+        const Walked walked = walk(i, end, TrailAt(lead, p, i, known, knownTrail), first);
+        copied = known = i = walked.next;
+        knownTrail = walked.trail != 0;
+        out.resize(start + static_cast<std::size_t>(walked.out - first));
+    }
+    out.append(text, copied);
+    return out;
+}
+
+// What a widening byte loop does with each byte, worked out once per call from the
+// platform's lead bytes and the rule: the low 16 bits hold the two bytes it becomes,
+// in memory order, so that one store writes them.
+constexpr std::uint32_t kOpens = 1u << 16;   // the byte opens a two-byte character
+constexpr std::uint32_t kWidens = 1u << 17;  // the byte becomes a two-byte code
+using WideEntries = std::array<std::uint32_t, 256>;
+
+WideEntries MakeWideEntries(const LeadByteTable& lead, const WideRule& rule) {
+    WideEntries entries{};
+    for (unsigned b = 0; b < 256; ++b) {
+        const std::uint16_t code = rule.to[b];
+        if (lead[b]) {
+            entries[b] = kOpens;
+        } else if (code != 0) {
+            const unsigned char bytes[2] = {static_cast<unsigned char>(code >> 8),
+                                            static_cast<unsigned char>(code)};
+            std::uint16_t word;
+            std::memcpy(&word, bytes, 2);
+            entries[b] = kWidens | word;
+        }
+    }
+    return entries;
+}
+
+// The byte loop for a rule that turns single bytes into two-byte codes. Every byte
+// is written as two bytes, and the output moves on by one or two; masks stand in
+// for conditions, which the compiler would make mispredicted branches.
+std::string WidenSingles(std::string_view text, const WideRule& rule) {
+    const WideEntries entries = MakeWideEntries(Text().LeadBytes(), rule);
+    const std::uint8_t* p = Bytes(text);
+    const std::size_t n = text.size();
+    return Widen(
+        text, n + CountInRange(p, n, rule.low, rule.high),
+        [&](std::size_t at) { return AnyInRange(p + at, rule.low, rule.high); },
+        [&](std::size_t i, std::size_t end, unsigned trail, std::uint8_t* o) {
+            for (std::size_t j = i; j < end; ++j) {
+                const unsigned b = p[j], e = entries[b];
+                const unsigned widen = (e >> 17) & ~trail & 1;
+                trail = (e >> 16) & ~trail & 1;
+                const unsigned mask = 0u - widen;
+                // Widened: the code's bytes. Otherwise the byte itself, and a second
+                // byte that the next one overwrites.
+                const auto word = static_cast<std::uint16_t>((e & mask) | (b & ~mask));
+                std::memcpy(o, &word, 2);
+                o += 1 + widen;
+            }
+            return Walked{end, trail, o};
+        });
+}
+
+constexpr char kIdeographicComma[] = "\x81\x41";     // 、
+constexpr char kFullWidthComma[] = "\x81\x43";       // ，
+constexpr char kIdeographicFullStop[] = "\x81\x42";  // 。
+constexpr char kFullWidthFullStop[] = "\x81\x44";    // ．
+constexpr char kIdeographicBlank[] = "\x81\x40";     // full-width blank
+constexpr char kFullWidthOpenParen[] = "\x81\x69";   // （
+constexpr char kFullWidthCloseParen[] = "\x81\x6A";  // ）
+
+std::string Replace(std::string_view text, std::string_view old, std::string_view replacement) {
+    return ReplaceAll(text, old, replacement, false);
+}
+
+}  // namespace
+
+std::string ConvertDigits(std::string_view text, int mode) {
+    if (mode == 1) return NarrowPairs(text, kNarrowDigitRule);
+    if (mode == 2) return WidenSingles(text, kWideDigitRule);
     return std::string(text);
 }
-std::string ConvertLetters(std::string_view text, int) {
+
+std::string ConvertLetters(std::string_view text, int mode) {
+    if (mode == 1) return NarrowPairs(text, kNarrowLetterRule);
+    if (mode == 2) return WidenSingles(text, kWideLetterRule);
     return std::string(text);
 }
-std::string ConvertCommas(std::string_view text, int) {
+
+std::string ConvertCommas(std::string_view text, int mode) {
+    if (mode == 1) return Replace(text, kFullWidthComma, kIdeographicComma);
+    if (mode == 2) return Replace(text, kIdeographicComma, kFullWidthComma);
     return std::string(text);
 }
-std::string ConvertFullStops(std::string_view text, int) {
+
+std::string ConvertFullStops(std::string_view text, int mode) {
+    if (mode == 1) return Replace(text, kFullWidthFullStop, kIdeographicFullStop);
+    if (mode == 2) return Replace(text, kIdeographicFullStop, kFullWidthFullStop);
     return std::string(text);
 }
-std::string ConvertSymbols(std::string_view text, int) {
+
+std::string ConvertSymbols(std::string_view text, int mode) {
+    if (mode == 1) return NarrowPairs(text, kNarrowSymbolRule);
+    if (mode == 2) return WidenSingles(text, kWideSymbolRule);
     return std::string(text);
 }
-std::string ConvertBlanks(std::string_view text, int) {
+
+std::string ConvertBlanks(std::string_view text, int mode) {
+    if (mode == 1) return Replace(text, kIdeographicBlank, " ");
+    if (mode == 2) return Replace(text, " ", kIdeographicBlank);
     return std::string(text);
 }
-std::string ConvertParentheses(std::string_view text, int) {
+
+std::string ConvertParentheses(std::string_view text, int mode) {
+    if (mode == 1)
+        return Replace(Replace(text, kFullWidthOpenParen, "("), kFullWidthCloseParen, ")");
+    if (mode == 2)
+        return Replace(Replace(text, "(", kFullWidthOpenParen), ")", kFullWidthCloseParen);
     return std::string(text);
 }
-std::string ConvertHiragana(std::string_view text, int) {
+
+std::string ConvertHiragana(std::string_view text, int mode) {
+    if (mode == 1) return HalfWidthKana(text, KanaRowHiragana);
+    if (mode == 2) return MapLocaleString(text, kLcmapKatakana);
     return std::string(text);
 }
-std::string ConvertKatakana(std::string_view text, int) {
+
+std::string ConvertKatakana(std::string_view text, int mode) {
+    if (mode == 1) return HalfWidthKana(text, KanaRowKatakana);
+    if (mode == 2) return FullWidthKana(text);
+    if (mode == 3) return MapLocaleString(FullWidthKana(text), kLcmapHiragana);
     return std::string(text);
+}
+
+std::string FullWidthKana(std::string_view text) {
+    const LeadByteTable& lead = Text().LeadBytes();
+    // Per byte: bit 0, it opens a two-byte character; bit 1, it is half-width kana.
+    std::array<std::uint8_t, 256> kind;
+    for (unsigned b = 0; b < 256; ++b)
+        kind[b] = lead[b]                                                        ? 1
+                  : InRange(static_cast<std::uint8_t>(b), kKanaFirst, kKanaLast) ? 2
+                                                                                 : 0;
+    const std::uint8_t* p = Bytes(text);
+    const std::size_t n = text.size();
+    return Widen(
+        text, n + CountInRange(p, n, kKanaFirst, kKanaLast),
+        [&](std::size_t at) { return AnyInRange(p + at, kKanaFirst, kKanaLast); },
+        [&](std::size_t i, std::size_t end, unsigned trail, std::uint8_t* o) {
+            std::size_t j = i;
+            while (j < end) {
+                const unsigned b = p[j], k = kind[b];
+                if ((k >> 1) & ~trail & 1) {
+                    const std::uint8_t next = j + 1 < n ? p[j + 1] : 0;
+                    const bool voiced = next == kVoicedMark, semiVoiced = next == kSemiVoicedMark;
+                    const KanaTable& table = voiced       ? kVoicedKana
+                                             : semiVoiced ? kSemiVoicedKana
+                                                          : kPlainKana;
+                    const std::uint16_t code = table[b - kKanaFirst];
+                    o[0] = static_cast<std::uint8_t>(code >> 8);
+                    o[1] = static_cast<std::uint8_t>(code);
+                    o += 2;
+                    j += voiced || semiVoiced ? 2 : 1;  // the mark goes with its letter
+                    continue;
+                }
+                trail = k & ~trail & 1;
+                *o++ = static_cast<std::uint8_t>(b);
+                ++j;
+            }
+            return Walked{j, trail, o};
+        });
+}
+
+std::string HalfWidthKana(std::string_view text, int selector) {
+    const std::string t = KanaToHalfWidth(text, selector);
+    const std::size_t n = t.size();
+    const std::uint8_t* p = Bytes(t);
+    std::string out(n, '\0');
+    auto* o = reinterpret_cast<std::uint8_t*>(out.data());
+    // The punctuation pass decides where characters begin by the wide lead range of
+    // LeadByteAt, not by the code page, and so must stay with its walk.
+    LeadByteWalker walker(t);
+    bool afterKana = false;
+    std::size_t i = 0;
+    while (i < n) {
+        if (walker.At(static_cast<std::ptrdiff_t>(i + 1))) {
+            if (afterKana && i + 1 < n && p[i] == 0x81) {
+                if (const std::uint8_t to = kNarrowKanaPunctuation[p[i + 1]]) {
+                    *o++ = to;
+                    i += 2;
+                    continue;
+                }
+            }
+            afterKana = false;
+            *o++ = p[i];
+            if (i + 1 < n) *o++ = p[i + 1];
+            i += 2;
+        } else {
+            const std::uint8_t b = p[i];
+            *o++ = b;
+            afterKana = b >= 0xA1 && b <= 0xDF;
+            ++i;
+        }
+    }
+    out.resize(static_cast<std::size_t>(reinterpret_cast<char*>(o) - out.data()));
+    return out;
 }
 
 }  // namespace qm

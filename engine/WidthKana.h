@@ -18,4 +18,14 @@ std::string ConvertParentheses(std::string_view text, int mode);  // Parenthesis
 std::string ConvertHiragana(std::string_view text, int mode);     // KanaMode1
 std::string ConvertKatakana(std::string_view text, int mode);     // KanaMode2
 
+// Half-width katakana and punctuation (0xA1-0xDD) to full width; a voiced or
+// semi-voiced mark right after a letter joins it, and is dropped when the letter
+// has no such form. A mark standing alone stays as it is.
+std::string FullWidthKana(std::string_view text);
+
+// Hiragana (selector KanaRowHiragana) or full-width katakana (KanaRowKatakana) to
+// half-width katakana; then the full-width punctuation that directly follows
+// half-width kana becomes half-width too.
+std::string HalfWidthKana(std::string_view text, int selector);
+
 }  // namespace qm

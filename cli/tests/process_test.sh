@@ -28,6 +28,12 @@ run 'a\nb'; check "breaks become CR LF" 0 "$work/want" "$code" "$work/out"
 printf '\x82\xa0\x83\x41\r\n' > "$work/want"
 run '\x82\xa0\x83\x41\r\n'; check "bytes pass unchanged" 0 "$work/want" "$code" "$work/out"
 
+# full-width 2004 and nen, then half-width katakana ga with its voiced mark
+printf '2004\x94\x4e\r\n' > "$work/want"
+run '\x82\x51\x82\x4f\x82\x4f\x82\x53\x94\x4e\r\n' NumberMode=1; check "NumberMode=1 narrows digits" 0 "$work/want" "$code" "$work/out"
+printf '\x83\x4b' > "$work/want"
+run '\xb6\xde' KanaMode2=2; check "KanaMode2=2 widens kana" 0 "$work/want" "$code" "$work/out"
+
 : > "$work/empty"
 for bad in NumberMode=9 NumberMode=x DelEmptyLine=2 Bogus=1 plain --ini; do
     run 'a\n' "$bad"; check "rejects $bad" 2 "$work/empty" "$code" "$work/out"

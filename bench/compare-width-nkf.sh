@@ -1,0 +1,55 @@
+#!/usr/bin/env bash
+# Whole-process times of the command-line filter's width and kana steps against nkf
+# doing the nearest conversion, on the same 80 MB code page 932 file, output thrown
+# away. Each command runs QM_RUNS times (5 by default) after one warm-up run; the
+# best time counts. Uses hyperfine when it is installed, bash's time otherwise.
+#   QM_FILTER  the filter binary (build/native/cli/quillmoth-filter)
+#   QM_CORPUS  the input file (bench/corpus/ja-80M.txt, made if missing)
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+filter=${QM_FILTER:-$root/build/native/cli/quillmoth-filter}
+corpus=${QM_CORPUS:-$root/bench/corpus/ja-80M.txt}
+runs=${QM_RUNS:-5}
+
+[ -x "$filter" ] || { echo "compare-width-nkf: build the filter first (scripts/build.sh native)" >&2; exit 1; }
+command -v nkf >/dev/null || { echo "compare-width-nkf: nkf is not installed" >&2; exit 1; }
+[ -s "$corpus" ] || bash "$root/bench/make-corpus.sh"
+
+# name | filter options | nkf options
+comparisons=(
+    "digits, letters, blanks to half-width|NumberMode=1 AlphabetMode=1 SpaceMode=1|-S -s -x -Z1"
+    "half-width katakana to full-width|KanaMode2=2|-S -s"
+    "hiragana to katakana|KanaMode1=2|-S -s -x --katakana"
+)
+
+tmp=$(mktemp -d)
+trap 'rm -rf "$tmp"' EXIT
+
+best_time() {  # command -> best wall time in seconds
+    local cmd=$1 best="" t
+    if command -v hyperfine >/dev/null; then
+        hyperfine --warmup 1 --runs "$runs" --style none --export-json "$tmp/h.json" "$cmd" \
+            >/dev/null 2>"$tmp/h.err" || { cat "$tmp/h.err" >&2; exit 1; }
+        python3 -c 'import json,sys; print("%.3f" % json.load(open(sys.argv[1]))["results"][0]["min"])' "$tmp/h.json"
+        return
+    fi
+    bash -c "$cmd" >/dev/null
+    for _ in $(seq "$runs"); do
+        t=$( { TIMEFORMAT=%R; time bash -c "$cmd" >/dev/null; } 2>&1 )
+        if [ -z "$best" ] || awk -v a="$t" -v b="$best" 'BEGIN { exit !(a < b) }'; then best=$t; fi
+    done
+    echo "$best"
+}
+
+size=$(stat -c %s "$corpus")
+echo "input: $corpus ($size bytes), best of $runs runs"
+# What every filter run pays whatever its options: reading, the line list, writing.
+echo "filter with no option: $(best_time "$filter < '$corpus' > /dev/null") s"
+printf '%-38s %-58s %9s %9s %8s\n' "conversion" "commands" "filter s" "nkf s" "speed-up"
+for c in "${comparisons[@]}"; do
+    IFS='|' read -r name options nkfOptions <<<"$c"
+    q=$(best_time "$filter $options < '$corpus' > /dev/null")
+    n=$(best_time "nkf $nkfOptions < '$corpus' > /dev/null")
+    ratio=$(awk -v q="$q" -v n="$n" 'BEGIN { printf "%.1fx", n / q }')
+    printf '%-38s %-58s %9s %9s %8s\n' "$name" "$options / nkf $nkfOptions" "$q" "$n" "$ratio"
+done
