@@ -151,6 +151,31 @@ std::size_t FindBytes(std::string_view s, std::size_t from, std::size_t limit,
     return std::string_view::npos;
 }
 
+// Tells whether positions of a text begin a character, for rising positions. A
+// position is known to begin one (the text's start, or an answer given before);
+// from there, the bytes just before the asked position that the lead-byte test
+// accepts pair up as lead and trail, so an even run of them means a boundary. Each
+// answer moves the known position forward, so a text costs one pass in all.
+class Boundaries {
+  public:
+    Boundaries(std::string_view text, const LeadByteTable& lead) : text_(text), lead_(lead) {}
+    void Restart(std::size_t known) { known_ = known; }
+    bool At(std::size_t c) {
+        std::size_t i = c;
+        while (i > known_ && lead_[static_cast<std::uint8_t>(text_[i - 1])])
+            --i;
+        const bool boundary = (c - i) % 2 == 0;
+        // Either c begins a character or it is a second byte, and c + 1 begins one.
+        known_ = boundary ? c : c + 1;
+        return boundary;
+    }
+
+  private:
+    std::string_view text_;
+    const LeadByteTable& lead_;
+    std::size_t known_ = 0;
+};
+
 }  // namespace
 
 bool LeadByteAt(std::string_view text, std::ptrdiff_t n) {
@@ -235,14 +260,11 @@ std::size_t FindText(std::string_view pattern, std::string_view text) {
     text = UpToNul(text);
     if (pattern.empty() || text.empty()) return 0;
     const LeadByteTable& lead = Text().LeadBytes();
-    std::size_t boundary = 0;  // the first character boundary not yet passed
-    std::size_t from = 0;
-    for (;;) {
+    Boundaries boundaries(text, lead);
+    for (std::size_t from = 0;;) {
         const std::size_t c = FindBytes(text, from, text.size(), pattern);
         if (c == std::string_view::npos) return 0;
-        while (boundary < c)
-            boundary += lead[static_cast<std::uint8_t>(text[boundary])] ? 2 : 1;
-        if (boundary == c) return c + 1;
+        if (boundaries.At(c)) return c + 1;
         from = c + 1;
     }
 }
@@ -269,22 +291,21 @@ std::string ReplaceAll(std::string_view text, std::string_view old, std::string_
 
     std::string out;
     out.reserve(text.size());
-    std::size_t start = 0;     // beginning of the rest
-    std::size_t boundary = 0;  // next character boundary, counted from start
+    std::size_t start = 0;  // beginning of the rest, which is searched as a text of its own
     std::size_t from = 0;
+    Boundaries boundaries(search, lead);
     while (start < text.size()) {
         const std::size_t c = FindBytes(search, from, limit, pat);
         if (c == std::string_view::npos) break;
-        while (boundary < c)
-            boundary += lead[static_cast<std::uint8_t>(search[boundary])] ? 2 : 1;
-        if (boundary != c) {
+        if (!boundaries.At(c)) {
             from = c + 1;
             continue;
         }
         out.append(text.substr(start, c - start));
         out.append(replacement);
         start = std::min(c + old.size(), text.size());
-        boundary = from = start;
+        from = start;
+        boundaries.Restart(start);
     }
     out.append(text.substr(start));
     return out;
