@@ -1,6 +1,9 @@
 #include "engine/LineList.h"
 
 #include <algorithm>
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 #include <cstdint>
 
 namespace qm {
@@ -9,10 +12,21 @@ namespace {
 
 constexpr std::size_t kBlock = 64 * 1024;
 
-// Whether any of the eight bytes of v is c.
-bool HasByte(std::uint64_t v, char c) {
-    const std::uint64_t x = v ^ (0x0101010101010101ull * static_cast<unsigned char>(c));
-    return ((x - 0x0101010101010101ull) & ~x & 0x8080808080808080ull) != 0;
+constexpr std::size_t kChunk = 16;
+
+// Offset of the first CR or LF among the kChunk bytes at p, kChunk when there is none.
+std::size_t FirstBreak(const char* p) {
+#ifdef __SSE2__
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    const int mask = _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('\r')),
+                                                    _mm_cmpeq_epi8(v, _mm_set1_epi8('\n'))));
+    return mask ? static_cast<std::size_t>(__builtin_ctz(static_cast<unsigned>(mask))) : kChunk;
+#else
+    for (std::size_t i = 0; i < kChunk; ++i) {
+        if (p[i] == '\r' || p[i] == '\n') return i;
+    }
+    return kChunk;
+#endif
 }
 
 std::size_t Find(std::string_view s, char c, std::size_t from) {
@@ -24,16 +38,27 @@ std::size_t Find(std::string_view s, char c, std::size_t from) {
 
 bool IsTextForm(std::string_view text) {
     if (text.empty()) return true;
-    if (text.size() < 2 || text.substr(text.size() - 2) != "\r\n") return false;
+    if (text.size() < 2 || text.substr(text.size() - 2) != "\r\n" || text[0] == '\n') return false;
     if (std::memchr(text.data(), '\0', text.size())) return false;
-    std::size_t crs = 0, lfs = 0;
-    for (std::size_t i = Find(text, '\r', 0); i < text.size(); i = Find(text, '\r', i + 1)) {
-        if (i + 1 >= text.size() || text[i + 1] != '\n') return false;
-        ++crs;
+    // A CR exactly where an LF follows, compared sixteen positions at a time.
+    const char* p = text.data();
+    const std::size_t last = text.size() - 1;  // positions 0 .. last - 1 have a next byte
+    std::size_t i = 0;
+#ifdef __SSE2__
+    const __m128i cr = _mm_set1_epi8('\r'), lf = _mm_set1_epi8('\n');
+    __m128i mismatch = _mm_setzero_si128();
+    for (; i + 16 <= last; i += 16) {
+        const __m128i here = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+        const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i + 1));
+        mismatch = _mm_or_si128(mismatch,
+                                _mm_xor_si128(_mm_cmpeq_epi8(here, cr), _mm_cmpeq_epi8(next, lf)));
     }
-    for (std::size_t i = Find(text, '\n', 0); i < text.size(); i = Find(text, '\n', i + 1))
-        ++lfs;
-    return crs == lfs;
+    if (_mm_movemask_epi8(mismatch) != 0) return false;
+#endif
+    for (; i < last; ++i) {
+        if ((p[i] == '\r') != (p[i + 1] == '\n')) return false;
+    }
+    return true;
 }
 
 void LineList::Load(std::string_view text) {
@@ -50,13 +75,13 @@ void LineList::Load(std::string_view text) {
         out.resize(used + 2 * static_cast<std::size_t>(blockEnd - p));
         char* w = out.data() + used;
         while (p < blockEnd) {
-            while (blockEnd - p >= 8) {
-                std::uint64_t v;
-                std::memcpy(&v, p, 8);
-                if (HasByte(v, '\r') || HasByte(v, '\n')) break;
-                std::memcpy(w, &v, 8);
-                p += 8;
-                w += 8;
+            while (static_cast<std::size_t>(blockEnd - p) >= kChunk) {
+                // A whole chunk is copied either way; only the bytes before a break count.
+                const std::size_t n = FirstBreak(p);
+                std::memcpy(w, p, kChunk);
+                p += n;
+                w += n;
+                if (n < kChunk) break;
             }
             if (p == blockEnd) break;
             const char c = *p++;
