@@ -1,8 +1,9 @@
 // The control-state store on a real form holding every control kind, under Wine's
 // private-profile functions.
-#include <commctrl.h>
 #include <gtest/gtest.h>
 #include <windows.h>
+
+#include <commctrl.h>
 
 #include <fstream>
 #include <sstream>
