@@ -143,6 +143,14 @@ void TRadioButton::WndProc(TMessage& m) {
         UserChecked();
         return;
     }
+    if (m.Msg == WM_SETFOCUS && !checked_ && GetKeyState(VK_LBUTTON) >= 0) {
+        // The arrow keys moved the focus here from a button of the same group: the
+        // choice moves with it.
+        auto* from = dynamic_cast<TRadioButton*>(FindControl(reinterpret_cast<HWND>(m.WParam)));
+        TWinControl::WndProc(m);
+        if (from && from->Parent() == Parent()) UserChecked();
+        return;
+    }
     TWinControl::WndProc(m);
 }
 

@@ -257,6 +257,50 @@ TEST(DialogKeys, ControlThatWantsEnterKeepsIt) {
     EXPECT_TRUE(d.log.empty());
 }
 
+// Claims the arrow keys, as a text view does.
+struct ArrowTaker : TCustomControl {
+    using TCustomControl::TCustomControl;
+    void WndProc(TMessage& m) override {
+        TCustomControl::WndProc(m);
+        if (m.Msg == WM_GETDLGCODE) m.Result |= DLGC_WANTARROWS;
+    }
+    void KeyDown(WORD& key, TShiftState shift) override {
+        keys.push_back(key);
+        TCustomControl::KeyDown(key, shift);
+    }
+    std::vector<WORD> keys;
+};
+
+TEST(DialogKeys, ArrowsMoveTheFocusUnlessTheControlClaimsThem) {
+    DialogForm d;
+    auto* taker = new ArrowTaker(&d.form);
+    taker->SetParent(&d.form);
+    taker->SetTabStop(true);
+    taker->SetBounds(150, 8, 50, 50);
+    taker->SetTabOrder(0);
+    taker->SetFocus();
+    PressKey(taker->Handle(), VK_DOWN);
+    EXPECT_EQ(GetFocus(), taker->Handle());
+    EXPECT_EQ(taker->keys, std::vector<WORD>{VK_DOWN});
+    PressKey(taker->Handle(), VK_TAB);
+    EXPECT_EQ(GetFocus(), d.edits[0]->Handle());
+    EXPECT_EQ(taker->keys, std::vector<WORD>{VK_DOWN}) << "Tab is the dialog's";
+}
+
+TEST(DialogKeys, ArrowsMoveTheSelectionWithinARadioGroup) {
+    DialogForm d;
+    auto* group = new TRadioGroup(&d.form);
+    group->SetParent(&d.form);
+    group->SetBounds(150, 8, 89, 73);
+    for (const char* item : {"a", "b", "c"})
+        group->Items().Add(item);
+    group->SetItemIndex(0);
+    static_cast<TWinControl*>(group->Controls(0))->SetFocus();
+    PressKey(GetFocus(), VK_DOWN);
+    EXPECT_EQ(group->ItemIndex(), 1);
+    EXPECT_EQ(GetFocus(), static_cast<TWinControl*>(group->Controls(1))->Handle());
+}
+
 TEST(Teardown, NoHandlerRunsOnADestroyedObjectAndComponentsGoWhileTheFormIsWhole) {
     Probe::Log log;
     std::vector<HWND> windows;
@@ -340,6 +384,21 @@ TEST(Painting, CustomControlAndGraphicChildrenPaintOnTheirCanvas) {
     ReleaseDC(form.Handle(), formDC);
 }
 
+TEST(Painting, EditBoxBackgroundIsTheControlsColour) {
+    TForm form(nullptr);
+    auto* edit = new TEdit(&form);
+    edit->SetParent(&form);
+    edit->SetBounds(0, 0, 100, 24);
+    edit->SetColor(clRed);
+    form.Show();
+    UpdateWindow(form.Handle());
+    HDC dc = GetDC(edit->Handle());
+    RECT client;
+    GetClientRect(edit->Handle(), &client);
+    EXPECT_EQ(GetPixel(dc, client.right - 3, client.bottom / 2), RGB(255, 0, 0));
+    ReleaseDC(edit->Handle(), dc);
+}
+
 TEST(MessageHooks, HookSeesMessagesFirstAndCanConsumeThem) {
     TForm form(nullptr);
     std::vector<UINT> seen;
@@ -354,6 +413,29 @@ TEST(MessageHooks, HookSeesMessagesFirstAndCanConsumeThem) {
     form.RemoveMessageHook(id);
     SendMessageA(form.Handle(), WM_USER + 1, 0, 0);
     EXPECT_EQ(seen, (std::vector<UINT>{WM_USER + 1, WM_USER + 2}));
+}
+
+TEST(MessageHooks, WindowSubclassedTheClassicWayStillReachesItsObject) {
+    TForm form(nullptr);
+    static WNDPROC previous = nullptr;
+    static int seen = 0;
+    WNDPROC mine = [](HWND w, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
+        if (m == WM_USER + 3) ++seen;
+        return CallWindowProcA(previous, w, m, wp, lp);
+    };
+    std::vector<UINT> reached;
+    form.AddMessageHook([&](TMessage& m) {
+        if (m.Msg == WM_USER + 3) reached.push_back(m.Msg);
+        return false;
+    });
+    previous = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(form.Handle(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(mine)));
+    SendMessageA(form.Handle(), WM_USER + 3, 0, 0);
+    SetWindowLongPtrA(form.Handle(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
+    SendMessageA(form.Handle(), WM_USER + 3, 0, 0);
+    EXPECT_EQ(seen, 1);
+    EXPECT_EQ(reached.size(), 2u);
+    EXPECT_EQ(TWinControl::FindControl(form.Handle()), &form);
 }
 
 TEST(Forms, CloseAsksFirstThenHides) {
