@@ -175,4 +175,16 @@ class TCanvas {
     TBrush brush_;
 };
 
+// Lends a device context to a canvas for one scope (one paint).
+class CanvasOnDC {
+  public:
+    CanvasOnDC(TCanvas& canvas, HDC dc) : canvas_(canvas) { canvas_.SetHandle(dc); }
+    ~CanvasOnDC() { canvas_.SetHandle(nullptr); }
+    CanvasOnDC(const CanvasOnDC&) = delete;
+    CanvasOnDC& operator=(const CanvasOnDC&) = delete;
+
+  private:
+    TCanvas& canvas_;
+};
+
 }  // namespace qm

@@ -83,14 +83,8 @@ void TPageControl::CreateParams(TCreateParams& p) {
 
 void TPageControl::CreateWnd() {
     TWinControl::CreateWnd();
-    for (TTabSheet* page : pages_) {
-        TCITEMA item{};
-        item.mask = TCIF_TEXT;
-        std::string text = page->Caption();
-        item.pszText = text.data();
-        SendMessageA(Handle(), TCM_INSERTITEMA, static_cast<WPARAM>(page->PageIndex()),
-                     reinterpret_cast<LPARAM>(&item));
-    }
+    for (TTabSheet* page : pages_)
+        SendTab(TCM_INSERTITEMA, page);
     SendMessageA(Handle(), TCM_SETCURSEL, static_cast<WPARAM>(ActivePageIndex()), 0);
     ArrangePages();
 }
@@ -127,12 +121,15 @@ void TPageControl::RemovePage(TTabSheet* page) {
 }
 
 void TPageControl::UpdateTab(TTabSheet* page) {
-    if (!HandleAllocated()) return;
+    if (HandleAllocated()) SendTab(TCM_SETITEMA, page);
+}
+
+void TPageControl::SendTab(UINT message, TTabSheet* page) {
     TCITEMA item{};
     item.mask = TCIF_TEXT;
     std::string text = page->Caption();
     item.pszText = text.data();
-    SendMessageA(Handle(), TCM_SETITEMA, static_cast<WPARAM>(page->PageIndex()),
+    SendMessageA(Handle(), message, static_cast<WPARAM>(page->PageIndex()),
                  reinterpret_cast<LPARAM>(&item));
 }
 

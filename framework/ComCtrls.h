@@ -60,6 +60,7 @@ class TPageControl : public TWinControl {
     void InsertPage(TTabSheet* page);
     void RemovePage(TTabSheet* page);
     void UpdateTab(TTabSheet* page);
+    void SendTab(UINT message, TTabSheet* page);
     void ArrangePages();
 
     std::vector<TTabSheet*> pages_;

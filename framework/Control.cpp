@@ -314,11 +314,7 @@ TGraphicControl::~TGraphicControl() = default;
 void TGraphicControl::PaintOn(HDC dc) {
     canvas_.FreeHandle();
     canvas_.Font().Assign(Font());
-    canvas_.SetHandle(dc);
-    struct Release {
-        TCanvas& c;
-        ~Release() { c.SetHandle(nullptr); }
-    } release{canvas_};
+    const CanvasOnDC lent(canvas_, dc);
     Paint();
 }
 

@@ -680,11 +680,7 @@ void TCustomControl::CreateParams(TCreateParams& params) {
 
 void TCustomControl::PaintWindow(HDC dc) {
     canvas_.FreeHandle();
-    canvas_.SetHandle(dc);
-    struct Release {
-        TCanvas& c;
-        ~Release() { c.SetHandle(nullptr); }
-    } release{canvas_};
+    const CanvasOnDC lent(canvas_, dc);
     Paint();
 }
 
