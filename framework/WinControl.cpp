@@ -218,8 +218,10 @@ void TWinControl::CreateWnd() {
         CreateWindowExA(p.ExStyle, p.WinClassName.c_str(), p.Caption.c_str(), p.Style, p.X, p.Y,
                         p.Width, p.Height, p.WndParent, id, GetModuleHandleA(nullptr), this);
     creatingControl = previous;
-    if (!window || handle_ != window)
+    if (!window || handle_ != window) {
+        if (window) DestroyWindow(window);
         throw Exception("Cannot create the window of '" + Name() + "'");
+    }
     UpdateBoundsFromWindow();
     SendMessageA(handle_, WM_SETFONT, reinterpret_cast<WPARAM>(Font().Handle()), FALSE);
 }

@@ -8,6 +8,7 @@
 
 #include "framework/Application.h"
 #include "framework/Bitmap.h"
+#include "framework/ComCtrls.h"
 #include "framework/Exception.h"
 #include "framework/ExtCtrls.h"
 #include "framework/Form.h"
@@ -216,6 +217,26 @@ TEST(DialogKeys, TabFollowsTabOrder) {
     PressKey(GetFocus(), VK_TAB);
     EXPECT_EQ(GetFocus(), d.edits[1]->Handle());
     EXPECT_EQ(d.form.ActiveControl(), d.edits[1]);
+}
+
+TEST(DialogKeys, TabStepsIntoTheShownPageAndOutAgain) {
+    DialogForm d;
+    auto* pages = new TPageControl(&d.form);
+    pages->SetParent(&d.form);
+    pages->SetBounds(120, 0, 170, 120);
+    TEdit* onPage[2];
+    for (int i = 0; i < 2; ++i) {
+        auto* sheet = new TTabSheet(&d.form);
+        sheet->SetPageControl(pages);
+        onPage[i] = new TEdit(&d.form);
+        onPage[i]->SetParent(sheet);
+    }
+    pages->SetTabOrder(3);  // after the three edits, before the buttons
+    d.edits[2]->SetFocus();
+    PressKey(GetFocus(), VK_TAB);
+    EXPECT_EQ(GetFocus(), onPage[0]->Handle());
+    PressKey(GetFocus(), VK_TAB);
+    EXPECT_EQ(GetFocus(), d.ok->Handle()) << "the hidden page's edit is skipped";
 }
 
 TEST(DialogKeys, EnterClicksTheDefaultButtonAndEscTheCancelButton) {
