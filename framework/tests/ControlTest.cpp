@@ -322,6 +322,78 @@ TEST(DialogKeys, ArrowsMoveTheSelectionWithinARadioGroup) {
     EXPECT_EQ(GetFocus(), static_cast<TWinControl*>(group->Controls(1))->Handle());
 }
 
+TEST(Input, CustomControlTurnsPressesIntoClicksAndDoubleClicks) {
+    TForm form(nullptr);
+    auto* view = new TCustomControl(&form);
+    view->SetParent(&form);
+    view->SetBounds(0, 0, 100, 50);
+    std::vector<std::string> events;
+    view->OnClick = [&](TComponent*) { events.push_back("click"); };
+    view->OnDblClick = [&](TComponent*) { events.push_back("dblclick"); };
+    view->OnMouseDown = [&](TComponent*, TMouseButton b, TShiftState s, int x, int y) {
+        events.push_back("down " + std::to_string(b) + (s & ssDouble ? " double" : "") + " " +
+                         std::to_string(x) + "," + std::to_string(y));
+    };
+    view->OnMouseUp = [&](TComponent*, TMouseButton, TShiftState, int, int) {
+        events.push_back("up");
+    };
+    HWND w = view->Handle();
+    SendMessageA(w, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 20));
+    EXPECT_EQ(GetCapture(), w) << "a drag outside keeps reporting";
+    SendMessageA(w, WM_LBUTTONUP, 0, MAKELPARAM(12, 20));
+    SendMessageA(w, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(12, 20));
+    SendMessageA(w, WM_LBUTTONUP, 0, MAKELPARAM(12, 20));
+    SendMessageA(w, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 20));
+    SendMessageA(w, WM_LBUTTONUP, 0, MAKELPARAM(-5, 20));  // released outside: no click
+    SendMessageA(w, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(1, 2));
+    EXPECT_EQ(events, (std::vector<std::string>{"down 0 10,20", "click", "up", "dblclick",
+                                                "down 0 double 12,20", "up", "down 0 10,20", "up",
+                                                "down 1 1,2"}));
+    EXPECT_EQ(GetCapture(), nullptr);
+}
+
+TEST(Input, KeyHandlersSeeKeysFirstAndMayChangeOrSwallowThem) {
+    TForm form(nullptr);
+    auto* edit = new TEdit(&form);
+    edit->SetParent(&form);
+    std::vector<WORD> downs;
+    edit->OnKeyDown = [&](TComponent*, WORD& key, TShiftState) {
+        downs.push_back(key);
+        if (key == VK_END) key = 0;  // swallowed: the edit never moves its caret
+    };
+    edit->OnKeyPress = [](TComponent*, char& c) {
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+        if (c == '!') c = 0;
+    };
+    HWND w = edit->Handle();
+    for (char c : std::string("ab!c"))
+        SendMessageA(w, WM_CHAR, static_cast<unsigned char>(c), 1);
+    EXPECT_EQ(edit->Text(), "ABC");
+    SendMessageA(w, EM_SETSEL, 0, 0);
+    SendMessageA(w, WM_KEYDOWN, VK_END, 1);
+    EXPECT_EQ(edit->SelStart(), 0);
+    SendMessageA(w, WM_KEYDOWN, VK_RIGHT, 1);
+    EXPECT_EQ(edit->SelStart(), 1);
+    EXPECT_EQ(downs, (std::vector<WORD>{VK_END, VK_RIGHT}));
+}
+
+TEST(Input, EnterAndExitFollowTheFocus) {
+    TForm form(nullptr);
+    auto* a = new TEdit(&form);
+    a->SetParent(&form);
+    auto* b = new TEdit(&form);
+    b->SetParent(&form);
+    std::vector<std::string> log;
+    a->OnEnter = [&](TComponent*) { log.push_back("enter a"); };
+    a->OnExit = [&](TComponent*) { log.push_back("exit a"); };
+    b->OnEnter = [&](TComponent*) { log.push_back("enter b"); };
+    form.HandleNeeded();
+    a->SetFocus();
+    b->SetFocus();
+    EXPECT_EQ(log, (std::vector<std::string>{"enter a", "exit a", "enter b"}));
+    EXPECT_EQ(form.ActiveControl(), b);
+}
+
 TEST(Teardown, NoHandlerRunsOnADestroyedObjectAndComponentsGoWhileTheFormIsWhole) {
     Probe::Log log;
     std::vector<HWND> windows;
