@@ -222,6 +222,7 @@ void TControl::HandleMouse(TMessage& m) {
             break;
         case WM_LBUTTONDBLCLK:
             // The platform reports the double click in place of the second press.
+            if (clickFromMouse_ && windowed) ::SetCapture(windowed->Handle());
             DblClick();
             MouseDown(mbLeft, shift | ssDouble, x, y);
             break;
