@@ -563,7 +563,7 @@ void TWinControl::WndProc(TMessage& m) {
         }
         case WM_SETFOCUS:
             DefaultHandler(m);
-            if (TForm* form = GetParentForm(this)) form->FocusChanged(this);
+            if (TForm* form = GetParentForm(this); form && form != this) form->FocusChanged(this);
             DoEnter();
             return;
         case WM_KILLFOCUS:
