@@ -11,6 +11,22 @@ namespace qm {
 TGroupButton::TGroupButton(TRadioGroup& group, int index)
     : TRadioButton(&group), group_(group), index_(index) {}
 
+void TGroupButton::WndProc(TMessage& m) {
+    TRadioButton::WndProc(m);
+    if (m.Msg == WM_GETDLGCODE) m.Result |= DLGC_WANTARROWS;
+}
+
+void TGroupButton::KeyDown(WORD& key, TShiftState shift) {
+    TRadioButton::KeyDown(key, shift);
+    const int step = (key == VK_DOWN || key == VK_RIGHT) ? 1
+                     : (key == VK_UP || key == VK_LEFT)  ? -1
+                                                         : 0;
+    if (step == 0 || shift != 0) return;
+    key = 0;
+    // The focus moving from a sibling checks the button it lands on.
+    group_.FocusButton(index_, step);
+}
+
 void TGroupButton::UserChecked() {
     TRadioButton::UserChecked();
     group_.ButtonChecked(index_);
@@ -61,6 +77,8 @@ void TRadioGroup::SetItemIndex(int index) {
     itemIndex_ = index;
     for (TGroupButton* b : buttons_)
         b->SetChecked(b->Index() == index);
+    // Tab reaches the group through its checked button, or the first one.
+    if (index < 0 && !buttons_.empty()) buttons_.front()->SetTabStop(true);
 }
 
 void TRadioGroup::SetColumns(int columns) {
@@ -74,6 +92,12 @@ void TRadioGroup::ButtonChecked(int index) {
     if (index == itemIndex_) return;
     itemIndex_ = index;
     Click();
+}
+
+void TRadioGroup::FocusButton(int from, int step) {
+    const auto count = static_cast<int>(buttons_.size());
+    if (count == 0) return;
+    buttons_[static_cast<std::size_t>(((from + step) % count + count) % count)]->SetFocus();
 }
 
 void TRadioGroup::RebuildButtons() {

@@ -20,7 +20,11 @@ class TGroupButton : public TRadioButton {
     TGroupButton(TRadioGroup& group, int index);
     int Index() const { return index_; }
 
+    // The arrow keys go round the group's buttons.
+    void WndProc(TMessage& message) override;
+
   protected:
+    void KeyDown(WORD& key, TShiftState shift) override;
     void UserChecked() override;
 
   private:
@@ -52,6 +56,7 @@ class TRadioGroup : public TGroupBox {
     class ItemList;
     friend class TGroupButton;
     void ButtonChecked(int index);
+    void FocusButton(int from, int step);
     void RebuildButtons();
     void ArrangeButtons();
 

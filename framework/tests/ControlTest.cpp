@@ -320,6 +320,15 @@ TEST(DialogKeys, ArrowsMoveTheSelectionWithinARadioGroup) {
     PressKey(GetFocus(), VK_DOWN);
     EXPECT_EQ(group->ItemIndex(), 1);
     EXPECT_EQ(GetFocus(), static_cast<TWinControl*>(group->Controls(1))->Handle());
+    PressKey(GetFocus(), VK_DOWN);
+    PressKey(GetFocus(), VK_DOWN);
+    EXPECT_EQ(group->ItemIndex(), 0) << "round within the group";
+    EXPECT_EQ(GetFocus(), static_cast<TWinControl*>(group->Controls(0))->Handle());
+
+    // With nothing selected the first button takes the group's tab stop.
+    group->SetItemIndex(-1);
+    EXPECT_TRUE(static_cast<TWinControl*>(group->Controls(0))->TabStop());
+    EXPECT_FALSE(static_cast<TWinControl*>(group->Controls(1))->TabStop());
 }
 
 TEST(Input, CustomControlTurnsPressesIntoClicksAndDoubleClicks) {
