@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "framework/Form.h"
+
 namespace qm {
 
 namespace {
@@ -50,7 +52,19 @@ void TApplication::RemoveHook(int id) {
         hooks_.end());
 }
 
+HWND TApplication::MainWindow() const {
+    if (mainForm_ && mainForm_->HandleAllocated()) return mainForm_->Handle();
+    return mainWindow_ ? mainWindow_ : handle_;
+}
+
 int TApplication::Run() {
+    if (showMainForm_ && mainForm_) {
+        try {
+            mainForm_->Show();
+        } catch (const std::exception& e) {
+            ShowException(e);
+        }
+    }
     MSG msg;
     while (!terminated_) {
         const BOOL got = GetMessageA(&msg, nullptr, 0, 0);
@@ -58,8 +72,7 @@ int TApplication::Run() {
             terminated_ = true;
             return got == 0 ? static_cast<int>(msg.wParam) : 1;
         }
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
+        HandleMessage(msg);
     }
     return 0;
 }
@@ -71,8 +84,40 @@ void TApplication::ProcessMessages() {
             terminated_ = true;
             return;
         }
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
+        HandleMessage(msg);
+    }
+}
+
+void TApplication::HandleMessage(MSG& msg) {
+    if (IsDialogKey(msg)) return;
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+}
+
+bool TApplication::IsDialogKey(MSG& msg) {
+    if (msg.message < WM_KEYFIRST || msg.message > WM_KEYLAST || !msg.hwnd) return false;
+    HWND root = GetAncestor(msg.hwnd, GA_ROOT);
+    auto* form = dynamic_cast<TForm*>(TWinControl::FindControl(root));
+    if (!form) return false;
+    try {
+        if (msg.message == WM_KEYDOWN && (msg.wParam == VK_RETURN || msg.wParam == VK_ESCAPE)) {
+            // Enter and Esc are ours (the platform's dialog handling would send its
+            // IDOK and IDCANCEL commands): unless the control wants the key, they
+            // click a button, or else reach the control as usual.
+            const auto code = static_cast<UINT>(
+                SendMessageA(msg.hwnd, WM_GETDLGCODE, msg.wParam, reinterpret_cast<LPARAM>(&msg)));
+            const bool modifiers = GetKeyState(VK_SHIFT) < 0 || GetKeyState(VK_CONTROL) < 0 ||
+                                   GetKeyState(VK_MENU) < 0;
+            if ((code & (DLGC_WANTALLKEYS | DLGC_WANTMESSAGE)) || modifiers) return false;
+            return form->DialogKey(static_cast<WORD>(msg.wParam));
+        }
+        if (msg.wParam == VK_RETURN || msg.wParam == VK_ESCAPE) return false;
+        // Tab, Shift+Tab and the arrows between controls, as the focused control's
+        // WM_GETDLGCODE answer allows.
+        return IsDialogMessageA(root, &msg) != FALSE;
+    } catch (const std::exception& e) {
+        ShowException(e);
+        return true;
     }
 }
 
@@ -119,14 +164,14 @@ LRESULT CALLBACK TApplication::WindowProc(HWND hwnd, UINT message, WPARAM wParam
         return DefWindowProcA(hwnd, message, wParam, lParam);
     }
     try {
-        return app->HandleMessage(message, wParam, lParam);
+        return app->HandleWindowMessage(message, wParam, lParam);
     } catch (const std::exception& e) {
         app->ShowException(e);
         return 0;
     }
 }
 
-LRESULT TApplication::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT TApplication::HandleWindowMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     for (auto& [id, hook] : std::vector<std::pair<int, Hook>>(hooks_)) {
         LRESULT result = 0;
         if (hook(message, wParam, lParam, result)) return result;

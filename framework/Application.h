@@ -10,6 +10,8 @@
 
 namespace qm {
 
+class TForm;
+
 class TApplication {
   public:
     using ErrorDisplay = std::function<void(const std::string& message)>;
@@ -28,19 +30,28 @@ class TApplication {
     // The top-level window that stands for the whole application; never shown.
     HWND Handle() const { return handle_; }
     // The window that owns clipboard openings and dialogs: the main form's, once
-    // there is one, else the application's own.
-    HWND MainWindow() const { return mainWindow_ ? mainWindow_ : handle_; }
+    // it has one, else the application's own.
+    HWND MainWindow() const;
     void SetMainWindow(HWND window) { mainWindow_ = window; }
+    // The form whose closing ends the program.
+    TForm* MainForm() const { return mainForm_; }
+    void SetMainForm(TForm* form) { mainForm_ = form; }
+    // Whether Run shows the main form first.
     bool ShowMainForm() const { return showMainForm_; }
     void SetShowMainForm(bool show) { showMainForm_ = show; }
 
     int AddHook(Hook hook);
     void RemoveHook(int id);
 
-    // Runs until Terminate; returns the exit code of the quit message.
+    // Shows the main form unless told not to, then runs the message loop until
+    // Terminate; returns the exit code of the quit message.
     int Run();
-    // Handles every message that is already waiting, then returns.
+    // Handles every message that is already waiting, then returns. Safe inside a
+    // handler (a drag loop lets the button release through this way).
     void ProcessMessages();
+    // One message as the loop handles it: the dialog keys of a form (Tab, arrows,
+    // Enter, Esc) go to the form unless the focused control claims them.
+    void HandleMessage(MSG& msg);
     void Terminate();
     bool Terminated() const { return terminated_; }
 
@@ -55,11 +66,13 @@ class TApplication {
 
   private:
     static LRESULT CALLBACK WindowProc(HWND, UINT, WPARAM, LPARAM) noexcept;
-    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT HandleWindowMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    bool IsDialogKey(MSG& msg);
 
     std::string title_;
     HWND handle_ = nullptr;
     HWND mainWindow_ = nullptr;
+    TForm* mainForm_ = nullptr;
     bool showMainForm_ = true;
     bool terminated_ = false;
     ErrorDisplay errorDisplay_;

@@ -17,14 +17,18 @@ TComponent::TComponent(TComponent* owner) : owner_(owner) {
 }
 
 TComponent::~TComponent() {
-    // Owned components go last-created first, each telling whoever holds it.
-    while (!components_.empty())
-        delete components_.back();
+    DestroyComponents();
     for (TComponent* other : std::vector<TComponent*>(notified_)) {
         Erase(other->notified_, this);
         other->Notification(this, Operation::Remove);
     }
     if (owner_) owner_->Remove(this);
+}
+
+void TComponent::DestroyComponents() {
+    // Owned components go last-created first, each telling whoever holds it.
+    while (!components_.empty())
+        delete components_.back();
 }
 
 TComponent* TComponent::FindComponent(const std::string& name) const {

@@ -38,6 +38,9 @@ class TComponent {
 
   protected:
     virtual void Notification(TComponent* component, Operation operation);
+    // Destroys the owned components now, last-created first. A form calls it before
+    // its window goes, so that its components still find their owner whole.
+    void DestroyComponents();
 
   private:
     void Insert(TComponent* component);

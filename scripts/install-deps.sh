@@ -8,7 +8,7 @@ packages=(
   g++-mingw-w64-x86-64-posix mingw-w64-tools binutils-mingw-w64-x86-64
   wine64 xvfb xauth trayer xclip xsel xdotool imagemagick x11-utils
   locales googletest libgtest-dev libbenchmark-dev
-  nkf manpages-ja debian-reference-ja
+  nkf manpages-ja debian-reference-ja fonts-ipafont-gothic
 )
 
 missing=()

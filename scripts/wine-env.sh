@@ -1,7 +1,8 @@
 # Shared by the scripts that run Wine: sourced, never run.
 #
 # qm_wine_env PREFIX   sets WINEPREFIX, the Japanese locale and QM_WINE, and creates
-#                      the prefix once (serialised, since CTest may run in parallel)
+#                      the prefix once (serialised, since CTest may run in parallel),
+#                      with the Japanese dialog fonts mapped to the IPA font
 # qm_display_start     when DISPLAY is unset: starts Xvfb on a free display and
 #                      trayer on it, and exports DISPLAY
 # qm_display_stop      stops what qm_display_start started, by process id
@@ -36,6 +37,23 @@ qm_wine_env() {
             fi
         ) 9>"$WINEPREFIX.lock"
     fi
+    qm_wine_fonts
+}
+
+# The dialog's font "ＭＳ Ｐゴシック" and its relatives are Windows fonts: map them to
+# the IPA P Gothic font (fonts-ipafont-gothic). Once per prefix; "MS UI Gothic" is
+# written last and marks the step as done.
+qm_wine_fonts() {
+    grep -q '^"MS UI Gothic"="IPAPGothic"' "$WINEPREFIX/system.reg" 2>/dev/null && return 0
+    local key='HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes'
+    (
+        flock 9
+        "$QM_WINE" reg query "$key" /v "MS UI Gothic" 2>/dev/null | grep -q IPAPGothic && exit 0
+        local face
+        for face in 'ＭＳ Ｐゴシック' 'MS PGothic' 'MS UI Gothic'; do
+            DISPLAY= "$QM_WINE" reg add "$key" /v "$face" /t REG_SZ /d IPAPGothic /f >/dev/null 2>&1
+        done
+    ) 9>"$WINEPREFIX.lock"
 }
 
 QM_STARTED_PIDS=()

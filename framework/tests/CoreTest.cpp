@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <filesystem>
+
 #include "framework/Exception.h"
+#include "framework/FileStream.h"
 #include "framework/Stream.h"
 #include "framework/Strings.h"
 
@@ -32,6 +36,43 @@ TEST(TMemoryStream, ReadsAndWritesAtItsPosition) {
     s.SetPosition(8);
     s.Write("xy", 2);
     EXPECT_EQ(s.Bytes(), std::string("abcdef\0\0xy", 10));
+}
+
+TEST(TFileStream, WritesReadsAndSeeksAFile) {
+    const std::string path =
+        (std::filesystem::temp_directory_path() / "qm_filestream.bin").string();
+    {
+        TFileStream out(path, fmCreate);
+        EXPECT_EQ(out.Write("\x82\xa0"
+                            "abc\0z",
+                            7),
+                  7u);  // あabc, a NUL, z
+        EXPECT_EQ(out.Size(), 7);
+    }
+    {
+        TFileStream in(path, fmOpenRead);
+        char buf[16] = {};
+        in.SetPosition(2);
+        EXPECT_EQ(in.Read(buf, sizeof buf), 5u);
+        EXPECT_EQ(std::string(buf, 5), std::string("abc\0z", 5));
+        EXPECT_EQ(in.Position(), 7);
+        EXPECT_EQ(in.Read(buf, 1), 0u) << "the end is a short read, not an error";
+        EXPECT_THROW(in.Write("x", 1), EInOutError) << "opened for reading only";
+    }
+    std::filesystem::remove(path);
+}
+
+TEST(TFileStream, MissingFileRaisesWithThePlatformsErrorCode) {
+    const std::string path =
+        (std::filesystem::temp_directory_path() / "qm_no_such_dir" / "x.txt").string();
+    try {
+        TFileStream in(path, fmOpenRead);
+        FAIL();
+    } catch (const EInOutError& e) {
+        // ENOENT and ERROR_PATH_NOT_FOUND / ERROR_FILE_NOT_FOUND
+        EXPECT_TRUE(e.ErrorCode() == ENOENT || e.ErrorCode() == 3) << e.ErrorCode();
+        EXPECT_NE(std::string(e.what()).find(path), std::string::npos);
+    }
 }
 
 }  // namespace

@@ -1,0 +1,221 @@
+// The standard controls: buttons, check boxes, radio buttons, edit boxes, list and
+// combo boxes (superclasses of the platform's controls) and the group box. Each keeps
+// its state in the object as well, so that it can be set and read before its window
+// exists and survives a re-created window.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "framework/Strings.h"
+#include "framework/WinControl.h"
+
+namespace qm {
+
+class TButton : public TWinControl {
+  public:
+    explicit TButton(TComponent* owner);
+
+    // Enter clicks the default button (unless another button has the focus), Esc the
+    // cancel button.
+    bool Default() const { return default_; }
+    void SetDefault(bool value);
+    bool Cancel() const { return cancel_; }
+    void SetCancel(bool value) { cancel_ = value; }
+
+    void Click() override;
+    void WndProc(TMessage& message) override;
+    // Shows the default frame; the form moves it to the focused button.
+    void SetActive(bool active);
+
+  protected:
+    void CreateParams(TCreateParams& params) override;
+
+  private:
+    bool default_ = false;
+    bool cancel_ = false;
+    bool active_ = false;
+};
+
+enum TCheckBoxState { cbUnchecked, cbChecked, cbGrayed };
+
+class TCheckBox : public TWinControl {
+  public:
+    explicit TCheckBox(TComponent* owner);
+
+    // A grayed box is not checked.
+    bool Checked() const { return state_ == cbChecked; }
+    void SetChecked(bool checked) { SetState(checked ? cbChecked : cbUnchecked); }
+    TCheckBoxState State() const { return state_; }
+    // A change raises OnClick, as a click does.
+    void SetState(TCheckBoxState state);
+    bool AllowGrayed() const { return allowGrayed_; }
+    void SetAllowGrayed(bool allow);
+
+    void WndProc(TMessage& message) override;
+
+  protected:
+    void CreateParams(TCreateParams& params) override;
+    void CreateWnd() override;
+
+  private:
+    TCheckBoxState state_ = cbUnchecked;
+    bool allowGrayed_ = false;
+};
+
+class TRadioButton : public TWinControl {
+  public:
+    explicit TRadioButton(TComponent* owner);
+
+    bool Checked() const { return checked_; }
+    // Checking one unchecks the other radio buttons of the same parent and raises
+    // OnClick; only the checked button is a tab stop.
+    void SetChecked(bool checked);
+
+    void WndProc(TMessage& message) override;
+
+  protected:
+    void CreateParams(TCreateParams& params) override;
+    void CreateWnd() override;
+    // The user checked the button (click, or the keyboard moving onto it).
+    virtual void UserChecked();
+
+  private:
+    bool checked_ = false;
+};
+
+enum TBorderStyle { bsNone, bsSingle };
+
+class TEdit : public TWinControl {
+  public:
+    explicit TEdit(TComponent* owner);
+
+    // 0: no limit beyond the platform's.
+    int MaxLength() const { return maxLength_; }
+    void SetMaxLength(int length);
+    bool ReadOnly() const { return readOnly_; }
+    void SetReadOnly(bool readOnly);
+    char PasswordChar() const { return passwordChar_; }
+    void SetPasswordChar(char c);
+    // Select the whole text when the edit gains the focus.
+    bool AutoSelect() const { return autoSelect_; }
+    void SetAutoSelect(bool autoSelect) { autoSelect_ = autoSelect; }
+    TBorderStyle BorderStyle() const { return borderStyle_; }
+    void SetBorderStyle(TBorderStyle style);
+    // A sunken 3-D border (else a flat line) when there is a border.
+    bool Ctl3D() const { return ctl3D_; }
+    void SetCtl3D(bool ctl3D);
+
+    void SelectAll();
+    int SelStart();
+    int SelLength();
+    void SetSelection(int start, int length);
+
+    void WndProc(TMessage& message) override;
+
+    TNotifyEvent OnChange;
+
+  protected:
+    void CreateParams(TCreateParams& params) override;
+    void CreateWnd() override;
+    void TextChanged() override;
+    void DoEnter() override;
+    virtual void Change();
+    bool MultiLine();
+
+  private:
+    int maxLength_ = 0;
+    bool readOnly_ = false;
+    char passwordChar_ = 0;
+    bool autoSelect_ = true;
+    TBorderStyle borderStyle_ = bsSingle;
+    bool ctl3D_ = true;
+};
+
+// The items of a list or combo box: kept by the control, mirrored into its window.
+class TControlItems : public TStrings {
+  public:
+    struct Messages {
+        UINT add, insert, remove, reset, getSelection, setSelection;
+    };
+    TControlItems(TWinControl& control, Messages messages) : control_(control), msg_(messages) {}
+
+    int Count() const override { return static_cast<int>(items_.size()); }
+    const std::string& Get(int index) const override;
+    void Put(int index, std::string s) override;
+    void Insert(int index, std::string s) override;
+    void Delete(int index) override;
+    void Clear() override;
+    void Assign(const std::vector<std::string>& lines);
+
+    // The selected index, -1 for none; out-of-range values select nothing.
+    int ItemIndex() const;
+    void SetItemIndex(int index);
+
+    // The window was made: fill it. The window is going: keep its selection.
+    void Fill();
+    void Save();
+
+  private:
+    void Check(int index, int limit) const;
+    TWinControl& control_;
+    Messages msg_;
+    std::vector<std::string> items_;
+    int itemIndex_ = -1;
+};
+
+class TListBox : public TWinControl {
+  public:
+    explicit TListBox(TComponent* owner);
+    TControlItems& Items() { return items_; }
+    int ItemIndex() const { return items_.ItemIndex(); }
+    void SetItemIndex(int index) { items_.SetItemIndex(index); }
+    void WndProc(TMessage& message) override;
+
+  protected:
+    void CreateParams(TCreateParams& params) override;
+    void CreateWnd() override;
+    void DestroyWnd() override;
+
+  private:
+    TControlItems items_;
+};
+
+enum TComboBoxStyle { csDropDown, csDropDownList };
+
+class TComboBox : public TWinControl {
+  public:
+    explicit TComboBox(TComponent* owner);
+    TControlItems& Items() { return items_; }
+    int ItemIndex() const { return items_.ItemIndex(); }
+    void SetItemIndex(int index) { items_.SetItemIndex(index); }
+    TComboBoxStyle Style() const { return style_; }
+    void SetStyle(TComboBoxStyle style);
+    void WndProc(TMessage& message) override;
+
+    TNotifyEvent OnChange;
+
+  protected:
+    void CreateParams(TCreateParams& params) override;
+    void CreateWnd() override;
+    void DestroyWnd() override;
+
+  private:
+    TControlItems items_;
+    TComboBoxStyle style_ = csDropDown;
+};
+
+// A captioned frame around other controls; it draws itself.
+class TGroupBox : public TCustomControl {
+  public:
+    explicit TGroupBox(TComponent* owner);
+
+  protected:
+    void CreateParams(TCreateParams& params) override;
+    void Paint() override;
+    void TextChanged() override { Invalidate(); }
+};
+
+}  // namespace qm

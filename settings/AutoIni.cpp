@@ -1,0 +1,320 @@
+#include "settings/AutoIni.h"
+
+#include <windows.h>
+
+#include <utility>
+
+#include "framework/Application.h"
+#include "framework/ComCtrls.h"
+#include "framework/Exception.h"
+#include "framework/ExtCtrls.h"
+#include "framework/Form.h"
+#include "framework/StdCtrls.h"
+#include "settings/IniFile.h"
+
+namespace qm {
+
+const char TAutoIni::kSaveError[] = "Can not save to IniFile";
+const char TAutoIni::kLoadError[] = "Can not load from IniFile";
+
+namespace {
+
+TAutoIni::MessageDisplay& MessageDisplayHook() {
+    static TAutoIni::MessageDisplay display;
+    return display;
+}
+
+void ShowStoreMessage(const std::string& message) {
+    if (MessageDisplayHook()) {
+        MessageDisplayHook()(message);
+        return;
+    }
+    MessageBoxA(Application().MainWindow(), message.c_str(), Application().Title().c_str(), MB_OK);
+}
+
+std::size_t NameStart(const std::string& path) {
+    const std::size_t slash = path.find_last_of("\\/");
+    return slash == std::string::npos ? 0 : slash + 1;
+}
+
+// The key for a key-down or key-up posted to a hot-key box: repeat count 1, scan
+// code 0x48, extended key.
+constexpr LPARAM kHotKeyKeyData = 0x01480001;
+
+}  // namespace
+
+std::string ProgramPath() {
+    std::string path(MAX_PATH, '\0');
+    for (;;) {
+        const DWORD n = GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (n < path.size()) {
+            path.resize(n);
+            return path;
+        }
+        path.resize(path.size() * 2);
+    }
+}
+
+std::string ProgramFolder() {
+    const std::string path = ProgramPath();
+    const std::size_t start = NameStart(path);
+    return path.substr(0, start == 0 ? 0 : start - 1);
+}
+
+std::string ProgramFileName() {
+    const std::string path = ProgramPath();
+    return path.substr(NameStart(path));
+}
+
+// The INI file of one operation, through the platform's private-profile functions.
+// Nothing is cached: every value is one read or one write of the file.
+class TAutoIni::Profile {
+  public:
+    Profile(std::string path, std::string section)
+        : path_(std::move(path)), section_(std::move(section)) {}
+
+    std::string ReadString(const std::string& key, const std::string& fallback) const {
+        char buffer[2048];
+        const DWORD n = GetPrivateProfileStringA(section_.c_str(), key.c_str(), fallback.c_str(),
+                                                 buffer, sizeof buffer, path_.c_str());
+        std::string value(buffer, n);
+        // A missing key answers the default cut to the buffer: keep the whole default.
+        if (fallback.size() > value.size() && fallback.compare(0, value.size(), value) == 0 &&
+            value.size() == sizeof buffer - 1) {
+            return fallback;
+        }
+        return value;
+    }
+
+    std::int32_t ReadInteger(const std::string& key, std::int32_t fallback) const {
+        const std::string text = ReadString(key, "");
+        return ParseIniInteger(text).value_or(fallback);
+    }
+
+    bool ReadBool(const std::string& key, bool fallback) const {
+        return ReadInteger(key, fallback ? 1 : 0) != 0;
+    }
+
+    void WriteString(const std::string& key, const std::string& value) const {
+        if (!WritePrivateProfileStringA(section_.c_str(), key.c_str(), value.c_str(),
+                                        path_.c_str())) {
+            // %s に書き込めません
+            throw Exception(path_ +
+                            " \x82\xc9\x8f\x91\x82\xab\x8d\x9e\x82\xdf\x82\xdc\x82\xb9\x82\xf1");
+        }
+    }
+
+    void WriteInteger(const std::string& key, std::int32_t value) const {
+        WriteString(key, std::to_string(value));
+    }
+
+    void WriteBool(const std::string& key, bool value) const {
+        WriteString(key, value ? "1" : "0");
+    }
+
+  private:
+    std::string path_;
+    std::string section_;
+};
+
+TAutoIni::TAutoIni(TComponent* owner) : TComponent(owner) {}
+
+void TAutoIni::SetMessageDisplay(MessageDisplay display) {
+    MessageDisplayHook() = std::move(display);
+}
+
+void TAutoIni::ResolvePath() {
+    if (section_.empty()) section_ = ProgramFileName();
+    if (!iniFileName_.empty()) {
+        path_ = ProgramFolder() + "\\" + iniFileName_;
+    } else {
+        path_ = ProgramPath();
+        const std::size_t dot = path_.find_last_of('.');
+        if (dot != std::string::npos && dot >= NameStart(path_)) path_.resize(dot);
+        path_ += ".ini";
+    }
+    // A bare file name goes to the Windows directory.
+    if (makeIniWinDir_) path_ = path_.substr(NameStart(path_));
+}
+
+TWinControl* TAutoIni::OwnerControl() const {
+    auto* owner = dynamic_cast<TWinControl*>(Owner());
+    if (!owner) throw Exception("The owner of '" + Name() + "' is not a windowed control");
+    return owner;
+}
+
+void TAutoIni::SaveToIniFile() {
+    ResolvePath();
+    try {
+        Run(true);
+    } catch (const std::exception&) {
+        ShowStoreMessage(kSaveError);
+        throw;
+    }
+}
+
+void TAutoIni::LoadFromIniFile() {
+    ResolvePath();
+    try {
+        Run(false);
+    } catch (const std::exception&) {
+        ShowStoreMessage(kLoadError);
+        throw;
+    }
+}
+
+void TAutoIni::Run(bool save) {
+    TWinControl* owner = OwnerControl();
+    const Profile ini(path_, section_);
+    if (checkWinState_) {
+        auto* form = dynamic_cast<TForm*>(owner);
+        if (!form) throw Exception("The owner of '" + Name() + "' is not a form");
+        const std::string name = form->Name();
+        if (save) {
+            ini.WriteInteger(name + "Top", form->Top());
+            ini.WriteInteger(name + "Left", form->Left());
+            if (checkWinSize_) {
+                ini.WriteInteger(name + "height", form->Height());
+                ini.WriteInteger(name + "width", form->Width());
+            }
+        } else {
+            // Without the keys the form goes to the top-left corner of the screen.
+            const int top = ini.ReadInteger(name + "Top", 0);
+            const int left = ini.ReadInteger(name + "Left", 0);
+            int height = form->Height();
+            int width = form->Width();
+            if (checkWinSize_) {
+                height = ini.ReadInteger(name + "height", height);
+                width = ini.ReadInteger(name + "width", width);
+            }
+            form->SetBounds(left, top, width, height);
+        }
+    }
+    Walk(owner, ini, save);
+}
+
+bool TAutoIni::KindOf(TControl* c, TCheckControl& kind) const {
+    const std::pair<TCheckControl, bool> kinds[] = {
+        {ccEdit, dynamic_cast<TEdit*>(c) != nullptr},
+        {ccCheckBox, dynamic_cast<TCheckBox*>(c) != nullptr},
+        {ccRadioButton, dynamic_cast<TRadioButton*>(c) != nullptr},
+        {ccRadioGroup, dynamic_cast<TRadioGroup*>(c) != nullptr},
+        {ccListBox, dynamic_cast<TListBox*>(c) != nullptr},
+        {ccComboBox, dynamic_cast<TComboBox*>(c) != nullptr},
+        {ccColor, dynamic_cast<TShape*>(c) != nullptr},
+        {ccHotKey, dynamic_cast<THotKey*>(c) != nullptr},
+    };
+    for (const auto& [k, is] : kinds) {
+        if (is && (checkControls_ & CheckControlBit(k))) {
+            kind = k;
+            return true;
+        }
+    }
+    return false;
+}
+
+void TAutoIni::Walk(TWinControl* container, const Profile& ini, bool save) {
+    for (int i = 0; i < container->ControlCount(); ++i) {
+        TControl* c = container->Controls(i);
+        TCheckControl kind;
+        if (KindOf(c, kind)) {
+            // A stored control is never walked into (a radio group's own buttons).
+            // A control without a name has no key of its own.
+            if (checkTag_ && c->Tag() != enableTag_) continue;
+            if (c->Name().empty()) continue;
+            if (save)
+                Save(c, kind, ini);
+            else
+                Load(c, kind, ini);
+            continue;
+        }
+        // Containers are walked whatever their tag.
+        auto* windowed = dynamic_cast<TWinControl*>(c);
+        if (windowed && windowed->ControlCount() > 0) Walk(windowed, ini, save);
+    }
+}
+
+void TAutoIni::Save(TControl* c, TCheckControl kind, const Profile& ini) {
+    const std::string& key = c->Name();
+    switch (kind) {
+        case ccEdit:
+            ini.WriteString(key, c->Text());
+            break;
+        case ccCheckBox:
+            ini.WriteBool(key, static_cast<TCheckBox*>(c)->Checked());
+            break;
+        case ccRadioButton:
+            ini.WriteBool(key, static_cast<TRadioButton*>(c)->Checked());
+            break;
+        case ccRadioGroup:
+            ini.WriteInteger(key, static_cast<TRadioGroup*>(c)->ItemIndex());
+            break;
+        case ccListBox:
+            ini.WriteInteger(key, static_cast<TListBox*>(c)->ItemIndex());
+            break;
+        case ccComboBox:
+            ini.WriteInteger(key, static_cast<TComboBox*>(c)->ItemIndex());
+            break;
+        case ccColor:
+            ini.WriteInteger(key, static_cast<TShape*>(c)->Brush().Color());
+            break;
+        case ccHotKey:
+            ini.WriteInteger(key, static_cast<THotKey*>(c)->HotKey());
+            break;
+    }
+}
+
+void TAutoIni::Load(TControl* c, TCheckControl kind, const Profile& ini) {
+    const std::string& key = c->Name();
+    switch (kind) {
+        case ccEdit:
+            c->SetText(ini.ReadString(key, c->Text()));
+            break;
+        case ccCheckBox: {
+            auto* box = static_cast<TCheckBox*>(c);
+            box->SetChecked(ini.ReadBool(key, box->Checked()));
+            break;
+        }
+        case ccRadioButton: {
+            auto* button = static_cast<TRadioButton*>(c);
+            button->SetChecked(ini.ReadBool(key, button->Checked()));
+            break;
+        }
+        case ccRadioGroup: {
+            auto* group = static_cast<TRadioGroup*>(c);
+            group->SetItemIndex(ini.ReadInteger(key, group->ItemIndex()));
+            break;
+        }
+        case ccListBox: {
+            auto* list = static_cast<TListBox*>(c);
+            list->SetItemIndex(ini.ReadInteger(key, list->ItemIndex()));
+            break;
+        }
+        case ccComboBox: {
+            auto* combo = static_cast<TComboBox*>(c);
+            combo->SetItemIndex(ini.ReadInteger(key, combo->ItemIndex()));
+            break;
+        }
+        case ccColor: {
+            auto* shape = static_cast<TShape*>(c);
+            shape->Brush().SetColor(ini.ReadInteger(key, shape->Brush().Color()));
+            break;
+        }
+        case ccHotKey: {
+            auto* hotKey = static_cast<THotKey*>(c);
+            const int value = ini.ReadInteger(key, hotKey->HotKey());
+            hotKey->SetHotKey(static_cast<TShortCut>(value));
+            // A navigation key without modifiers shows under its own name only when the
+            // box has seen it as an extended key.
+            if (value >= 0x21 && value <= 0x2F) {
+                PostMessageA(hotKey->Handle(), WM_KEYDOWN, static_cast<WPARAM>(value),
+                             kHotKeyKeyData);
+                PostMessageA(hotKey->Handle(), WM_KEYUP, static_cast<WPARAM>(value),
+                             kHotKeyKeyData);
+            }
+            break;
+        }
+    }
+}
+
+}  // namespace qm
