@@ -19,6 +19,7 @@ std::string SpellRomanNumerals(std::string_view text);    // 16 RepNumber
 void AddListItemPrefix(LineList& lines);                  // 17 AddLI
 void RunsToTab(LineList& lines, int mode);                // 18 Space2Tab
 void TrimLineEnds(LineList& lines);                       // 19 DelDmySpc
+std::string_view TrimLineEnd(std::string_view line);      // bytes 0x00-0x20 off the end
 std::string RemoveCommas(std::string_view text);          // 20 DelConma
 std::string ChangeCase(std::string_view text, int mode);  // 21 UpDownCase
 void JoinLines(LineList& lines);                          // 25 EnterDeleteMode 1

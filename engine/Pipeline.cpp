@@ -1,5 +1,7 @@
 #include "engine/Pipeline.h"
 
+#include <cassert>
+
 #include "engine/Address.h"
 #include "engine/LineList.h"
 #include "engine/LineSteps.h"
@@ -19,6 +21,16 @@ bool OneOf(int value, int a, int b) {
 template <typename Step>
 void TextStep(LineList& lines, Step step) {
     lines.Load(step(std::string_view(lines.Text())));
+}
+
+// Runs a text step that keeps the text form as it is: it neither adds nor removes a
+// CR or LF (tags and addresses are cut out whole, replacements hold no line break),
+// so its result is the list's new text form without a second look.
+template <typename Step>
+void TextFormStep(LineList& lines, Step step) {
+    std::string out = step(std::string_view(lines.Text()));
+    assert(IsTextForm(out));
+    lines.AssignTextForm(std::move(out));
 }
 
 }  // namespace
@@ -51,28 +63,28 @@ std::string FilterText(std::string_view text, const FilterOptions& o) {
     if (o.KanaMode2 >= 1 && o.KanaMode2 <= 3) {
         TextStep(lines, [&](std::string_view t) { return ConvertKatakana(t, o.KanaMode2); });
     }
-    if (o.ReturnMode == 1) TextStep(lines, NormalizeLineBreaks);
-    if (o.TagDelete) TextStep(lines, RemoveTags);
-    if (o.RepAmp) TextStep(lines, EscapeAmpersands);
-    if (o.RepLG) TextStep(lines, EscapeAngleBrackets);
-    if (o.RepQuot) TextStep(lines, EscapeQuotes);
-    if (o.RepNumber) TextStep(lines, SpellRomanNumerals);
+    if (o.ReturnMode == 1) TextFormStep(lines, NormalizeLineBreaks);
+    if (o.TagDelete) TextFormStep(lines, RemoveTags);
+    if (o.RepAmp) TextFormStep(lines, EscapeAmpersands);
+    if (o.RepLG) TextFormStep(lines, EscapeAngleBrackets);
+    if (o.RepQuot) TextFormStep(lines, EscapeQuotes);
+    if (o.RepNumber) TextFormStep(lines, SpellRomanNumerals);
     if (o.AddLI) AddListItemPrefix(lines);
     if (o.Space2Tab >= 1 && o.Space2Tab <= 3) RunsToTab(lines, o.Space2Tab);
     if (o.DelDmySpc) TrimLineEnds(lines);
-    if (o.DelConma) TextStep(lines, RemoveCommas);
+    if (o.DelConma) TextFormStep(lines, RemoveCommas);
     if (OneOf(o.UpDownCase, 1, 2))
-        TextStep(lines, [&](std::string_view t) { return ChangeCase(t, o.UpDownCase); });
+        TextFormStep(lines, [&](std::string_view t) { return ChangeCase(t, o.UpDownCase); });
     if (o.UseCustomFilter)
-        TextStep(lines, [&](std::string_view t) { return ApplyUserFilter(t, o.FilterFile); });
+        TextFormStep(lines, [&](std::string_view t) { return ApplyUserFilter(t, o.FilterFile); });
     if (o.URLHelper) {
-        TextStep(lines,
-                 [](std::string_view t) { return ReplaceAll(t, "htp://", "http://", true); });
-        TextStep(lines, CompleteSchemes);
+        TextFormStep(lines,
+                     [](std::string_view t) { return ReplaceAll(t, "htp://", "http://", true); });
+        TextFormStep(lines, CompleteSchemes);
     }
     if (o.RemoveIme) {
         for (std::string_view pattern : kRedirectorPatterns) {
-            TextStep(lines, [&](std::string_view t) { return RemoveRedirector(pattern, t); });
+            TextFormStep(lines, [&](std::string_view t) { return RemoveRedirector(pattern, t); });
         }
     }
     if (o.EnterDeleteMode == 1) JoinLines(lines);

@@ -4,6 +4,7 @@
 #include <array>
 #include <cstring>
 
+#include "engine/SjisScan.h"
 #include "engine/TextServices.h"
 
 namespace qm {
@@ -234,15 +235,12 @@ std::size_t FindText(std::string_view pattern, std::string_view text) {
     pattern = UpToNul(pattern);
     text = UpToNul(text);
     if (pattern.empty() || text.empty()) return 0;
-    const LeadByteTable& lead = Text().LeadBytes();
-    std::size_t boundary = 0;  // the first character boundary not yet passed
+    BoundaryTracker boundary(text, Text().LeadBytes());
     std::size_t from = 0;
     for (;;) {
         const std::size_t c = FindBytes(text, from, text.size(), pattern);
         if (c == std::string_view::npos) return 0;
-        while (boundary < c)
-            boundary += lead[static_cast<std::uint8_t>(text[boundary])] ? 2 : 1;
-        if (boundary == c) return c + 1;
+        if (boundary.IsBoundary(c)) return c + 1;
         from = c + 1;
     }
 }
@@ -254,9 +252,25 @@ std::string ReplaceAll(std::string_view text, std::string_view old, std::string_
 
     const TextServices& services = Text();
     const LeadByteTable& lead = services.LeadBytes();
+    // A pattern of single-byte characters is compared byte for byte through the
+    // mapping's single-byte entries: a match that begins a character is made of
+    // single-byte characters only, so no upper-cased copy of the text is needed.
+    const bool foldSingles =
+        ignoreCase && std::none_of(pattern.begin(), pattern.end(),
+                                   [&](char c) { return lead[static_cast<std::uint8_t>(c)]; });
+    std::array<std::uint8_t, 256> upper{};
     std::string upperText, upperPattern;
     std::string_view search = text, pat = pattern;
-    if (ignoreCase) {
+    if (foldSingles) {
+        const CharMap& map = services.UpperMap();
+        for (unsigned b = 0; b < 256; ++b) {
+            const MappedChar& m = map.Single(static_cast<std::uint8_t>(b));
+            upper[b] = !lead[b] && m.length == 1 ? m.bytes[0] : static_cast<std::uint8_t>(b);
+        }
+        for (const char c : pattern)
+            upperPattern.push_back(static_cast<char>(upper[static_cast<std::uint8_t>(c)]));
+        pat = upperPattern;
+    } else if (ignoreCase) {
         upperText.assign(text);
         upperPattern.assign(pattern);
         services.UpperMap().ApplySameLength(upperText, lead);
@@ -266,25 +280,38 @@ std::string ReplaceAll(std::string_view text, std::string_view old, std::string_
     }
     // The search never looks past the first NUL of the text.
     const std::size_t limit = std::min(search.find('\0'), search.size());
+    auto find = [&](std::size_t from) {
+        if (!foldSingles) return FindBytes(search, from, limit, pat);
+        const auto* t = reinterpret_cast<const std::uint8_t*>(search.data());
+        const auto* q = reinterpret_cast<const std::uint8_t*>(pat.data());
+        for (std::size_t c = from; c + pat.size() <= limit; ++c) {
+            if (upper[t[c]] != q[0]) continue;
+            std::size_t k = 1;
+            while (k < pat.size() && upper[t[c + k]] == q[k])
+                ++k;
+            if (k == pat.size()) return c;
+        }
+        return std::string_view::npos;
+    };
 
     std::string out;
     out.reserve(text.size());
-    std::size_t start = 0;     // beginning of the rest
-    std::size_t boundary = 0;  // next character boundary, counted from start
+    std::size_t start = 0;  // beginning of the rest
+    BoundaryTracker boundary(search, lead);
     std::size_t from = 0;
     while (start < text.size()) {
-        const std::size_t c = FindBytes(search, from, limit, pat);
+        const std::size_t c = find(from);
         if (c == std::string_view::npos) break;
-        while (boundary < c)
-            boundary += lead[static_cast<std::uint8_t>(search[boundary])] ? 2 : 1;
-        if (boundary != c) {
+        if (!boundary.IsBoundary(c)) {
             from = c + 1;
             continue;
         }
         out.append(text.substr(start, c - start));
         out.append(replacement);
         start = std::min(c + old.size(), text.size());
-        boundary = from = start;
+        // The search goes on in the rest, whose characters are counted from its start.
+        boundary.Restart(start);
+        from = start;
     }
     out.append(text.substr(start));
     return out;

@@ -41,7 +41,8 @@ class CharMap {
 
   private:
     std::array<MappedChar, 256> single_;
-    std::vector<MappedChar> pair_;  // indexed by the two-byte code
+    std::vector<MappedChar> pair_;       // indexed by the two-byte code
+    std::array<bool, 256> pairLeads_{};  // first bytes of the codes that have an entry
 };
 
 // LCMapStringA flags in use.

@@ -1,13 +1,369 @@
 #include "engine/UserFilter.h"
 
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <cstring>
+#include <map>
+#include <vector>
+
+#include "engine/LineList.h"
+#include "engine/Sjis.h"
+#include "framework/Exception.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <fcntl.h>
+#include <limits.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#endif
+
 namespace qm {
 
-std::string ApplyUserFilter(std::string_view text, const std::string&) {
-    return std::string(text);
+namespace {
+
+// "ファイル "%s" は開けません。%s"
+std::string CannotOpenMessage(const std::string& fullPath, const std::string& reason) {
+    return "\x83\x74\x83\x40\x83\x43\x83\x8B \"" + fullPath +
+           "\" \x82\xCD\x8A\x4A\x82\xAF\x82\xDC\x82\xB9\x82\xF1\x81\x42" + reason;
 }
 
-std::string FieldOf(std::string_view, std::string_view, int) {
-    return {};
+#ifdef _WIN32
+
+std::string FullPath(const std::string& path) {
+    const DWORD size = GetFullPathNameA(path.c_str(), 0, nullptr, nullptr);
+    if (size == 0) return path;
+    std::string full(size, '\0');
+    const DWORD used = GetFullPathNameA(path.c_str(), size, full.data(), nullptr);
+    if (used == 0 || used >= size) return path;
+    full.resize(used);
+    return full;
+}
+
+std::string SystemErrorText(DWORD code) {
+    char* buffer = nullptr;
+    const DWORD n = FormatMessageA(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, code, LANG_SYSTEM_DEFAULT, reinterpret_cast<char*>(&buffer), 0, nullptr);
+    // "エラー コード %u" where the platform has no text for the code
+    std::string text =
+        n && buffer ? std::string(buffer, n)
+                    : "\x83\x47\x83\x89\x81\x5B \x83\x52\x81\x5B\x83\x68 " + std::to_string(code);
+    if (buffer) LocalFree(buffer);
+    // The platform ends its texts with a line break.
+    while (!text.empty() && static_cast<unsigned char>(text.back()) <= 0x20)
+        text.pop_back();
+    return text;
+}
+
+[[noreturn]] void ThrowCannotOpen(const std::string& path, DWORD code) {
+    throw Exception(CannotOpenMessage(FullPath(path), SystemErrorText(code)));
+}
+
+class Handle {
+  public:
+    explicit Handle(HANDLE h) : h_(h) {}
+    ~Handle() {
+        if (h_ != INVALID_HANDLE_VALUE) CloseHandle(h_);
+    }
+    Handle(const Handle&) = delete;
+    Handle& operator=(const Handle&) = delete;
+    HANDLE get() const { return h_; }
+
+  private:
+    HANDLE h_;
+};
+
+#else
+
+std::string FullPath(const std::string& path) {
+    if (char* real = realpath(path.c_str(), nullptr)) {
+        std::string full(real);
+        std::free(real);
+        return full;
+    }
+    if (!path.empty() && path[0] == '/') return path;
+    std::string cwd(PATH_MAX, '\0');
+    if (!getcwd(cwd.data(), cwd.size())) return path;
+    cwd.resize(std::strlen(cwd.c_str()));
+    return cwd + "/" + path;
+}
+
+[[noreturn]] void ThrowCannotOpen(const std::string& path, int code) {
+    throw Exception(CannotOpenMessage(FullPath(path), std::strerror(code)));
+}
+
+class Descriptor {
+  public:
+    explicit Descriptor(int fd) : fd_(fd) {}
+    ~Descriptor() {
+        if (fd_ >= 0) close(fd_);
+    }
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    int get() const { return fd_; }
+
+  private:
+    int fd_;
+};
+
+#endif
+
+struct Rule {
+    std::string search, replacement;
+};
+
+// The rules of a filter file, in file order; rules with an empty search text change
+// nothing and are left out.
+std::vector<Rule> ParseRules(std::string_view content) {
+    std::vector<Rule> rules;
+    const LineList lines(content);
+    lines.ForEachLine([&](std::string_view line) {
+        if (line.empty() || line[0] == '#') return;
+        Rule rule{FieldOf(line, "\t", 0), FieldOf(line, "\t", 1)};
+        if (!rule.search.empty()) rules.push_back(std::move(rule));
+    });
+    return rules;
+}
+
+// Which rules can match in a line at all. Every search text is looked for as bytes:
+// search texts are filed by a hash of their first bytes (up to four), and a bitmap of
+// those hashes tells, for a position of the line, in two table reads whether any
+// search text may start there. Only then are the filed texts compared.
+//
+// Search texts never hold a line break, so a match never crosses one, and the
+// character walk starts afresh after every LF (LF is no lead byte, and no second
+// byte either, since a CR or LF comes before it): each line can be filtered on its
+// own, and a line in which no search text occurs, as bytes, is left as it is by
+// every rule.
+class RuleIndex {
+  public:
+    explicit RuleIndex(const std::vector<Rule>& rules) {
+        std::map<std::string_view, int> ids;
+        for (std::size_t r = 0; r < rules.size(); ++r) {
+            const auto [it, added] =
+                ids.emplace(rules[r].search, static_cast<int>(patterns_.size()));
+            if (added) {
+                patterns_.push_back(rules[r].search);
+                rulesOfPattern_.emplace_back();
+            }
+            rulesOfPattern_[static_cast<std::size_t>(it->second)].push_back(static_cast<int>(r));
+        }
+        for (std::size_t k = 0; k < kKeyBytes; ++k)
+            filings_[k].keyBytes = k + 1;
+        for (std::size_t id = 0; id < patterns_.size(); ++id) {
+            const std::string_view p = patterns_[id];
+            Filing& f = filings_[std::min<std::size_t>(p.size(), kKeyBytes) - 1];
+            if (f.bucketStart.empty()) f.bucketStart.assign(kBuckets + 1, 0);
+            ++f.bucketStart[Hash(Key(p.data(), f.keyBytes)) + 1];
+        }
+        for (Filing& f : filings_) {
+            if (f.bucketStart.empty()) continue;
+            for (std::size_t k = 0; k < kBuckets; ++k) {
+                if (f.bucketStart[k + 1]) f.bitmap[k / 64] |= std::uint64_t{1} << (k % 64);
+                f.bucketStart[k + 1] += f.bucketStart[k];
+            }
+            f.ids.resize(f.bucketStart[kBuckets]);
+            active_.push_back(&f);
+        }
+        std::vector<std::uint32_t> filled(kBuckets * kKeyBytes, 0);
+        for (std::size_t id = 0; id < patterns_.size(); ++id) {
+            const std::string_view p = patterns_[id];
+            const std::size_t c = std::min<std::size_t>(p.size(), kKeyBytes) - 1;
+            Filing& f = filings_[c];
+            const std::uint32_t h = Hash(Key(p.data(), f.keyBytes));
+            f.ids[f.bucketStart[h] + filled[c * kBuckets + h]++] = static_cast<int>(id);
+        }
+        seen_.assign(patterns_.size(), 0);
+    }
+
+    // The rules after rule `after` whose search text occurs in line, ascending.
+    void Candidates(std::string_view line, int after, std::vector<int>& out) {
+        out.clear();
+        ++scan_;
+        for (const Filing* f : active_) {
+            switch (f->keyBytes) {
+                case 1:
+                    Scan<1>(*f, line, after, out);
+                    break;
+                case 2:
+                    Scan<2>(*f, line, after, out);
+                    break;
+                case 3:
+                    Scan<3>(*f, line, after, out);
+                    break;
+                default:
+                    Scan<4>(*f, line, after, out);
+                    break;
+            }
+        }
+        if (out.size() > 1) std::sort(out.begin(), out.end());
+    }
+
+  private:
+    static constexpr std::size_t kKeyBytes = 4, kHashBits = 16, kBuckets = 1 << kHashBits;
+
+    struct Filing {
+        std::size_t keyBytes = 0;  // search texts of this length, or longer for the last
+        std::array<std::uint64_t, kBuckets / 64> bitmap{};
+        std::vector<std::uint32_t> bucketStart;  // search texts by hash
+        std::vector<int> ids;
+    };
+
+    template <std::size_t KeyBytes>
+    void Scan(const Filing& f, std::string_view line, int after, std::vector<int>& out) {
+        const char* t = line.data();
+        const std::size_t n = line.size();
+        if (n < KeyBytes) return;
+        for (std::size_t i = 0; i <= n - KeyBytes; ++i) {
+            const std::uint32_t h = Hash(Key(t + i, KeyBytes));
+            if (!(f.bitmap[h / 64] >> (h % 64) & 1)) continue;
+            for (std::uint32_t k = f.bucketStart[h]; k < f.bucketStart[h + 1]; ++k) {
+                const std::string_view p = patterns_[static_cast<std::size_t>(f.ids[k])];
+                if (p.size() <= n - i && std::memcmp(t + i, p.data(), p.size()) == 0)
+                    Found(f.ids[k], after, out);
+            }
+        }
+    }
+
+    static std::uint32_t Key(const char* p, std::size_t bytes) {
+        std::uint32_t key = 0;
+        std::memcpy(&key, p, bytes);
+        return key;
+    }
+    static std::uint32_t Hash(std::uint32_t key) { return (key * 0x9E3779B1u) >> (32 - kHashBits); }
+
+    void Found(int id, int after, std::vector<int>& out) {
+        if (seen_[static_cast<std::size_t>(id)] == scan_) return;
+        seen_[static_cast<std::size_t>(id)] = scan_;
+        const auto& rules = rulesOfPattern_[static_cast<std::size_t>(id)];
+        out.insert(out.end(), std::upper_bound(rules.begin(), rules.end(), after), rules.end());
+    }
+
+    std::vector<std::string_view> patterns_;        // distinct search texts
+    std::vector<std::vector<int>> rulesOfPattern_;  // rule indexes, ascending
+    std::array<Filing, kKeyBytes> filings_;
+    std::vector<const Filing*> active_;
+    std::vector<std::uint64_t> seen_;
+    std::uint64_t scan_ = 0;
+};
+
+// The rules applied to one line, given the rules whose search text occurs in it;
+// false when no rule changed it.
+bool FilterLine(std::string_view line, const std::vector<Rule>& rules, RuleIndex& matcher,
+                std::vector<int>& candidates, std::string& current) {
+    current.assign(line);
+    bool changed = false;
+    for (std::size_t k = 0; k < candidates.size();) {
+        const Rule& rule = rules[static_cast<std::size_t>(candidates[k])];
+        std::string replaced = ReplaceAll(current, rule.search, rule.replacement, false);
+        if (replaced == current) {
+            ++k;  // the bytes occur, but not where a character starts
+            continue;
+        }
+        current = std::move(replaced);
+        changed = true;
+        matcher.Candidates(current, candidates[k], candidates);
+        k = 0;
+    }
+    return changed;
+}
+
+std::string ApplyRules(std::string_view text, const std::vector<Rule>& rules) {
+    if (rules.empty()) return std::string(text);
+    RuleIndex matcher(rules);
+    // Nothing is replaced after the first NUL.
+    const std::size_t limit = std::min(text.find('\0'), text.size());
+    std::string out, current;
+    std::vector<int> candidates;
+    bool changed = false;
+    std::size_t copied = 0;
+    for (std::size_t start = 0; start < limit;) {
+        const void* lf = std::memchr(text.data() + start, '\n', limit - start);
+        const std::size_t end =
+            lf ? static_cast<std::size_t>(static_cast<const char*>(lf) - text.data()) : limit;
+        const std::string_view line = text.substr(start, end - start);
+        matcher.Candidates(line, -1, candidates);
+        if (!candidates.empty() && FilterLine(line, rules, matcher, candidates, current)) {
+            if (!changed) out.reserve(text.size() + text.size() / 8);
+            changed = true;
+            out.append(text.substr(copied, start - copied));
+            out.append(current);
+            copied = end;
+        }
+        start = end + 1;
+    }
+    if (!changed) return std::string(text);
+    out.append(text.substr(copied));
+    return out;
+}
+
+}  // namespace
+
+std::string FieldOf(std::string_view text, std::string_view separator, int index) {
+    std::string_view rest = text, field;
+    for (int k = 0; k <= index; ++k) {
+        const std::size_t p = separator.empty() ? 0 : rest.find(separator);
+        field = p == std::string_view::npos ? rest : rest.substr(0, p);
+        rest.remove_prefix(std::min(rest.size(), field.size() + separator.size()));
+    }
+    return std::string(field);
+}
+
+std::optional<std::string> ReadFilterFile(const std::string& path) {
+    std::string content;
+#ifdef _WIN32
+    // Wildcards would make the existence test find some other file.
+    if (path.empty() || path.find_first_of("*?") != std::string::npos) return std::nullopt;
+    WIN32_FIND_DATAA found;
+    const HANDLE find = FindFirstFileA(path.c_str(), &found);
+    if (find == INVALID_HANDLE_VALUE) return std::nullopt;
+    FindClose(find);
+    if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return std::nullopt;
+    const Handle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (file.get() == INVALID_HANDLE_VALUE) ThrowCannotOpen(path, GetLastError());
+    char chunk[1 << 16];
+    for (;;) {
+        DWORD n = 0;
+        if (!ReadFile(file.get(), chunk, sizeof chunk, &n, nullptr))
+            ThrowCannotOpen(path, GetLastError());
+        if (n == 0) break;
+        content.append(chunk, n);
+    }
+#else
+    struct stat status;
+    if (path.empty() || stat(path.c_str(), &status) != 0 || S_ISDIR(status.st_mode))
+        return std::nullopt;
+    // Not blocking: a FIFO without a writer reads as empty instead of hanging the run.
+    const Descriptor file(open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    if (file.get() < 0) ThrowCannotOpen(path, errno);
+    char chunk[1 << 16];
+    for (;;) {
+        const ssize_t n = read(file.get(), chunk, sizeof chunk);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0 && errno == EAGAIN) break;
+        if (n < 0) ThrowCannotOpen(path, errno);
+        if (n == 0) break;
+        content.append(chunk, static_cast<std::size_t>(n));
+    }
+#endif
+    return content;
+}
+
+std::string ApplyFilterRules(std::string_view text, std::string_view rules) {
+    return ApplyRules(text, ParseRules(rules));
+}
+
+std::string ApplyUserFilter(std::string_view text, const std::string& path) {
+    const std::optional<std::string> content = ReadFilterFile(path);
+    if (!content) return std::string(text);
+    return ApplyFilterRules(text, *content);
 }
 
 }  // namespace qm
