@@ -4,6 +4,7 @@
 
 #include "engine/Sjis.h"
 #include "engine/SjisScan.h"
+#include "engine/StepForms.h"
 #include "engine/TextServices.h"
 
 namespace qm {
@@ -34,24 +35,27 @@ bool IsHostByte(char c) {
 // is judged by the bytes in front of it alone, and the scheme letters a "://" takes
 // over are never part of another "://" or "www.". So the same edits come out of a
 // scan from the front, which appends instead of putting bytes in front.
-std::string CompleteSchemes(std::string_view text) {
+bool CompleteSchemes(std::string_view text, std::string& out) {
     const TextServices& services = Text();
     const auto lower = LowerSingleBytes(services);
     const std::size_t n = text.size();
-    std::array<bool, 256> opens{};  // bytes a "://" or a "www." begins with
-    for (unsigned b = 0; b < 256; ++b)
-        opens[b] = b == ':' || lower[b] == 'w';
+    std::string opening = ":";  // bytes a "://" or a "www." begins with
+    for (unsigned b = 0; b < 256; ++b) {
+        if (lower[b] == 'w') opening.push_back(static_cast<char>(b));
+    }
+    ByteFinder finder(text, opening);
     BoundaryTracker boundary(text, services.LeadBytes());
-    std::string out;
+    out.clear();
+    bool edited = false;
     std::size_t copied = 0;
     auto edit = [&](std::size_t from, std::size_t to, std::string_view insert) {
-        if (out.empty()) out.reserve(n + n / 16 + 16);
+        if (!edited) out.reserve(n + n / 16 + 16);
+        edited = true;
         out.append(text.substr(copied, from - copied));
         out.append(insert);
         copied = to;
     };
-    for (std::size_t i = 0; i < n; ++i) {
-        if (!opens[static_cast<std::uint8_t>(text[i])]) continue;
+    for (std::size_t i = finder.Next(0); i < n; i = finder.Next(i + 1)) {
         if (text[i] == ':') {
             if (i + 2 >= n || text[i + 1] != '/' || text[i + 2] != '/' || !boundary.Peek(i))
                 continue;
@@ -88,33 +92,35 @@ std::string CompleteSchemes(std::string_view text) {
             boundary.Restart(i + 1);
         }
     }
-    if (out.empty()) return std::string(text);
+    if (!edited) return false;
     out.append(text.substr(copied));
-    return out;
+    return true;
 }
 
-std::string RemoveRedirector(std::string_view pattern, std::string_view text) {
-    std::string current(text);
-    if (pattern.empty()) return current;
+bool RemoveRedirector(std::string_view pattern, std::string_view text, std::string& out) {
+    if (pattern.empty()) return false;
     const TextServices& services = Text();
     const auto lower = LowerSingleBytes(services);
+    std::string_view current = text;
+    std::string scratch;
+    bool removedAny = false;
     for (int passes = 0; passes < 10; ++passes) {
         // The first occurrence in the lower-cased text that begins a character and
         // whose host name goes on to a "/". The pattern begins with "/", which has no
         // letter case.
-        const std::string_view t = current;
-        const std::size_t limit = std::min(t.find('\0'), t.size());
-        BoundaryTracker boundary(t, services.LeadBytes());
+        const std::size_t limit = std::min(current.find('\0'), current.size());
+        BoundaryTracker boundary(current, services.LeadBytes());
         std::string_view host;
-        for (std::size_t c = t.find(pattern[0]); c < limit; c = t.find(pattern[0], c + 1)) {
-            if (pattern.size() > limit - c || !LowerEquals(t, c, pattern, lower) ||
+        for (std::size_t c = current.find(pattern[0]); c < limit;
+             c = current.find(pattern[0], c + 1)) {
+            if (pattern.size() > limit - c || !LowerEquals(current, c, pattern, lower) ||
                 !boundary.IsBoundary(c))
                 continue;
             std::size_t end = c + pattern.size();
-            while (end < t.size() && IsHostByte(t[end]))
+            while (end < current.size() && IsHostByte(current[end]))
                 ++end;
-            if (end < t.size() && t[end] == '/') {
-                host = t.substr(c, end - c);
+            if (end < current.size() && current[end] == '/') {
+                host = current.substr(c, end - c);
                 break;
             }
             c = end - 1;
@@ -122,10 +128,26 @@ std::string RemoveRedirector(std::string_view pattern, std::string_view text) {
         if (host.empty()) break;
         // Only the host goes, and only where a "/" follows it; the case of the
         // pattern's letters must match too.
-        std::string removed = std::string(pattern) + std::string(host.substr(pattern.size())) + "/";
-        current = ReplaceAll(current, removed, "/", false);
+        const std::string removed =
+            std::string(pattern) + std::string(host.substr(pattern.size())) + "/";
+        if (!ReplaceAll(current, removed, "/", false, scratch)) continue;
+        out.swap(scratch);
+        current = out;
+        removedAny = true;
     }
-    return current;
+    return removedAny;
+}
+
+// The plain forms.
+
+std::string CompleteSchemes(std::string_view text) {
+    return ResultOf(text, [](std::string_view t, std::string& o) { return CompleteSchemes(t, o); });
+}
+
+std::string RemoveRedirector(std::string_view pattern, std::string_view text) {
+    return ResultOf(text, [pattern](std::string_view t, std::string& o) {
+        return RemoveRedirector(pattern, t, o);
+    });
 }
 
 }  // namespace qm

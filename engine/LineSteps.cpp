@@ -5,6 +5,7 @@
 
 #include "engine/Sjis.h"
 #include "engine/SjisScan.h"
+#include "engine/StepForms.h"
 #include "engine/TextServices.h"
 
 namespace qm {
@@ -26,10 +27,11 @@ std::uint8_t Byte(std::string_view s, std::size_t i) {
 
 }  // namespace
 
-std::string NormalizeLineBreaks(std::string_view text) {
+bool NormalizeLineBreaks(std::string_view text, std::string& out) {
     // CR and LF are never the second byte of a character, so a lead byte in front of
     // a line break does not hide it: the break is a break at the next load anyway.
-    std::string out;
+    if (IsTextForm(text)) return false;
+    out.clear();
     out.reserve(text.size() + text.size() / 32 + 2);
     const std::size_t n = text.size();
     std::size_t nextCr = FindByte(text, '\r', 0), nextLf = FindByte(text, '\n', 0);
@@ -43,16 +45,16 @@ std::string NormalizeLineBreaks(std::string_view text) {
         out += "\r\n";
         i = e + (text[e] == '\r' && e + 1 < n && text[e + 1] == '\n' ? 2 : 1);
     }
-    return out;
+    return out != text;
 }
 
-std::string RemoveTags(std::string_view text) {
+bool RemoveTags(std::string_view text, std::string& out) {
     // Like the search, tags are looked for only up to the first NUL.
     const std::string_view searched = text.substr(0, std::min(text.find('\0'), text.size()));
     const std::size_t limit = searched.size();
     BoundaryTracker boundary(text, Text().LeadBytes());
     ByteFinder brackets(searched, "<>"), closers(searched, ">");
-    std::string out;
+    out.clear();
     std::size_t start = 0;  // the rest begins here
     for (;;) {
         // The first "<" or ">" of the rest that begins a character.
@@ -64,44 +66,46 @@ std::string RemoveTags(std::string_view text) {
         while (q < limit && !boundary.IsBoundary(q))
             q = closers.Next(q + 1);
         if (q == limit) break;  // a "<" that no ">" closes
-        if (out.empty()) out.reserve(text.size());
+        if (start == 0) out.reserve(text.size());
         out.append(text.substr(start, p - start));
         start = q + 1;
     }
-    if (start == 0) return std::string(text);
+    if (start == 0) return false;
     out.append(text.substr(start));
-    return out;
+    return true;
 }
 
-std::string EscapeAmpersands(std::string_view text) {
-    return ReplaceAll(text, "&", "&amp;", false);
+bool EscapeAmpersands(std::string_view text, std::string& out) {
+    return ReplaceAll(text, "&", "&amp;", false, out);
 }
 
-std::string EscapeAngleBrackets(std::string_view text) {
+bool EscapeAngleBrackets(std::string_view text, std::string& out) {
     // "<" first, then ">": the entities hold neither and are single-byte text, so the
     // second pass finds the same ">" the text had and one pass does both.
     const std::string_view searched = text.substr(0, std::min(text.find('\0'), text.size()));
     BoundaryTracker boundary(text, Text().LeadBytes());
     ByteFinder brackets(searched, "<>");
-    std::string out;
+    out.clear();
+    bool replaced = false;
     std::size_t copied = 0;
     for (std::size_t c = brackets.Next(0); c < searched.size(); c = brackets.Next(c + 1)) {
         if (!boundary.IsBoundary(c)) continue;
-        if (out.empty()) out.reserve(text.size() + text.size() / 16);
+        if (!replaced) out.reserve(text.size() + text.size() / 16);
+        replaced = true;
         out.append(text.substr(copied, c - copied));
         out.append(text[c] == '<' ? "&lt;" : "&gt;");
         copied = c + 1;
     }
-    if (out.empty()) return std::string(text);
+    if (!replaced) return false;
     out.append(text.substr(copied));
-    return out;
+    return true;
 }
 
-std::string EscapeQuotes(std::string_view text) {
-    return ReplaceAll(text, "\"", "&quot;", false);
+bool EscapeQuotes(std::string_view text, std::string& out) {
+    return ReplaceAll(text, "\"", "&quot;", false, out);
 }
 
-std::string SpellRomanNumerals(std::string_view text) {
+bool SpellRomanNumerals(std::string_view text, std::string& out) {
     // Ⅰ to Ⅹ are 87 54 to 87 5D. Every spelling is single-byte text, so a character
     // start stays a character start after a replacement and the ten replacements,
     // one after the other, come to one pass over the characters.
@@ -109,33 +113,45 @@ std::string SpellRomanNumerals(std::string_view text) {
                                                        "VI", "VII", "VIII", "IX", "X"};
     const std::size_t limit = std::min(text.find('\0'), text.size());
     BoundaryTracker boundary(text, Text().LeadBytes());
-    std::string out;
+    out.clear();
     std::size_t copied = 0;
     for (std::size_t c = FindByte(text.substr(0, limit), '\x87', 0); c + 1 < limit;
          c = FindByte(text.substr(0, limit), '\x87', c + 1)) {
         const std::uint8_t trail = Byte(text, c + 1);
         if (trail < 0x54 || trail > 0x5D || !boundary.IsBoundary(c)) continue;
-        if (out.empty()) out.reserve(text.size() + 64);
+        if (copied == 0) out.reserve(text.size() + 64);
         out.append(text.substr(copied, c - copied));
         out.append(kSpelling[trail - 0x54]);
         copied = c + 2;
         ++c;
     }
-    if (copied == 0) return std::string(text);
+    if (copied == 0) return false;
     out.append(text.substr(copied));
-    return out;
+    return true;
 }
 
-void AddListItemPrefix(LineList& lines) {
+bool AddListItemPrefix(std::string_view textForm, std::string& out) {
     const auto lower = LowerSingleBytes(Text());
-    lines.TransformEachLine([&](std::string_view line, std::string& out) {
-        if (!LowerEquals(line, 0, "<li>", lower)) out += "<li>";
-        out.append(line);
-    });
+    out.clear();
+    out.reserve(textForm.size() + textForm.size() / 8);
+    bool added = false;
+    std::size_t copied = 0;
+    for (std::size_t start = 0; start < textForm.size();) {
+        const std::size_t cr = FindByte(textForm, '\r', start);
+        if (!LowerEquals(textForm.substr(start, cr - start), 0, "<li>", lower)) {
+            out.append(textForm.substr(copied, start - copied));
+            out += "<li>";
+            copied = start;
+            added = true;
+        }
+        start = cr + 2;
+    }
+    out.append(textForm.substr(copied));
+    return added;
 }
 
-void RunsToTab(LineList& lines, int mode) {
-    if (mode < 1 || mode > 3) return;
+bool RunsToTab(std::string_view text, int mode, std::string& out) {
+    if (mode < 1 || mode > 3) return false;
     const bool halfWidth = mode == 1 || mode == 3;
     const bool fullWidth = mode == 2 || mode == 3;
     const bool tab = mode == 3;  // the third pass merges runs of tabs
@@ -143,7 +159,6 @@ void RunsToTab(LineList& lines, int mode) {
     // a character in the text form as it does on its own: the whole text form can be
     // done at once. A lead byte at the end of a line takes the CR here, but is no
     // separator either way.
-    const std::string_view text = lines.Text();
     const std::size_t n = text.size();
     const LeadByteTable& lead = Text().LeadBytes();
     auto separator = [&](std::size_t i) -> std::size_t {  // its length at character start i
@@ -162,7 +177,8 @@ void RunsToTab(LineList& lines, int mode) {
     if (fullWidth) opening += static_cast<char>(kFullWidthBlankLead);
     ByteFinder finder(text, opening);
     BoundaryTracker boundary(text, lead);
-    std::string out;
+    out.clear();
+    bool replaced = false;
     std::size_t copied = 0;
     for (std::size_t i = finder.Next(0); i < n;) {
         std::size_t sep = boundary.IsBoundary(i) ? separator(i) : 0;
@@ -170,7 +186,8 @@ void RunsToTab(LineList& lines, int mode) {
             i = finder.Next(i + 1);
             continue;
         }
-        if (out.empty()) out.reserve(n);
+        if (!replaced) out.reserve(n);
+        replaced = true;
         out.append(text.substr(copied, i - copied));
         out += '\t';
         do {
@@ -180,9 +197,9 @@ void RunsToTab(LineList& lines, int mode) {
         boundary.Restart(i);
         i = finder.Next(i);
     }
-    if (out.empty()) return;
+    if (!replaced) return false;
     out.append(text.substr(copied));
-    lines.AssignTextForm(std::move(out));
+    return true;
 }
 
 std::string_view TrimLineEnd(std::string_view line) {
@@ -192,10 +209,9 @@ std::string_view TrimLineEnd(std::string_view line) {
     return line.substr(0, n);
 }
 
-void TrimLineEnds(LineList& lines) {
+bool TrimLineEnds(std::string_view text, std::string& out) {
     // Only lines that end in blanks are touched; the rest is copied in long pieces.
-    const std::string_view text = lines.Text();
-    std::string out;
+    out.clear();
     bool trimmed = false;
     std::size_t copied = 0;
     for (std::size_t start = 0; start < text.size();) {
@@ -209,30 +225,28 @@ void TrimLineEnds(LineList& lines) {
         }
         start = cr + 2;
     }
-    if (!trimmed) return;
+    if (!trimmed) return false;
     out.append(text.substr(copied));
-    lines.AssignTextForm(std::move(out));
+    return true;
 }
 
-std::string RemoveCommas(std::string_view text) {
-    return ReplaceAll(text, ",", "", false);
+bool RemoveCommas(std::string_view text, std::string& out) {
+    return ReplaceAll(text, ",", "", false, out);
 }
 
-std::string ChangeCase(std::string_view text, int mode) {
-    std::string out(text);
-    if (mode == 1 || mode == 2) {
-        const TextServices& services = Text();
-        (mode == 1 ? services.LowerMap() : services.UpperMap())
-            .ApplySameLength(out, services.LeadBytes());
-    }
-    return out;
-}
-
-void JoinLines(LineList& lines) {
-    const std::string_view text = lines.Text();
-    if (text.empty()) return;
+bool ChangeCase(std::string_view text, int mode, std::string& out) {
+    if (mode != 1 && mode != 2) return false;
+    out.assign(text);
     const TextServices& services = Text();
-    std::string out;
+    (mode == 1 ? services.LowerMap() : services.UpperMap())
+        .ApplySameLength(out, services.LeadBytes());
+    return true;
+}
+
+bool JoinLines(std::string_view text, std::string& out) {
+    if (text.empty()) return false;
+    const TextServices& services = Text();
+    out.clear();
     out.reserve(text.size());
     std::size_t lineStart = 0;  // start of the current line (line i) in out
     std::size_t pos = 0;        // the next line of the list begins here in text
@@ -263,7 +277,52 @@ void JoinLines(LineList& lines) {
         }
     }
     out += "\r\n";
-    lines.AssignTextForm(std::move(out));
+    return out.size() != text.size();
+}
+
+// The plain forms.
+
+std::string NormalizeLineBreaks(std::string_view text) {
+    return ResultOf(text,
+                    [](std::string_view t, std::string& o) { return NormalizeLineBreaks(t, o); });
+}
+std::string RemoveTags(std::string_view text) {
+    return ResultOf(text, [](std::string_view t, std::string& o) { return RemoveTags(t, o); });
+}
+std::string EscapeAmpersands(std::string_view text) {
+    return ResultOf(text,
+                    [](std::string_view t, std::string& o) { return EscapeAmpersands(t, o); });
+}
+std::string EscapeAngleBrackets(std::string_view text) {
+    return ResultOf(text,
+                    [](std::string_view t, std::string& o) { return EscapeAngleBrackets(t, o); });
+}
+std::string EscapeQuotes(std::string_view text) {
+    return ResultOf(text, [](std::string_view t, std::string& o) { return EscapeQuotes(t, o); });
+}
+std::string SpellRomanNumerals(std::string_view text) {
+    return ResultOf(text,
+                    [](std::string_view t, std::string& o) { return SpellRomanNumerals(t, o); });
+}
+void AddListItemPrefix(LineList& lines) {
+    ApplyToList(lines, [](std::string_view t, std::string& o) { return AddListItemPrefix(t, o); });
+}
+void RunsToTab(LineList& lines, int mode) {
+    ApplyToList(lines,
+                [mode](std::string_view t, std::string& o) { return RunsToTab(t, mode, o); });
+}
+void TrimLineEnds(LineList& lines) {
+    ApplyToList(lines, [](std::string_view t, std::string& o) { return TrimLineEnds(t, o); });
+}
+std::string RemoveCommas(std::string_view text) {
+    return ResultOf(text, [](std::string_view t, std::string& o) { return RemoveCommas(t, o); });
+}
+std::string ChangeCase(std::string_view text, int mode) {
+    return ResultOf(text,
+                    [mode](std::string_view t, std::string& o) { return ChangeCase(t, mode, o); });
+}
+void JoinLines(LineList& lines) {
+    ApplyToList(lines, [](std::string_view t, std::string& o) { return JoinLines(t, o); });
 }
 
 }  // namespace qm

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <optional>
 
 #include "engine/SjisScan.h"
 #include "engine/TextServices.h"
@@ -152,6 +153,48 @@ std::size_t FindBytes(std::string_view s, std::size_t from, std::size_t limit,
     return std::string_view::npos;
 }
 
+// The search for a pattern of single-byte characters in any letter case: the
+// bytes that fold to the pattern's first byte (a letter's two cases) are found with
+// memchr, and the rest is compared through the folding table.
+class FoldedSearch {
+  public:
+    FoldedSearch(std::string_view text, std::string_view pattern, const CharMap& upper,
+                 const LeadByteTable& lead)
+        : text_(text) {
+        for (unsigned b = 0; b < 256; ++b) {
+            const MappedChar& m = upper.Single(static_cast<std::uint8_t>(b));
+            fold_[b] = !lead[b] && m.length == 1 ? m.bytes[0] : static_cast<std::uint8_t>(b);
+        }
+        for (const char c : pattern)
+            pattern_.push_back(static_cast<char>(fold_[static_cast<std::uint8_t>(c)]));
+        std::string firsts;
+        for (unsigned b = 0; b < 256; ++b) {
+            if (fold_[b] == static_cast<std::uint8_t>(pattern_[0]))
+                firsts.push_back(static_cast<char>(b));
+        }
+        firsts_.emplace(text, firsts);
+    }
+
+    // The first occurrence from `from` on, as bytes, or npos.
+    std::size_t Find(std::size_t from) {
+        const auto* t = reinterpret_cast<const std::uint8_t*>(text_.data());
+        const std::size_t m = pattern_.size();
+        for (std::size_t c = firsts_->Next(from); c + m <= text_.size(); c = firsts_->Next(c + 1)) {
+            std::size_t k = 1;
+            while (k < m && fold_[t[c + k]] == static_cast<std::uint8_t>(pattern_[k]))
+                ++k;
+            if (k == m) return c;
+        }
+        return std::string_view::npos;
+    }
+
+  private:
+    std::string_view text_;
+    std::array<std::uint8_t, 256> fold_{};
+    std::string pattern_;
+    std::optional<ByteFinder> firsts_;
+};
+
 }  // namespace
 
 bool LeadByteAt(std::string_view text, std::ptrdiff_t n) {
@@ -247,8 +290,14 @@ std::size_t FindText(std::string_view pattern, std::string_view text) {
 
 std::string ReplaceAll(std::string_view text, std::string_view old, std::string_view replacement,
                        bool ignoreCase) {
+    std::string out;
+    return ReplaceAll(text, old, replacement, ignoreCase, out) ? out : std::string(text);
+}
+
+bool ReplaceAll(std::string_view text, std::string_view old, std::string_view replacement,
+                bool ignoreCase, std::string& out) {
     const std::string_view pattern = UpToNul(old);
-    if (pattern.empty() || text.empty()) return std::string(text);
+    if (pattern.empty() || text.empty()) return false;
 
     const TextServices& services = Text();
     const LeadByteTable& lead = services.LeadBytes();
@@ -258,19 +307,9 @@ std::string ReplaceAll(std::string_view text, std::string_view old, std::string_
     const bool foldSingles =
         ignoreCase && std::none_of(pattern.begin(), pattern.end(),
                                    [&](char c) { return lead[static_cast<std::uint8_t>(c)]; });
-    std::array<std::uint8_t, 256> upper{};
     std::string upperText, upperPattern;
     std::string_view search = text, pat = pattern;
-    if (foldSingles) {
-        const CharMap& map = services.UpperMap();
-        for (unsigned b = 0; b < 256; ++b) {
-            const MappedChar& m = map.Single(static_cast<std::uint8_t>(b));
-            upper[b] = !lead[b] && m.length == 1 ? m.bytes[0] : static_cast<std::uint8_t>(b);
-        }
-        for (const char c : pattern)
-            upperPattern.push_back(static_cast<char>(upper[static_cast<std::uint8_t>(c)]));
-        pat = upperPattern;
-    } else if (ignoreCase) {
+    if (ignoreCase && !foldSingles) {
         upperText.assign(text);
         upperPattern.assign(pattern);
         services.UpperMap().ApplySameLength(upperText, lead);
@@ -280,22 +319,14 @@ std::string ReplaceAll(std::string_view text, std::string_view old, std::string_
     }
     // The search never looks past the first NUL of the text.
     const std::size_t limit = std::min(search.find('\0'), search.size());
+    std::optional<FoldedSearch> folded;
+    if (foldSingles) folded.emplace(search.substr(0, limit), pattern, services.UpperMap(), lead);
     auto find = [&](std::size_t from) {
-        if (!foldSingles) return FindBytes(search, from, limit, pat);
-        const auto* t = reinterpret_cast<const std::uint8_t*>(search.data());
-        const auto* q = reinterpret_cast<const std::uint8_t*>(pat.data());
-        for (std::size_t c = from; c + pat.size() <= limit; ++c) {
-            if (upper[t[c]] != q[0]) continue;
-            std::size_t k = 1;
-            while (k < pat.size() && upper[t[c + k]] == q[k])
-                ++k;
-            if (k == pat.size()) return c;
-        }
-        return std::string_view::npos;
+        return folded ? folded->Find(from) : FindBytes(search, from, limit, pat);
     };
 
-    std::string out;
-    out.reserve(text.size());
+    out.clear();
+    bool replaced = false;
     std::size_t start = 0;  // beginning of the rest
     BoundaryTracker boundary(search, lead);
     std::size_t from = 0;
@@ -306,6 +337,8 @@ std::string ReplaceAll(std::string_view text, std::string_view old, std::string_
             from = c + 1;
             continue;
         }
+        if (!replaced) out.reserve(text.size());
+        replaced = true;
         out.append(text.substr(start, c - start));
         out.append(replacement);
         start = std::min(c + old.size(), text.size());
@@ -313,8 +346,9 @@ std::string ReplaceAll(std::string_view text, std::string_view old, std::string_
         boundary.Restart(start);
         from = start;
     }
+    if (!replaced) return false;
     out.append(text.substr(start));
-    return out;
+    return true;
 }
 
 }  // namespace qm

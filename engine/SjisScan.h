@@ -58,20 +58,30 @@ class BoundaryTracker {
     bool lastAnswer_ = false;
 };
 
-// The next index holding any of a few bytes, by one memchr per byte, each kept
-// ahead until the search passes it.
+// The next index holding any of a set of bytes: by one memchr per byte, each kept
+// ahead until the search passes it, for up to four bytes; by a table otherwise.
 class ByteFinder {
   public:
     ByteFinder(std::string_view text, std::string_view bytes) : text_(text) {
-        for (const char b : bytes.substr(0, next_.size())) {
+        for (const char b : bytes)
+            table_[static_cast<std::uint8_t>(b)] = true;
+        if (bytes.size() > bytes_.size()) return;
+        for (const char b : bytes) {
             bytes_[count_] = b;
             next_[count_++] = Find(b, 0);
         }
+        byMemchr_ = true;
     }
 
     // The first index from `from` on that holds one of the bytes, or the text's size.
     std::size_t Next(std::size_t from) {
         std::size_t first = text_.size();
+        if (!byMemchr_) {
+            for (first = from; first < text_.size(); ++first) {
+                if (table_[static_cast<std::uint8_t>(text_[first])]) break;
+            }
+            return std::min(first, text_.size());
+        }
         for (std::size_t k = 0; k < count_; ++k) {
             if (next_[k] < from) next_[k] = Find(bytes_[k], from);
             first = std::min(first, next_[k]);
@@ -88,6 +98,8 @@ class ByteFinder {
     }
 
     std::string_view text_;
+    std::array<bool, 256> table_{};
+    bool byMemchr_ = false;
     std::array<char, 4> bytes_{};
     std::array<std::size_t, 4> next_{};
     std::size_t count_ = 0;

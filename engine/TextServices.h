@@ -9,6 +9,7 @@
 #pragma once
 
 #include <array>
+#include <bitset>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -41,8 +42,8 @@ class CharMap {
 
   private:
     std::array<MappedChar, 256> single_;
-    std::vector<MappedChar> pair_;       // indexed by the two-byte code
-    std::array<bool, 256> pairLeads_{};  // first bytes of the codes that have an entry
+    std::vector<MappedChar> pair_;  // indexed by the two-byte code
+    std::bitset<65536> samePairs_;  // codes whose entry has two bytes
 };
 
 // LCMapStringA flags in use.

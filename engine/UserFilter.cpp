@@ -9,6 +9,7 @@
 
 #include "engine/LineList.h"
 #include "engine/Sjis.h"
+#include "engine/StepForms.h"
 #include "framework/Exception.h"
 
 #ifdef _WIN32
@@ -169,6 +170,7 @@ class RuleIndex {
                 f.bucketStart[k + 1] += f.bucketStart[k];
             }
             f.ids.resize(f.bucketStart[kBuckets]);
+            f.keys.resize(f.bucketStart[kBuckets]);
             active_.push_back(&f);
         }
         std::vector<std::uint32_t> filled(kBuckets * kKeyBytes, 0);
@@ -177,7 +179,9 @@ class RuleIndex {
             const std::size_t c = std::min<std::size_t>(p.size(), kKeyBytes) - 1;
             Filing& f = filings_[c];
             const std::uint32_t h = Hash(Key(p.data(), f.keyBytes));
-            f.ids[f.bucketStart[h] + filled[c * kBuckets + h]++] = static_cast<int>(id);
+            const std::size_t slot = f.bucketStart[h] + filled[c * kBuckets + h]++;
+            f.ids[slot] = static_cast<int>(id);
+            f.keys[slot] = Key(p.data(), f.keyBytes);
         }
         seen_.assign(patterns_.size(), 0);
     }
@@ -213,6 +217,7 @@ class RuleIndex {
         std::array<std::uint64_t, kBuckets / 64> bitmap{};
         std::vector<std::uint32_t> bucketStart;  // search texts by hash
         std::vector<int> ids;
+        std::vector<std::uint32_t> keys;  // the first bytes of each, as read by Key
     };
 
     template <std::size_t KeyBytes>
@@ -221,12 +226,18 @@ class RuleIndex {
         const std::size_t n = line.size();
         if (n < KeyBytes) return;
         for (std::size_t i = 0; i <= n - KeyBytes; ++i) {
-            const std::uint32_t h = Hash(Key(t + i, KeyBytes));
+            const std::uint32_t key = Key(t + i, KeyBytes);
+            const std::uint32_t h = Hash(key);
             if (!(f.bitmap[h / 64] >> (h % 64) & 1)) continue;
             for (std::uint32_t k = f.bucketStart[h]; k < f.bucketStart[h + 1]; ++k) {
+                if (f.keys[k] != key) continue;
+                // The rest of a search text is short: compared without a call.
                 const std::string_view p = patterns_[static_cast<std::size_t>(f.ids[k])];
-                if (p.size() <= n - i && std::memcmp(t + i, p.data(), p.size()) == 0)
-                    Found(f.ids[k], after, out);
+                if (p.size() > n - i) continue;
+                std::size_t m = KeyBytes;
+                while (m < p.size() && t[i + m] == p[m])
+                    ++m;
+                if (m == p.size()) Found(f.ids[k], after, out);
             }
         }
     }
@@ -256,17 +267,16 @@ class RuleIndex {
 // The rules applied to one line, given the rules whose search text occurs in it;
 // false when no rule changed it.
 bool FilterLine(std::string_view line, const std::vector<Rule>& rules, RuleIndex& matcher,
-                std::vector<int>& candidates, std::string& current) {
+                std::vector<int>& candidates, std::string& current, std::string& replaced) {
     current.assign(line);
     bool changed = false;
     for (std::size_t k = 0; k < candidates.size();) {
         const Rule& rule = rules[static_cast<std::size_t>(candidates[k])];
-        std::string replaced = ReplaceAll(current, rule.search, rule.replacement, false);
-        if (replaced == current) {
+        if (!ReplaceAll(current, rule.search, rule.replacement, false, replaced)) {
             ++k;  // the bytes occur, but not where a character starts
             continue;
         }
-        current = std::move(replaced);
+        current.swap(replaced);
         changed = true;
         matcher.Candidates(current, candidates[k], candidates);
         k = 0;
@@ -274,12 +284,13 @@ bool FilterLine(std::string_view line, const std::vector<Rule>& rules, RuleIndex
     return changed;
 }
 
-std::string ApplyRules(std::string_view text, const std::vector<Rule>& rules) {
-    if (rules.empty()) return std::string(text);
+bool ApplyRules(std::string_view text, const std::vector<Rule>& rules, std::string& out) {
+    if (rules.empty()) return false;
     RuleIndex matcher(rules);
     // Nothing is replaced after the first NUL.
     const std::size_t limit = std::min(text.find('\0'), text.size());
-    std::string out, current;
+    out.clear();
+    std::string current, replaced;
     std::vector<int> candidates;
     bool changed = false;
     std::size_t copied = 0;
@@ -289,7 +300,8 @@ std::string ApplyRules(std::string_view text, const std::vector<Rule>& rules) {
             lf ? static_cast<std::size_t>(static_cast<const char*>(lf) - text.data()) : limit;
         const std::string_view line = text.substr(start, end - start);
         matcher.Candidates(line, -1, candidates);
-        if (!candidates.empty() && FilterLine(line, rules, matcher, candidates, current)) {
+        if (!candidates.empty() &&
+            FilterLine(line, rules, matcher, candidates, current, replaced)) {
             if (!changed) out.reserve(text.size() + text.size() / 8);
             changed = true;
             out.append(text.substr(copied, start - copied));
@@ -298,9 +310,9 @@ std::string ApplyRules(std::string_view text, const std::vector<Rule>& rules) {
         }
         start = end + 1;
     }
-    if (!changed) return std::string(text);
+    if (!changed) return false;
     out.append(text.substr(copied));
-    return out;
+    return true;
 }
 
 }  // namespace
@@ -356,14 +368,24 @@ std::optional<std::string> ReadFilterFile(const std::string& path) {
     return content;
 }
 
+bool ApplyFilterRules(std::string_view text, std::string_view rules, std::string& out) {
+    return ApplyRules(text, ParseRules(rules), out);
+}
+
+bool ApplyUserFilter(std::string_view text, const std::string& path, std::string& out) {
+    const std::optional<std::string> content = ReadFilterFile(path);
+    return content && ApplyFilterRules(text, *content, out);
+}
+
 std::string ApplyFilterRules(std::string_view text, std::string_view rules) {
-    return ApplyRules(text, ParseRules(rules));
+    return ResultOf(text, [rules](std::string_view t, std::string& o) {
+        return ApplyFilterRules(t, rules, o);
+    });
 }
 
 std::string ApplyUserFilter(std::string_view text, const std::string& path) {
-    const std::optional<std::string> content = ReadFilterFile(path);
-    if (!content) return std::string(text);
-    return ApplyFilterRules(text, *content);
+    return ResultOf(
+        text, [&path](std::string_view t, std::string& o) { return ApplyUserFilter(t, path, o); });
 }
 
 }  // namespace qm

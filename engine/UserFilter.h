@@ -21,6 +21,10 @@ std::string ApplyUserFilter(std::string_view text, const std::string& path);
 // The rules of a filter file's content applied to text.
 std::string ApplyFilterRules(std::string_view text, std::string_view rules);
 
+// The pipeline's forms (engine/StepForms.h): false when the text stays as it is.
+bool ApplyUserFilter(std::string_view text, const std::string& path, std::string& out);
+bool ApplyFilterRules(std::string_view text, std::string_view rules, std::string& out);
+
 // The whole file, or nothing when no file of that name exists (an empty path, a
 // missing file, a folder). Raises Exception as ApplyUserFilter does. The file is
 // shared for reading only while it is read.

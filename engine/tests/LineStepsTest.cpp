@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "engine/Address.h"
 #include "engine/Pipeline.h"
 #include "engine/Sjis.h"
 #include "engine/TextServices.h"
@@ -321,6 +322,64 @@ TEST(ChangeCase, AgreesWithTheCharacterWalk) {
             ASSERT_EQ(ChangeCase(text, mode), ChangeCaseReference(text, mode))
                 << ::testing::PrintToString(text) << " mode " << mode;
         }
+    }
+}
+
+// Steps 11 to 25 one after the other, each result loaded back into a list, as the
+// pipeline is defined; the pipeline itself builds each result in a buffer it reuses.
+std::string FilterReference(std::string_view text, const FilterOptions& o) {
+    const bool endsWithCrLf = text.ends_with("\r\n");
+    LineList lines(text);
+    auto textStep = [&](auto step) { lines.Load(step(std::string(lines.Text()))); };
+    if (o.ReturnMode == 1) textStep([](std::string t) { return NormalizeLineBreaks(t); });
+    if (o.TagDelete) textStep([](std::string t) { return RemoveTags(t); });
+    if (o.RepAmp) textStep([](std::string t) { return EscapeAmpersands(t); });
+    if (o.RepLG) textStep([](std::string t) { return EscapeAngleBrackets(t); });
+    if (o.RepQuot) textStep([](std::string t) { return EscapeQuotes(t); });
+    if (o.RepNumber) textStep([](std::string t) { return SpellRomanNumerals(t); });
+    if (o.AddLI) AddListItemPrefix(lines);
+    RunsToTab(lines, o.Space2Tab);
+    if (o.DelDmySpc) TrimLineEnds(lines);
+    if (o.DelConma) textStep([](std::string t) { return RemoveCommas(t); });
+    textStep([&](std::string t) { return ChangeCase(t, o.UpDownCase); });
+    if (o.URLHelper) {
+        textStep([](std::string t) { return ReplaceAll(t, "htp://", "http://", true); });
+        textStep([](std::string t) { return CompleteSchemes(t); });
+    }
+    if (o.RemoveIme) {
+        for (std::string_view pattern : kRedirectorPatterns)
+            textStep([&](std::string t) { return RemoveRedirector(pattern, t); });
+    }
+    if (o.EnterDeleteMode == 1) JoinLines(lines);
+    std::string out = lines.Text();
+    if (!endsWithCrLf && out.size() >= 2) out.resize(out.size() - 2);
+    return out;
+}
+
+TEST(FilterText, StepsElevenToTwentyFiveInTheirOrder) {
+    std::mt19937 rng(14);
+    const auto pieces = testing::WithPieces({"<li>", "\x87\x54", "  ", "://", "www.", "htp://",
+                                             "/ime.nu/", "/IME.", "\x82\xB1\x81\x42", "\x82\x60"});
+    std::bernoulli_distribution on(0.5);
+    std::uniform_int_distribution<int> radio(0, 3);
+    for (int round = 0; round < 3000; ++round) {
+        FilterOptions o;
+        o.ReturnMode = radio(rng) % 2;
+        o.TagDelete = on(rng);
+        o.RepAmp = on(rng);
+        o.RepLG = on(rng);
+        o.RepQuot = on(rng);
+        o.RepNumber = on(rng);
+        o.AddLI = on(rng);
+        o.Space2Tab = radio(rng);
+        o.DelDmySpc = on(rng);
+        o.DelConma = on(rng);
+        o.UpDownCase = radio(rng) % 3;
+        o.URLHelper = on(rng);
+        o.RemoveIme = on(rng);
+        o.EnterDeleteMode = radio(rng) % 2;
+        const std::string text = testing::RandomText(rng, pieces, 40);
+        ASSERT_EQ(FilterText(text, o), FilterReference(text, o)) << ::testing::PrintToString(text);
     }
 }
 
