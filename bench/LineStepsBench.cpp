@@ -4,13 +4,12 @@
 // bench/corpus/ja-80M.txt, ja-8M.txt and html.txt); a small built-in text otherwise.
 #include <benchmark/benchmark.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <random>
-#include <sstream>
 #include <string>
 
+#include "bench/Corpus.h"
 #include "engine/Pipeline.h"
 #include "engine/TextServices.h"
 #include "engine/UserFilter.h"
@@ -19,13 +18,8 @@ namespace {
 
 const std::string& Corpus() {
     static const std::string text = [] {
-        if (const char* path = std::getenv("QM_CORPUS")) {
-            std::ifstream f(path, std::ios::binary);
-            std::ostringstream s;
-            s << f.rdbuf();
-            if (!s.str().empty()) return s.str();
-        }
-        std::string t;
+        std::string t = qm::bench::CorpusFile();
+        if (!t.empty()) return t;
         // <p>日本語のテキスト。</p> with an address, ASCII and blank lines, repeated
         for (int i = 0; i < 100000; ++i) {
             t += "<p>\x93\xFA\x96\x7B\x8C\xEA\x82\xCC\x83\x65\x83\x4C\x83\x58\x83\x67\x81\x42</p> "

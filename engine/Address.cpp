@@ -1,7 +1,5 @@
 #include "engine/Address.h"
 
-#include <cstring>
-
 #include "engine/Sjis.h"
 #include "engine/SjisScan.h"
 #include "engine/StepForms.h"

@@ -33,17 +33,15 @@ bool NormalizeLineBreaks(std::string_view text, std::string& out) {
     if (IsTextForm(text)) return false;
     out.clear();
     out.reserve(text.size() + text.size() / 32 + 2);
-    const std::size_t n = text.size();
-    std::size_t nextCr = FindByte(text, '\r', 0), nextLf = FindByte(text, '\n', 0);
-    std::size_t i = 0;
-    while (i < n) {
-        if (nextCr < i) nextCr = FindByte(text, '\r', i);
-        if (nextLf < i) nextLf = FindByte(text, '\n', i);
-        const std::size_t e = std::min(nextCr, nextLf);
-        out.append(text.data() + i, e - i);
-        if (e == n) break;
-        out += "\r\n";
-        i = e + (text[e] == '\r' && e + 1 < n && text[e + 1] == '\n' ? 2 : 1);
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r') {
+            out += "\r\n";
+            if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
+        } else if (text[i] == '\n') {
+            out += "\r\n";
+        } else {
+            out += text[i];
+        }
     }
     return out != text;
 }

@@ -91,6 +91,11 @@ class ByteFinder {
 
   private:
     std::size_t Find(char b, std::size_t from) const {
+        // Blanks and letters come close together: a short look before the call.
+        const std::size_t near = std::min(text_.size(), from + 16);
+        for (; from < near; ++from) {
+            if (text_[from] == b) return from;
+        }
         if (from >= text_.size()) return text_.size();
         const void* hit = std::memchr(text_.data() + from, b, text_.size() - from);
         return hit ? static_cast<std::size_t>(static_cast<const char*>(hit) - text_.data())

@@ -124,7 +124,8 @@ TEST(ApplyFilterRules, SearchNeverBeginsOnASecondByte) {
 
 TEST(ApplyFilterRules, FileLinesEndLikeClipboardLines) {
     // the third line ends at the NUL: its rule deletes "e"
-    const std::string withNul("a\tb\r\nc\td\r\ne\0f\tg\r\nh\ti\r\n", 24);
+    const char raw[] = "a\tb\r\nc\td\r\ne\0f\tg\r\nh\ti\r\n";
+    const std::string withNul(raw, sizeof raw - 1);
     EXPECT_EQ(ApplyFilterRules("aceh", withNul), "bdh");
     EXPECT_EQ(ApplyFilterRules("abc", "a\t1\rb\t2\nc\t3"), "123");
 }
