@@ -7,8 +7,8 @@
 
 namespace qm {
 
-// 2channel's link redirector (ime.nu, whose pages ime.st mirrors), nun.nu and
-// pinktower.com: each writes the target after its host and a slash.
+// Link redirectors that write the target address after their host and a slash:
+// ime.nu (2channel's; ime.st shares the label), nun.nu and pinktower.com.
 const std::array<std::string_view, 3> kRedirectorPatterns = {"/ime.", "/nun.", "/pinktower."};
 
 namespace {

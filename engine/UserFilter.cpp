@@ -186,6 +186,33 @@ class RuleIndex {
         seen_.assign(patterns_.size(), 0);
     }
 
+    // The first index from `from` on at which some search text occurs in text, as
+    // bytes, or npos. `from` must not decrease between calls on one text.
+    std::size_t FirstMatch(std::string_view text, std::size_t from) {
+        std::size_t first = std::string_view::npos;
+        for (Filing* f : active_) {
+            if (!f->nextKnown || f->next < from) {
+                f->nextKnown = true;
+                switch (f->keyBytes) {
+                    case 1:
+                        f->next = FindFrom<1>(*f, text, from);
+                        break;
+                    case 2:
+                        f->next = FindFrom<2>(*f, text, from);
+                        break;
+                    case 3:
+                        f->next = FindFrom<3>(*f, text, from);
+                        break;
+                    default:
+                        f->next = FindFrom<4>(*f, text, from);
+                        break;
+                }
+            }
+            first = std::min(first, f->next);
+        }
+        return first;
+    }
+
     // The rules after rule `after` whose search text occurs in line, ascending.
     void Candidates(std::string_view line, int after, std::vector<int>& out) {
         out.clear();
@@ -218,28 +245,51 @@ class RuleIndex {
         std::vector<std::uint32_t> bucketStart;  // search texts by hash
         std::vector<int> ids;
         std::vector<std::uint32_t> keys;  // the first bytes of each, as read by Key
+        std::size_t next = 0;             // FirstMatch's last answer for this filing
+        bool nextKnown = false;
     };
 
-    template <std::size_t KeyBytes>
-    void Scan(const Filing& f, std::string_view line, int after, std::vector<int>& out) {
-        const char* t = line.data();
-        const std::size_t n = line.size();
+    // Calls found(index, pattern id) for every occurrence from `from` on until it
+    // returns true.
+    template <std::size_t KeyBytes, typename Found>
+    static void Occurrences(const Filing& f, const std::vector<std::string_view>& patterns,
+                            std::string_view text, std::size_t from, Found found) {
+        const char* t = text.data();
+        const std::size_t n = text.size();
         if (n < KeyBytes) return;
-        for (std::size_t i = 0; i <= n - KeyBytes; ++i) {
+        for (std::size_t i = from; i <= n - KeyBytes; ++i) {
             const std::uint32_t key = Key(t + i, KeyBytes);
             const std::uint32_t h = Hash(key);
             if (!(f.bitmap[h / 64] >> (h % 64) & 1)) continue;
             for (std::uint32_t k = f.bucketStart[h]; k < f.bucketStart[h + 1]; ++k) {
                 if (f.keys[k] != key) continue;
                 // The rest of a search text is short: compared without a call.
-                const std::string_view p = patterns_[static_cast<std::size_t>(f.ids[k])];
+                const std::string_view p = patterns[static_cast<std::size_t>(f.ids[k])];
                 if (p.size() > n - i) continue;
                 std::size_t m = KeyBytes;
                 while (m < p.size() && t[i + m] == p[m])
                     ++m;
-                if (m == p.size()) Found(f.ids[k], after, out);
+                if (m == p.size() && found(i, f.ids[k])) return;
             }
         }
+    }
+
+    template <std::size_t KeyBytes>
+    std::size_t FindFrom(const Filing& f, std::string_view text, std::size_t from) const {
+        std::size_t at = std::string_view::npos;
+        Occurrences<KeyBytes>(f, patterns_, text, from, [&](std::size_t i, int) {
+            at = i;
+            return true;
+        });
+        return at;
+    }
+
+    template <std::size_t KeyBytes>
+    void Scan(const Filing& f, std::string_view line, int after, std::vector<int>& out) {
+        Occurrences<KeyBytes>(f, patterns_, line, 0, [&](std::size_t, int id) {
+            Found(id, after, out);
+            return false;
+        });
     }
 
     static std::uint32_t Key(const char* p, std::size_t bytes) {
@@ -259,7 +309,7 @@ class RuleIndex {
     std::vector<std::string_view> patterns_;        // distinct search texts
     std::vector<std::vector<int>> rulesOfPattern_;  // rule indexes, ascending
     std::array<Filing, kKeyBytes> filings_;
-    std::vector<const Filing*> active_;
+    std::vector<Filing*> active_;
     std::vector<std::uint64_t> seen_;
     std::uint64_t scan_ = 0;
 };
@@ -294,21 +344,25 @@ bool ApplyRules(std::string_view text, const std::vector<Rule>& rules, std::stri
     std::vector<int> candidates;
     bool changed = false;
     std::size_t copied = 0;
-    for (std::size_t start = 0; start < limit;) {
-        const void* lf = std::memchr(text.data() + start, '\n', limit - start);
+    const std::string_view searched = text.substr(0, limit);
+    for (std::size_t i = matcher.FirstMatch(searched, 0); i < limit;
+         i = matcher.FirstMatch(searched, i)) {
+        std::size_t start = i;
+        while (start > 0 && text[start - 1] != '\n')
+            --start;
+        const void* lf = std::memchr(text.data() + i, '\n', limit - i);
         const std::size_t end =
             lf ? static_cast<std::size_t>(static_cast<const char*>(lf) - text.data()) : limit;
         const std::string_view line = text.substr(start, end - start);
         matcher.Candidates(line, -1, candidates);
-        if (!candidates.empty() &&
-            FilterLine(line, rules, matcher, candidates, current, replaced)) {
+        if (FilterLine(line, rules, matcher, candidates, current, replaced)) {
             if (!changed) out.reserve(text.size() + text.size() / 8);
             changed = true;
             out.append(text.substr(copied, start - copied));
             out.append(current);
             copied = end;
         }
-        start = end + 1;
+        i = end + 1;
     }
     if (!changed) return false;
     out.append(text.substr(copied));

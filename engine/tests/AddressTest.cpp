@@ -129,7 +129,7 @@ TEST(CompleteSchemes, SchemesAreRepairedAndWrittenSmall) {
 
 // A match used to begin on the second byte of a two-byte character: ８ is 82 57
 // ("W") and ェ is 83 46 ("F"), and the completion rewrote half of each.
-TEST(CompleteSchemes, MatchOnASecondByteIsNoMatch) {
+TEST(CompleteSchemes, SchemeOrWwwOnASecondByteSplitTheCharacter) {
     EXPECT_EQ(CompleteSchemes("\x82\x57ww.x"), "\x82\x57ww.x");
     EXPECT_EQ(CompleteSchemes("\x83\x46tp://x"), "\x83\x46http://x");
     EXPECT_EQ(CompleteSchemes("\x82://x"), "\x82://x");
@@ -168,7 +168,7 @@ TEST(RemoveRedirector, CapitalHostStaysAndTheStepEnds) {
 // The tail used to run to the next "/" anywhere in the text, so a redirector host
 // at the end of a line or before a blank took the user's text with it up to some
 // unrelated "/" further on.
-TEST(RemoveRedirector, TailEndsWithTheHostName) {
+TEST(RemoveRedirector, TailRanAcrossBlanksAndLinesToALaterSlash) {
     EXPECT_EQ(RemoveRedirector("/ime.", "see http://ime.nu and a/b"), "see http://ime.nu and a/b");
     EXPECT_EQ(RemoveRedirector("/ime.", "http://ime.nu\r\nnext/line\r\n"),
               "http://ime.nu\r\nnext/line\r\n");

@@ -158,7 +158,7 @@ TEST(NormalizeLineBreaks, EveryBreakBecomesCrLf) {
 
 // A lead byte at the end of a line once took the CR as its second byte, so the LF
 // alone became a second break and the pipeline gained an empty line.
-TEST(NormalizeLineBreaks, LeadByteBeforeLineBreakAddsNoEmptyLine) {
+TEST(NormalizeLineBreaks, LeadByteTookTheCrAndAddedAnEmptyLine) {
     EXPECT_EQ(NormalizeLineBreaks("a\x82\r\nb\r\n"), "a\x82\r\nb\r\n");
     EXPECT_EQ(NormalizeLineBreaks("\x82\nb"), "\x82\r\nb");
     FilterOptions crLf;
