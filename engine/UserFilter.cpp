@@ -316,20 +316,60 @@ class RuleIndex {
 
 // The rules applied to one line, given the rules whose search text occurs in it;
 // false when no rule changed it.
-bool FilterLine(std::string_view line, const std::vector<Rule>& rules, RuleIndex& matcher,
+// Whether p, shifted against r, can share bytes with r: some overlap of the two,
+// at least one byte long, in which they agree.
+bool CanOverlap(std::string_view p, std::string_view r) {
+    const auto plen = static_cast<std::ptrdiff_t>(p.size());
+    const auto rlen = static_cast<std::ptrdiff_t>(r.size());
+    for (std::ptrdiff_t shift = 1 - plen; shift < rlen; ++shift) {
+        const std::ptrdiff_t from = std::max<std::ptrdiff_t>(0, shift);
+        const std::ptrdiff_t to = std::min(rlen, shift + plen);
+        std::ptrdiff_t k = from;
+        while (k < to && r[static_cast<std::size_t>(k)] == p[static_cast<std::size_t>(k - shift)])
+            ++k;
+        if (k == to) return true;
+    }
+    return false;
+}
+
+// For each rule, whether a line it changed must be searched again. A search text
+// that newly occurs after a replacement shares bytes with an inserted replacement,
+// or spans the place of a deletion; every other occurrence was there before and is
+// among the candidates already. Pairs of rules are compared once per run, so only
+// for files of moderate size; beyond that every change leads to a new search.
+std::vector<bool> SearchAgainAfter(const std::vector<Rule>& rules) {
+    constexpr std::size_t kMaxRulesCompared = 1000;
+    std::vector<bool> again(rules.size(), true);
+    if (rules.size() > kMaxRulesCompared) return again;
+    for (std::size_t r = 0; r < rules.size(); ++r) {
+        if (rules[r].replacement.empty()) continue;
+        bool any = false;
+        for (std::size_t q = r + 1; q < rules.size() && !any; ++q)
+            any = CanOverlap(rules[q].search, rules[r].replacement);
+        again[r] = any;
+    }
+    return again;
+}
+
+bool FilterLine(std::string_view line, const std::vector<Rule>& rules,
+                const std::vector<bool>& searchAgain, RuleIndex& matcher,
                 std::vector<int>& candidates, std::string& current, std::string& replaced) {
     current.assign(line);
     bool changed = false;
     for (std::size_t k = 0; k < candidates.size();) {
-        const Rule& rule = rules[static_cast<std::size_t>(candidates[k])];
-        if (!ReplaceAll(current, rule.search, rule.replacement, false, replaced)) {
-            ++k;  // the bytes occur, but not where a character starts
+        const auto r = static_cast<std::size_t>(candidates[k]);
+        if (!ReplaceAll(current, rules[r].search, rules[r].replacement, false, replaced)) {
+            ++k;  // the bytes occur, but not where a character starts, or no longer
             continue;
         }
         current.swap(replaced);
         changed = true;
-        matcher.Candidates(current, candidates[k], candidates);
-        k = 0;
+        if (searchAgain[r]) {
+            matcher.Candidates(current, candidates[k], candidates);
+            k = 0;
+        } else {
+            ++k;
+        }
     }
     return changed;
 }
@@ -337,6 +377,7 @@ bool FilterLine(std::string_view line, const std::vector<Rule>& rules, RuleIndex
 bool ApplyRules(std::string_view text, const std::vector<Rule>& rules, std::string& out) {
     if (rules.empty()) return false;
     RuleIndex matcher(rules);
+    const std::vector<bool> searchAgain = SearchAgainAfter(rules);
     // Nothing is replaced after the first NUL.
     const std::size_t limit = std::min(text.find('\0'), text.size());
     out.clear();
@@ -355,7 +396,7 @@ bool ApplyRules(std::string_view text, const std::vector<Rule>& rules, std::stri
             lf ? static_cast<std::size_t>(static_cast<const char*>(lf) - text.data()) : limit;
         const std::string_view line = text.substr(start, end - start);
         matcher.Candidates(line, -1, candidates);
-        if (FilterLine(line, rules, matcher, candidates, current, replaced)) {
+        if (FilterLine(line, rules, searchAgain, matcher, candidates, current, replaced)) {
             if (!changed) out.reserve(text.size() + text.size() / 8);
             changed = true;
             out.append(text.substr(copied, start - copied));

@@ -114,6 +114,9 @@ TEST(ApplyFilterRules, RulesApplyInFileOrder) {
     EXPECT_EQ(ApplyFilterRules("ab", "a\tb\nb\tc"), "cc");
     EXPECT_EQ(ApplyFilterRules("ab", "b\tc\na\tb"), "bc");
     EXPECT_EQ(ApplyFilterRules("aXa", "a\taa"), "aaXaa");
+    // a deletion joins what was around it, and a later rule finds the join
+    EXPECT_EQ(ApplyFilterRules("abc abc", "b\nac\tX"), "X X");
+    EXPECT_EQ(ApplyFilterRules("ab", "b\tcd\nacd\tY"), "Y");
     EXPECT_EQ(ApplyFilterRules("Aa", "a\tx"), "Ax");
 }
 
