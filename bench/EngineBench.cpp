@@ -2,24 +2,17 @@
 // bench/make-corpus.sh (QM_CORPUS names the file; a small built-in text otherwise).
 #include <benchmark/benchmark.h>
 
-#include <cstdlib>
-#include <fstream>
-#include <sstream>
 #include <string>
 
+#include "bench/Corpus.h"
 #include "engine/Pipeline.h"
 
 namespace {
 
 const std::string& Corpus() {
     static const std::string text = [] {
-        if (const char* path = std::getenv("QM_CORPUS")) {
-            std::ifstream f(path, std::ios::binary);
-            std::ostringstream s;
-            s << f.rdbuf();
-            if (!s.str().empty()) return s.str();
-        }
-        std::string t;
+        std::string t = qm::bench::CorpusFile();
+        if (!t.empty()) return t;
         // 日本語のテキスト。 with ASCII and blank lines, repeated
         for (int i = 0; i < 200000; ++i)
             t += "\x93\xFA\x96\x7B\x8C\xEA\x82\xCC\x83\x65\x83\x4C\x83\x58\x83\x67\x81\x42 abc "

@@ -1,15 +1,151 @@
 #include "engine/Address.h"
 
+#include "engine/Sjis.h"
+#include "engine/SjisScan.h"
+#include "engine/StepForms.h"
+#include "engine/TextServices.h"
+
 namespace qm {
 
-const std::array<std::string_view, 3> kRedirectorPatterns = {"/a.", "/b.", "/c."};
+// Link redirectors that write the target address after their host and a slash:
+// ime.nu (2channel's; ime.st shares the label), nun.nu and pinktower.com.
+const std::array<std::string_view, 3> kRedirectorPatterns = {"/ime.", "/nun.", "/pinktower."};
 
-std::string CompleteSchemes(std::string_view text) {
-    return std::string(text);
+namespace {
+
+constexpr std::array<bool, 256> MakeAddressBytes() {
+    std::array<bool, 256> table{};
+    for (const char c : std::string_view("!#$%&'()*+,-./0123456789:;=?@ABCDEFGHIJKLMNOPQRSTUVWXYZ_"
+                                         "abcdefghijklmnopqrstuvwxyz~"))
+        table[static_cast<std::uint8_t>(c)] = true;
+    return table;
+}
+constexpr std::array<bool, 256> kAddressBytes = MakeAddressBytes();
+
+bool IsHostByte(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' ||
+           c == '.';
 }
 
-std::string RemoveRedirector(std::string_view, std::string_view text) {
-    return std::string(text);
+}  // namespace
+
+// Scanning from the end, as the completion is defined, every "://" and every "www."
+// is judged by the bytes in front of it alone, and the scheme letters a "://" takes
+// over are never part of another "://" or "www.". So the same edits come out of a
+// scan from the front, which appends instead of putting bytes in front.
+bool CompleteSchemes(std::string_view text, std::string& out) {
+    const TextServices& services = Text();
+    const auto lower = LowerSingleBytes(services);
+    const std::size_t n = text.size();
+    std::string opening = ":";  // bytes a "://" or a "www." begins with
+    for (unsigned b = 0; b < 256; ++b) {
+        if (lower[b] == 'w') opening.push_back(static_cast<char>(b));
+    }
+    ByteFinder finder(text, opening);
+    BoundaryTracker boundary(text, services.LeadBytes());
+    out.clear();
+    bool edited = false;
+    std::size_t copied = 0;
+    auto edit = [&](std::size_t from, std::size_t to, std::string_view insert) {
+        if (!edited) out.reserve(n + n / 16 + 16);
+        edited = true;
+        out.append(text.substr(copied, from - copied));
+        out.append(insert);
+        copied = to;
+    };
+    for (std::size_t i = finder.Next(0); i < n; i = finder.Next(i + 1)) {
+        if (text[i] == ':') {
+            if (i + 2 >= n || text[i + 1] != '/' || text[i + 2] != '/' || !boundary.Peek(i))
+                continue;
+            // The letters in front of the colon that a scheme takes over must begin
+            // where a character begins.
+            std::size_t start = i;
+            auto takes = [&](std::string_view fragment) {
+                if (start < fragment.size()) return false;
+                const std::size_t s = start - fragment.size();
+                if (!LowerEquals(text, s, fragment, lower) || !boundary.Peek(s)) return false;
+                start = s;
+                return true;
+            };
+            std::string_view scheme = "http";
+            if (takes("ftp")) {
+                scheme = "ftp";
+            } else if (takes("https")) {
+                scheme = "https";
+            } else {
+                takes("http");
+                takes("ttp");
+                takes("tp");
+                takes("p");
+            }
+            edit(start, i, scheme);
+            i += 2;
+            boundary.Restart(i + 1);
+        } else if (LowerEquals(text, i, "www.", lower) && boundary.IsBoundary(i)) {
+            const bool afterSlashes = i >= 2 && text[i - 2] == '/' && text[i - 1] == '/';
+            const bool afterAddress =
+                i >= 1 && kAddressBytes[static_cast<std::uint8_t>(text[i - 1])];
+            if (!afterSlashes && !afterAddress) edit(i, i, "http://");
+            i += 3;
+            boundary.Restart(i + 1);
+        }
+    }
+    if (!edited) return false;
+    out.append(text.substr(copied));
+    return true;
+}
+
+bool RemoveRedirector(std::string_view pattern, std::string_view text, std::string& out) {
+    if (pattern.empty()) return false;
+    const TextServices& services = Text();
+    const auto lower = LowerSingleBytes(services);
+    std::string_view current = text;
+    std::string scratch;
+    bool removedAny = false;
+    for (int passes = 0; passes < 10; ++passes) {
+        // The first occurrence in the lower-cased text that begins a character and
+        // whose host name goes on to a "/". The pattern begins with "/", which has no
+        // letter case.
+        const std::size_t limit = std::min(current.find('\0'), current.size());
+        BoundaryTracker boundary(current, services.LeadBytes());
+        std::string_view host;
+        for (std::size_t c = current.find(pattern[0]); c < limit;
+             c = current.find(pattern[0], c + 1)) {
+            if (pattern.size() > limit - c || !LowerEquals(current, c, pattern, lower) ||
+                !boundary.IsBoundary(c))
+                continue;
+            std::size_t end = c + pattern.size();
+            while (end < current.size() && IsHostByte(current[end]))
+                ++end;
+            if (end < current.size() && current[end] == '/') {
+                host = current.substr(c, end - c);
+                break;
+            }
+            c = end - 1;
+        }
+        if (host.empty()) break;
+        // Only the host goes, and only where a "/" follows it; the case of the
+        // pattern's letters must match too.
+        const std::string removed =
+            std::string(pattern) + std::string(host.substr(pattern.size())) + "/";
+        if (!ReplaceAll(current, removed, "/", false, scratch)) continue;
+        out.swap(scratch);
+        current = out;
+        removedAny = true;
+    }
+    return removedAny;
+}
+
+// The plain forms.
+
+std::string CompleteSchemes(std::string_view text) {
+    return ResultOf(text, [](std::string_view t, std::string& o) { return CompleteSchemes(t, o); });
+}
+
+std::string RemoveRedirector(std::string_view pattern, std::string_view text) {
+    return ResultOf(text, [pattern](std::string_view t, std::string& o) {
+        return RemoveRedirector(pattern, t, o);
+    });
 }
 
 }  // namespace qm

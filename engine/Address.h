@@ -15,4 +15,8 @@ extern const std::array<std::string_view, 3> kRedirectorPatterns;
 
 std::string RemoveRedirector(std::string_view pattern, std::string_view text);
 
+// The pipeline's forms (engine/StepForms.h): false when the text stays as it is.
+bool CompleteSchemes(std::string_view text, std::string& out);
+bool RemoveRedirector(std::string_view pattern, std::string_view text, std::string& out);
+
 }  // namespace qm

@@ -22,6 +22,7 @@ void CharMap::SetSingle(std::uint8_t byte, std::string_view to) {
 
 void CharMap::SetPair(std::uint16_t code, std::string_view to) {
     pair_[code] = MakeMapped(to);
+    samePairs_[code] = pair_[code].length == 2;
 }
 
 std::string CharMap::Apply(std::string_view text, const LeadByteTable& lead) const {
@@ -56,21 +57,28 @@ std::string CharMap::Apply(std::string_view text, const LeadByteTable& lead) con
 void CharMap::ApplySameLength(std::string& text, const LeadByteTable& lead) const {
     auto* p = reinterpret_cast<std::uint8_t*>(text.data());
     const std::size_t n = text.size();
-    std::size_t i = 0;
-    while (i < n) {
+    // What each single byte becomes; a lead byte stays itself here.
+    std::array<std::uint8_t, 256> single;
+    for (unsigned b = 0; b < 256; ++b) {
+        single[b] =
+            !lead[b] && single_[b].length == 1 ? single_[b].bytes[0] : static_cast<std::uint8_t>(b);
+    }
+    // Byte i begins a character unless byte i - 1 is a lead byte that begins one. That
+    // one-bit chain, instead of a walk that jumps by the length of each character,
+    // keeps the loop free of unpredictable branches.
+    bool starts = true;
+    for (std::size_t i = 0; i < n; ++i) {
         const std::uint8_t b = p[i];
-        if (lead[b] && i + 1 < n) {
-            const MappedChar& m = pair_[static_cast<std::uint16_t>(b << 8 | p[i + 1])];
-            if (m.length == 2) {
-                p[i] = m.bytes[0];
-                p[i + 1] = m.bytes[1];
+        const bool opens = starts && lead[b];
+        p[i] = starts ? single[b] : b;
+        if (opens && i + 1 < n) {
+            const auto code = static_cast<std::uint16_t>(b << 8 | p[i + 1]);
+            if (samePairs_[code]) {
+                p[i] = pair_[code].bytes[0];
+                p[i + 1] = pair_[code].bytes[1];
             }
-            i += 2;
-        } else {
-            const MappedChar& m = single_[b];
-            if (m.length == 1 && !lead[b]) p[i] = m.bytes[0];
-            ++i;
         }
+        starts = !opens;
     }
 }
 

@@ -1,34 +1,326 @@
 #include "engine/LineSteps.h"
 
+#include <array>
+#include <cstring>
+
+#include "engine/Sjis.h"
+#include "engine/SjisScan.h"
+#include "engine/StepForms.h"
+#include "engine/TextServices.h"
+
 namespace qm {
 
+namespace {
+
+constexpr std::uint8_t kFullWidthBlankLead = 0x81, kFullWidthBlankTrail = 0x40;  // 　
+constexpr char kFullStop[] = "\x81\x42";                                         // 。
+
+std::size_t FindByte(std::string_view s, char c, std::size_t from) {
+    if (from >= s.size()) return s.size();
+    const void* hit = std::memchr(s.data() + from, c, s.size() - from);
+    return hit ? static_cast<std::size_t>(static_cast<const char*>(hit) - s.data()) : s.size();
+}
+
+std::uint8_t Byte(std::string_view s, std::size_t i) {
+    return static_cast<std::uint8_t>(s[i]);
+}
+
+}  // namespace
+
+bool NormalizeLineBreaks(std::string_view text, std::string& out) {
+    // CR and LF are never the second byte of a character, so a lead byte in front of
+    // a line break does not hide it: the break is a break at the next load anyway.
+    if (IsTextForm(text)) return false;
+    out.clear();
+    out.reserve(text.size() + text.size() / 32 + 2);
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r') {
+            out += "\r\n";
+            if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
+        } else if (text[i] == '\n') {
+            out += "\r\n";
+        } else {
+            out += text[i];
+        }
+    }
+    return out != text;
+}
+
+bool RemoveTags(std::string_view text, std::string& out) {
+    // Like the search, tags are looked for only up to the first NUL.
+    const std::string_view searched = text.substr(0, std::min(text.find('\0'), text.size()));
+    const std::size_t limit = searched.size();
+    BoundaryTracker boundary(text, Text().LeadBytes());
+    ByteFinder brackets(searched, "<>"), closers(searched, ">");
+    out.clear();
+    std::size_t start = 0;  // the rest begins here
+    for (;;) {
+        // The first "<" or ">" of the rest that begins a character.
+        std::size_t p = brackets.Next(start);
+        while (p < limit && !boundary.IsBoundary(p))
+            p = brackets.Next(p + 1);
+        if (p == limit || text[p] == '>') break;  // no "<", or a ">" before it
+        std::size_t q = closers.Next(p + 1);
+        while (q < limit && !boundary.IsBoundary(q))
+            q = closers.Next(q + 1);
+        if (q == limit) break;  // a "<" that no ">" closes
+        if (start == 0) out.reserve(text.size());
+        out.append(text.substr(start, p - start));
+        start = q + 1;
+    }
+    if (start == 0) return false;
+    out.append(text.substr(start));
+    return true;
+}
+
+bool EscapeAmpersands(std::string_view text, std::string& out) {
+    return ReplaceAll(text, "&", "&amp;", false, out);
+}
+
+bool EscapeAngleBrackets(std::string_view text, std::string& out) {
+    // "<" first, then ">": the entities hold neither and are single-byte text, so the
+    // second pass finds the same ">" the text had and one pass does both.
+    const std::string_view searched = text.substr(0, std::min(text.find('\0'), text.size()));
+    BoundaryTracker boundary(text, Text().LeadBytes());
+    ByteFinder brackets(searched, "<>");
+    out.clear();
+    bool replaced = false;
+    std::size_t copied = 0;
+    for (std::size_t c = brackets.Next(0); c < searched.size(); c = brackets.Next(c + 1)) {
+        if (!boundary.IsBoundary(c)) continue;
+        if (!replaced) out.reserve(text.size() + text.size() / 16);
+        replaced = true;
+        out.append(text.substr(copied, c - copied));
+        out.append(text[c] == '<' ? "&lt;" : "&gt;");
+        copied = c + 1;
+    }
+    if (!replaced) return false;
+    out.append(text.substr(copied));
+    return true;
+}
+
+bool EscapeQuotes(std::string_view text, std::string& out) {
+    return ReplaceAll(text, "\"", "&quot;", false, out);
+}
+
+bool SpellRomanNumerals(std::string_view text, std::string& out) {
+    // Ⅰ to Ⅹ are 87 54 to 87 5D. Every spelling is single-byte text, so a character
+    // start stays a character start after a replacement and the ten replacements,
+    // one after the other, come to one pass over the characters.
+    static constexpr std::string_view kSpelling[10] = {"I",  "II",  "III",  "IV", "V",
+                                                       "VI", "VII", "VIII", "IX", "X"};
+    const std::size_t limit = std::min(text.find('\0'), text.size());
+    BoundaryTracker boundary(text, Text().LeadBytes());
+    out.clear();
+    std::size_t copied = 0;
+    for (std::size_t c = FindByte(text.substr(0, limit), '\x87', 0); c + 1 < limit;
+         c = FindByte(text.substr(0, limit), '\x87', c + 1)) {
+        const std::uint8_t trail = Byte(text, c + 1);
+        if (trail < 0x54 || trail > 0x5D || !boundary.IsBoundary(c)) continue;
+        if (copied == 0) out.reserve(text.size() + 64);
+        out.append(text.substr(copied, c - copied));
+        out.append(kSpelling[trail - 0x54]);
+        copied = c + 2;
+        ++c;
+    }
+    if (copied == 0) return false;
+    out.append(text.substr(copied));
+    return true;
+}
+
+bool AddListItemPrefix(std::string_view textForm, std::string& out) {
+    const auto lower = LowerSingleBytes(Text());
+    out.clear();
+    out.reserve(textForm.size() + textForm.size() / 8);
+    bool added = false;
+    std::size_t copied = 0;
+    for (std::size_t start = 0; start < textForm.size();) {
+        const std::size_t cr = FindByte(textForm, '\r', start);
+        if (!LowerEquals(textForm.substr(start, cr - start), 0, "<li>", lower)) {
+            out.append(textForm.substr(copied, start - copied));
+            out += "<li>";
+            copied = start;
+            added = true;
+        }
+        start = cr + 2;
+    }
+    out.append(textForm.substr(copied));
+    return added;
+}
+
+bool RunsToTab(std::string_view text, int mode, std::string& out) {
+    if (mode < 1 || mode > 3) return false;
+    const bool halfWidth = mode == 1 || mode == 3;
+    const bool fullWidth = mode == 2 || mode == 3;
+    const bool tab = mode == 3;  // the third pass merges runs of tabs
+    // Separators hold no line break, so a run never leaves its line, and a line starts
+    // a character in the text form as it does on its own: the whole text form can be
+    // done at once. A lead byte at the end of a line takes the CR here, but is no
+    // separator either way.
+    const std::size_t n = text.size();
+    const LeadByteTable& lead = Text().LeadBytes();
+    auto separator = [&](std::size_t i) -> std::size_t {  // its length at character start i
+        const std::uint8_t b = Byte(text, i);
+        if (lead[b]) {
+            return fullWidth && b == kFullWidthBlankLead && i + 1 < n &&
+                           Byte(text, i + 1) == kFullWidthBlankTrail
+                       ? 2
+                       : 0;
+        }
+        return (halfWidth && b == ' ') || (tab && b == '\t') ? 1 : 0;
+    };
+    std::string opening;
+    if (halfWidth) opening += ' ';
+    if (tab) opening += '\t';
+    if (fullWidth) opening += static_cast<char>(kFullWidthBlankLead);
+    ByteFinder finder(text, opening);
+    BoundaryTracker boundary(text, lead);
+    out.clear();
+    bool replaced = false;
+    std::size_t copied = 0;
+    for (std::size_t i = finder.Next(0); i < n;) {
+        std::size_t sep = boundary.IsBoundary(i) ? separator(i) : 0;
+        if (!sep) {
+            i = finder.Next(i + 1);
+            continue;
+        }
+        if (!replaced) out.reserve(n);
+        replaced = true;
+        out.append(text.substr(copied, i - copied));
+        out += '\t';
+        do {
+            i += sep;
+        } while (i < n && (sep = separator(i)) != 0);
+        copied = i;
+        boundary.Restart(i);
+        i = finder.Next(i);
+    }
+    if (!replaced) return false;
+    out.append(text.substr(copied));
+    return true;
+}
+
+std::string_view TrimLineEnd(std::string_view line) {
+    std::size_t n = line.size();
+    while (n > 0 && Byte(line, n - 1) <= 0x20)
+        --n;
+    return line.substr(0, n);
+}
+
+bool TrimLineEnds(std::string_view text, std::string& out) {
+    // Only lines that end in blanks are touched; the rest is copied in long pieces.
+    out.clear();
+    bool trimmed = false;
+    std::size_t copied = 0;
+    for (std::size_t start = 0; start < text.size();) {
+        const std::size_t cr = FindByte(text, '\r', start);
+        const std::size_t end = start + TrimLineEnd(text.substr(start, cr - start)).size();
+        if (end < cr) {
+            if (!trimmed) out.reserve(text.size());
+            trimmed = true;
+            out.append(text.substr(copied, end - copied));
+            copied = cr;
+        }
+        start = cr + 2;
+    }
+    if (!trimmed) return false;
+    out.append(text.substr(copied));
+    return true;
+}
+
+bool RemoveCommas(std::string_view text, std::string& out) {
+    return ReplaceAll(text, ",", "", false, out);
+}
+
+bool ChangeCase(std::string_view text, int mode, std::string& out) {
+    if (mode != 1 && mode != 2) return false;
+    out.assign(text);
+    const TextServices& services = Text();
+    (mode == 1 ? services.LowerMap() : services.UpperMap())
+        .ApplySameLength(out, services.LeadBytes());
+    return true;
+}
+
+bool JoinLines(std::string_view text, std::string& out) {
+    if (text.empty()) return false;
+    const TextServices& services = Text();
+    out.clear();
+    out.reserve(text.size());
+    std::size_t lineStart = 0;  // start of the current line (line i) in out
+    std::size_t pos = 0;        // the next line of the list begins here in text
+    auto next = [&] {
+        const std::size_t cr = FindByte(text, '\r', pos);
+        const std::string_view line = text.substr(pos, cr - pos);
+        pos = cr + 2;
+        return line;
+    };
+    out.append(next());
+    while (pos < text.size()) {
+        const std::string_view following = next();
+        const std::string_view current = std::string_view(out).substr(lineStart);
+        // The cheap half of the test first; the outcome is the same.
+        if ((following.starts_with(' ') || following.starts_with("\x81\x40")) &&
+            current.size() >= 2 &&
+            services.EqualIgnoreCase(current.substr(current.size() - 2), kFullStop)) {
+            out += "\r\n";
+            lineStart = out.size();
+            out.append(following);
+            continue;
+        }
+        if (following.empty()) {
+            if (pos >= text.size()) break;  // the empty line was the last one
+            out.append(next());             // the line after it joins, whatever it holds
+        } else {
+            out.append(following);
+        }
+    }
+    out += "\r\n";
+    return out.size() != text.size();
+}
+
+// The plain forms.
+
 std::string NormalizeLineBreaks(std::string_view text) {
-    return std::string(text);
+    return ResultOf(text,
+                    [](std::string_view t, std::string& o) { return NormalizeLineBreaks(t, o); });
 }
 std::string RemoveTags(std::string_view text) {
-    return std::string(text);
+    return ResultOf(text, [](std::string_view t, std::string& o) { return RemoveTags(t, o); });
 }
 std::string EscapeAmpersands(std::string_view text) {
-    return std::string(text);
+    return ResultOf(text,
+                    [](std::string_view t, std::string& o) { return EscapeAmpersands(t, o); });
 }
 std::string EscapeAngleBrackets(std::string_view text) {
-    return std::string(text);
+    return ResultOf(text,
+                    [](std::string_view t, std::string& o) { return EscapeAngleBrackets(t, o); });
 }
 std::string EscapeQuotes(std::string_view text) {
-    return std::string(text);
+    return ResultOf(text, [](std::string_view t, std::string& o) { return EscapeQuotes(t, o); });
 }
 std::string SpellRomanNumerals(std::string_view text) {
-    return std::string(text);
+    return ResultOf(text,
+                    [](std::string_view t, std::string& o) { return SpellRomanNumerals(t, o); });
 }
-void AddListItemPrefix(LineList&) {}
-void RunsToTab(LineList&, int) {}
-void TrimLineEnds(LineList&) {}
+void AddListItemPrefix(LineList& lines) {
+    ApplyToList(lines, [](std::string_view t, std::string& o) { return AddListItemPrefix(t, o); });
+}
+void RunsToTab(LineList& lines, int mode) {
+    ApplyToList(lines,
+                [mode](std::string_view t, std::string& o) { return RunsToTab(t, mode, o); });
+}
+void TrimLineEnds(LineList& lines) {
+    ApplyToList(lines, [](std::string_view t, std::string& o) { return TrimLineEnds(t, o); });
+}
 std::string RemoveCommas(std::string_view text) {
-    return std::string(text);
+    return ResultOf(text, [](std::string_view t, std::string& o) { return RemoveCommas(t, o); });
 }
-std::string ChangeCase(std::string_view text, int) {
-    return std::string(text);
+std::string ChangeCase(std::string_view text, int mode) {
+    return ResultOf(text,
+                    [mode](std::string_view t, std::string& o) { return ChangeCase(t, mode, o); });
 }
-void JoinLines(LineList&) {}
+void JoinLines(LineList& lines) {
+    ApplyToList(lines, [](std::string_view t, std::string& o) { return JoinLines(t, o); });
+}
 
 }  // namespace qm

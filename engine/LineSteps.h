@@ -1,6 +1,10 @@
 // Line, spacing and markup steps of the pipeline: 11 to 21 and 25. Text steps take
 // the text form of the working line list and return the new text; line steps change
 // the list in place. A mode the step does not know leaves the text unchanged.
+//
+// Each step also has the pipeline's form (engine/StepForms.h): the text form in, the
+// new text form written into out, false when nothing changes. The line steps work on
+// the text form this way too; none of these steps adds or removes a line break there.
 #pragma once
 
 #include <string>
@@ -19,8 +23,22 @@ std::string SpellRomanNumerals(std::string_view text);    // 16 RepNumber
 void AddListItemPrefix(LineList& lines);                  // 17 AddLI
 void RunsToTab(LineList& lines, int mode);                // 18 Space2Tab
 void TrimLineEnds(LineList& lines);                       // 19 DelDmySpc
+std::string_view TrimLineEnd(std::string_view line);      // bytes 0x00-0x20 off the end
 std::string RemoveCommas(std::string_view text);          // 20 DelConma
 std::string ChangeCase(std::string_view text, int mode);  // 21 UpDownCase
 void JoinLines(LineList& lines);                          // 25 EnterDeleteMode 1
+
+bool NormalizeLineBreaks(std::string_view text, std::string& out);
+bool RemoveTags(std::string_view text, std::string& out);
+bool EscapeAmpersands(std::string_view text, std::string& out);
+bool EscapeAngleBrackets(std::string_view text, std::string& out);
+bool EscapeQuotes(std::string_view text, std::string& out);
+bool SpellRomanNumerals(std::string_view text, std::string& out);
+bool AddListItemPrefix(std::string_view textForm, std::string& out);
+bool RunsToTab(std::string_view textForm, int mode, std::string& out);
+bool TrimLineEnds(std::string_view textForm, std::string& out);
+bool RemoveCommas(std::string_view text, std::string& out);
+bool ChangeCase(std::string_view text, int mode, std::string& out);
+bool JoinLines(std::string_view textForm, std::string& out);
 
 }  // namespace qm

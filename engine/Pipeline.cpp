@@ -1,5 +1,7 @@
 #include "engine/Pipeline.h"
 
+#include <cassert>
+
 #include "engine/Address.h"
 #include "engine/LineList.h"
 #include "engine/LineSteps.h"
@@ -20,6 +22,38 @@ template <typename Step>
 void TextStep(LineList& lines, Step step) {
     lines.Load(step(std::string_view(lines.Text())));
 }
+
+// The steps from 11 on keep the text form as it is: none adds or removes a CR or LF
+// (tags and addresses are cut out whole, replacements hold no line break), so a
+// result is the list's new text form without a second look. Each is built in the
+// buffer that held the text form before the last change, so that a large text does
+// not fault in fresh memory at every step.
+class TextFormSteps {
+  public:
+    explicit TextFormSteps(LineList& lines) : lines_(lines) {}
+
+    // step(std::string_view textForm, std::string& out) -> bool changed
+    template <typename Step>
+    void Run(Step step) {
+        // Room for the text to grow (entities, list items, rules) without moving to
+        // a new buffer on the way; pages that are never written cost nothing. The
+        // buffer of the first load has room for a sixteenth more.
+        const std::size_t size = lines_.Text().size();
+        if (spare_.capacity() < size + size / 16) {
+            spare_.clear();
+            spare_.reserve(size + size / 4 + 64);
+        }
+        if (!step(std::string_view(lines_.Text()), spare_)) return;
+        assert(IsTextForm(spare_));
+        std::string old = lines_.TakeText();
+        lines_.AssignTextForm(std::move(spare_));
+        spare_ = std::move(old);
+    }
+
+  private:
+    LineList& lines_;
+    std::string spare_;
+};
 
 }  // namespace
 
@@ -51,31 +85,41 @@ std::string FilterText(std::string_view text, const FilterOptions& o) {
     if (o.KanaMode2 >= 1 && o.KanaMode2 <= 3) {
         TextStep(lines, [&](std::string_view t) { return ConvertKatakana(t, o.KanaMode2); });
     }
-    if (o.ReturnMode == 1) TextStep(lines, NormalizeLineBreaks);
-    if (o.TagDelete) TextStep(lines, RemoveTags);
-    if (o.RepAmp) TextStep(lines, EscapeAmpersands);
-    if (o.RepLG) TextStep(lines, EscapeAngleBrackets);
-    if (o.RepQuot) TextStep(lines, EscapeQuotes);
-    if (o.RepNumber) TextStep(lines, SpellRomanNumerals);
-    if (o.AddLI) AddListItemPrefix(lines);
-    if (o.Space2Tab >= 1 && o.Space2Tab <= 3) RunsToTab(lines, o.Space2Tab);
-    if (o.DelDmySpc) TrimLineEnds(lines);
-    if (o.DelConma) TextStep(lines, RemoveCommas);
+    TextFormSteps steps(lines);
+    using Out = std::string&;
+    // ReturnMode 1 (NormalizeLineBreaks) has nothing to do here: the text form has
+    // CR LF breaks only.
+    if (o.TagDelete) steps.Run([](std::string_view t, Out out) { return RemoveTags(t, out); });
+    if (o.RepAmp) steps.Run([](std::string_view t, Out out) { return EscapeAmpersands(t, out); });
+    if (o.RepLG) steps.Run([](std::string_view t, Out out) { return EscapeAngleBrackets(t, out); });
+    if (o.RepQuot) steps.Run([](std::string_view t, Out out) { return EscapeQuotes(t, out); });
+    if (o.RepNumber)
+        steps.Run([](std::string_view t, Out out) { return SpellRomanNumerals(t, out); });
+    if (o.AddLI) steps.Run([](std::string_view t, Out out) { return AddListItemPrefix(t, out); });
+    if (o.Space2Tab >= 1 && o.Space2Tab <= 3)
+        steps.Run([&](std::string_view t, Out out) { return RunsToTab(t, o.Space2Tab, out); });
+    if (o.DelDmySpc) steps.Run([](std::string_view t, Out out) { return TrimLineEnds(t, out); });
+    if (o.DelConma) steps.Run([](std::string_view t, Out out) { return RemoveCommas(t, out); });
     if (OneOf(o.UpDownCase, 1, 2))
-        TextStep(lines, [&](std::string_view t) { return ChangeCase(t, o.UpDownCase); });
-    if (o.UseCustomFilter)
-        TextStep(lines, [&](std::string_view t) { return ApplyUserFilter(t, o.FilterFile); });
+        steps.Run([&](std::string_view t, Out out) { return ChangeCase(t, o.UpDownCase, out); });
+    if (o.UseCustomFilter) {
+        steps.Run(
+            [&](std::string_view t, Out out) { return ApplyUserFilter(t, o.FilterFile, out); });
+    }
     if (o.URLHelper) {
-        TextStep(lines,
-                 [](std::string_view t) { return ReplaceAll(t, "htp://", "http://", true); });
-        TextStep(lines, CompleteSchemes);
+        steps.Run([](std::string_view t, Out out) {
+            return ReplaceAll(t, "htp://", "http://", true, out);
+        });
+        steps.Run([](std::string_view t, Out out) { return CompleteSchemes(t, out); });
     }
     if (o.RemoveIme) {
         for (std::string_view pattern : kRedirectorPatterns) {
-            TextStep(lines, [&](std::string_view t) { return RemoveRedirector(pattern, t); });
+            steps.Run(
+                [&](std::string_view t, Out out) { return RemoveRedirector(pattern, t, out); });
         }
     }
-    if (o.EnterDeleteMode == 1) JoinLines(lines);
+    if (o.EnterDeleteMode == 1)
+        steps.Run([](std::string_view t, Out out) { return JoinLines(t, out); });
 
     std::string out = lines.TakeText();
     if (!endsWithCrLf && out.size() >= 2) out.resize(out.size() - 2);

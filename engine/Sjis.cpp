@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <optional>
 
+#include "engine/SjisScan.h"
 #include "engine/TextServices.h"
 
 namespace qm {
@@ -151,29 +153,46 @@ std::size_t FindBytes(std::string_view s, std::size_t from, std::size_t limit,
     return std::string_view::npos;
 }
 
-// Tells whether positions of a text begin a character, for rising positions. A
-// position is known to begin one (the text's start, or an answer given before);
-// from there, the bytes just before the asked position that the lead-byte test
-// accepts pair up as lead and trail, so an even run of them means a boundary. Each
-// answer moves the known position forward, so a text costs one pass in all.
-class Boundaries {
+// The search for a pattern of single-byte characters in any letter case: the
+// bytes that fold to the pattern's first byte (a letter's two cases) are found with
+// memchr, and the rest is compared through the folding table.
+class FoldedSearch {
   public:
-    Boundaries(std::string_view text, const LeadByteTable& lead) : text_(text), lead_(lead) {}
-    void Restart(std::size_t known) { known_ = known; }
-    bool At(std::size_t c) {
-        std::size_t i = c;
-        while (i > known_ && lead_[static_cast<std::uint8_t>(text_[i - 1])])
-            --i;
-        const bool boundary = (c - i) % 2 == 0;
-        // Either c begins a character or it is a second byte, and c + 1 begins one.
-        known_ = boundary ? c : c + 1;
-        return boundary;
+    FoldedSearch(std::string_view text, std::string_view pattern, const CharMap& upper,
+                 const LeadByteTable& lead)
+        : text_(text) {
+        for (unsigned b = 0; b < 256; ++b) {
+            const MappedChar& m = upper.Single(static_cast<std::uint8_t>(b));
+            fold_[b] = !lead[b] && m.length == 1 ? m.bytes[0] : static_cast<std::uint8_t>(b);
+        }
+        for (const char c : pattern)
+            pattern_.push_back(static_cast<char>(fold_[static_cast<std::uint8_t>(c)]));
+        std::string firsts;
+        for (unsigned b = 0; b < 256; ++b) {
+            if (fold_[b] == static_cast<std::uint8_t>(pattern_[0]))
+                firsts.push_back(static_cast<char>(b));
+        }
+        firsts_.emplace(text, firsts);
+    }
+
+    // The first occurrence from `from` on, as bytes, or npos.
+    std::size_t Find(std::size_t from) {
+        const auto* t = reinterpret_cast<const std::uint8_t*>(text_.data());
+        const std::size_t m = pattern_.size();
+        for (std::size_t c = firsts_->Next(from); c + m <= text_.size(); c = firsts_->Next(c + 1)) {
+            std::size_t k = 1;
+            while (k < m && fold_[t[c + k]] == static_cast<std::uint8_t>(pattern_[k]))
+                ++k;
+            if (k == m) return c;
+        }
+        return std::string_view::npos;
     }
 
   private:
     std::string_view text_;
-    const LeadByteTable& lead_;
-    std::size_t known_ = 0;
+    std::array<std::uint8_t, 256> fold_{};
+    std::string pattern_;
+    std::optional<ByteFinder> firsts_;
 };
 
 }  // namespace
@@ -259,26 +278,38 @@ std::size_t FindText(std::string_view pattern, std::string_view text) {
     pattern = UpToNul(pattern);
     text = UpToNul(text);
     if (pattern.empty() || text.empty()) return 0;
-    const LeadByteTable& lead = Text().LeadBytes();
-    Boundaries boundaries(text, lead);
-    for (std::size_t from = 0;;) {
+    BoundaryTracker boundary(text, Text().LeadBytes());
+    std::size_t from = 0;
+    for (;;) {
         const std::size_t c = FindBytes(text, from, text.size(), pattern);
         if (c == std::string_view::npos) return 0;
-        if (boundaries.At(c)) return c + 1;
+        if (boundary.IsBoundary(c)) return c + 1;
         from = c + 1;
     }
 }
 
 std::string ReplaceAll(std::string_view text, std::string_view old, std::string_view replacement,
                        bool ignoreCase) {
+    std::string out;
+    return ReplaceAll(text, old, replacement, ignoreCase, out) ? out : std::string(text);
+}
+
+bool ReplaceAll(std::string_view text, std::string_view old, std::string_view replacement,
+                bool ignoreCase, std::string& out) {
     const std::string_view pattern = UpToNul(old);
-    if (pattern.empty() || text.empty()) return std::string(text);
+    if (pattern.empty() || text.empty()) return false;
 
     const TextServices& services = Text();
     const LeadByteTable& lead = services.LeadBytes();
+    // A pattern of single-byte characters is compared byte for byte through the
+    // mapping's single-byte entries: a match that begins a character is made of
+    // single-byte characters only, so no upper-cased copy of the text is needed.
+    const bool foldSingles =
+        ignoreCase && std::none_of(pattern.begin(), pattern.end(),
+                                   [&](char c) { return lead[static_cast<std::uint8_t>(c)]; });
     std::string upperText, upperPattern;
     std::string_view search = text, pat = pattern;
-    if (ignoreCase) {
+    if (ignoreCase && !foldSingles) {
         upperText.assign(text);
         upperPattern.assign(pattern);
         services.UpperMap().ApplySameLength(upperText, lead);
@@ -288,27 +319,36 @@ std::string ReplaceAll(std::string_view text, std::string_view old, std::string_
     }
     // The search never looks past the first NUL of the text.
     const std::size_t limit = std::min(search.find('\0'), search.size());
+    std::optional<FoldedSearch> folded;
+    if (foldSingles) folded.emplace(search.substr(0, limit), pattern, services.UpperMap(), lead);
+    auto find = [&](std::size_t from) {
+        return folded ? folded->Find(from) : FindBytes(search, from, limit, pat);
+    };
 
-    std::string out;
-    out.reserve(text.size());
-    std::size_t start = 0;  // beginning of the rest, which is searched as a text of its own
+    out.clear();
+    bool replaced = false;
+    std::size_t start = 0;  // beginning of the rest
+    BoundaryTracker boundary(search, lead);
     std::size_t from = 0;
-    Boundaries boundaries(search, lead);
     while (start < text.size()) {
-        const std::size_t c = FindBytes(search, from, limit, pat);
+        const std::size_t c = find(from);
         if (c == std::string_view::npos) break;
-        if (!boundaries.At(c)) {
+        if (!boundary.IsBoundary(c)) {
             from = c + 1;
             continue;
         }
+        if (!replaced) out.reserve(text.size());
+        replaced = true;
         out.append(text.substr(start, c - start));
         out.append(replacement);
         start = std::min(c + old.size(), text.size());
+        // The search goes on in the rest, whose characters are counted from its start.
+        boundary.Restart(start);
         from = start;
-        boundaries.Restart(start);
     }
+    if (!replaced) return false;
     out.append(text.substr(start));
-    return out;
+    return true;
 }
 
 }  // namespace qm

@@ -59,4 +59,9 @@ std::size_t FindText(std::string_view pattern, std::string_view text);
 std::string ReplaceAll(std::string_view text, std::string_view old, std::string_view replacement,
                        bool ignoreCase);
 
+// The same into out, a buffer the caller keeps between calls (its content is
+// replaced); false, with out in no particular state, when nothing was replaced.
+bool ReplaceAll(std::string_view text, std::string_view old, std::string_view replacement,
+                bool ignoreCase, std::string& out);
+
 }  // namespace qm

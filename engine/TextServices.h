@@ -9,6 +9,7 @@
 #pragma once
 
 #include <array>
+#include <bitset>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -42,6 +43,7 @@ class CharMap {
   private:
     std::array<MappedChar, 256> single_;
     std::vector<MappedChar> pair_;  // indexed by the two-byte code
+    std::bitset<65536> samePairs_;  // codes whose entry has two bytes
 };
 
 // LCMapStringA flags in use.

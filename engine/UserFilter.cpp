@@ -1,13 +1,486 @@
 #include "engine/UserFilter.h"
 
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <cstring>
+#include <map>
+#include <vector>
+
+#include "engine/LineList.h"
+#include "engine/Sjis.h"
+#include "engine/StepForms.h"
+#include "framework/Exception.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <fcntl.h>
+#include <limits.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#endif
+
 namespace qm {
 
-std::string ApplyUserFilter(std::string_view text, const std::string&) {
-    return std::string(text);
+namespace {
+
+// "ファイル "%s" は開けません。%s"
+std::string CannotOpenMessage(const std::string& fullPath, const std::string& reason) {
+    return "\x83\x74\x83\x40\x83\x43\x83\x8B \"" + fullPath +
+           "\" \x82\xCD\x8A\x4A\x82\xAF\x82\xDC\x82\xB9\x82\xF1\x81\x42" + reason;
 }
 
-std::string FieldOf(std::string_view, std::string_view, int) {
-    return {};
+#ifdef _WIN32
+
+std::string FullPath(const std::string& path) {
+    const DWORD size = GetFullPathNameA(path.c_str(), 0, nullptr, nullptr);
+    if (size == 0) return path;
+    std::string full(size, '\0');
+    const DWORD used = GetFullPathNameA(path.c_str(), size, full.data(), nullptr);
+    if (used == 0 || used >= size) return path;
+    full.resize(used);
+    return full;
+}
+
+std::string SystemErrorText(DWORD code) {
+    char* buffer = nullptr;
+    const DWORD n = FormatMessageA(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, code, LANG_SYSTEM_DEFAULT, reinterpret_cast<char*>(&buffer), 0, nullptr);
+    // "エラー コード %u" where the platform has no text for the code
+    std::string text =
+        n && buffer ? std::string(buffer, n)
+                    : "\x83\x47\x83\x89\x81\x5B \x83\x52\x81\x5B\x83\x68 " + std::to_string(code);
+    if (buffer) LocalFree(buffer);
+    // The platform ends its texts with a line break.
+    while (!text.empty() && static_cast<unsigned char>(text.back()) <= 0x20)
+        text.pop_back();
+    return text;
+}
+
+[[noreturn]] void ThrowCannotOpen(const std::string& path, DWORD code) {
+    throw Exception(CannotOpenMessage(FullPath(path), SystemErrorText(code)));
+}
+
+class Handle {
+  public:
+    explicit Handle(HANDLE h) : h_(h) {}
+    ~Handle() {
+        if (h_ != INVALID_HANDLE_VALUE) CloseHandle(h_);
+    }
+    Handle(const Handle&) = delete;
+    Handle& operator=(const Handle&) = delete;
+    HANDLE get() const { return h_; }
+
+  private:
+    HANDLE h_;
+};
+
+#else
+
+std::string FullPath(const std::string& path) {
+    if (char* real = realpath(path.c_str(), nullptr)) {
+        std::string full(real);
+        std::free(real);
+        return full;
+    }
+    if (!path.empty() && path[0] == '/') return path;
+    std::string cwd(PATH_MAX, '\0');
+    if (!getcwd(cwd.data(), cwd.size())) return path;
+    cwd.resize(std::strlen(cwd.c_str()));
+    return cwd + "/" + path;
+}
+
+[[noreturn]] void ThrowCannotOpen(const std::string& path, int code) {
+    throw Exception(CannotOpenMessage(FullPath(path), std::strerror(code)));
+}
+
+class Descriptor {
+  public:
+    explicit Descriptor(int fd) : fd_(fd) {}
+    ~Descriptor() {
+        if (fd_ >= 0) close(fd_);
+    }
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    int get() const { return fd_; }
+
+  private:
+    int fd_;
+};
+
+#endif
+
+struct Rule {
+    std::string search, replacement;
+};
+
+// The rules of a filter file, in file order; rules with an empty search text change
+// nothing and are left out.
+std::vector<Rule> ParseRules(std::string_view content) {
+    std::vector<Rule> rules;
+    const LineList lines(content);
+    lines.ForEachLine([&](std::string_view line) {
+        if (line.empty() || line[0] == '#') return;
+        Rule rule{FieldOf(line, "\t", 0), FieldOf(line, "\t", 1)};
+        if (!rule.search.empty()) rules.push_back(std::move(rule));
+    });
+    return rules;
+}
+
+// Which rules can match in a line at all. Every search text is looked for as bytes:
+// search texts are filed by a hash of their first bytes (up to four), and a bitmap of
+// those hashes tells, for a position of the line, in two table reads whether any
+// search text may start there. Only then are the filed texts compared.
+//
+// Search texts never hold a line break, so a match never crosses one, and the
+// character walk starts afresh after every LF (LF is no lead byte, and no second
+// byte either, since a CR or LF comes before it): each line can be filtered on its
+// own, and a line in which no search text occurs, as bytes, is left as it is by
+// every rule.
+class RuleIndex {
+  public:
+    explicit RuleIndex(const std::vector<Rule>& rules) {
+        std::map<std::string_view, int> ids;
+        for (std::size_t r = 0; r < rules.size(); ++r) {
+            const auto [it, added] =
+                ids.emplace(rules[r].search, static_cast<int>(patterns_.size()));
+            if (added) {
+                patterns_.push_back(rules[r].search);
+                rulesOfPattern_.emplace_back();
+            }
+            rulesOfPattern_[static_cast<std::size_t>(it->second)].push_back(static_cast<int>(r));
+        }
+        for (std::size_t k = 0; k < kKeyBytes; ++k)
+            filings_[k].keyBytes = k + 1;
+        for (std::size_t id = 0; id < patterns_.size(); ++id) {
+            const std::string_view p = patterns_[id];
+            Filing& f = filings_[std::min<std::size_t>(p.size(), kKeyBytes) - 1];
+            if (f.bucketStart.empty()) f.bucketStart.assign(kBuckets + 1, 0);
+            ++f.bucketStart[Hash(Key(p.data(), f.keyBytes)) + 1];
+        }
+        for (Filing& f : filings_) {
+            if (f.bucketStart.empty()) continue;
+            for (std::size_t k = 0; k < kBuckets; ++k) {
+                if (f.bucketStart[k + 1]) f.bitmap[k / 64] |= std::uint64_t{1} << (k % 64);
+                f.bucketStart[k + 1] += f.bucketStart[k];
+            }
+            f.ids.resize(f.bucketStart[kBuckets]);
+            f.keys.resize(f.bucketStart[kBuckets]);
+            active_.push_back(&f);
+        }
+        std::vector<std::uint32_t> filled(kBuckets * kKeyBytes, 0);
+        for (std::size_t id = 0; id < patterns_.size(); ++id) {
+            const std::string_view p = patterns_[id];
+            const std::size_t c = std::min<std::size_t>(p.size(), kKeyBytes) - 1;
+            Filing& f = filings_[c];
+            const std::uint32_t h = Hash(Key(p.data(), f.keyBytes));
+            const std::size_t slot = f.bucketStart[h] + filled[c * kBuckets + h]++;
+            f.ids[slot] = static_cast<int>(id);
+            f.keys[slot] = Key(p.data(), f.keyBytes);
+        }
+        seen_.assign(patterns_.size(), 0);
+    }
+
+    // The first index from `from` on at which some search text occurs in text, as
+    // bytes, or npos. `from` must not decrease between calls on one text.
+    std::size_t FirstMatch(std::string_view text, std::size_t from) {
+        std::size_t first = std::string_view::npos;
+        for (Filing* f : active_) {
+            if (!f->nextKnown || f->next < from) {
+                f->nextKnown = true;
+                switch (f->keyBytes) {
+                    case 1:
+                        f->next = FindFrom<1>(*f, text, from);
+                        break;
+                    case 2:
+                        f->next = FindFrom<2>(*f, text, from);
+                        break;
+                    case 3:
+                        f->next = FindFrom<3>(*f, text, from);
+                        break;
+                    default:
+                        f->next = FindFrom<4>(*f, text, from);
+                        break;
+                }
+            }
+            first = std::min(first, f->next);
+        }
+        return first;
+    }
+
+    // The rules after rule `after` whose search text occurs in line, ascending.
+    void Candidates(std::string_view line, int after, std::vector<int>& out) {
+        out.clear();
+        ++scan_;
+        for (const Filing* f : active_) {
+            switch (f->keyBytes) {
+                case 1:
+                    Scan<1>(*f, line, after, out);
+                    break;
+                case 2:
+                    Scan<2>(*f, line, after, out);
+                    break;
+                case 3:
+                    Scan<3>(*f, line, after, out);
+                    break;
+                default:
+                    Scan<4>(*f, line, after, out);
+                    break;
+            }
+        }
+        if (out.size() > 1) std::sort(out.begin(), out.end());
+    }
+
+  private:
+    static constexpr std::size_t kKeyBytes = 4, kHashBits = 16, kBuckets = 1 << kHashBits;
+
+    struct Filing {
+        std::size_t keyBytes = 0;  // search texts of this length, or longer for the last
+        std::array<std::uint64_t, kBuckets / 64> bitmap{};
+        std::vector<std::uint32_t> bucketStart;  // search texts by hash
+        std::vector<int> ids;
+        std::vector<std::uint32_t> keys;  // the first bytes of each, as read by Key
+        std::size_t next = 0;             // FirstMatch's last answer for this filing
+        bool nextKnown = false;
+    };
+
+    // Calls found(index, pattern id) for every occurrence from `from` on until it
+    // returns true.
+    template <std::size_t KeyBytes, typename Found>
+    static void Occurrences(const Filing& f, const std::vector<std::string_view>& patterns,
+                            std::string_view text, std::size_t from, Found found) {
+        const char* t = text.data();
+        const std::size_t n = text.size();
+        if (n < KeyBytes) return;
+        for (std::size_t i = from; i <= n - KeyBytes; ++i) {
+            const std::uint32_t key = Key(t + i, KeyBytes);
+            const std::uint32_t h = Hash(key);
+            if (!(f.bitmap[h / 64] >> (h % 64) & 1)) continue;
+            for (std::uint32_t k = f.bucketStart[h]; k < f.bucketStart[h + 1]; ++k) {
+                if (f.keys[k] != key) continue;
+                // The rest of a search text is short: compared without a call.
+                const std::string_view p = patterns[static_cast<std::size_t>(f.ids[k])];
+                if (p.size() > n - i) continue;
+                std::size_t m = KeyBytes;
+                while (m < p.size() && t[i + m] == p[m])
+                    ++m;
+                if (m == p.size() && found(i, f.ids[k])) return;
+            }
+        }
+    }
+
+    template <std::size_t KeyBytes>
+    std::size_t FindFrom(const Filing& f, std::string_view text, std::size_t from) const {
+        std::size_t at = std::string_view::npos;
+        Occurrences<KeyBytes>(f, patterns_, text, from, [&](std::size_t i, int) {
+            at = i;
+            return true;
+        });
+        return at;
+    }
+
+    template <std::size_t KeyBytes>
+    void Scan(const Filing& f, std::string_view line, int after, std::vector<int>& out) {
+        Occurrences<KeyBytes>(f, patterns_, line, 0, [&](std::size_t, int id) {
+            Found(id, after, out);
+            return false;
+        });
+    }
+
+    static std::uint32_t Key(const char* p, std::size_t bytes) {
+        std::uint32_t key = 0;
+        std::memcpy(&key, p, bytes);
+        return key;
+    }
+    static std::uint32_t Hash(std::uint32_t key) { return (key * 0x9E3779B1u) >> (32 - kHashBits); }
+
+    void Found(int id, int after, std::vector<int>& out) {
+        if (seen_[static_cast<std::size_t>(id)] == scan_) return;
+        seen_[static_cast<std::size_t>(id)] = scan_;
+        const auto& rules = rulesOfPattern_[static_cast<std::size_t>(id)];
+        out.insert(out.end(), std::upper_bound(rules.begin(), rules.end(), after), rules.end());
+    }
+
+    std::vector<std::string_view> patterns_;        // distinct search texts
+    std::vector<std::vector<int>> rulesOfPattern_;  // rule indexes, ascending
+    std::array<Filing, kKeyBytes> filings_;
+    std::vector<Filing*> active_;
+    std::vector<std::uint64_t> seen_;
+    std::uint64_t scan_ = 0;
+};
+
+// The rules applied to one line, given the rules whose search text occurs in it;
+// false when no rule changed it.
+// Whether p, shifted against r, can share bytes with r: some overlap of the two,
+// at least one byte long, in which they agree.
+bool CanOverlap(std::string_view p, std::string_view r) {
+    const auto plen = static_cast<std::ptrdiff_t>(p.size());
+    const auto rlen = static_cast<std::ptrdiff_t>(r.size());
+    for (std::ptrdiff_t shift = 1 - plen; shift < rlen; ++shift) {
+        const std::ptrdiff_t from = std::max<std::ptrdiff_t>(0, shift);
+        const std::ptrdiff_t to = std::min(rlen, shift + plen);
+        std::ptrdiff_t k = from;
+        while (k < to && r[static_cast<std::size_t>(k)] == p[static_cast<std::size_t>(k - shift)])
+            ++k;
+        if (k == to) return true;
+    }
+    return false;
+}
+
+// For each rule, whether a line it changed must be searched again. A search text
+// that newly occurs after a replacement shares bytes with an inserted replacement,
+// or spans the place of a deletion; every other occurrence was there before and is
+// among the candidates already. Pairs of rules are compared once per run, so only
+// for files of moderate size; beyond that every change leads to a new search.
+std::vector<bool> SearchAgainAfter(const std::vector<Rule>& rules) {
+    constexpr std::size_t kMaxRulesCompared = 1000;
+    std::vector<bool> again(rules.size(), true);
+    if (rules.size() > kMaxRulesCompared) return again;
+    for (std::size_t r = 0; r < rules.size(); ++r) {
+        if (rules[r].replacement.empty()) continue;
+        bool any = false;
+        for (std::size_t q = r + 1; q < rules.size() && !any; ++q)
+            any = CanOverlap(rules[q].search, rules[r].replacement);
+        again[r] = any;
+    }
+    return again;
+}
+
+bool FilterLine(std::string_view line, const std::vector<Rule>& rules,
+                const std::vector<bool>& searchAgain, RuleIndex& matcher,
+                std::vector<int>& candidates, std::string& current, std::string& replaced) {
+    current.assign(line);
+    bool changed = false;
+    for (std::size_t k = 0; k < candidates.size();) {
+        const auto r = static_cast<std::size_t>(candidates[k]);
+        if (!ReplaceAll(current, rules[r].search, rules[r].replacement, false, replaced)) {
+            ++k;  // the bytes occur, but not where a character starts, or no longer
+            continue;
+        }
+        current.swap(replaced);
+        changed = true;
+        if (searchAgain[r]) {
+            matcher.Candidates(current, candidates[k], candidates);
+            k = 0;
+        } else {
+            ++k;
+        }
+    }
+    return changed;
+}
+
+bool ApplyRules(std::string_view text, const std::vector<Rule>& rules, std::string& out) {
+    if (rules.empty()) return false;
+    RuleIndex matcher(rules);
+    const std::vector<bool> searchAgain = SearchAgainAfter(rules);
+    // Nothing is replaced after the first NUL.
+    const std::size_t limit = std::min(text.find('\0'), text.size());
+    out.clear();
+    std::string current, replaced;
+    std::vector<int> candidates;
+    bool changed = false;
+    std::size_t copied = 0;
+    const std::string_view searched = text.substr(0, limit);
+    for (std::size_t i = matcher.FirstMatch(searched, 0); i < limit;
+         i = matcher.FirstMatch(searched, i)) {
+        std::size_t start = i;
+        while (start > 0 && text[start - 1] != '\n')
+            --start;
+        const void* lf = std::memchr(text.data() + i, '\n', limit - i);
+        const std::size_t end =
+            lf ? static_cast<std::size_t>(static_cast<const char*>(lf) - text.data()) : limit;
+        const std::string_view line = text.substr(start, end - start);
+        matcher.Candidates(line, -1, candidates);
+        if (FilterLine(line, rules, searchAgain, matcher, candidates, current, replaced)) {
+            if (!changed) out.reserve(text.size() + text.size() / 8);
+            changed = true;
+            out.append(text.substr(copied, start - copied));
+            out.append(current);
+            copied = end;
+        }
+        i = end + 1;
+    }
+    if (!changed) return false;
+    out.append(text.substr(copied));
+    return true;
+}
+
+}  // namespace
+
+std::string FieldOf(std::string_view text, std::string_view separator, int index) {
+    std::string_view rest = text, field;
+    for (int k = 0; k <= index; ++k) {
+        const std::size_t p = separator.empty() ? 0 : rest.find(separator);
+        field = p == std::string_view::npos ? rest : rest.substr(0, p);
+        rest.remove_prefix(std::min(rest.size(), field.size() + separator.size()));
+    }
+    return std::string(field);
+}
+
+std::optional<std::string> ReadFilterFile(const std::string& path) {
+    std::string content;
+#ifdef _WIN32
+    // Wildcards would make the existence test find some other file.
+    if (path.empty() || path.find_first_of("*?") != std::string::npos) return std::nullopt;
+    WIN32_FIND_DATAA found;
+    const HANDLE find = FindFirstFileA(path.c_str(), &found);
+    if (find == INVALID_HANDLE_VALUE) return std::nullopt;
+    FindClose(find);
+    if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return std::nullopt;
+    const Handle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (file.get() == INVALID_HANDLE_VALUE) ThrowCannotOpen(path, GetLastError());
+    char chunk[1 << 16];
+    for (;;) {
+        DWORD n = 0;
+        if (!ReadFile(file.get(), chunk, sizeof chunk, &n, nullptr))
+            ThrowCannotOpen(path, GetLastError());
+        if (n == 0) break;
+        content.append(chunk, n);
+    }
+#else
+    struct stat status;
+    if (path.empty() || stat(path.c_str(), &status) != 0 || S_ISDIR(status.st_mode))
+        return std::nullopt;
+    // Not blocking: a FIFO without a writer reads as empty instead of hanging the run.
+    const Descriptor file(open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    if (file.get() < 0) ThrowCannotOpen(path, errno);
+    char chunk[1 << 16];
+    for (;;) {
+        const ssize_t n = read(file.get(), chunk, sizeof chunk);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0 && errno == EAGAIN) break;
+        if (n < 0) ThrowCannotOpen(path, errno);
+        if (n == 0) break;
+        content.append(chunk, static_cast<std::size_t>(n));
+    }
+#endif
+    return content;
+}
+
+bool ApplyFilterRules(std::string_view text, std::string_view rules, std::string& out) {
+    return ApplyRules(text, ParseRules(rules), out);
+}
+
+bool ApplyUserFilter(std::string_view text, const std::string& path, std::string& out) {
+    const std::optional<std::string> content = ReadFilterFile(path);
+    return content && ApplyFilterRules(text, *content, out);
+}
+
+std::string ApplyFilterRules(std::string_view text, std::string_view rules) {
+    return ResultOf(text, [rules](std::string_view t, std::string& o) {
+        return ApplyFilterRules(t, rules, o);
+    });
+}
+
+std::string ApplyUserFilter(std::string_view text, const std::string& path) {
+    return ResultOf(
+        text, [&path](std::string_view t, std::string& o) { return ApplyUserFilter(t, path, o); });
 }
 
 }  // namespace qm

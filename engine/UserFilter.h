@@ -1,7 +1,13 @@
 // Step 22: the user's search-and-replace rules, read from the filter file anew on
 // every run.
+//
+// The file is Shift-JIS text up to its first NUL, split into lines like a clipboard
+// text. An empty line or one whose first byte is "#" is skipped; any other line is a
+// rule: the search text up to the first TAB, the replacement up to the second TAB.
+// Rules apply in file order, each to the result of the ones before, by ReplaceAll.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -9,8 +15,20 @@ namespace qm {
 
 // The text with every rule of the file at path applied in file order. A missing
 // path, file or a folder leaves the text unchanged; a file that exists but cannot
-// be read raises Exception.
+// be read raises Exception ("ファイル "%s" は開けません。%s": full path, platform text).
 std::string ApplyUserFilter(std::string_view text, const std::string& path);
+
+// The rules of a filter file's content applied to text.
+std::string ApplyFilterRules(std::string_view text, std::string_view rules);
+
+// The pipeline's forms (engine/StepForms.h): false when the text stays as it is.
+bool ApplyUserFilter(std::string_view text, const std::string& path, std::string& out);
+bool ApplyFilterRules(std::string_view text, std::string_view rules, std::string& out);
+
+// The whole file, or nothing when no file of that name exists (an empty path, a
+// missing file, a folder). Raises Exception as ApplyUserFilter does. The file is
+// shared for reading only while it is read.
+std::optional<std::string> ReadFilterFile(const std::string& path);
 
 // Field index (from 0) of text, fields separated by separator; empty when absent.
 std::string FieldOf(std::string_view text, std::string_view separator, int index);

@@ -47,6 +47,39 @@ printf 'a\r\n\r\nb' > "$work/want"
 run 'a\n\nb' DelEmptyLine=0 --ini "$work/s.ini" --section me; check "arguments override the file" 0 "$work/want" "$code" "$work/out"
 run 'a\n' --ini "$work/s.ini" --section nobody; check "missing section" 2 "$work/empty" "$code" "$work/out"
 
+# The user filter file. Under Wine the program is given the Windows form of the path.
+windows=0
+case "${filter[0]}" in *wine-run.sh) windows=1 ;; esac
+program_path() { if [ "$windows" = 1 ]; then printf 'Z:%s' "${1//\//\\}"; else printf '%s' "$1"; fi; }
+
+printf '# rules\r\na\tb\r\n\r\nc\n \td\n' > "$work/rules.txt"
+printf 'bddb\r\n' > "$work/want"
+run 'a c a\r\n' UseCustomFilter=1 "FilterFile=$(program_path "$work/rules.txt")"
+check "rules from a filter file" 0 "$work/want" "$code" "$work/out"
+printf 'a\r\n' > "$work/want"
+run 'a\r\n' UseCustomFilter=1 "FilterFile=$(program_path "$work/missing.txt")"
+check "missing filter file changes nothing" 0 "$work/want" "$code" "$work/out"
+
+# A socket is a file that nobody can open, root included.
+if python3 -c "import socket,sys; socket.socket(socket.AF_UNIX).bind(sys.argv[1])" "$work/rules.sock" 2>/dev/null; then
+    run 'a\r\n' UseCustomFilter=1 "FilterFile=$(program_path "$work/rules.sock")"
+    check "unreadable filter file fails" 1 "$work/empty" "$code" "$work/out"
+    # "ファイル "%s" は開けません。%s"
+    if [ "$windows" = 1 ]; then
+        printf '\x83\x74\x83\x40\x83\x43\x83\x8B "%s" \x82\xCD\x8A\x4A\x82\xAF\x82\xDC\x82\xB9\x82\xF1\x81\x42' \
+            "$(program_path "$work/rules.sock")" > "$work/want"
+        head -c "$(wc -c < "$work/want")" "$work/err" > "$work/got"
+        [ "$(wc -c < "$work/err")" -gt "$(($(wc -c < "$work/want") + 1))" ] || : > "$work/got"
+    else
+        printf '\x83\x74\x83\x40\x83\x43\x83\x8B "%s" \x82\xCD\x8A\x4A\x82\xAF\x82\xDC\x82\xB9\x82\xF1\x81\x42%s\n' \
+            "$(realpath "$work/rules.sock")" "No such device or address" > "$work/want"
+        cp "$work/err" "$work/got"
+    fi
+    check "unreadable filter file is named on standard error" 1 "$work/want" "$code" "$work/got"
+else
+    echo "skip unreadable filter file: python3 cannot make a socket here"
+fi
+
 run '' --help
 if [ "$code" != 0 ] || ! grep -q 'EnterDeleteMode' "$work/out"; then echo "FAIL --help"; failures=$((failures + 1)); else echo "ok   --help"; fi
 

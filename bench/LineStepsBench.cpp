@@ -1,0 +1,210 @@
+// Throughput of the whole pipeline with every option on (a filter file of 100 rules
+// included), of each line, markup and address step on its own, and of a filter file
+// of 1,000 rules over 1 MB. QM_CORPUS names the text (bench/make-corpus.sh makes
+// bench/corpus/ja-80M.txt, ja-8M.txt and html.txt); a small built-in text otherwise.
+#include <benchmark/benchmark.h>
+
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <string>
+
+#include "bench/Corpus.h"
+#include "engine/Pipeline.h"
+#include "engine/TextServices.h"
+#include "engine/UserFilter.h"
+
+namespace {
+
+const std::string& Corpus() {
+    static const std::string text = [] {
+        std::string t = qm::bench::CorpusFile();
+        if (!t.empty()) return t;
+        // <p>日本語のテキスト。</p> with an address, ASCII and blank lines, repeated
+        for (int i = 0; i < 100000; ++i) {
+            t += "<p>\x93\xFA\x96\x7B\x8C\xEA\x82\xCC\x83\x65\x83\x4C\x83\x58\x83\x67\x81\x42</p> "
+                 "see www.example.jp & ttp://ime.nu/x.jp/ 1,234\n\n";
+        }
+        return t;
+    }();
+    return text;
+}
+
+// Rules as a user writes them: words of the text (so that many lines have something
+// to replace), each replaced by a marked form, and some that never match. The words
+// come from the first 4 MB, so that the 8 MB and the 80 MB corpus get the same rules.
+std::string MakeRules(const std::string& corpus, int count, unsigned seed) {
+    const std::string text = corpus.substr(0, 4000000);
+    const qm::LeadByteTable& lead = qm::Text().LeadBytes();
+    std::mt19937 rng(seed);
+    std::uniform_int_distribution<std::size_t> where(0, text.size() - 1);
+    std::uniform_int_distribution<int> length(4, 8);
+    std::string rules = "# benchmark rules\r\n";
+    for (int r = 0; r < count; ++r) {
+        if (r % 5 == 4) {
+            rules += "never-" + std::to_string(r) + "\tx\r\n";
+            continue;
+        }
+        // A word from a character start after a line start.
+        for (;;) {
+            std::size_t i = text.rfind('\n', where(rng));
+            i = i == std::string::npos ? 0 : i + 1;
+            const std::size_t skip = where(rng) % 40;
+            for (std::size_t k = 0; k < skip && i < text.size(); ++k)
+                i += lead[static_cast<unsigned char>(text[i])] ? 2 : 1;
+            std::size_t e = i;
+            const std::size_t want = static_cast<std::size_t>(length(rng));
+            while (e < text.size() && e - i < want && text[e] != '\r' && text[e] != '\n' &&
+                   text[e] != '\t' && text[e] != '\0')
+                e += lead[static_cast<unsigned char>(text[e])] ? 2 : 1;
+            if (e > text.size() || e - i < want) continue;
+            const std::string word = text.substr(i, e - i);
+            if (word[0] == '#' || word.find_first_of("\r\n\t") != std::string::npos) continue;
+            rules += word + "\t[" + word + "]\r\n";
+            break;
+        }
+    }
+    return rules;
+}
+
+class RulesFile {
+  public:
+    RulesFile(const std::string& name, const std::string& content)
+        : path_((std::filesystem::temp_directory_path() / name).string()) {
+        std::ofstream(path_, std::ios::binary) << content;
+    }
+    ~RulesFile() { std::filesystem::remove(path_); }
+    const std::string& Path() const { return path_; }
+
+  private:
+    std::string path_;
+};
+
+const RulesFile& HundredRules() {
+    static const RulesFile file("qm-bench-100-rules.txt", MakeRules(Corpus(), 100, 1));
+    return file;
+}
+
+void Run(benchmark::State& state, const std::string& text, const qm::FilterOptions& options) {
+    for (auto _ : state)
+        benchmark::DoNotOptimize(qm::FilterText(text, options));
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
+                            static_cast<std::int64_t>(text.size()));
+}
+
+qm::FilterOptions AllOptions() {
+    qm::FilterOptions o;
+    o.DelEmptyLine = true;
+    o.NumberMode = o.AlphabetMode = o.PunctuationMode = o.PeriodMode = o.SignMode = 1;
+    o.SpaceMode = o.ParenthesisMode = o.KanaMode1 = o.KanaMode2 = o.ReturnMode = 1;
+    o.TagDelete = o.RepAmp = o.RepLG = o.RepQuot = o.RepNumber = o.AddLI = true;
+    o.Space2Tab = 1;
+    o.DelDmySpc = o.DelConma = true;
+    o.UpDownCase = 1;
+    o.UseCustomFilter = true;
+    o.FilterFile = HundredRules().Path();
+    o.URLHelper = o.RemoveIme = true;
+    o.EnterDeleteMode = 1;
+    return o;
+}
+
+void BM_AllOptions(benchmark::State& state) {
+    Run(state, Corpus(), AllOptions());
+}
+BENCHMARK(BM_AllOptions)->Unit(benchmark::kMillisecond)->MinTime(3);
+
+// The same without the width and kana steps (2 to 10).
+void BM_AllLineMarkupAddressOptions(benchmark::State& state) {
+    qm::FilterOptions o = AllOptions();
+    o.NumberMode = o.AlphabetMode = o.PunctuationMode = o.PeriodMode = o.SignMode = 0;
+    o.SpaceMode = o.ParenthesisMode = o.KanaMode1 = o.KanaMode2 = 0;
+    Run(state, Corpus(), o);
+}
+BENCHMARK(BM_AllLineMarkupAddressOptions)->Unit(benchmark::kMillisecond)->MinTime(3);
+
+// One step at a time, with the load and text form around it that the pipeline pays.
+template <typename Set>
+void Step(benchmark::State& state, Set set) {
+    qm::FilterOptions o;
+    set(o);
+    Run(state, Corpus(), o);
+}
+void BM_Nothing(benchmark::State& s) {
+    Step(s, [](auto&) {});
+}
+void BM_ReturnMode(benchmark::State& s) {
+    Step(s, [](auto& o) { o.ReturnMode = 1; });
+}
+void BM_TagDelete(benchmark::State& s) {
+    Step(s, [](auto& o) { o.TagDelete = true; });
+}
+void BM_Entities(benchmark::State& s) {
+    Step(s, [](auto& o) { o.RepAmp = o.RepLG = o.RepQuot = true; });
+}
+void BM_RepNumber(benchmark::State& s) {
+    Step(s, [](auto& o) { o.RepNumber = true; });
+}
+void BM_AddLI(benchmark::State& s) {
+    Step(s, [](auto& o) { o.AddLI = true; });
+}
+void BM_Space2Tab1(benchmark::State& s) {
+    Step(s, [](auto& o) { o.Space2Tab = 1; });
+}
+void BM_Space2Tab3(benchmark::State& s) {
+    Step(s, [](auto& o) { o.Space2Tab = 3; });
+}
+void BM_DelDmySpc(benchmark::State& s) {
+    Step(s, [](auto& o) { o.DelDmySpc = true; });
+}
+void BM_DelConma(benchmark::State& s) {
+    Step(s, [](auto& o) { o.DelConma = true; });
+}
+void BM_UpDownCase(benchmark::State& s) {
+    Step(s, [](auto& o) { o.UpDownCase = 1; });
+}
+void BM_UserFilter100(benchmark::State& s) {
+    Step(s, [](auto& o) {
+        o.UseCustomFilter = true;
+        o.FilterFile = HundredRules().Path();
+    });
+}
+void BM_URLHelper(benchmark::State& s) {
+    Step(s, [](auto& o) { o.URLHelper = true; });
+}
+void BM_RemoveIme(benchmark::State& s) {
+    Step(s, [](auto& o) { o.RemoveIme = true; });
+}
+void BM_EnterDeleteMode(benchmark::State& s) {
+    Step(s, [](auto& o) { o.EnterDeleteMode = 1; });
+}
+BENCHMARK(BM_Nothing)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ReturnMode)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_TagDelete)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Entities)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RepNumber)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_AddLI)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Space2Tab1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Space2Tab3)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DelDmySpc)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DelConma)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_UpDownCase)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_UserFilter100)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_URLHelper)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RemoveIme)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_EnterDeleteMode)->Unit(benchmark::kMillisecond);
+
+// 1,000 rules over the first megabyte of the text, file reading included.
+void BM_UserFilter1000RulesOver1MB(benchmark::State& state) {
+    std::string text = Corpus().substr(0, 1000000);
+    text.resize(text.rfind('\n') + 1);
+    static const RulesFile rules("qm-bench-1000-rules.txt", MakeRules(text, 1000, 2));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(qm::ApplyUserFilter(text, rules.Path()));
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
+                            static_cast<std::int64_t>(text.size()));
+}
+BENCHMARK(BM_UserFilter1000RulesOver1MB)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,211 @@
+#include "engine/Address.h"
+
+#include <gtest/gtest.h>
+
+#include "engine/Pipeline.h"
+#include "engine/Sjis.h"
+#include "engine/TextServices.h"
+#include "engine/tests/RandomText.h"
+
+namespace qm {
+namespace {
+
+// Whether the character walk from the first byte stops at 0-based index i.
+bool StartsCharacter(std::string_view text, std::size_t i) {
+    std::size_t k = 0;
+    while (k < i)
+        k += Text().LeadBytes()[static_cast<unsigned char>(text[k])] ? 2 : 1;
+    return k == i;
+}
+
+std::string Lower(std::string s) {
+    Text().LowerMap().ApplySameLength(s, Text().LeadBytes());
+    return s;
+}
+
+bool IsAddressByte(char c) {
+    return c != '\0' && std::string_view(
+                            "!#$%&'()*+,-./0123456789:;=?@ABCDEFGHIJKLMNOPQRSTUVWXYZ_"
+                            "abcdefghijklmnopqrstuvwxyz~")
+                                .find(c) != std::string_view::npos;
+}
+
+// The completion as defined: from the last byte back, putting bytes in front of the
+// result, with every match required to begin a character.
+std::string CompleteSchemesReference(const std::string& data) {
+    std::string result;
+    // 1-based positions as in the definition; d(i) is data[i].
+    auto d = [&](std::ptrdiff_t i) { return data[static_cast<std::size_t>(i - 1)]; };
+    auto range = [&](std::ptrdiff_t from, std::ptrdiff_t length) {
+        return from < 1 ? std::string()
+                        : data.substr(static_cast<std::size_t>(from - 1),
+                                      static_cast<std::size_t>(length));
+    };
+    auto startsChar = [&](std::ptrdiff_t i) {
+        return StartsCharacter(data, static_cast<std::size_t>(i - 1));
+    };
+    auto fragment = [&](std::ptrdiff_t a, std::ptrdiff_t n, const std::string& literal) {
+        return a - n >= 1 && Lower(range(a - n, n)) == literal && startsChar(a - n);
+    };
+    for (auto a = static_cast<std::ptrdiff_t>(data.size()); a >= 1; --a) {
+        result.insert(result.begin(), d(a));
+        if (Lower(result.substr(0, 4)) == "www." && startsChar(a) &&
+            !(a >= 3 && range(a - 2, 2) == "//") && !(a >= 2 && IsAddressByte(d(a - 1))))
+            result.insert(0, "http://");
+        if (result.substr(0, 3) != "://" || !startsChar(a)) continue;
+        if (fragment(a, 3, "ftp")) {
+            result.insert(0, "ftp");
+            a -= 3;
+        } else if (fragment(a, 5, "https")) {
+            result.insert(0, "https");
+            a -= 5;
+        } else {
+            if (fragment(a, 4, "http")) a -= 4;
+            if (fragment(a, 3, "ttp")) a -= 3;
+            if (fragment(a, 2, "tp")) a -= 2;
+            if (fragment(a, 1, "p")) a -= 1;
+            result.insert(0, "http");
+        }
+    }
+    return result;
+}
+
+bool IsHostByte(char c) {
+    return std::isalnum(static_cast<unsigned char>(c)) || c == '-' || c == '.';
+}
+
+// Removal as defined, with the tail cut at the end of the host name and only a host
+// that a "/" follows taken.
+std::string RemoveRedirectorReference(const std::string& pattern, std::string text) {
+    for (int passes = 0; passes < 10; ++passes) {
+        const std::string lowered = Lower(text);
+        std::string tail;
+        bool found = false;
+        for (std::size_t c = 0; !found && c + pattern.size() <= text.size(); ++c) {
+            if (lowered.compare(c, pattern.size(), pattern) != 0 || !StartsCharacter(lowered, c))
+                continue;
+            std::size_t end = c + pattern.size();
+            while (end < text.size() && IsHostByte(text[end]))
+                ++end;
+            if (end < text.size() && text[end] == '/') {
+                tail = text.substr(c + pattern.size(), end - c - pattern.size());
+                found = true;
+            }
+        }
+        if (!found) break;
+        text = ReplaceAll(text, pattern + tail + "/", "/", false);
+    }
+    return text;
+}
+
+std::string Complete(std::string_view text) {
+    FilterOptions o;
+    o.URLHelper = true;
+    return FilterText(text, o);
+}
+
+TEST(CompleteSchemes, WwwGetsASchemeAfterNoAddressByte) {
+    EXPECT_EQ(Complete("www.x"), "http://www.x");
+    EXPECT_EQ(Complete("a www.x\tWWW.y\r\nwww.z"), "a http://www.x\thttp://WWW.y\r\nhttp://www.z");
+    EXPECT_EQ(Complete("http://www.x"), "http://www.x");
+    EXPECT_EQ(Complete("(www.x awww.y"), "(www.x awww.y");
+    EXPECT_EQ(Complete("\x81\x75www.x"), "\x81\x75www.x");         // after 「 (second byte "u")
+    EXPECT_EQ(Complete("\x82\xA0www.x"), "\x82\xA0http://www.x");  // after あ
+}
+
+TEST(CompleteSchemes, SchemesAreRepairedAndWrittenSmall) {
+    EXPECT_EQ(Complete("htp://a HTP://b"), "http://a http://b");
+    EXPECT_EQ(Complete("ttp://a tp://b p://c"), "http://a http://b http://c");
+    EXPECT_EQ(Complete("://a"), "http://a");
+    EXPECT_EQ(Complete("HTTP://a HTTPS://b FTP://c sftp://d"),
+              "http://a https://b ftp://c sftp://d");
+    EXPECT_EQ(Complete("ttphttp://a"), "http://a");
+    EXPECT_EQ(Complete("abc://x file:///y"), "abchttp://x filehttp:///y");
+    EXPECT_EQ(Complete("mailto:a@b.c"), "mailto:a@b.c");
+    EXPECT_EQ(Complete("no address here"), "no address here");
+    EXPECT_EQ(Complete("see www.x and ttp://y"), "see http://www.x and http://y");
+    EXPECT_EQ(Complete(""), "");
+}
+
+// A match used to begin on the second byte of a two-byte character: ８ is 82 57
+// ("W") and ェ is 83 46 ("F"), and the completion rewrote half of each.
+TEST(CompleteSchemes, SchemeOrWwwOnASecondByteSplitTheCharacter) {
+    EXPECT_EQ(CompleteSchemes("\x82\x57ww.x"), "\x82\x57ww.x");
+    EXPECT_EQ(CompleteSchemes("\x83\x46tp://x"), "\x83\x46http://x");
+    EXPECT_EQ(CompleteSchemes("\x82://x"), "\x82://x");
+    EXPECT_EQ(CompleteSchemes("\x83\x68ttps://x"), "\x83\x68ttpshttp://x");  // ド (second byte "h")
+}
+
+TEST(CompleteSchemes, AgreesWithTheBackwardScan) {
+    std::mt19937 rng(21);
+    const auto pieces = testing::WithPieces(
+        {"://",   "www.", "WWW.", "ww", "w", "W", "//", ":", "ftp", "FTP",      "http",
+         "HTTPS", "ttp",  "tp",   "p",  "s", "f", "h",  "t", "(",   "\x83\x68", "\x83\x70"});
+    for (int round = 0; round < 5000; ++round) {
+        const std::string text = testing::RandomText(rng, pieces, 24);
+        ASSERT_EQ(CompleteSchemes(text), CompleteSchemesReference(text))
+            << ::testing::PrintToString(text);
+    }
+}
+
+TEST(RemoveRedirector, HostGoesTargetStays) {
+    EXPECT_EQ(RemoveRedirector("/ime.", "http://ime.nu/www.example.com/"),
+              "http://www.example.com/");
+    EXPECT_EQ(RemoveRedirector("/ime.", "a http://ime.nu/x.jp/ b ttp://ime.nu/y.jp/"),
+              "a http://x.jp/ b ttp://y.jp/");
+    EXPECT_EQ(RemoveRedirector("/ime.", "http://ime.nu/a http://ime.st/b"), "http://a http://b");
+    EXPECT_EQ(RemoveRedirector("/ime.", "no redirector"), "no redirector");
+    EXPECT_EQ(RemoveRedirector("/ime.", ""), "");
+}
+
+TEST(RemoveRedirector, CapitalHostStaysAndTheStepEnds) {
+    EXPECT_EQ(RemoveRedirector("/ime.", "http://IME.NU/x"), "http://IME.NU/x");
+    // the ten passes go on the capital host, the later one is not reached
+    EXPECT_EQ(RemoveRedirector("/ime.", "http://IME.NU/x http://ime.nu/y"),
+              "http://IME.NU/x http://ime.nu/y");
+}
+
+// The tail used to run to the next "/" anywhere in the text, so a redirector host
+// at the end of a line or before a blank took the user's text with it up to some
+// unrelated "/" further on.
+TEST(RemoveRedirector, TailRanAcrossBlanksAndLinesToALaterSlash) {
+    EXPECT_EQ(RemoveRedirector("/ime.", "see http://ime.nu and a/b"), "see http://ime.nu and a/b");
+    EXPECT_EQ(RemoveRedirector("/ime.", "http://ime.nu\r\nnext/line\r\n"),
+              "http://ime.nu\r\nnext/line\r\n");
+    EXPECT_EQ(RemoveRedirector("/ime.", "http://ime.nu"), "http://ime.nu");
+    EXPECT_EQ(RemoveRedirector("/ime.", "x/ime."), "x/ime.");
+    // the search goes on after a host that no "/" follows
+    EXPECT_EQ(RemoveRedirector("/ime.", "http://ime.nu http://ime.nu/a"), "http://ime.nu http://a");
+}
+
+TEST(RemoveRedirector, PatternAfterALeadByteIsNoMatch) {
+    EXPECT_EQ(RemoveRedirector("/ime.", "\x81/ime.nu/a"), "\x81/ime.nu/a");
+}
+
+TEST(RemoveRedirector, AllThreePatternsInThePipeline) {
+    FilterOptions o;
+    o.RemoveIme = true;
+    std::string text, want;
+    for (std::string_view pattern : kRedirectorPatterns) {
+        ASSERT_EQ(pattern.front(), '/');
+        ASSERT_EQ(pattern.back(), '.');
+        ASSERT_EQ(Lower(std::string(pattern)), pattern);
+        text += "http:/" + std::string(pattern) + "example/www.target.jp/\r\n";
+        want += "http://www.target.jp/\r\n";
+    }
+    EXPECT_EQ(FilterText(text, o), want);
+}
+
+TEST(RemoveRedirector, AgreesWithThePlainPasses) {
+    std::mt19937 rng(22);
+    const auto pieces = testing::WithPieces(
+        {"/ime.", "/IME.", "/Ime.", "ime", "nu", "NU", "st", "-", "://", "http:/", "\x81/"});
+    for (int round = 0; round < 5000; ++round) {
+        const std::string text = testing::RandomText(rng, pieces, 24);
+        ASSERT_EQ(RemoveRedirector("/ime.", text), RemoveRedirectorReference("/ime.", text))
+            << ::testing::PrintToString(text);
+    }
+}
+
+}  // namespace
+}  // namespace qm

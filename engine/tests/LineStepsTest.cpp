@@ -1,0 +1,398 @@
+#include "engine/LineSteps.h"
+
+#include <gtest/gtest.h>
+
+#include "engine/Address.h"
+#include "engine/Pipeline.h"
+#include "engine/Sjis.h"
+#include "engine/TextServices.h"
+#include "engine/tests/RandomText.h"
+
+namespace qm {
+namespace {
+
+using Lines = std::vector<std::string>;
+
+LineList ListOf(const Lines& lines) {
+    std::string text;
+    for (const auto& l : lines)
+        text += l + "\r\n";
+    LineList list;
+    list.AssignTextForm(std::move(text));
+    return list;
+}
+
+// Plain versions, step by step as the operations are defined.
+
+std::string NormalizeLineBreaksReference(std::string_view text) {
+    const auto& lead = Text().LeadBytes();
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        const bool trailFollows = i + 1 < text.size() && text[i + 1] != '\r' && text[i + 1] != '\n';
+        if (lead[static_cast<unsigned char>(c)] && trailFollows) {
+            out += text.substr(i, 2);
+            ++i;
+        } else if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
+            out += "\r\n";
+            ++i;
+        } else if (c == '\r' || c == '\n') {
+            out += "\r\n";
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+std::string RemoveTagsReference(std::string_view text) {
+    std::string rest(text), out;
+    for (;;) {
+        const std::size_t p = FindText("<", rest), q = FindText(">", rest);
+        if (p > 0 && q > p) {
+            out += rest.substr(0, p - 1);
+            rest = rest.substr(q);
+        } else {
+            return out + rest;
+        }
+    }
+}
+
+std::string SpellRomanNumeralsReference(std::string text) {
+    static const char* const kSpelling[10] = {"I",  "II",  "III",  "IV", "V",
+                                              "VI", "VII", "VIII", "IX", "X"};
+    for (int k = 0; k < 10; ++k) {
+        const char numeral[] = {'\x87', static_cast<char>(0x54 + k), '\0'};
+        text = ReplaceAll(text, numeral, kSpelling[k], false);
+    }
+    return text;
+}
+
+Lines AddListItemPrefixReference(Lines lines) {
+    for (auto& line : lines) {
+        std::string copy = line;
+        Text().LowerMap().ApplySameLength(copy, Text().LeadBytes());
+        if (FindText("<li>", copy) != 1) line = "<li>" + line;
+    }
+    return lines;
+}
+
+std::string RunsToTabReference(const std::string& line, std::string_view sep) {
+    std::vector<std::string> pieces;
+    std::string rest = line;
+    for (std::size_t p; (p = FindText(sep, rest)) != 0;) {
+        pieces.push_back(rest.substr(0, p - 1));
+        rest.erase(0, p - 1 + sep.size());
+        while (rest.starts_with(sep))
+            rest.erase(0, sep.size());
+    }
+    pieces.push_back(rest);
+    std::string joined = pieces[0];
+    for (std::size_t k = 1; k < pieces.size(); ++k)
+        joined += "\t" + pieces[k];
+    return joined;
+}
+
+Lines RunsToTabReference(Lines lines, int mode) {
+    for (auto& line : lines) {
+        if (mode == 1 || mode == 3) line = RunsToTabReference(line, " ");
+        if (mode == 2 || mode == 3) line = RunsToTabReference(line, "\x81\x40");
+        if (mode == 3) line = RunsToTabReference(line, "\t");
+    }
+    return lines;
+}
+
+Lines JoinLinesReference(Lines lines) {
+    std::size_t i = 0;
+    while (i + 1 < lines.size()) {
+        const std::string& line = lines[i];
+        const std::string& next = lines[i + 1];
+        if (line.size() >= 2 &&
+            Text().EqualIgnoreCase(std::string_view(line).substr(line.size() - 2), "\x81\x42") &&
+            (FindText("\x81\x40", next) == 1 || FindText(" ", next) == 1)) {
+            ++i;
+            continue;
+        }
+        if (next.empty()) {
+            lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(i) + 1);
+            if (i + 1 == lines.size()) break;
+        }
+        lines[i] += lines[i + 1];
+        lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(i) + 1);
+    }
+    return lines;
+}
+
+// Letter case by the character walk from the first byte.
+std::string ChangeCaseReference(std::string text, int mode) {
+    const CharMap& map = mode == 1 ? Text().LowerMap() : Text().UpperMap();
+    const auto& lead = Text().LeadBytes();
+    for (std::size_t i = 0; i < text.size();) {
+        const auto b = static_cast<unsigned char>(text[i]);
+        if (lead[b] && i + 1 < text.size()) {
+            const MappedChar& m = map.Pair(CharCode(std::string_view(text).substr(i, 2)));
+            if (m.length == 2) {
+                text[i] = static_cast<char>(m.bytes[0]);
+                text[i + 1] = static_cast<char>(m.bytes[1]);
+            }
+            i += 2;
+        } else {
+            const MappedChar& m = map.Single(b);
+            if (m.length == 1 && !lead[b]) text[i] = static_cast<char>(m.bytes[0]);
+            ++i;
+        }
+    }
+    return text;
+}
+
+Lines LinesOf(std::string_view text) {
+    return LineList(text).Lines();
+}
+
+TEST(NormalizeLineBreaks, EveryBreakBecomesCrLf) {
+    EXPECT_EQ(NormalizeLineBreaks("a\rb\nc\r\nd"), "a\r\nb\r\nc\r\nd");
+    EXPECT_EQ(NormalizeLineBreaks("a\n\rb"), "a\r\n\r\nb");
+    EXPECT_EQ(NormalizeLineBreaks("\r\r\n\n"), "\r\n\r\n\r\n");
+    EXPECT_EQ(NormalizeLineBreaks("\x82\xA0\r\n"), "\x82\xA0\r\n");  // あ
+}
+
+// A lead byte at the end of a line once took the CR as its second byte, so the LF
+// alone became a second break and the pipeline gained an empty line.
+TEST(NormalizeLineBreaks, LeadByteTookTheCrAndAddedAnEmptyLine) {
+    EXPECT_EQ(NormalizeLineBreaks("a\x82\r\nb\r\n"), "a\x82\r\nb\r\n");
+    EXPECT_EQ(NormalizeLineBreaks("\x82\nb"), "\x82\r\nb");
+    FilterOptions crLf;
+    crLf.ReturnMode = 1;
+    EXPECT_EQ(FilterText("a\x82\r\nb", crLf), "a\x82\r\nb");
+}
+
+TEST(RemoveTags, TagsGoTextStays) {
+    EXPECT_EQ(RemoveTags("<p>abc</p>"), "abc");
+    EXPECT_EQ(RemoveTags("a<b"), "a<b");
+    EXPECT_EQ(RemoveTags("1 > 0 <b>x</b>"), "1 > 0 <b>x</b>");
+    EXPECT_EQ(RemoveTags("x<a\r\nhref=\"y\">z"), "xz");
+    EXPECT_EQ(RemoveTags("<a<b>c>"), "c>");
+    EXPECT_EQ(RemoveTags("<b>x</b> &amp; <i"), "x &amp; <i");
+    EXPECT_EQ(RemoveTags(""), "");
+}
+
+TEST(RemoveTags, BracketAfterALeadByteIsNoTag) {
+    // The walk takes the byte after a lead byte as its second byte, "<" included.
+    EXPECT_EQ(RemoveTags("\x81<b>c"), "\x81<b>c");
+    EXPECT_EQ(RemoveTags("<b\x81>c>d"), "d");
+}
+
+TEST(Entities, AmpersandFirstThenBrackets) {
+    FilterOptions o;
+    o.RepAmp = o.RepLG = o.RepQuot = true;
+    EXPECT_EQ(FilterText("a<b&c", o), "a&lt;b&amp;c");
+    EXPECT_EQ(FilterText("\"x\" > y", o), "&quot;x&quot; &gt; y");
+    o.TagDelete = true;
+    EXPECT_EQ(FilterText("<b>x</b> & 1 > 0", o), "x &amp; 1 &gt; 0");
+}
+
+TEST(SpellRomanNumerals, CapitalNumeralsOnly) {
+    EXPECT_EQ(SpellRomanNumerals("\x87\x57 \x87\x5C"), "IV IX");            // Ⅳ Ⅸ
+    EXPECT_EQ(SpellRomanNumerals("\x87\x54\x87\x5D"), "IX");                // ⅠⅩ
+    EXPECT_EQ(SpellRomanNumerals("\xFA\x43\x87\x40"), "\xFA\x43\x87\x40");  // ⅳ ①
+    EXPECT_EQ(SpellRomanNumerals("\x81\x87\x54"), "\x81\x87T");             // 87 is a second byte
+}
+
+TEST(AddListItemPrefix, OnceInAnyLetterCase) {
+    LineList list = ListOf({"abc", "<LI>x", "", "<li>", "<l"});
+    AddListItemPrefix(list);
+    EXPECT_EQ(list.Lines(), (Lines{"<li>abc", "<LI>x", "<li>", "<li>", "<li><l"}));
+}
+
+TEST(RunsToTab, RunsOfTheChosenBlanks) {
+    LineList half = ListOf({"a b", "   ", "a  \x81\x40 b", " x "});
+    RunsToTab(half, 1);
+    EXPECT_EQ(half.Lines(), (Lines{"a\tb", "\t", "a\t\x81\x40\tb", "\tx\t"}));
+    LineList full = ListOf({"a \x81\x40\x81\x40 b"});
+    RunsToTab(full, 2);
+    EXPECT_EQ(full.Lines(), (Lines{"a \t b"}));
+    LineList both = ListOf({"a \x81\x40\tb", "\t\tc"});
+    RunsToTab(both, 3);
+    EXPECT_EQ(both.Lines(), (Lines{"a\tb", "\tc"}));
+    LineList untouched = ListOf({"a b"});
+    RunsToTab(untouched, 4);
+    EXPECT_EQ(untouched.Lines(), (Lines{"a b"}));
+}
+
+TEST(TrimLineEnd, ControlBytesAndBlanksButNotTheFullWidthBlank) {
+    EXPECT_EQ(TrimLineEnd("a \t\x01 "), "a");
+    EXPECT_EQ(TrimLineEnd("a\x81\x40"), "a\x81\x40");
+    EXPECT_EQ(TrimLineEnd(" \t"), "");
+    FilterOptions o;
+    o.Space2Tab = 1;
+    o.DelDmySpc = true;
+    EXPECT_EQ(FilterText("a   \r\n", o), "a\r\n");
+}
+
+TEST(RemoveCommas, EveryHalfWidthComma) {
+    EXPECT_EQ(RemoveCommas("1,234,567"), "1234567");
+    EXPECT_EQ(RemoveCommas("\x81\x43,"), "\x81\x43");  // the full-width comma stays
+}
+
+TEST(ChangeCase, LettersOnlyAndNeverASecondByte) {
+    EXPECT_EQ(ChangeCase("Abc XYZ", 1), "abc xyz");
+    EXPECT_EQ(ChangeCase("Abc xyz", 2), "ABC XYZ");
+    EXPECT_EQ(ChangeCase("Abc", 0), "Abc");
+    // ア is 83 41 and ヂ 83 61: their second bytes "A" and "a" stay as they are.
+    EXPECT_EQ(ChangeCase("\x83\x41"
+                         "A",
+                         1),
+              "\x83\x41"
+              "a");
+    EXPECT_EQ(ChangeCase("\x83\x61"
+                         "a",
+                         2),
+              "\x83\x61"
+              "A");
+    // a lone lead byte at the end is left alone
+    EXPECT_EQ(ChangeCase("A\x83", 1), "a\x83");
+}
+
+TEST(JoinLines, KeepsOnlyBreaksBetweenSentenceAndIndent) {
+    const std::string kore = "\x82\xB1\x82\xEA\x82\xCD";  // これは
+    const std::string maru = "\x81\x42";                  // 。
+    const std::string ideographicBlank = "\x81\x40";      // 　
+    auto join = [](const Lines& lines) {
+        LineList list = ListOf(lines);
+        JoinLines(list);
+        return list.Lines();
+    };
+    EXPECT_EQ(join({kore + maru, ideographicBlank + "x"}),
+              (Lines{kore + maru, ideographicBlank + "x"}));
+    EXPECT_EQ(join({kore + maru, " x"}), (Lines{kore + maru, " x"}));
+    EXPECT_EQ(join({kore, "y"}), (Lines{kore + "y"}));
+    EXPECT_EQ(join({"abc", "", "def"}), (Lines{"abcdef"}));
+    EXPECT_EQ(join({"abc", ""}), (Lines{"abc"}));
+    EXPECT_EQ(join({kore + maru, "", ideographicBlank + "x"}),
+              (Lines{kore + maru + ideographicBlank + "x"}));
+    EXPECT_EQ(join({"a", "", "", "b", "c"}), (Lines{"abc"}));
+    EXPECT_EQ(join({"\x42", " x"}), (Lines{"\x42 x"}));  // one byte never ends with 。
+    EXPECT_EQ(join({}), Lines{});
+    EXPECT_EQ(join({""}), Lines{""});
+    EXPECT_EQ(join({"", ""}), Lines{""});
+}
+
+TEST(LineSteps, AgreeWithThePlainVersions) {
+    std::mt19937 rng(11);
+    const auto pieces = testing::WithPieces({"<li>", "<LI>", "\x87\x54", "\x87\x5D", "\x87\x57",
+                                             "\x81\x40\x81\x40", "  ", "\t\t", "\x82\xB1\x81\x42"});
+    for (int round = 0; round < 4000; ++round) {
+        const std::string text = testing::RandomText(rng, pieces, 30);
+        SCOPED_TRACE(::testing::PrintToString(text));
+        ASSERT_EQ(NormalizeLineBreaks(text), NormalizeLineBreaksReference(text));
+        ASSERT_EQ(RemoveTags(text), RemoveTagsReference(text));
+        ASSERT_EQ(SpellRomanNumerals(text), SpellRomanNumeralsReference(text));
+        ASSERT_EQ(EscapeAngleBrackets(text),
+                  ReplaceAll(ReplaceAll(text, "<", "&lt;", false), ">", "&gt;", false));
+
+        const Lines lines = LinesOf(text);
+        LineList list(text);
+        AddListItemPrefix(list);
+        ASSERT_EQ(list.Lines(), AddListItemPrefixReference(lines));
+        for (int mode = 1; mode <= 3; ++mode) {
+            LineList runs(text);
+            RunsToTab(runs, mode);
+            ASSERT_EQ(runs.Lines(), RunsToTabReference(lines, mode)) << "mode " << mode;
+        }
+        LineList joined(text);
+        JoinLines(joined);
+        ASSERT_EQ(joined.Lines(), JoinLinesReference(lines));
+        LineList trimmed(text);
+        TrimLineEnds(trimmed);
+        Lines trimmedReference;
+        for (const auto& line : lines)
+            trimmedReference.emplace_back(TrimLineEnd(line));
+        ASSERT_EQ(trimmed.Lines(), trimmedReference);
+    }
+}
+
+TEST(ChangeCase, AgreesWithTheCharacterWalk) {
+    std::mt19937 rng(13);
+    // Ａ ａ Ⅰ ⅰ and the IBM code of Ⅰ: some of them change a second byte into a lead byte
+    const auto pieces = testing::WithPieces(
+        {"Z", "z", "\x82\x60", "\x82\x81", "\x87\x54", "\xFA\x40", "\xFA\x4A", "\x82"});
+    for (int round = 0; round < 4000; ++round) {
+        const std::string text = testing::RandomText(rng, pieces, 40);
+        for (int mode = 1; mode <= 2; ++mode) {
+            ASSERT_EQ(ChangeCase(text, mode), ChangeCaseReference(text, mode))
+                << ::testing::PrintToString(text) << " mode " << mode;
+        }
+    }
+}
+
+// Steps 11 to 25 one after the other, each result loaded back into a list, as the
+// pipeline is defined; the pipeline itself builds each result in a buffer it reuses.
+std::string FilterReference(std::string_view text, const FilterOptions& o) {
+    const bool endsWithCrLf = text.ends_with("\r\n");
+    LineList lines(text);
+    auto textStep = [&](auto step) { lines.Load(step(std::string(lines.Text()))); };
+    if (o.ReturnMode == 1) textStep([](std::string t) { return NormalizeLineBreaks(t); });
+    if (o.TagDelete) textStep([](std::string t) { return RemoveTags(t); });
+    if (o.RepAmp) textStep([](std::string t) { return EscapeAmpersands(t); });
+    if (o.RepLG) textStep([](std::string t) { return EscapeAngleBrackets(t); });
+    if (o.RepQuot) textStep([](std::string t) { return EscapeQuotes(t); });
+    if (o.RepNumber) textStep([](std::string t) { return SpellRomanNumerals(t); });
+    if (o.AddLI) AddListItemPrefix(lines);
+    RunsToTab(lines, o.Space2Tab);
+    if (o.DelDmySpc) TrimLineEnds(lines);
+    if (o.DelConma) textStep([](std::string t) { return RemoveCommas(t); });
+    textStep([&](std::string t) { return ChangeCase(t, o.UpDownCase); });
+    if (o.URLHelper) {
+        textStep([](std::string t) { return ReplaceAll(t, "htp://", "http://", true); });
+        textStep([](std::string t) { return CompleteSchemes(t); });
+    }
+    if (o.RemoveIme) {
+        for (std::string_view pattern : kRedirectorPatterns)
+            textStep([&](std::string t) { return RemoveRedirector(pattern, t); });
+    }
+    if (o.EnterDeleteMode == 1) JoinLines(lines);
+    std::string out = lines.Text();
+    if (!endsWithCrLf && out.size() >= 2) out.resize(out.size() - 2);
+    return out;
+}
+
+TEST(FilterText, StepsElevenToTwentyFiveInTheirOrder) {
+    std::mt19937 rng(14);
+    const auto pieces = testing::WithPieces({"<li>", "\x87\x54", "  ", "://", "www.", "htp://",
+                                             "/ime.nu/", "/IME.", "\x82\xB1\x81\x42", "\x82\x60"});
+    std::bernoulli_distribution on(0.5);
+    std::uniform_int_distribution<int> radio(0, 3);
+    for (int round = 0; round < 3000; ++round) {
+        FilterOptions o;
+        o.ReturnMode = radio(rng) % 2;
+        o.TagDelete = on(rng);
+        o.RepAmp = on(rng);
+        o.RepLG = on(rng);
+        o.RepQuot = on(rng);
+        o.RepNumber = on(rng);
+        o.AddLI = on(rng);
+        o.Space2Tab = radio(rng);
+        o.DelDmySpc = on(rng);
+        o.DelConma = on(rng);
+        o.UpDownCase = radio(rng) % 3;
+        o.URLHelper = on(rng);
+        o.RemoveIme = on(rng);
+        o.EnterDeleteMode = radio(rng) % 2;
+        const std::string text = testing::RandomText(rng, pieces, 40);
+        ASSERT_EQ(FilterText(text, o), FilterReference(text, o)) << ::testing::PrintToString(text);
+    }
+}
+
+TEST(LineSteps, LineBreakModeChangesNothingInThePipeline) {
+    std::mt19937 rng(12);
+    FilterOptions plain, crLf;
+    crLf.ReturnMode = 1;
+    for (int round = 0; round < 2000; ++round) {
+        const std::string text = testing::RandomText(rng, testing::CommonPieces(), 30);
+        ASSERT_EQ(FilterText(text, crLf), FilterText(text, plain))
+            << ::testing::PrintToString(text);
+    }
+}
+
+}  // namespace
+}  // namespace qm

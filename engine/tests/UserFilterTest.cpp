@@ -1,0 +1,265 @@
+#include "engine/UserFilter.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "engine/Pipeline.h"
+#include "engine/Sjis.h"
+#include "engine/tests/RandomText.h"
+#include "framework/Exception.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#endif
+
+namespace qm {
+namespace {
+
+namespace fs = std::filesystem;
+
+// The rules as defined: the file's lines by the loading rule, every rule a
+// ReplaceAll over the whole text.
+std::string ApplyFilterRulesReference(std::string text, std::string_view rules) {
+    rules = rules.substr(0, rules.find('\0'));
+    std::size_t i = 0;
+    while (i < rules.size()) {
+        std::size_t e = i;
+        while (e < rules.size() && rules[e] != '\r' && rules[e] != '\n')
+            ++e;
+        const std::string_view line = rules.substr(i, e - i);
+        if (!line.empty() && line[0] != '#')
+            text = ReplaceAll(text, FieldOf(line, "\t", 0), FieldOf(line, "\t", 1), false);
+        i = e;
+        if (i < rules.size() && rules[i] == '\r') ++i;
+        if (i < rules.size() && rules[i] == '\n') ++i;
+    }
+    return text;
+}
+
+class TempDir {
+  public:
+    TempDir() {
+        static int serial = 0;
+        path_ =
+            fs::temp_directory_path() /
+            ("qm-userfilter-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+             "-" + std::to_string(serial++));
+        fs::remove_all(path_);
+        fs::create_directories(path_);
+    }
+    ~TempDir() {
+        std::error_code ignored;
+        fs::remove_all(path_, ignored);
+    }
+    std::string Write(const std::string& name, std::string_view content) const {
+        const fs::path file = path_ / name;
+        std::ofstream(file, std::ios::binary)
+            .write(content.data(), static_cast<std::streamsize>(content.size()));
+        return file.string();
+    }
+    const fs::path& Path() const { return path_; }
+
+  private:
+    fs::path path_;
+};
+
+std::string Filter(std::string_view text, const std::string& path) {
+    FilterOptions o;
+    o.UseCustomFilter = true;
+    o.FilterFile = path;
+    return FilterText(text, o);
+}
+
+// "ファイル "%s" は開けません。%s"
+std::string CannotOpen(const std::string& fullPath, const std::string& reason) {
+    return "\x83\x74\x83\x40\x83\x43\x83\x8B \"" + fullPath +
+           "\" \x82\xCD\x8A\x4A\x82\xAF\x82\xDC\x82\xB9\x82\xF1\x81\x42" + reason;
+}
+
+TEST(FieldOf, FieldsBetweenSeparators) {
+    EXPECT_EQ(FieldOf("a\tb\tc", "\t", 0), "a");
+    EXPECT_EQ(FieldOf("a\tb\tc", "\t", 1), "b");
+    EXPECT_EQ(FieldOf("a\tb\tc", "\t", 2), "c");
+    EXPECT_EQ(FieldOf("a\tb\tc", "\t", 3), "");
+    EXPECT_EQ(FieldOf("abc", "\t", 0), "abc");
+    EXPECT_EQ(FieldOf("abc", "\t", 1), "");
+    EXPECT_EQ(FieldOf("a\t\tb", "\t", 1), "");
+    EXPECT_EQ(FieldOf("a\t\tb", "\t", 2), "b");
+    EXPECT_EQ(FieldOf("a\tb", "\t", -1), "");
+    EXPECT_EQ(FieldOf("a::b::c", "::", 2), "c");
+}
+
+TEST(ApplyFilterRules, HowRuleLinesRead) {
+    EXPECT_EQ(ApplyFilterRules("abc-abc", "abc\txyz"), "xyz-xyz");
+    EXPECT_EQ(ApplyFilterRules("abc-abc", "abc"), "-");
+    EXPECT_EQ(ApplyFilterRules("abc-abc", "abc\t"), "-");
+    EXPECT_EQ(ApplyFilterRules("abc", "abc\txyz\tremark"), "xyz");
+    EXPECT_EQ(ApplyFilterRules("abc", "\txyz"), "abc");
+    EXPECT_EQ(ApplyFilterRules("abc", "abc\t\txyz"), "");
+    EXPECT_EQ(ApplyFilterRules("abc", "# abc\tx\r\n\r\n#abc\r\n"), "abc");
+    EXPECT_EQ(ApplyFilterRules("a#b", " #\tx\r\na#b\ty"), "y");
+    EXPECT_EQ(ApplyFilterRules("\x81\x94x", "\x81\x94x\ty"), "y");  // ＃ starts no comment
+}
+
+TEST(ApplyFilterRules, RulesApplyInFileOrder) {
+    EXPECT_EQ(ApplyFilterRules("ab", "a\tb\nb\tc"), "cc");
+    EXPECT_EQ(ApplyFilterRules("ab", "b\tc\na\tb"), "bc");
+    EXPECT_EQ(ApplyFilterRules("aXa", "a\taa"), "aaXaa");
+    // a deletion joins what was around it, and a later rule finds the join
+    EXPECT_EQ(ApplyFilterRules("abc abc", "b\nac\tX"), "X X");
+    EXPECT_EQ(ApplyFilterRules("ab", "b\tcd\nacd\tY"), "Y");
+    EXPECT_EQ(ApplyFilterRules("Aa", "a\tx"), "Ax");
+}
+
+TEST(ApplyFilterRules, SearchNeverBeginsOnASecondByte) {
+    EXPECT_EQ(ApplyFilterRules("\x83\x41", "A\tx"), "\x83\x41");  // ア
+    EXPECT_EQ(ApplyFilterRules("A", "A\tx"), "x");
+}
+
+TEST(ApplyFilterRules, FileLinesEndLikeClipboardLines) {
+    // the third line ends at the NUL: its rule deletes "e"
+    const char raw[] = "a\tb\r\nc\td\r\ne\0f\tg\r\nh\ti\r\n";
+    const std::string withNul(raw, sizeof raw - 1);
+    EXPECT_EQ(ApplyFilterRules("aceh", withNul), "bdh");
+    EXPECT_EQ(ApplyFilterRules("abc", "a\t1\rb\t2\nc\t3"), "123");
+}
+
+TEST(ApplyFilterRules, RulesNeverMeetALineBreak) {
+    EXPECT_EQ(ApplyFilterRules("ab\r\nab\r\n", "b\tx"), "ax\r\nax\r\n");
+    EXPECT_EQ(ApplyFilterRules("ab\r\n\r\n", "ab\r\n"), "\r\n\r\n");  // a line can be emptied
+}
+
+TEST(ApplyFilterRules, AgreesWithRuleByRuleReplacement) {
+    std::mt19937 rng(31);
+    const auto textPieces = testing::WithPieces({"ab", "ba", "aa", "\x83\x41\x83\x41"});
+    const std::vector<std::string_view> rulePieces = {"a",
+                                                      "b",
+                                                      "A",
+                                                      "x",
+                                                      "\t",
+                                                      "\r\n",
+                                                      "\n",
+                                                      "#",
+                                                      " ",
+                                                      "\x82\xA0",
+                                                      "\x83\x41",
+                                                      "\x81",
+                                                      "\x41",
+                                                      "\x40",
+                                                      "<",
+                                                      "\x81\x40",
+                                                      std::string_view("\0", 1)};
+    for (int round = 0; round < 3000; ++round) {
+        const std::string text = testing::RandomText(rng, textPieces, 40);
+        const std::string rules = testing::RandomText(rng, rulePieces, 30);
+        ASSERT_EQ(ApplyFilterRules(text, rules), ApplyFilterRulesReference(text, rules))
+            << ::testing::PrintToString(text) << " / " << ::testing::PrintToString(rules);
+    }
+}
+
+TEST(ApplyFilterRules, HugeRuleSetsGiveTheSameResult) {
+    // Enough different bytes in enough rules that the matcher's table is not built.
+    std::mt19937 rng(32);
+    std::uniform_int_distribution<int> byte(0x20, 0xFF);
+    std::string rules, text = "abc\r\n\x82\xA0\x83\x41\r\n";
+    for (int r = 0; r < 2500; ++r) {
+        for (int k = 0; k < 16; ++k)
+            rules += static_cast<char>(byte(rng));
+        rules += "\tz\r\n";
+        if (r % 500 == 0) text += rules.substr(rules.size() - 19, 16) + "\r\n";
+    }
+    rules += "a\tb\r\n";
+    EXPECT_EQ(ApplyFilterRules(text, rules), ApplyFilterRulesReference(text, rules));
+}
+
+TEST(ApplyUserFilter, NoFileNoChangeNoMessage) {
+    const TempDir dir;
+    EXPECT_EQ(Filter("a\nb", ""), "a\r\nb");
+    EXPECT_EQ(Filter("a\nb", (dir.Path() / "missing.txt").string()), "a\r\nb");
+    EXPECT_EQ(Filter("a\nb", dir.Path().string()), "a\r\nb");
+    EXPECT_EQ(ApplyUserFilter("a", (dir.Path() / "*").string()), "a");
+    EXPECT_FALSE(ReadFilterFile(dir.Path().string()));
+}
+
+TEST(ApplyUserFilter, FileIsReadAnewOnEveryRun) {
+    const TempDir dir;
+    const std::string path = dir.Write("rules.txt", "a\tb\r\n");
+    EXPECT_EQ(Filter("a\r\n", path), "b\r\n");
+    dir.Write("rules.txt", "a\tc\r\n");
+    EXPECT_EQ(Filter("a\r\n", path), "c\r\n");
+    dir.Write("rules.txt", "# only a comment\r\n\r\n");
+    EXPECT_EQ(Filter("a\r\n", path), "a\r\n");
+}
+
+#ifdef _WIN32
+
+std::string PlatformErrorText(DWORD code) {
+    char buffer[1024] = {};
+    DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                             code, LANG_SYSTEM_DEFAULT, buffer, sizeof buffer, nullptr);
+    while (n > 0 && static_cast<unsigned char>(buffer[n - 1]) <= 0x20)
+        --n;
+    return std::string(buffer, n);
+}
+
+TEST(ApplyUserFilter, FileHeldWithoutSharingCannotBeOpenedUntilReleased) {
+    const TempDir dir;
+    const std::string path = dir.Write("rules.txt", "a\tb\r\n");
+    const HANDLE held = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    char full[MAX_PATH];
+    ASSERT_GT(GetFullPathNameA(path.c_str(), MAX_PATH, full, nullptr), 0u);
+    const std::string reason = PlatformErrorText(ERROR_SHARING_VIOLATION);
+    EXPECT_FALSE(reason.empty());
+    try {
+        Filter("a\r\n", path);
+        ADD_FAILURE() << "no exception";
+    } catch (const Exception& e) {
+        EXPECT_EQ(std::string(e.what()), CannotOpen(full, reason));
+    }
+    CloseHandle(held);
+    EXPECT_EQ(Filter("a\r\n", path), "b\r\n");
+}
+
+#else
+
+TEST(ApplyUserFilter, FileThatCannotBeOpenedRaisesTheMessage) {
+    // A socket exists as a file but opens for nobody, not even for root.
+    const TempDir dir;
+    const std::string path = (dir.Path() / "rules.sock").string();
+    const int s = socket(AF_UNIX, SOCK_STREAM, 0);
+    ASSERT_GE(s, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    ASSERT_LT(path.size(), sizeof address.sun_path);
+    std::memcpy(address.sun_path, path.c_str(), path.size());
+    ASSERT_EQ(bind(s, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    close(s);
+    try {
+        Filter("a\r\n", path);
+        ADD_FAILURE() << "no exception";
+    } catch (const Exception& e) {
+        EXPECT_EQ(std::string(e.what()),
+                  CannotOpen(fs::canonical(path).string(), std::strerror(ENXIO)));
+    }
+    // the same through a relative path: the message names the full path
+    const fs::path before = fs::current_path();
+    fs::current_path(dir.Path());
+    EXPECT_THROW(ApplyUserFilter("a", "rules.sock"), Exception);
+    fs::current_path(before);
+}
+
+#endif
+
+}  // namespace
+}  // namespace qm
