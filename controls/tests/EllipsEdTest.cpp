@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <functional>
 #include <initializer_list>
 #include <string>
 #include <vector>
@@ -100,7 +101,9 @@ COLORREF PixelOf(TWinControl& control, int x, int y) {
 // The settings dialog's arrangement: the edit on a tab page, another control to take
 // the focus from it, OK (Enter) and Cancel (Esc) buttons, shown in front and loaded.
 struct Dialog {
-    explicit Dialog(TEditStyle style = esAlwaysEllipses) {
+    // Configure runs before the end of loading, as the form's layout does.
+    explicit Dialog(TEditStyle style = esAlwaysEllipses,
+                    const std::function<void(TEllipsesEdit&)>& configure = {}) {
         form.SetBounds(100, 100, 420, 200);
         pages = new TPageControl(&form);
         pages->SetParent(&form);
@@ -127,6 +130,7 @@ struct Dialog {
         cancel->SetBounds(240, 155, 75, 22);
         cancel->SetCancel(true);
         cancel->OnClick = [this](TComponent*) { ++cancelClicks; };
+        if (configure) configure(*edit);
         form.Loaded();
         form.Show();
         SetForegroundWindow(form.Handle());
@@ -434,31 +438,20 @@ TEST(EllipsesEditButton, PaintsThreeBlackDotsAndAFlatOrPressedFace) {
 }
 
 TEST(EllipsesEditLook, DeactiveColorFromTheStartUntilTheFirstFocus) {
-    TForm form(nullptr);
-    form.SetBounds(100, 100, 300, 120);
-    auto* other = new TEdit(&form);
-    other->SetParent(&form);
-    other->SetBounds(8, 40, 100, 21);
-    auto* edit = new TEllipsesEdit(&form);
-    edit->SetParent(&form);
-    edit->SetBounds(8, 8, 200, 20);
-    edit->SetColor(clLime);
-    edit->SetDeactiveColor(clRed);
-    edit->SetTabOrder(1);
-    form.Loaded();
-    form.Show();
-    SetForegroundWindow(form.Handle());
-    other->SetFocus();
-    Pump();
-    EXPECT_EQ(edit->Color(), clRed);
-    EXPECT_EQ(PixelOf(*edit, 60, 5), RGB(255, 0, 0));
+    Dialog d(esEllipses, [](TEllipsesEdit& e) {
+        e.SetColor(clLime);
+        e.SetDeactiveColor(clRed);
+    });
+    TEllipsesEdit& edit = *d.edit;
+    EXPECT_EQ(edit.Color(), clRed);
+    EXPECT_EQ(PixelOf(edit, 60, 5), RGB(255, 0, 0));
 
-    ClickAt(edit->ClientToScreen({60, 5}));
-    ASSERT_EQ(GetFocus(), edit->Handle());
-    EXPECT_EQ(PixelOf(*edit, 60, 5), RGB(0, 255, 0));
-    Chord({VK_TAB});
-    ASSERT_NE(GetFocus(), edit->Handle());
-    EXPECT_EQ(PixelOf(*edit, 60, 5), RGB(255, 0, 0));
+    ClickAt(edit.ClientToScreen({60, 5}));
+    ASSERT_EQ(GetFocus(), edit.Handle());
+    EXPECT_EQ(PixelOf(edit, 60, 5), RGB(0, 255, 0));
+    d.TabOut();
+    ASSERT_NE(GetFocus(), edit.Handle());
+    EXPECT_EQ(PixelOf(edit, 60, 5), RGB(255, 0, 0));
 }
 
 TEST(EllipsesEditLook, EnteringRunsTheBaseThenLayoutThenSelectionThenColour) {
