@@ -233,37 +233,55 @@ std::uint8_t KanaTableEntry(int cell) {
 }
 
 std::string KanaToHalfWidth(std::string_view text, int selector) {
-    std::string out;
-    out.reserve(text.size() + text.size() / 2);
+    const auto* p = reinterpret_cast<const std::uint8_t*>(text.data());
     const std::size_t n = text.size();
-    std::size_t i = 0;
+    // Every character gives at most as many bytes as it has: the output fits in n.
+    std::string out(n, '\0');
+    auto* o = reinterpret_cast<std::uint8_t*>(out.data());
+    // Only a lead byte can change anything; the bytes between the characters that do
+    // change are copied in one piece. Hiragana (JIS row 0x24) come only from first
+    // byte 0x82 and katakana (row 0x25) only from 0x83, whatever the second byte: any
+    // other pair is passed over without its JIS code.
+    const int rowLead = selector == KanaRowHiragana   ? 0x82
+                        : selector == KanaRowKatakana ? 0x83
+                                                      : -1;
+    std::size_t copied = 0, i = 0;
+    const auto flush = [&] {
+        std::memcpy(o, p + copied, i - copied);
+        o += i - copied;
+    };
     while (i < n) {
-        const auto b = static_cast<std::uint8_t>(text[i]);
+        const std::uint8_t b = p[i];
         if (!InKanaLeadRange(b)) {
-            out.push_back(static_cast<char>(b));
             ++i;
             continue;
         }
-        // A lead byte at the very end is read with "@" as its second byte.
-        const std::uint8_t second = i + 1 < n ? static_cast<std::uint8_t>(text[i + 1]) : 0x40;
-        const std::uint16_t jis = SjisToJis(static_cast<std::uint16_t>(b << 8 | second));
-        const int row = jis >> 8, cell = jis & 0xFF;
-        if (row != 0x24 + selector) {
-            out.append(text.substr(i, 2));
+        if (rowLead >= 0 && b != rowLead) {
             i += 2;
             continue;
         }
+        // A lead byte at the very end is read with "@" as its second byte.
+        const std::uint8_t second = i + 1 < n ? p[i + 1] : 0x40;
+        const std::uint16_t jis = SjisToJis(static_cast<std::uint16_t>(b << 8 | second));
+        const int row = jis >> 8, cell = jis & 0xFF;
+        if (row != 0x24 + selector) {
+            i += 2;
+            continue;
+        }
+        flush();
         if (cell < 0x21 || cell > 0x76) {
-            out.push_back(static_cast<char>(b));
-            ++i;
+            *o++ = b;
+            copied = i += 1;
             continue;
         }
         const std::uint8_t entry = KanaTableEntry(cell);
-        out.push_back(static_cast<char>(0xA6 + entry % 56));
-        if (entry / 56 == 1) out.push_back('\xDE');
-        if (entry / 56 == 2) out.push_back('\xDF');
-        i += 2;
+        *o++ = static_cast<std::uint8_t>(0xA6 + entry % 56);
+        if (entry >= 56) *o++ = entry < 112 ? 0xDE : 0xDF;
+        copied = i += 2;
     }
+    i = std::min(i, n);
+    if (copied < i) flush();
+    out.resize(static_cast<std::size_t>(reinterpret_cast<char*>(o) - out.data()));
     return out;
 }
 

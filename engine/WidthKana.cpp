@@ -504,38 +504,47 @@ std::string FullWidthKana(std::string_view text) {
         });
 }
 
+// The wide lead range of the punctuation pass: 0x80-0x9F and 0xE0-0xFF.
+constexpr std::array<bool, 256> MakeWideLead() {
+    std::array<bool, 256> t{};
+    for (unsigned b = 0x80; b < 256; ++b)
+        t[b] = b <= 0x9F || b >= 0xE0;
+    return t;
+}
+constexpr std::array<bool, 256> kWideLead = MakeWideLead();
+
 std::string HalfWidthKana(std::string_view text, int selector) {
     const std::string t = KanaToHalfWidth(text, selector);
     const std::size_t n = t.size();
     const std::uint8_t* p = Bytes(t);
-    std::string out(n, '\0');
-    auto* o = reinterpret_cast<std::uint8_t*>(out.data());
-    // The punctuation pass decides where characters begin by the wide lead range of
-    // LeadByteAt, not by the code page, and so must stay with its walk.
-    LeadByteWalker walker(t);
+    // The punctuation pass decides where characters begin by the wide lead range
+    // (0x80-0x9F, 0xE0-0xFF). Walking pair by pair from the start, the walk of
+    // LeadByteAt is always between characters where the pass stands, so a byte
+    // opens a pair exactly when it is in that range.
+    std::string out;
+    out.reserve(n);
+    std::size_t copied = 0, i = 0;
     bool afterKana = false;
-    std::size_t i = 0;
     while (i < n) {
-        if (walker.At(static_cast<std::ptrdiff_t>(i + 1))) {
-            if (afterKana && i + 1 < n && p[i] == 0x81) {
+        const std::uint8_t b = p[i];
+        if (kWideLead[b]) {
+            if (afterKana && b == 0x81 && i + 1 < n) {
                 if (const std::uint8_t to = kNarrowKanaPunctuation[p[i + 1]]) {
-                    *o++ = to;
+                    out.append(t, copied, i - copied);
+                    out.push_back(static_cast<char>(to));
                     i += 2;
+                    copied = i;
                     continue;
                 }
             }
             afterKana = false;
-            *o++ = p[i];
-            if (i + 1 < n) *o++ = p[i + 1];
             i += 2;
         } else {
-            const std::uint8_t b = p[i];
-            *o++ = b;
             afterKana = b >= 0xA1 && b <= 0xDF;
             ++i;
         }
     }
-    out.resize(static_cast<std::size_t>(reinterpret_cast<char*>(o) - out.data()));
+    out.append(t, std::min(copied, n));
     return out;
 }
 
