@@ -27,31 +27,38 @@ void CharMap::SetPair(std::uint16_t code, std::string_view to) {
 
 std::string CharMap::Apply(std::string_view text, const LeadByteTable& lead) const {
     std::string out;
-    out.reserve(text.size());
+    return Apply(text, lead, out) ? out : std::string(text);
+}
+
+bool CharMap::Apply(std::string_view text, const LeadByteTable& lead, std::string& out) const {
+    out.clear();
     const auto* p = reinterpret_cast<const std::uint8_t*>(text.data());
     const std::size_t n = text.size();
+    bool mapped = false;
+    std::size_t copied = 0;  // the bytes before this are in out
+    const auto put = [&](std::size_t at, std::size_t length, const MappedChar& m) {
+        if (!mapped) out.reserve(n + n / 8);
+        mapped = true;
+        out.append(text, copied, at - copied);
+        out.append(reinterpret_cast<const char*>(m.bytes), m.length);
+        copied = at + length;
+    };
     std::size_t i = 0;
     while (i < n) {
         const std::uint8_t b = p[i];
         if (lead[b] && i + 1 < n) {
             const MappedChar& m = pair_[static_cast<std::uint16_t>(b << 8 | p[i + 1])];
-            if (m.length) {
-                out.append(reinterpret_cast<const char*>(m.bytes), m.length);
-            } else {
-                out.append(text.data() + i, 2);
-            }
+            if (m.length) put(i, 2, m);
             i += 2;
         } else {
             const MappedChar& m = single_[b];
-            if (m.length && !lead[b]) {
-                out.append(reinterpret_cast<const char*>(m.bytes), m.length);
-            } else {
-                out.push_back(static_cast<char>(b));
-            }
+            if (m.length && !lead[b]) put(i, 1, m);
             ++i;
         }
     }
-    return out;
+    if (!mapped) return false;
+    out.append(text, copied);
+    return true;
 }
 
 void CharMap::ApplySameLength(std::string& text, const LeadByteTable& lead) const {

@@ -17,17 +17,12 @@ bool OneOf(int value, int a, int b) {
     return value == a || value == b;
 }
 
-// Runs a text step on the list and loads its result back.
-template <typename Step>
-void TextStep(LineList& lines, Step step) {
-    lines.Load(step(std::string_view(lines.Text())));
-}
-
-// The steps from 11 on keep the text form as it is: none adds or removes a CR or LF
-// (tags and addresses are cut out whole, replacements hold no line break), so a
-// result is the list's new text form without a second look. Each is built in the
-// buffer that held the text form before the last change, so that a large text does
-// not fault in fresh memory at every step.
+// The text steps keep the text form as it is: none but the platform's kana mappings
+// adds or removes a CR or LF (characters are converted whole, tags and addresses
+// are cut out whole, replacements hold no line break), so a result is the list's
+// new text form without a second look. Each is built in the buffer that held the
+// text form before the last change, so that a large text does not fault in fresh
+// memory at every step.
 class TextFormSteps {
   public:
     explicit TextFormSteps(LineList& lines) : lines_(lines) {}
@@ -35,6 +30,25 @@ class TextFormSteps {
     // step(std::string_view textForm, std::string& out) -> bool changed
     template <typename Step>
     void Run(Step step) {
+        if (!Build(step)) return;
+        assert(IsTextForm(spare_));
+        Swap();
+    }
+
+    // For a step that may put a CR or LF into the text: its result is loaded.
+    template <typename Step>
+    void RunAndLoad(Step step) {
+        if (!Build(step)) return;
+        if (IsTextForm(spare_)) {
+            Swap();
+        } else {
+            lines_.Load(std::string_view(spare_));
+        }
+    }
+
+  private:
+    template <typename Step>
+    bool Build(Step step) {
         // Room for the text to grow (entities, list items, rules) without moving to
         // a new buffer on the way; pages that are never written cost nothing. The
         // buffer of the first load has room for a sixteenth more.
@@ -43,14 +57,15 @@ class TextFormSteps {
             spare_.clear();
             spare_.reserve(size + size / 4 + 64);
         }
-        if (!step(std::string_view(lines_.Text()), spare_)) return;
-        assert(IsTextForm(spare_));
+        return step(std::string_view(lines_.Text()), spare_);
+    }
+
+    void Swap() {
         std::string old = lines_.TakeText();
         lines_.AssignTextForm(std::move(spare_));
         spare_ = std::move(old);
     }
 
-  private:
     LineList& lines_;
     std::string spare_;
 };
@@ -64,29 +79,55 @@ std::string FilterText(std::string_view text, const FilterOptions& o) {
     LineList lines(text);
 
     if (o.DelEmptyLine) lines.DeleteEmptyLines();
-    if (OneOf(o.NumberMode, 1, 2))
-        TextStep(lines, [&](std::string_view t) { return ConvertDigits(t, o.NumberMode); });
-    if (OneOf(o.AlphabetMode, 1, 2))
-        TextStep(lines, [&](std::string_view t) { return ConvertLetters(t, o.AlphabetMode); });
-    if (OneOf(o.PunctuationMode, 1, 2))
-        TextStep(lines, [&](std::string_view t) { return ConvertCommas(t, o.PunctuationMode); });
-    if (OneOf(o.PeriodMode, 1, 2))
-        TextStep(lines, [&](std::string_view t) { return ConvertFullStops(t, o.PeriodMode); });
-    if (OneOf(o.SignMode, 1, 2))
-        TextStep(lines, [&](std::string_view t) { return ConvertSymbols(t, o.SignMode); });
-    if (OneOf(o.SpaceMode, 1, 2))
-        TextStep(lines, [&](std::string_view t) { return ConvertBlanks(t, o.SpaceMode); });
-    if (OneOf(o.ParenthesisMode, 1, 2)) {
-        TextStep(lines,
-                 [&](std::string_view t) { return ConvertParentheses(t, o.ParenthesisMode); });
-    }
-    if (OneOf(o.KanaMode1, 1, 2))
-        TextStep(lines, [&](std::string_view t) { return ConvertHiragana(t, o.KanaMode1); });
-    if (o.KanaMode2 >= 1 && o.KanaMode2 <= 3) {
-        TextStep(lines, [&](std::string_view t) { return ConvertKatakana(t, o.KanaMode2); });
-    }
     TextFormSteps steps(lines);
     using Out = std::string&;
+    if (OneOf(o.NumberMode, 1, 2))
+        steps.Run(
+            [&](std::string_view t, Out out) { return ConvertDigitsInto(t, o.NumberMode, out); });
+    if (OneOf(o.AlphabetMode, 1, 2)) {
+        steps.Run([&](std::string_view t, Out out) {
+            return ConvertLettersInto(t, o.AlphabetMode, out);
+        });
+    }
+    if (OneOf(o.PunctuationMode, 1, 2)) {
+        steps.Run([&](std::string_view t, Out out) {
+            return ConvertCommasInto(t, o.PunctuationMode, out);
+        });
+    }
+    if (OneOf(o.PeriodMode, 1, 2)) {
+        steps.Run([&](std::string_view t, Out out) {
+            return ConvertFullStopsInto(t, o.PeriodMode, out);
+        });
+    }
+    if (OneOf(o.SignMode, 1, 2))
+        steps.Run(
+            [&](std::string_view t, Out out) { return ConvertSymbolsInto(t, o.SignMode, out); });
+    if (OneOf(o.SpaceMode, 1, 2))
+        steps.Run(
+            [&](std::string_view t, Out out) { return ConvertBlanksInto(t, o.SpaceMode, out); });
+    if (OneOf(o.ParenthesisMode, 1, 2)) {
+        steps.Run([&](std::string_view t, Out out) {
+            return ConvertParenthesesInto(t, o.ParenthesisMode, out);
+        });
+    }
+    // KanaMode1 2 and KanaMode2 3 go through the platform's kana mapping.
+    const auto kanaStep = [&](bool platformMapping, auto step) {
+        if (platformMapping) {
+            steps.RunAndLoad(step);
+        } else {
+            steps.Run(step);
+        }
+    };
+    if (OneOf(o.KanaMode1, 1, 2)) {
+        kanaStep(o.KanaMode1 == 2, [&](std::string_view t, Out out) {
+            return ConvertHiraganaInto(t, o.KanaMode1, out);
+        });
+    }
+    if (o.KanaMode2 >= 1 && o.KanaMode2 <= 3) {
+        kanaStep(o.KanaMode2 == 3, [&](std::string_view t, Out out) {
+            return ConvertKatakanaInto(t, o.KanaMode2, out);
+        });
+    }
     // ReturnMode 1 (NormalizeLineBreaks) has nothing to do here: the text form has
     // CR LF breaks only.
     if (o.TagDelete) steps.Run([](std::string_view t, Out out) { return RemoveTags(t, out); });

@@ -232,12 +232,9 @@ std::uint8_t KanaTableEntry(int cell) {
     return kKanaTable[static_cast<std::size_t>(cell - 0x21)];
 }
 
-std::string KanaToHalfWidth(std::string_view text, int selector) {
+bool KanaToHalfWidth(std::string_view text, int selector, std::string& out) {
     const auto* p = reinterpret_cast<const std::uint8_t*>(text.data());
     const std::size_t n = text.size();
-    // Every character gives at most as many bytes as it has: the output fits in n.
-    std::string out(n, '\0');
-    auto* o = reinterpret_cast<std::uint8_t*>(out.data());
     // Only a lead byte can change anything; the bytes between the characters that do
     // change are copied in one piece. Hiragana (JIS row 0x24) come only from first
     // byte 0x82 and katakana (row 0x25) only from 0x83, whatever the second byte: any
@@ -245,11 +242,9 @@ std::string KanaToHalfWidth(std::string_view text, int selector) {
     const int rowLead = selector == KanaRowHiragana   ? 0x82
                         : selector == KanaRowKatakana ? 0x83
                                                       : -1;
+    out.clear();
     std::size_t copied = 0, i = 0;
-    const auto flush = [&] {
-        std::memcpy(o, p + copied, i - copied);
-        o += i - copied;
-    };
+    bool changed = false;
     while (i < n) {
         const std::uint8_t b = p[i];
         if (!InKanaLeadRange(b)) {
@@ -268,28 +263,45 @@ std::string KanaToHalfWidth(std::string_view text, int selector) {
             i += 2;
             continue;
         }
-        flush();
+        // Every character gives at most as many bytes as it has: the output fits in n.
+        if (!changed) out.reserve(n);
+        changed = true;
+        out.append(text, copied, i - copied);
         if (cell < 0x21 || cell > 0x76) {
-            *o++ = b;
+            out.push_back(static_cast<char>(b));
             copied = i += 1;
             continue;
         }
         const std::uint8_t entry = KanaTableEntry(cell);
-        *o++ = static_cast<std::uint8_t>(0xA6 + entry % 56);
-        if (entry >= 56) *o++ = entry < 112 ? 0xDE : 0xDF;
+        out.push_back(static_cast<char>(0xA6 + entry % 56));
+        if (entry >= 56) out.push_back(entry < 112 ? '\xDE' : '\xDF');
         copied = i += 2;
     }
-    i = std::min(i, n);
-    if (copied < i) flush();
-    out.resize(static_cast<std::size_t>(reinterpret_cast<char*>(o) - out.data()));
-    return out;
+    if (!changed) return false;
+    out.append(text, std::min(copied, n));
+    return true;
+}
+
+std::string KanaToHalfWidth(std::string_view text, int selector) {
+    std::string out;
+    return KanaToHalfWidth(text, selector, out) ? out : std::string(text);
+}
+
+bool MapLocaleString(std::string_view text, unsigned flags, std::string& out) {
+    const TextServices& services = Text();
+    const CharMap* map = services.KanaMap(flags);
+    if (!map) return false;
+    // The platform sees the text up to its first NUL only.
+    const std::string_view mapped = UpToNul(text);
+    if (map->Apply(mapped, services.LeadBytes(), out)) return true;
+    if (mapped.size() == text.size()) return false;
+    out.assign(mapped);
+    return true;
 }
 
 std::string MapLocaleString(std::string_view text, unsigned flags) {
-    const TextServices& services = Text();
-    const CharMap* map = services.KanaMap(flags);
-    if (!map) return std::string(text);
-    return map->Apply(UpToNul(text), services.LeadBytes());
+    std::string out;
+    return MapLocaleString(text, flags, out) ? out : std::string(text);
 }
 
 std::size_t FindText(std::string_view pattern, std::string_view text) {

@@ -40,6 +40,9 @@ enum KanaRow : int { KanaRowHiragana = 0, KanaRowKatakana = 1 };
 // Hiragana (or full-width katakana) to half-width katakana, voiced and semi-voiced
 // kana as the base letter followed by a separate mark.
 std::string KanaToHalfWidth(std::string_view text, int selector);
+// The same into out (its content replaced); false, with out in no particular
+// state, when no kana was converted.
+bool KanaToHalfWidth(std::string_view text, int selector, std::string& out);
 
 // The half-width spelling of the kana in JIS cell 0x21..0x76, as stored in the kana
 // table: mark * 56 + (letter - 0xA6), mark 1 for a voiced, 2 for a semi-voiced mark.
@@ -48,6 +51,7 @@ std::uint8_t KanaTableEntry(int cell);
 // The platform's kana mapping (kLcmapKatakana or kLcmapHiragana); the text comes
 // back unchanged when the platform cannot map it.
 std::string MapLocaleString(std::string_view text, unsigned flags);
+bool MapLocaleString(std::string_view text, unsigned flags, std::string& out);
 
 // 1-based position of the first occurrence of pattern in text that begins on a
 // character boundary, or 0. Both end at their first NUL byte.

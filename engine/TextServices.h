@@ -37,6 +37,9 @@ class CharMap {
 
     // Characters begin where `lead` says, counting from the first byte.
     std::string Apply(std::string_view text, const LeadByteTable& lead) const;
+    // The same into out (its content replaced); false, with out in no particular
+    // state, when no character has an entry.
+    bool Apply(std::string_view text, const LeadByteTable& lead, std::string& out) const;
     // In place; an entry that would change the byte length is not applied.
     void ApplySameLength(std::string& text, const LeadByteTable& lead) const;
 

@@ -6,6 +6,8 @@
 #include <cstring>
 
 #include "engine/Sjis.h"
+#include "engine/SjisScan.h"
+#include "engine/StepForms.h"
 #include "engine/TextServices.h"
 
 namespace qm {
@@ -229,21 +231,6 @@ bool AnyPairInRange(const std::uint8_t* p, std::uint8_t first, std::uint8_t low,
     return any != 0;
 }
 
-// An upper bound on how many bytes a widening step converts.
-std::size_t CountInRange(const std::uint8_t* p, std::size_t n, std::uint8_t low,
-                         std::uint8_t high) {
-    std::size_t count = 0, i = 0;
-    for (; i + kBlock <= n; i += kBlock) {
-        std::uint8_t c = 0;
-        for (std::size_t j = 0; j < kBlock; ++j)
-            c = static_cast<std::uint8_t>(c + InRange(p[i + j], low, high));
-        count += c;
-    }
-    for (; i < n; ++i)
-        count += InRange(p[i], low, high);
-    return count;
-}
-
 // Moves i over the whole blocks before `limit` in which busy(position) finds nothing
 // to convert, and returns the end of the stretch to walk from there: the busy blocks
 // that follow, or what is left before `limit` when that is less than a block.
@@ -275,15 +262,14 @@ unsigned TrailAt(const LeadByteTable& lead, const std::uint8_t* p, std::size_t i
 // The byte loop for a rule that turns two-byte characters into single bytes.
 // `trail` tells whether the byte at hand is the second byte of the character before
 // it: that is the byte loop's walk without its branches.
-std::string NarrowPairs(std::string_view text, const NarrowRule& rule) {
+bool NarrowPairs(std::string_view text, const NarrowRule& rule, std::string& out) {
     const LeadByteTable& lead = Text().LeadBytes();
     const std::size_t n = text.size();
     const std::uint8_t* p = Bytes(text);
     const auto busy = [&](std::size_t at) {
         return AnyPairInRange(p + at, rule.first, rule.low, rule.high);
     };
-    std::string out;
-    out.reserve(n);
+    out.clear();
     std::size_t copied = 0, known = 0;
     bool knownTrail = false;
     // Pairs begin before the last byte: a lead byte at the very end stays as it is.
@@ -296,6 +282,7 @@ std::string NarrowPairs(std::string_view text, const NarrowRule& rule) {
             trail = opens;
             const std::uint8_t to = rule.to[p[j + 1]];
             if (opens & (b == rule.first) & (to != 0)) {
+                if (copied == 0) out.reserve(n);
                 out.append(text, copied, j - copied);
                 out.push_back(static_cast<char>(to));
                 copied = j + 2;
@@ -304,45 +291,53 @@ std::string NarrowPairs(std::string_view text, const NarrowRule& rule) {
         known = i = end;
         knownTrail = trail != 0;
     }
+    if (copied == 0) return false;
     out.append(text, copied);
-    return out;
+    return true;
 }
 
 // How far the walk over a stretch got: where it stopped (the stretch's end, or one
 // byte further when the last character took the byte after it along), whether the
-// byte there is the second byte of a character, and the end of what it wrote.
+// byte there is the second byte of a character, the end of what it wrote, and
+// whether that differs from the bytes it walked over.
 struct Walked {
     std::size_t next;
     unsigned trail;
     std::uint8_t* out;
+    bool changed;
 };
 
 // The frame of a byte loop that widens: passes over the blocks in which busy(at)
-// finds nothing and copies them; for each stretch [i, end) in between, walk(i, end,
-// trail, out) writes its output at out, at most two bytes a byte, and tells how far
-// it got. `bound` is an upper bound on the length of the output.
+// finds nothing; for each stretch [i, end) in between, walk(i, end, trail, out)
+// writes its output at out, at most two bytes a byte, and tells how far it got.
+// A stretch is walked into a buffer of its own and goes to out only when it
+// changed, so that out is written only from the first change on.
 template <typename Busy, typename Walk>
-std::string Widen(std::string_view text, std::size_t bound, Busy busy, Walk walk) {
+bool Widen(std::string_view text, Busy busy, Walk walk, std::string& out) {
     const LeadByteTable& lead = Text().LeadBytes();
     const std::uint8_t* p = Bytes(text);
     const std::size_t n = text.size();
-    std::string out;
-    out.reserve(bound + 2 * kStretch);  // a stretch is first given two bytes a byte
+    std::uint8_t walked[2 * kStretch];
+    out.clear();
     std::size_t copied = 0, known = 0;
-    bool knownTrail = false;
+    bool knownTrail = false, changed = false;
     for (std::size_t i = 0; i < n;) {
         const std::size_t end = NextStretch(i, n, busy);
-        out.append(text, copied, i - copied);
-        const std::size_t start = out.size();
-        out.resize(start + 2 * (end - i));
-        auto* const first = reinterpret_cast<std::uint8_t*>(out.data() + start);
-        const Walked walked = walk(i, end, TrailAt(lead, p, i, known, knownTrail), first);
-        copied = known = i = walked.next;
-        knownTrail = walked.trail != 0;
-        out.resize(start + static_cast<std::size_t>(walked.out - first));
+        const Walked w = walk(i, end, TrailAt(lead, p, i, known, knownTrail), walked);
+        if (w.changed) {
+            if (!changed) out.reserve(n + n / 8);
+            changed = true;
+            out.append(text, copied, i - copied);
+            out.append(reinterpret_cast<const char*>(walked),
+                       static_cast<std::size_t>(w.out - walked));
+            copied = w.next;
+        }
+        known = i = w.next;
+        knownTrail = w.trail != 0;
     }
+    if (!changed) return false;
     out.append(text, copied);
-    return out;
+    return true;
 }
 
 // What a widening byte loop does with each byte, worked out once per call from the
@@ -372,14 +367,13 @@ WideEntries MakeWideEntries(const LeadByteTable& lead, const WideRule& rule) {
 // The byte loop for a rule that turns single bytes into two-byte codes. Every byte
 // is written as two bytes, and the output moves on by one or two; masks stand in
 // for conditions, which the compiler would make mispredicted branches.
-std::string WidenSingles(std::string_view text, const WideRule& rule) {
+bool WidenSingles(std::string_view text, const WideRule& rule, std::string& out) {
     const WideEntries entries = MakeWideEntries(Text().LeadBytes(), rule);
     const std::uint8_t* p = Bytes(text);
-    const std::size_t n = text.size();
     return Widen(
-        text, n + CountInRange(p, n, rule.low, rule.high),
-        [&](std::size_t at) { return AnyInRange(p + at, rule.low, rule.high); },
+        text, [&](std::size_t at) { return AnyInRange(p + at, rule.low, rule.high); },
         [&](std::size_t i, std::size_t end, unsigned trail, std::uint8_t* o) {
+            unsigned widened = 0;
             for (std::size_t j = i; j < end; ++j) {
                 const unsigned b = p[j], e = entries[b];
                 const unsigned widen = (e >> 17) & ~trail & 1;
@@ -390,9 +384,11 @@ std::string WidenSingles(std::string_view text, const WideRule& rule) {
                 const auto word = static_cast<std::uint16_t>((e & mask) | (b & ~mask));
                 std::memcpy(o, &word, 2);
                 o += 1 + widen;
+                widened |= widen;
             }
-            return Walked{end, trail, o};
-        });
+            return Walked{end, trail, o, widened != 0};
+        },
+        out);
 }
 
 constexpr char kIdeographicComma[] = "\x81\x41";     // 、
@@ -403,70 +399,106 @@ constexpr char kIdeographicBlank[] = "\x81\x40";     // full-width blank
 constexpr char kFullWidthOpenParen[] = "\x81\x69";   // （
 constexpr char kFullWidthCloseParen[] = "\x81\x6A";  // ）
 
-std::string Replace(std::string_view text, std::string_view old, std::string_view replacement) {
-    return ReplaceAll(text, old, replacement, false);
+bool Replace(std::string_view text, std::string_view old, std::string_view replacement,
+             std::string& out) {
+    return ReplaceAll(text, old, replacement, false, out);
+}
+
+// Two replacements of one character each, the first made before the second looks:
+// neither replacement is or makes the other's character, and a character stays a
+// character in its place, so the second finds the same characters in the first's
+// result as in the text, and one pass over the characters does both. Like the
+// search, the pass ends at the first NUL.
+bool ReplaceEither(std::string_view text, std::string_view oldA, std::string_view newA,
+                   std::string_view oldB, std::string_view newB, std::string& out) {
+    const std::string_view searched = text.substr(0, std::min(text.find('\0'), text.size()));
+    const std::size_t limit = searched.size();
+    BoundaryTracker boundary(text, Text().LeadBytes());
+    ByteFinder finder(searched, std::string{oldA[0], oldB[0]});
+    out.clear();
+    std::size_t copied = 0;
+    bool replaced = false;
+    for (std::size_t c = finder.Next(0); c < limit; c = finder.Next(c + 1)) {
+        const std::string_view rest = searched.substr(c);
+        const bool a = rest.starts_with(oldA), b = !a && rest.starts_with(oldB);
+        if (!(a || b) || !boundary.IsBoundary(c)) continue;
+        if (!replaced) out.reserve(text.size() + text.size() / 8);
+        replaced = true;
+        out.append(text, copied, c - copied);
+        out.append(a ? newA : newB);
+        copied = c + (a ? oldA : oldB).size();
+        c = copied - 1;
+    }
+    if (!replaced) return false;
+    out.append(text, copied);
+    return true;
 }
 
 }  // namespace
 
-std::string ConvertDigits(std::string_view text, int mode) {
-    if (mode == 1) return NarrowPairs(text, kNarrowDigitRule);
-    if (mode == 2) return WidenSingles(text, kWideDigitRule);
-    return std::string(text);
+bool ConvertDigitsInto(std::string_view text, int mode, std::string& out) {
+    if (mode == 1) return NarrowPairs(text, kNarrowDigitRule, out);
+    if (mode == 2) return WidenSingles(text, kWideDigitRule, out);
+    return false;
 }
 
-std::string ConvertLetters(std::string_view text, int mode) {
-    if (mode == 1) return NarrowPairs(text, kNarrowLetterRule);
-    if (mode == 2) return WidenSingles(text, kWideLetterRule);
-    return std::string(text);
+bool ConvertLettersInto(std::string_view text, int mode, std::string& out) {
+    if (mode == 1) return NarrowPairs(text, kNarrowLetterRule, out);
+    if (mode == 2) return WidenSingles(text, kWideLetterRule, out);
+    return false;
 }
 
-std::string ConvertCommas(std::string_view text, int mode) {
-    if (mode == 1) return Replace(text, kFullWidthComma, kIdeographicComma);
-    if (mode == 2) return Replace(text, kIdeographicComma, kFullWidthComma);
-    return std::string(text);
+bool ConvertCommasInto(std::string_view text, int mode, std::string& out) {
+    if (mode == 1) return Replace(text, kFullWidthComma, kIdeographicComma, out);
+    if (mode == 2) return Replace(text, kIdeographicComma, kFullWidthComma, out);
+    return false;
 }
 
-std::string ConvertFullStops(std::string_view text, int mode) {
-    if (mode == 1) return Replace(text, kFullWidthFullStop, kIdeographicFullStop);
-    if (mode == 2) return Replace(text, kIdeographicFullStop, kFullWidthFullStop);
-    return std::string(text);
+bool ConvertFullStopsInto(std::string_view text, int mode, std::string& out) {
+    if (mode == 1) return Replace(text, kFullWidthFullStop, kIdeographicFullStop, out);
+    if (mode == 2) return Replace(text, kIdeographicFullStop, kFullWidthFullStop, out);
+    return false;
 }
 
-std::string ConvertSymbols(std::string_view text, int mode) {
-    if (mode == 1) return NarrowPairs(text, kNarrowSymbolRule);
-    if (mode == 2) return WidenSingles(text, kWideSymbolRule);
-    return std::string(text);
+bool ConvertSymbolsInto(std::string_view text, int mode, std::string& out) {
+    if (mode == 1) return NarrowPairs(text, kNarrowSymbolRule, out);
+    if (mode == 2) return WidenSingles(text, kWideSymbolRule, out);
+    return false;
 }
 
-std::string ConvertBlanks(std::string_view text, int mode) {
-    if (mode == 1) return Replace(text, kIdeographicBlank, " ");
-    if (mode == 2) return Replace(text, " ", kIdeographicBlank);
-    return std::string(text);
+bool ConvertBlanksInto(std::string_view text, int mode, std::string& out) {
+    if (mode == 1) return Replace(text, kIdeographicBlank, " ", out);
+    if (mode == 2) return Replace(text, " ", kIdeographicBlank, out);
+    return false;
 }
 
-std::string ConvertParentheses(std::string_view text, int mode) {
+bool ConvertParenthesesInto(std::string_view text, int mode, std::string& out) {
     if (mode == 1)
-        return Replace(Replace(text, kFullWidthOpenParen, "("), kFullWidthCloseParen, ")");
+        return ReplaceEither(text, kFullWidthOpenParen, "(", kFullWidthCloseParen, ")", out);
     if (mode == 2)
-        return Replace(Replace(text, "(", kFullWidthOpenParen), ")", kFullWidthCloseParen);
-    return std::string(text);
+        return ReplaceEither(text, "(", kFullWidthOpenParen, ")", kFullWidthCloseParen, out);
+    return false;
 }
 
-std::string ConvertHiragana(std::string_view text, int mode) {
-    if (mode == 1) return HalfWidthKana(text, KanaRowHiragana);
-    if (mode == 2) return MapLocaleString(text, kLcmapKatakana);
-    return std::string(text);
+bool ConvertHiraganaInto(std::string_view text, int mode, std::string& out) {
+    if (mode == 1) return HalfWidthKanaInto(text, KanaRowHiragana, out);
+    if (mode == 2) return MapLocaleString(text, kLcmapKatakana, out);
+    return false;
 }
 
-std::string ConvertKatakana(std::string_view text, int mode) {
-    if (mode == 1) return HalfWidthKana(text, KanaRowKatakana);
-    if (mode == 2) return FullWidthKana(text);
-    if (mode == 3) return MapLocaleString(FullWidthKana(text), kLcmapHiragana);
-    return std::string(text);
+bool ConvertKatakanaInto(std::string_view text, int mode, std::string& out) {
+    if (mode == 1) return HalfWidthKanaInto(text, KanaRowKatakana, out);
+    if (mode == 2) return FullWidthKanaInto(text, out);
+    if (mode == 3) {
+        std::string wide;
+        if (!FullWidthKanaInto(text, wide)) return MapLocaleString(text, kLcmapHiragana, out);
+        if (!MapLocaleString(wide, kLcmapHiragana, out)) out = std::move(wide);
+        return true;
+    }
+    return false;
 }
 
-std::string FullWidthKana(std::string_view text) {
+bool FullWidthKanaInto(std::string_view text, std::string& out) {
     const LeadByteTable& lead = Text().LeadBytes();
     // Per byte: bit 0, it opens a two-byte character; bit 1, it is half-width kana.
     std::array<std::uint8_t, 256> kind;
@@ -477,9 +509,9 @@ std::string FullWidthKana(std::string_view text) {
     const std::uint8_t* p = Bytes(text);
     const std::size_t n = text.size();
     return Widen(
-        text, n + CountInRange(p, n, kKanaFirst, kKanaLast),
-        [&](std::size_t at) { return AnyInRange(p + at, kKanaFirst, kKanaLast); },
+        text, [&](std::size_t at) { return AnyInRange(p + at, kKanaFirst, kKanaLast); },
         [&](std::size_t i, std::size_t end, unsigned trail, std::uint8_t* o) {
+            bool changed = false;
             std::size_t j = i;
             while (j < end) {
                 const unsigned b = p[j], k = kind[b];
@@ -494,15 +526,19 @@ std::string FullWidthKana(std::string_view text) {
                     o[1] = static_cast<std::uint8_t>(code);
                     o += 2;
                     j += voiced || semiVoiced ? 2 : 1;  // the mark goes with its letter
+                    changed = true;
                     continue;
                 }
                 trail = k & ~trail & 1;
                 *o++ = static_cast<std::uint8_t>(b);
                 ++j;
             }
-            return Walked{j, trail, o};
-        });
+            return Walked{j, trail, o, changed};
+        },
+        out);
 }
+
+namespace {
 
 // The wide lead range of the punctuation pass: 0x80-0x9F and 0xE0-0xFF.
 constexpr std::array<bool, 256> MakeWideLead() {
@@ -513,25 +549,26 @@ constexpr std::array<bool, 256> MakeWideLead() {
 }
 constexpr std::array<bool, 256> kWideLead = MakeWideLead();
 
-std::string HalfWidthKana(std::string_view text, int selector) {
-    const std::string t = KanaToHalfWidth(text, selector);
+// The punctuation pass of HalfWidthKana over t, in place: every replacement makes
+// the text shorter, so the pass never writes ahead of what it reads. Returns
+// whether anything was replaced.
+bool NarrowKanaPunctuation(std::string& t) {
     const std::size_t n = t.size();
-    const std::uint8_t* p = Bytes(t);
+    auto* p = reinterpret_cast<std::uint8_t*>(t.data());
     // The punctuation pass decides where characters begin by the wide lead range
     // (0x80-0x9F, 0xE0-0xFF). Walking pair by pair from the start, the walk of
     // LeadByteAt is always between characters where the pass stands, so a byte
     // opens a pair exactly when it is in that range.
-    std::string out;
-    out.reserve(n);
-    std::size_t copied = 0, i = 0;
+    std::size_t copied = 0, written = 0, i = 0;
     bool afterKana = false;
     while (i < n) {
         const std::uint8_t b = p[i];
         if (kWideLead[b]) {
             if (afterKana && b == 0x81 && i + 1 < n) {
                 if (const std::uint8_t to = kNarrowKanaPunctuation[p[i + 1]]) {
-                    out.append(t, copied, i - copied);
-                    out.push_back(static_cast<char>(to));
+                    std::memmove(p + written, p + copied, i - copied);
+                    written += i - copied;
+                    p[written++] = to;
                     i += 2;
                     copied = i;
                     continue;
@@ -544,8 +581,60 @@ std::string HalfWidthKana(std::string_view text, int selector) {
             ++i;
         }
     }
-    out.append(t, std::min(copied, n));
-    return out;
+    if (copied == 0) return false;
+    std::memmove(p + written, p + copied, n - copied);
+    t.resize(written + n - copied);
+    return true;
+}
+
+}  // namespace
+
+bool HalfWidthKanaInto(std::string_view text, int selector, std::string& out) {
+    const bool converted = KanaToHalfWidth(text, selector, out);
+    if (!converted) out.assign(text);
+    return NarrowKanaPunctuation(out) || converted;
+}
+
+// The plain forms.
+
+template <bool (*Step)(std::string_view, int, std::string&)>
+std::string Plain(std::string_view text, int mode) {
+    return ResultOf(text, [mode](std::string_view t, std::string& o) { return Step(t, mode, o); });
+}
+
+std::string ConvertDigits(std::string_view text, int mode) {
+    return Plain<ConvertDigitsInto>(text, mode);
+}
+std::string ConvertLetters(std::string_view text, int mode) {
+    return Plain<ConvertLettersInto>(text, mode);
+}
+std::string ConvertCommas(std::string_view text, int mode) {
+    return Plain<ConvertCommasInto>(text, mode);
+}
+std::string ConvertFullStops(std::string_view text, int mode) {
+    return Plain<ConvertFullStopsInto>(text, mode);
+}
+std::string ConvertSymbols(std::string_view text, int mode) {
+    return Plain<ConvertSymbolsInto>(text, mode);
+}
+std::string ConvertBlanks(std::string_view text, int mode) {
+    return Plain<ConvertBlanksInto>(text, mode);
+}
+std::string ConvertParentheses(std::string_view text, int mode) {
+    return Plain<ConvertParenthesesInto>(text, mode);
+}
+std::string ConvertHiragana(std::string_view text, int mode) {
+    return Plain<ConvertHiraganaInto>(text, mode);
+}
+std::string ConvertKatakana(std::string_view text, int mode) {
+    return Plain<ConvertKatakanaInto>(text, mode);
+}
+std::string FullWidthKana(std::string_view text) {
+    return ResultOf(text,
+                    [](std::string_view t, std::string& o) { return FullWidthKanaInto(t, o); });
+}
+std::string HalfWidthKana(std::string_view text, int selector) {
+    return Plain<HalfWidthKanaInto>(text, selector);
 }
 
 }  // namespace qm
