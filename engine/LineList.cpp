@@ -64,7 +64,10 @@ bool IsTextForm(std::string_view text) {
 void LineList::Load(std::string_view text) {
     text = text.substr(0, Find(text, '\0', 0));
     std::string out;
-    out.reserve(text.size() + text.size() / 16 + 2 * kBlock + 2);
+    // A quarter more than the text for the filter steps to grow it in place of the
+    // pipeline's other buffer, which is made as large; pages that are never written
+    // cost nothing.
+    out.reserve(text.size() + text.size() / 4 + 2 * kBlock + 2);
     const char* p = text.data();
     const char* const end = p + text.size();
     while (p < end) {

@@ -51,10 +51,11 @@ class TextFormSteps {
     bool Build(Step step) {
         // Room for the text to grow (entities, list items, rules) without moving to
         // a new buffer on the way; pages that are never written cost nothing. The
-        // buffer of the first load has room for a sixteenth more.
+        // buffer of the first load has as much room. A buffer that is too small is
+        // let go first: growing it would double its size and copy what it holds.
         const std::size_t size = lines_.Text().size();
-        if (spare_.capacity() < size + size / 16) {
-            spare_.clear();
+        if (spare_.capacity() < size + size / 8) {
+            spare_ = std::string();
             spare_.reserve(size + size / 4 + 64);
         }
         return step(std::string_view(lines_.Text()), spare_);
