@@ -62,12 +62,15 @@ bool IsTextForm(std::string_view text) {
 }
 
 void LineList::Load(std::string_view text) {
-    text = text.substr(0, Find(text, '\0', 0));
     std::string out;
-    // A quarter more than the text for the filter steps to grow it in place of the
-    // pipeline's other buffer, which is made as large; pages that are never written
-    // cost nothing.
-    out.reserve(text.size() + text.size() / 4 + 2 * kBlock + 2);
+    LoadTextForm(text, out);
+    text_ = std::move(out);
+}
+
+void LoadTextForm(std::string_view text, std::string& out) {
+    text = text.substr(0, Find(text, '\0', 0));
+    out.clear();
+    out.reserve(text.size() + text.size() / 16 + 2 * kBlock + 2);
     const char* p = text.data();
     const char* const end = p + text.size();
     while (p < end) {
@@ -100,7 +103,6 @@ void LineList::Load(std::string_view text) {
     }
     // A last line without a line break is a line all the same.
     if (!text.empty() && text.back() != '\r' && text.back() != '\n') out += "\r\n";
-    text_ = std::move(out);
 }
 
 void LineList::Load(std::string&& text) {

@@ -49,28 +49,65 @@ bool NormalizeLineBreaks(std::string_view text, std::string& out) {
 bool RemoveTags(std::string_view text, std::string& out) {
     // Like the search, tags are looked for only up to the first NUL.
     const std::string_view searched = text.substr(0, std::min(text.find('\0'), text.size()));
-    const std::size_t limit = searched.size();
-    BoundaryTracker boundary(text, Text().LeadBytes());
-    ByteFinder brackets(searched, "<>"), closers(searched, ">");
     out.clear();
+    TagRemover remover;
+    remover.Feed(searched, out);
+    remover.Finish(out);
+    if (out.size() == searched.size()) return false;  // tags only ever go
+    out.append(text.substr(searched.size()));
+    return true;
+}
+
+void TagRemover::Feed(std::string_view piece, std::string& out) {
+    if (state_ == State::Stopped) {
+        out.append(piece);
+        return;
+    }
+    const std::size_t n = piece.size();
+    BoundaryTracker boundary(piece, Text().LeadBytes());
+    ByteFinder brackets(piece, "<>"), closers(piece, ">");
+    // The first ">" from `from` on that begins a character, or n.
+    const auto closer = [&](std::size_t from) {
+        std::size_t q = closers.Next(from);
+        while (q < n && !boundary.IsBoundary(q))
+            q = closers.Next(q + 1);
+        return q;
+    };
     std::size_t start = 0;  // the rest begins here
+    if (state_ == State::InTag) {
+        const std::size_t q = closer(0);
+        if (q == n) {
+            held_.append(piece);
+            return;
+        }
+        held_.clear();
+        state_ = State::Outside;
+        start = q + 1;
+    }
     for (;;) {
         // The first "<" or ">" of the rest that begins a character.
         std::size_t p = brackets.Next(start);
-        while (p < limit && !boundary.IsBoundary(p))
+        while (p < n && !boundary.IsBoundary(p))
             p = brackets.Next(p + 1);
-        if (p == limit || text[p] == '>') break;  // no "<", or a ">" before it
-        std::size_t q = closers.Next(p + 1);
-        while (q < limit && !boundary.IsBoundary(q))
-            q = closers.Next(q + 1);
-        if (q == limit) break;  // a "<" that no ">" closes
-        if (start == 0) out.reserve(text.size());
-        out.append(text.substr(start, p - start));
+        if (p < n && piece[p] == '>') state_ = State::Stopped;  // a ">" before any "<"
+        if (p == n || piece[p] == '>') break;
+        out.append(piece.substr(start, p - start));
+        const std::size_t q = closer(p + 1);
+        if (q == n) {  // closed in a later piece, or never
+            state_ = State::InTag;
+            held_.assign(piece.substr(p));
+            return;
+        }
         start = q + 1;
     }
-    if (start == 0) return false;
-    out.append(text.substr(start));
-    return true;
+    out.append(piece.substr(start));
+}
+
+void TagRemover::Finish(std::string& out) {
+    // A "<" that no ">" closes: the rest stays as it is.
+    if (state_ == State::InTag) out.append(held_);
+    held_.clear();
+    state_ = State::Stopped;
 }
 
 bool EscapeAmpersands(std::string_view text, std::string& out) {
@@ -241,40 +278,55 @@ bool ChangeCase(std::string_view text, int mode, std::string& out) {
     return true;
 }
 
-bool JoinLines(std::string_view text, std::string& out) {
-    if (text.empty()) return false;
+void JoinLinesInPlace(std::string& text) {
+    if (text.empty()) return;
     const TextServices& services = Text();
-    out.clear();
-    out.reserve(text.size());
-    std::size_t lineStart = 0;  // start of the current line (line i) in out
-    std::size_t pos = 0;        // the next line of the list begins here in text
+    char* const d = text.data();
+    const std::size_t n = text.size();
+    std::size_t w = 0;          // the result so far is d[0, w)
+    std::size_t lineStart = 0;  // start of the current line (line i) in the result
+    std::size_t pos = 0;        // the next line of the list begins here
     auto next = [&] {
         const std::size_t cr = FindByte(text, '\r', pos);
-        const std::string_view line = text.substr(pos, cr - pos);
+        const std::string_view line(d + pos, cr - pos);
         pos = cr + 2;
         return line;
     };
-    out.append(next());
-    while (pos < text.size()) {
+    // The line's bytes lie at or after w, where they go.
+    auto put = [&](std::string_view line) {
+        std::memmove(d + w, line.data(), line.size());
+        w += line.size();
+    };
+    put(next());
+    while (pos < n) {
         const std::string_view following = next();
-        const std::string_view current = std::string_view(out).substr(lineStart);
+        const std::string_view current(d + lineStart, w - lineStart);
         // The cheap half of the test first; the outcome is the same.
         if ((following.starts_with(' ') || following.starts_with("\x81\x40")) &&
             current.size() >= 2 &&
             services.EqualIgnoreCase(current.substr(current.size() - 2), kFullStop)) {
-            out += "\r\n";
-            lineStart = out.size();
-            out.append(following);
+            // The break goes where the one before `following` was, or further ahead.
+            d[w++] = '\r';
+            d[w++] = '\n';
+            lineStart = w;
+            put(following);
             continue;
         }
         if (following.empty()) {
-            if (pos >= text.size()) break;  // the empty line was the last one
-            out.append(next());             // the line after it joins, whatever it holds
+            if (pos >= n) break;  // the empty line was the last one
+            put(next());          // the line after it joins, whatever it holds
         } else {
-            out.append(following);
+            put(following);
         }
     }
-    out += "\r\n";
+    d[w++] = '\r';
+    d[w++] = '\n';
+    text.resize(w);
+}
+
+bool JoinLines(std::string_view text, std::string& out) {
+    out.assign(text);
+    JoinLinesInPlace(out);
     return out.size() != text.size();
 }
 

@@ -41,4 +41,26 @@ bool RemoveCommas(std::string_view text, std::string& out);
 bool ChangeCase(std::string_view text, int mode, std::string& out);
 bool JoinLines(std::string_view textForm, std::string& out);
 
+// JoinLines on a text form in its own buffer: the step only takes line breaks and
+// empty lines out, so what it writes never overtakes what it reads.
+void JoinLinesInPlace(std::string& textForm);
+
+// RemoveTags over a text form given a piece at a time, each piece whole lines: the
+// result comes out in order, all but what follows the "<" of a tag whose ">" has not
+// come yet, which is held back until it comes or the text ends.
+class TagRemover {
+  public:
+    // Appends to out what the pieces so far give.
+    void Feed(std::string_view piece, std::string& out);
+    // After the last piece.
+    void Finish(std::string& out);
+
+  private:
+    // Outside a tag; inside one whose ">" is still to come; or past the point where
+    // no tag is removed any more (a ">" before the next "<").
+    enum class State { Outside, InTag, Stopped };
+    State state_ = State::Outside;
+    std::string held_;  // InTag: the text from the tag's "<" on
+};
+
 }  // namespace qm

@@ -1,6 +1,8 @@
 #include "engine/Pipeline.h"
 
+#include <algorithm>
 #include <cassert>
+#include <optional>
 
 #include "engine/Address.h"
 #include "engine/LineList.h"
@@ -17,22 +19,23 @@ bool OneOf(int value, int a, int b) {
     return value == a || value == b;
 }
 
-// The text steps keep the text form as it is: none but the platform's kana mappings
-// adds or removes a CR or LF (characters are converted whole, tags and addresses
-// are cut out whole, replacements hold no line break), so a result is the list's
-// new text form without a second look. Each is built in the buffer that held the
-// text form before the last change, so that a large text does not fault in fresh
-// memory at every step.
-class TextFormSteps {
+// Runs text steps one after the other on a text form. Each step builds its result
+// in the buffer that held the text before the last change, so that no step faults
+// in fresh memory, and a step that changes nothing costs no copy.
+class StepRunner {
   public:
-    explicit TextFormSteps(LineList& lines) : lines_(lines) {}
+    std::string& Text() { return text_; }
 
-    // step(std::string_view textForm, std::string& out) -> bool changed
+    // step(std::string_view textForm, std::string& out) -> bool changed, for a step
+    // that keeps the text form as it is: none but the platform's kana mappings adds
+    // or removes a CR or LF (characters are converted whole, tags and addresses are
+    // cut out whole, replacements hold no line break), so its result is the new text
+    // form without a second look.
     template <typename Step>
     void Run(Step step) {
         if (!Build(step)) return;
         assert(IsTextForm(spare_));
-        Swap();
+        text_.swap(spare_);
     }
 
     // For a step that may put a CR or LF into the text: its result is loaded.
@@ -40,9 +43,9 @@ class TextFormSteps {
     void RunAndLoad(Step step) {
         if (!Build(step)) return;
         if (IsTextForm(spare_)) {
-            Swap();
+            text_.swap(spare_);
         } else {
-            lines_.Load(std::string_view(spare_));
+            LoadTextForm(spare_, text_);
         }
     }
 
@@ -50,41 +53,41 @@ class TextFormSteps {
     template <typename Step>
     bool Build(Step step) {
         // Room for the text to grow (entities, list items, rules) without moving to
-        // a new buffer on the way; pages that are never written cost nothing. The
-        // buffer of the first load has as much room. A buffer that is too small is
-        // let go first: growing it would double its size and copy what it holds.
-        const std::size_t size = lines_.Text().size();
+        // a new buffer on the way; pages that are never written cost nothing. A
+        // buffer that is too small is let go first: growing it would double its size
+        // and copy what it holds.
+        const std::size_t size = text_.size();
         if (spare_.capacity() < size + size / 8) {
             spare_ = std::string();
             spare_.reserve(size + size / 4 + 64);
         }
-        return step(std::string_view(lines_.Text()), spare_);
+        return step(std::string_view(text_), spare_);
     }
 
-    void Swap() {
-        std::string old = lines_.TakeText();
-        lines_.AssignTextForm(std::move(spare_));
-        spare_ = std::move(old);
-    }
-
-    LineList& lines_;
-    std::string spare_;
+    std::string text_, spare_;
 };
 
-}  // namespace
+using Out = std::string&;
 
-std::string FilterText(std::string_view text, const FilterOptions& o) {
-    if (const auto nul = text.find('\0'); nul != std::string_view::npos) text = text.substr(0, nul);
-    const bool endsWithCrLf = text.size() >= 2 && text.substr(text.size() - 2) == "\r\n";
+// Steps 1 to 11 and 13 to 23 change each line on its own. Every line of a text
+// form begins a character, whatever lead byte ended the line before (it took the
+// CR, and the LF is no lead byte), and no step looks past its line's end, which is
+// the end of a piece, or before its beginning, where a piece sees nothing and the
+// whole text the CR LF before it, which every step takes for no letter, blank,
+// mark or part of an address. So they can run on the text a piece at a time.
 
-    LineList lines(text);
-
-    if (o.DelEmptyLine) lines.DeleteEmptyLines();
-    TextFormSteps steps(lines);
-    using Out = std::string&;
-    if (OneOf(o.NumberMode, 1, 2))
+// Steps 1 to 11. The text form of the lines is in the runner.
+void LineStepsBeforeTags(StepRunner& steps, const FilterOptions& o) {
+    if (o.DelEmptyLine) {
+        LineList lines;
+        lines.AssignTextForm(std::move(steps.Text()));
+        lines.DeleteEmptyLines();
+        steps.Text() = lines.TakeText();
+    }
+    if (OneOf(o.NumberMode, 1, 2)) {
         steps.Run(
             [&](std::string_view t, Out out) { return ConvertDigitsInto(t, o.NumberMode, out); });
+    }
     if (OneOf(o.AlphabetMode, 1, 2)) {
         steps.Run([&](std::string_view t, Out out) {
             return ConvertLettersInto(t, o.AlphabetMode, out);
@@ -100,12 +103,14 @@ std::string FilterText(std::string_view text, const FilterOptions& o) {
             return ConvertFullStopsInto(t, o.PeriodMode, out);
         });
     }
-    if (OneOf(o.SignMode, 1, 2))
+    if (OneOf(o.SignMode, 1, 2)) {
         steps.Run(
             [&](std::string_view t, Out out) { return ConvertSymbolsInto(t, o.SignMode, out); });
-    if (OneOf(o.SpaceMode, 1, 2))
+    }
+    if (OneOf(o.SpaceMode, 1, 2)) {
         steps.Run(
             [&](std::string_view t, Out out) { return ConvertBlanksInto(t, o.SpaceMode, out); });
+    }
     if (OneOf(o.ParenthesisMode, 1, 2)) {
         steps.Run([&](std::string_view t, Out out) {
             return ConvertParenthesesInto(t, o.ParenthesisMode, out);
@@ -131,7 +136,11 @@ std::string FilterText(std::string_view text, const FilterOptions& o) {
     }
     // ReturnMode 1 (NormalizeLineBreaks) has nothing to do here: the text form has
     // CR LF breaks only.
-    if (o.TagDelete) steps.Run([](std::string_view t, Out out) { return RemoveTags(t, out); });
+}
+
+// Steps 13 to 23.
+void LineStepsAfterTags(StepRunner& steps, const FilterOptions& o,
+                        std::optional<FilterRules>& rules) {
     if (o.RepAmp) steps.Run([](std::string_view t, Out out) { return EscapeAmpersands(t, out); });
     if (o.RepLG) steps.Run([](std::string_view t, Out out) { return EscapeAngleBrackets(t, out); });
     if (o.RepQuot) steps.Run([](std::string_view t, Out out) { return EscapeQuotes(t, out); });
@@ -144,26 +153,98 @@ std::string FilterText(std::string_view text, const FilterOptions& o) {
     if (o.DelConma) steps.Run([](std::string_view t, Out out) { return RemoveCommas(t, out); });
     if (OneOf(o.UpDownCase, 1, 2))
         steps.Run([&](std::string_view t, Out out) { return ChangeCase(t, o.UpDownCase, out); });
-    if (o.UseCustomFilter) {
-        steps.Run(
-            [&](std::string_view t, Out out) { return ApplyUserFilter(t, o.FilterFile, out); });
-    }
+    if (rules) steps.Run([&](std::string_view t, Out out) { return rules->Apply(t, out); });
     if (o.URLHelper) {
         steps.Run([](std::string_view t, Out out) {
             return ReplaceAll(t, "htp://", "http://", true, out);
         });
         steps.Run([](std::string_view t, Out out) { return CompleteSchemes(t, out); });
     }
+}
+
+// Where the piece of the text that begins at `from` ends: after the first line
+// break that ends at least `bytes` further on, or at the text's end.
+std::size_t PieceEnd(std::string_view text, std::size_t from, std::size_t bytes) {
+    const std::size_t n = text.size();
+    if (n - from <= bytes) return n;
+    const auto isBreak = [](char c) { return c == '\r' || c == '\n'; };
+    const auto br = std::find_if(text.begin() + static_cast<std::ptrdiff_t>(from + bytes - 1),
+                                 text.end(), isBreak);
+    if (br == text.end()) return n;
+    const auto at = static_cast<std::size_t>(br - text.begin());
+    return at + (text[at] == '\r' && at + 1 < n && text[at + 1] == '\n' ? 2 : 1);
+}
+
+// Pieces of this size and the two buffers of each runner stay in the processor's
+// cache while all the line steps run over them.
+constexpr std::size_t kPieceBytes = 128 * 1024;
+
+}  // namespace
+
+std::string FilterText(std::string_view text, const FilterOptions& o) {
+    return FilterText(text, o, kPieceBytes);
+}
+
+std::string FilterText(std::string_view text, const FilterOptions& o, std::size_t pieceBytes) {
+    if (const auto nul = text.find('\0'); nul != std::string_view::npos) text = text.substr(0, nul);
+    const bool endsWithCrLf = text.size() >= 2 && text.substr(text.size() - 2) == "\r\n";
+    pieceBytes = std::max<std::size_t>(pieceBytes, 1);
+
+    // The filter file is read once, before the text is; its rules then run on every
+    // piece. A file that cannot be read ends the run before anything is filtered,
+    // as it would at its step: the run has no result either way.
+    std::optional<FilterRules> rules;
+    if (o.UseCustomFilter) rules = ReadFilterRules(o.FilterFile);
+
+    // The result is written once, a piece at a time, into a buffer with room for the
+    // text to grow; pages that are never written cost nothing.
+    std::string result;
+    result.reserve(text.size() + text.size() / 4 + 64);
+    StepRunner before, after;
+    std::optional<TagRemover> tags;
+    if (o.TagDelete) tags.emplace();
+    std::string untagged;  // what tag removal gave, until its lines are whole
+    const auto linesAfterTags = [&](std::string_view lines) {
+        after.Text().assign(lines);
+        LineStepsAfterTags(after, o, rules);
+        result.append(after.Text());
+    };
+    for (std::size_t from = 0; from < text.size();) {
+        const std::size_t to = PieceEnd(text, from, pieceBytes);
+        LoadTextForm(text.substr(from, to - from), before.Text());
+        from = to;
+        LineStepsBeforeTags(before, o);
+        if (!tags) {
+            LineStepsAfterTags(before, o, rules);
+            result.append(before.Text());
+            continue;
+        }
+        // Step 12. Tags may span lines, and a text without the ">" of a tag keeps
+        // all that follows: tag removal goes on from piece to piece, and the lines
+        // it completes go on to the later steps.
+        tags->Feed(before.Text(), untagged);
+        const std::size_t lastBreak = untagged.rfind("\r\n");
+        if (lastBreak == std::string::npos) continue;
+        linesAfterTags(std::string_view(untagged).substr(0, lastBreak + 2));
+        untagged.erase(0, lastBreak + 2);
+    }
+    if (tags) {
+        tags->Finish(untagged);
+        if (!untagged.empty()) linesAfterTags(untagged);
+    }
+
+    // Steps 24 and 25 look beyond a line: on the whole text.
+    StepRunner whole;
+    whole.Text() = std::move(result);
     if (o.RemoveIme) {
         for (std::string_view pattern : kRedirectorPatterns) {
-            steps.Run(
+            whole.Run(
                 [&](std::string_view t, Out out) { return RemoveRedirector(pattern, t, out); });
         }
     }
-    if (o.EnterDeleteMode == 1)
-        steps.Run([](std::string_view t, Out out) { return JoinLines(t, out); });
+    if (o.EnterDeleteMode == 1) JoinLinesInPlace(whole.Text());
 
-    std::string out = lines.TakeText();
+    std::string out = std::move(whole.Text());
     if (!endsWithCrLf && out.size() >= 2) out.resize(out.size() - 2);
     return out;
 }

@@ -14,4 +14,8 @@ namespace qm {
 // Errors of a step (the filter file cannot be read) are raised as Exception.
 std::string FilterText(std::string_view text, const FilterOptions& options);
 
+// The same, with the text taken in pieces of whole lines of about pieceBytes each
+// (FilterText's own size is large): the tests hold small pieces against the whole.
+std::string FilterText(std::string_view text, const FilterOptions& options, std::size_t pieceBytes);
+
 }  // namespace qm

@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstring>
 #include <optional>
 
+#include "engine/SjisBlocks.h"
 #include "engine/SjisScan.h"
 #include "engine/TextServices.h"
 
@@ -15,9 +17,17 @@ namespace {
 bool InWideLeadRange(std::uint8_t b) {
     return (b >= 0x80 && b <= 0x9F) || b >= 0xE0;
 }
-bool InKanaLeadRange(std::uint8_t b) {
+constexpr bool InKanaLeadRange(std::uint8_t b) {
     return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
 }
+
+constexpr std::array<bool, 256> MakeKanaLeadBytes() {
+    std::array<bool, 256> t{};
+    for (unsigned b = 0; b < 256; ++b)
+        t[b] = InKanaLeadRange(static_cast<std::uint8_t>(b));
+    return t;
+}
+constexpr std::array<bool, 256> kKanaLeadBytes = MakeKanaLeadBytes();
 
 std::string_view UpToNul(std::string_view s) {
     const auto z = s.find('\0');
@@ -232,27 +242,52 @@ std::uint8_t KanaTableEntry(int cell) {
     return kKanaTable[static_cast<std::size_t>(cell - 0x21)];
 }
 
-bool KanaToHalfWidth(std::string_view text, int selector, std::string& out) {
-    const auto* p = reinterpret_cast<const std::uint8_t*>(text.data());
-    const std::size_t n = text.size();
-    // Only a lead byte can change anything; the bytes between the characters that do
-    // change are copied in one piece. Hiragana (JIS row 0x24) come only from first
-    // byte 0x82 and katakana (row 0x25) only from 0x83, whatever the second byte: any
-    // other pair is passed over without its JIS code.
-    const int rowLead = selector == KanaRowHiragana   ? 0x82
-                        : selector == KanaRowKatakana ? 0x83
-                                                      : -1;
-    out.clear();
-    std::size_t copied = 0, i = 0;
+namespace {
+
+// What KanaToHalfWidth does with a pair whose first byte is the one of a kana row,
+// by its second byte. The JIS row of such a pair is that of the kana or of its
+// neighbours, whatever the second byte; of the pairs in the kana row, those whose
+// cell has no entry give their first byte alone, and the walk goes on with the
+// second byte as a character of its own.
+enum class KanaAction : std::uint8_t { Keep, Alone, Spell };
+
+struct KanaRule {
+    std::uint8_t lead;  // the first byte of every kana of the row
+    std::array<KanaAction, 256> action{};
+    std::array<char, 256> letter{}, mark{};  // Spell: the letter, and the mark if any
+    std::array<bool, 256> changes{};         // the action is not Keep
+};
+
+KanaRule MakeKanaRule(int selector) {
+    KanaRule rule;
+    rule.lead = static_cast<std::uint8_t>(0x82 + selector);
+    for (unsigned s = 0; s < 256; ++s) {
+        const std::uint16_t jis = SjisToJis(static_cast<std::uint16_t>(rule.lead << 8 | s));
+        const int row = jis >> 8, cell = jis & 0xFF;
+        if (row != 0x24 + selector) continue;
+        rule.changes[s] = true;
+        if (cell < 0x21 || cell > 0x76) {
+            rule.action[s] = KanaAction::Alone;
+            continue;
+        }
+        const std::uint8_t entry = KanaTableEntry(cell);
+        rule.action[s] = KanaAction::Spell;
+        rule.letter[s] = static_cast<char>(0xA6 + entry % 56);
+        rule.mark[s] = entry < 56 ? '\0' : entry < 112 ? '\xDE' : '\xDF';
+    }
+    return rule;
+}
+
+// The walk of KanaToHalfWidth over [from, n) for a selector of neither kana row,
+// and for the last bytes of a text for the rows.
+bool KanaToHalfWidthWalk(const std::uint8_t* p, std::size_t from, std::size_t n, int selector,
+                         std::size_t& copied, PieceWriter& writer) {
     bool changed = false;
+    std::size_t i = from;
     while (i < n) {
         const std::uint8_t b = p[i];
         if (!InKanaLeadRange(b)) {
             ++i;
-            continue;
-        }
-        if (rowLead >= 0 && b != rowLead) {
-            i += 2;
             continue;
         }
         // A lead byte at the very end is read with "@" as its second byte.
@@ -263,22 +298,65 @@ bool KanaToHalfWidth(std::string_view text, int selector, std::string& out) {
             i += 2;
             continue;
         }
-        // Every character gives at most as many bytes as it has: the output fits in n.
-        if (!changed) out.reserve(n);
-        changed = true;
-        out.append(text, copied, i - copied);
         if (cell < 0x21 || cell > 0x76) {
-            out.push_back(static_cast<char>(b));
-            copied = i += 1;
+            ++i;  // the first byte alone, as it is
             continue;
         }
         const std::uint8_t entry = KanaTableEntry(cell);
-        out.push_back(static_cast<char>(0xA6 + entry % 56));
-        if (entry >= 56) out.push_back(entry < 112 ? '\xDE' : '\xDF');
-        copied = i += 2;
+        writer.Copy(copied, i);
+        writer.Put(static_cast<char>(0xA6 + entry % 56), entry < 112 ? '\xDE' : '\xDF',
+                   entry < 56 ? 1 : 2);
+        copied = i = std::min(i + 2, n);
+        changed = true;
     }
+    return changed;
+}
+
+}  // namespace
+
+bool KanaToHalfWidth(std::string_view text, int selector, std::string& out) {
+    const auto* p = reinterpret_cast<const std::uint8_t*>(text.data());
+    const std::size_t n = text.size();
+    PieceWriter writer(text, out);
+    std::size_t copied = 0, i = 0;
+    bool changed = false;
+    if (selector == KanaRowHiragana || selector == KanaRowKatakana) {
+        static const KanaRule rules[2] = {MakeKanaRule(KanaRowHiragana),
+                                          MakeKanaRule(KanaRowKatakana)};
+        static const ByteSet lead(kKanaLeadBytes);
+        const KanaRule& rule = rules[selector];
+        const ByteSet row = ByteSet::Of(rule.lead, rule.lead);
+        const ByteSet changes(rule.changes);
+        // Only the row's lead byte where a character begins, followed by a second
+        // byte that changes something, is looked at; whole blocks without one are
+        // passed over. A first byte given alone makes its second byte begin a
+        // character, against what the block's bits say: the blocks start again
+        // right there.
+        TrailBits trail;
+        while (n - i > kBlockBytes) {  // the byte after the block is read too
+            const std::uint64_t starts = ~trail.Next(lead.Mask(p + i));
+            std::uint64_t found = row.Mask(p + i) & starts & changes.Mask(p + i + 1);
+            std::size_t next = i + kBlockBytes;
+            for (; found != 0; found &= found - 1) {
+                const std::size_t j = i + static_cast<std::size_t>(std::countr_zero(found));
+                const std::uint8_t second = p[j + 1];
+                if (rule.action[second] == KanaAction::Alone) {
+                    next = j + 1;
+                    trail = TrailBits();
+                    break;
+                }
+                writer.Copy(copied, j);
+                writer.Put(rule.letter[second], rule.mark[second], rule.mark[second] ? 2 : 1);
+                copied = j + 2;
+                changed = true;
+            }
+            i = next;
+        }
+        if (trail.NextIsTrail()) ++i;
+    }
+    changed |= KanaToHalfWidthWalk(p, i, n, selector, copied, writer);
     if (!changed) return false;
-    out.append(text, std::min(copied, n));
+    writer.Copy(copied, n);
     return true;
 }
 

@@ -186,6 +186,12 @@ class RuleIndex {
         seen_.assign(patterns_.size(), 0);
     }
 
+    // Before FirstMatch looks at a new text.
+    void StartText() {
+        for (Filing* f : active_)
+            f->nextKnown = false;
+    }
+
     // The first index from `from` on at which some search text occurs in text, as
     // bytes, or npos. `from` must not decrease between calls on one text.
     std::size_t FirstMatch(std::string_view text, std::size_t from) {
@@ -374,15 +380,38 @@ bool FilterLine(std::string_view line, const std::vector<Rule>& rules,
     return changed;
 }
 
-bool ApplyRules(std::string_view text, const std::vector<Rule>& rules, std::string& out) {
-    if (rules.empty()) return false;
-    RuleIndex matcher(rules);
-    const std::vector<bool> searchAgain = SearchAgainAfter(rules);
+}  // namespace
+
+struct FilterRules::Prepared {
+    explicit Prepared(std::vector<Rule> r)
+        : rules(std::move(r)), matcher(rules), searchAgain(SearchAgainAfter(rules)) {}
+    const std::vector<Rule> rules;
+    RuleIndex matcher;  // refers to the rules' search texts
+    const std::vector<bool> searchAgain;
+    std::string current, replaced;
+    std::vector<int> candidates;
+};
+
+FilterRules::FilterRules(std::string_view content) {
+    std::vector<Rule> rules = ParseRules(content);
+    if (!rules.empty()) prepared_ = std::make_unique<Prepared>(std::move(rules));
+}
+
+FilterRules::~FilterRules() = default;
+FilterRules::FilterRules(FilterRules&&) noexcept = default;
+FilterRules& FilterRules::operator=(FilterRules&&) noexcept = default;
+
+bool FilterRules::Apply(std::string_view text, std::string& out) {
+    if (!prepared_) return false;
+    const std::vector<Rule>& rules = prepared_->rules;
+    RuleIndex& matcher = prepared_->matcher;
+    matcher.StartText();
     // Nothing is replaced after the first NUL.
     const std::size_t limit = std::min(text.find('\0'), text.size());
     out.clear();
-    std::string current, replaced;
-    std::vector<int> candidates;
+    std::string& current = prepared_->current;
+    std::string& replaced = prepared_->replaced;
+    std::vector<int>& candidates = prepared_->candidates;
     bool changed = false;
     std::size_t copied = 0;
     const std::string_view searched = text.substr(0, limit);
@@ -396,7 +425,8 @@ bool ApplyRules(std::string_view text, const std::vector<Rule>& rules, std::stri
             lf ? static_cast<std::size_t>(static_cast<const char*>(lf) - text.data()) : limit;
         const std::string_view line = text.substr(start, end - start);
         matcher.Candidates(line, -1, candidates);
-        if (FilterLine(line, rules, searchAgain, matcher, candidates, current, replaced)) {
+        if (FilterLine(line, rules, prepared_->searchAgain, matcher, candidates, current,
+                       replaced)) {
             if (!changed) out.reserve(text.size() + text.size() / 8);
             changed = true;
             out.append(text.substr(copied, start - copied));
@@ -410,7 +440,11 @@ bool ApplyRules(std::string_view text, const std::vector<Rule>& rules, std::stri
     return true;
 }
 
-}  // namespace
+std::optional<FilterRules> ReadFilterRules(const std::string& path) {
+    std::optional<std::string> content = ReadFilterFile(path);
+    if (!content) return std::nullopt;
+    return FilterRules(*content);
+}
 
 std::string FieldOf(std::string_view text, std::string_view separator, int index) {
     std::string_view rest = text, field;
@@ -464,7 +498,7 @@ std::optional<std::string> ReadFilterFile(const std::string& path) {
 }
 
 bool ApplyFilterRules(std::string_view text, std::string_view rules, std::string& out) {
-    return ApplyRules(text, ParseRules(rules), out);
+    return FilterRules(rules).Apply(text, out);
 }
 
 bool ApplyUserFilter(std::string_view text, const std::string& path, std::string& out) {

@@ -7,6 +7,7 @@
 // Rules apply in file order, each to the result of the ones before, by ReplaceAll.
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -29,6 +30,28 @@ bool ApplyFilterRules(std::string_view text, std::string_view rules, std::string
 // missing file, a folder). Raises Exception as ApplyUserFilter does. The file is
 // shared for reading only while it is read.
 std::optional<std::string> ReadFilterFile(const std::string& path);
+
+// The rules of a filter file's content, prepared once to be applied to any number
+// of texts: the pipeline reads the file once in a run and applies its rules to the
+// text a piece at a time.
+class FilterRules {
+  public:
+    explicit FilterRules(std::string_view content);
+    ~FilterRules();
+    FilterRules(FilterRules&&) noexcept;
+    FilterRules& operator=(FilterRules&&) noexcept;
+
+    // The pipeline's form: false when the text stays as it is.
+    bool Apply(std::string_view text, std::string& out);
+
+  private:
+    struct Prepared;
+    std::unique_ptr<Prepared> prepared_;  // none when the file has no rule
+};
+
+// The rules of the file at path, or nothing when no file of that name exists;
+// raises Exception as ApplyUserFilter does.
+std::optional<FilterRules> ReadFilterRules(const std::string& path);
 
 // Field index (from 0) of text, fields separated by separator; empty when absent.
 std::string FieldOf(std::string_view text, std::string_view separator, int index);

@@ -132,6 +132,18 @@ class RulesFile {
     std::filesystem::path path_;
 };
 
+TEST(FilterText, TagsSpanPieces) {
+    FilterOptions o;
+    o.TagDelete = true;
+    // A tag over three lines, a "<" that nothing closes, and a ">" before any "<".
+    for (std::size_t pieceBytes : {1, 4, 1000}) {
+        EXPECT_EQ(FilterText("a<b\r\nc\r\nd>e\r\n<f>", o, pieceBytes), "ae\r\n");
+        EXPECT_EQ(FilterText("<p>a\r\nb<c\r\nd\r\n", o, pieceBytes), "a\r\nb<c\r\nd\r\n");
+        EXPECT_EQ(FilterText("a>\r\n<b>\r\n", o, pieceBytes), "a>\r\n<b>\r\n");
+        EXPECT_EQ(FilterText("<a\r\n<b>c>\r\n", o, pieceBytes), "c>\r\n");
+    }
+}
+
 TEST(FilterText, AllStepsAgreeWithTheirPlainFormsOneAfterTheOther) {
     // Rules that meet what the width and kana steps make, and one that puts a
     // character the kana steps look at behind a lead byte.
@@ -195,8 +207,15 @@ TEST(FilterText, AllStepsAgreeWithTheirPlainFormsOneAfterTheOther) {
         o.RemoveIme = on(rng);
         o.EnterDeleteMode = radio(2);
         const std::string text = testing::RandomText(rng, pieces, 40);
-        ASSERT_EQ(FilterText(text, o), FilterReference(text, o))
+        const std::string want = FilterReference(text, o);
+        ASSERT_EQ(FilterText(text, o), want)
             << ::testing::PrintToString(text) << " round " << round;
+        // A line at a time, and pieces that end within tags and addresses.
+        for (std::size_t pieceBytes : {1, 7}) {
+            ASSERT_EQ(FilterText(text, o, pieceBytes), want)
+                << ::testing::PrintToString(text) << " round " << round << " pieces of "
+                << pieceBytes;
+        }
     }
 }
 

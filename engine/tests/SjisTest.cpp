@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <iterator>
 #include <random>
 #include <string>
 
@@ -44,6 +45,36 @@ std::string ReplaceAllReference(std::string text, std::string old, const std::st
         search.erase(0, drop);
     }
     return out + rest;
+}
+
+// The conversion as defined, consuming the text from its front.
+std::string KanaToHalfWidthReference(std::string_view text, int selector) {
+    std::string out;
+    while (!text.empty()) {
+        const auto b = static_cast<unsigned char>(text[0]);
+        if (!((b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC))) {
+            out += text[0];
+            text.remove_prefix(1);
+            continue;
+        }
+        const char second = text.size() > 1 ? text[1] : '@';
+        const std::uint16_t jis = SjisToJis(CharCode(std::string{text[0], second}));
+        const int row = jis >> 8, cell = jis & 0xFF;
+        if (row != 0x24 + selector) {
+            out += text.substr(0, 2);
+            text.remove_prefix(std::min<std::size_t>(2, text.size()));
+        } else if (cell < 0x21 || cell > 0x76) {
+            out += text[0];
+            text.remove_prefix(1);
+        } else {
+            const std::uint8_t entry = KanaTableEntry(cell);
+            out += static_cast<char>(0xA6 + entry % 56);
+            if (entry / 56 == 1) out += '\xDE';
+            if (entry / 56 == 2) out += '\xDF';
+            text.remove_prefix(std::min<std::size_t>(2, text.size()));
+        }
+    }
+    return out;
 }
 
 // Random texts over a small alphabet that mixes ASCII, lead bytes and trail bytes.
@@ -139,6 +170,56 @@ TEST(KanaToHalfWidth, HalfWidthKatakanaBytesAreNeverLeadBytes) {
     for (int b = 0xA1; b <= 0xDF; ++b) {
         const std::string s = {static_cast<char>(b), '\x82', '\xA0'};  // byte then あ
         EXPECT_EQ(KanaToHalfWidth(s, KanaRowHiragana), std::string({static_cast<char>(b), '\xB1'}));
+    }
+}
+
+TEST(KanaToHalfWidth, EveryPairAgreesWithTheDefinition) {
+    // Each pair alone, behind a lead byte, and far enough into a text that the
+    // blocks of the fast walk reach it, with ASCII or kanji before it.
+    const std::string ascii(70, 'a'), kanji = [] {
+        std::string k;
+        for (int i = 0; i < 35; ++i)
+            k += "\x88\x9F";  // 亜, both of whose bytes are lead bytes
+        return k;
+    }();
+    for (int selector : {0, 1, 2, -1}) {  // the two kana rows and two others
+        int failures = 0;
+        for (unsigned x = 0; x < 256 && failures < 10; ++x) {
+            for (unsigned y = 0; y < 256 && failures < 10; ++y) {
+                const std::string pair{static_cast<char>(x), static_cast<char>(y)};
+                for (const std::string& text :
+                     {pair, "\x82" + pair, ascii + pair + ascii, kanji + "\x82" + pair + ascii,
+                      ascii.substr(0, 63) + pair + ascii}) {
+                    const std::string want = KanaToHalfWidthReference(text, selector);
+                    if (KanaToHalfWidth(text, selector) != want) {
+                        ADD_FAILURE()
+                            << "selector " << selector << " on " << ::testing::PrintToString(text);
+                        ++failures;
+                    }
+                }
+            }
+        }
+    }
+}
+
+TEST(KanaToHalfWidth, LongRandomTextsAgreeWithTheDefinition) {
+    // Kana, their rows' other pairs, pairs read alone, runs of lead bytes and ASCII,
+    // so that the blocks meet every kind of character at every offset.
+    static const char* const kPieces[] = {
+        "\x82\xA0", "\x82\xAA", "\x82\xF2", "\x82\xFA", "\x82\x4F", "\x82\x01", "\x82\r\n",
+        "\x83\x41", "\x83\x4B", "\x83\x96", "\x83\x9A", "\x83\xA0", "\x83\x20", "\x83",
+        "\x82",     "\x88\x9F", "\x9F\xE0", "\xE0",     "\xFC",     "\xB1",     "a",
+        "abcdefgh", "\xFD",     "\x80",     "\xA0",     "\x81\x5B", "@"};
+    std::mt19937 rng(17);
+    std::uniform_int_distribution<std::size_t> pick(0, std::size(kPieces) - 1), length(0, 400);
+    for (int round = 0; round < 3000; ++round) {
+        std::string text;
+        for (std::size_t k = length(rng); k > 0; --k)
+            text += kPieces[pick(rng)];
+        for (int selector : {KanaRowHiragana, KanaRowKatakana}) {
+            ASSERT_EQ(KanaToHalfWidth(text, selector), KanaToHalfWidthReference(text, selector))
+                << "selector " << selector << " on " << ::testing::PrintToString(text);
+        }
     }
 }
 

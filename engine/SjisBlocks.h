@@ -1,0 +1,221 @@
+// A text sixty-four bytes at a time, as bit masks (bit k for byte k of the block):
+// which bytes belong to a set, and which are the second bytes of two-byte
+// characters. A step tests a whole block in a few instructions and walks only the
+// characters it changes; between them it copies, through PieceWriter, in pieces.
+#pragma once
+
+#include <algorithm>
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <string_view>
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
+namespace qm {
+
+constexpr std::size_t kBlockBytes = 64;
+
+// A set of byte values, tested on a block at once. Up to four ranges of values are
+// compared sixteen bytes at a time; a set of more ranges is looked up byte by byte.
+class ByteSet {
+  public:
+    explicit ByteSet(const std::array<bool, 256>& members) : members_(members) {
+        for (unsigned b = 0; b < 256;) {
+            if (!members[b]) {
+                ++b;
+                continue;
+            }
+            unsigned e = b;
+            while (e + 1 < 256 && members[e + 1])
+                ++e;
+            if (ranges_ < kMaxRanges) {
+                low_[ranges_] = static_cast<std::uint8_t>(b);
+                span_[ranges_] = static_cast<std::uint8_t>(e - b);
+            }
+            ++ranges_;
+            b = e + 1;
+        }
+    }
+
+    static ByteSet Of(std::uint8_t low, std::uint8_t high) {
+        std::array<bool, 256> members{};
+        for (unsigned b = low; b <= high; ++b)
+            members[b] = true;
+        return ByteSet(members);
+    }
+
+    bool Contains(std::uint8_t b) const { return members_[b]; }
+
+    // The members among the 64 bytes at p.
+    std::uint64_t Mask(const std::uint8_t* p) const {
+#ifdef __SSE2__
+        switch (ranges_) {
+            case 0:
+                return 0;
+            case 1:
+                return RangeMask<1>(p);
+            case 2:
+                return RangeMask<2>(p);
+            case 3:
+                return RangeMask<3>(p);
+            case 4:
+                return RangeMask<4>(p);
+            default:
+                break;
+        }
+#endif
+        std::uint64_t mask = 0;
+        for (std::size_t k = 0; k < kBlockBytes; ++k)
+            mask |= static_cast<std::uint64_t>(members_[p[k]]) << k;
+        return mask;
+    }
+
+  private:
+    static constexpr std::size_t kMaxRanges = 4;
+
+#ifdef __SSE2__
+    template <std::size_t Ranges>
+    std::uint64_t RangeMask(const std::uint8_t* p) const {
+        __m128i low[Ranges], span[Ranges];
+        for (std::size_t r = 0; r < Ranges; ++r) {
+            low[r] = _mm_set1_epi8(static_cast<char>(low_[r]));
+            span[r] = _mm_set1_epi8(static_cast<char>(span_[r]));
+        }
+        std::uint64_t mask = 0;
+        for (std::size_t part = 0; part < kBlockBytes; part += 16) {
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + part));
+            __m128i in = _mm_setzero_si128();
+            for (std::size_t r = 0; r < Ranges; ++r) {
+                // b - low <= span, unsigned: the minimum of the two is the first.
+                const __m128i d = _mm_sub_epi8(v, low[r]);
+                in = _mm_or_si128(in, _mm_cmpeq_epi8(_mm_min_epu8(d, span[r]), d));
+            }
+            mask |= static_cast<std::uint64_t>(static_cast<std::uint16_t>(_mm_movemask_epi8(in)))
+                    << part;
+        }
+        return mask;
+    }
+#endif
+
+    std::array<bool, 256> members_;
+    std::size_t ranges_ = 0;
+    std::array<std::uint8_t, kMaxRanges> low_{}, span_{};
+};
+
+// Which bytes of consecutive blocks are second bytes of two-byte characters, when
+// the walk from the first byte takes every lead byte that begins a character
+// together with the byte after it, whatever that byte is.
+//
+// The walk's answer for a block follows from its lead bytes with a few word
+// operations. After a byte that is not a lead byte a character begins; in a run of
+// lead bytes that begins a character, the bytes at an odd distance from the run's
+// first byte are second bytes, and so is the byte right after the run when the run
+// is odd in length. Adding each run's first bit to the lead bits clears exactly the
+// runs that begin on an odd bit, which sorts every byte after a lead byte by the
+// parity of its run's beginning.
+class TrailBits {
+  public:
+    // firstIsTrail: the first byte of the first block is a second byte.
+    explicit TrailBits(bool firstIsTrail = false) : carry_(firstIsTrail ? 1 : 0) {}
+
+    // The second bytes of the next block, given its lead bytes.
+    std::uint64_t Next(std::uint64_t lead) {
+        constexpr std::uint64_t kEven = 0x5555555555555555;
+        lead &= ~carry_;  // a lead byte that is a second byte begins no run
+        const std::uint64_t follows = lead << 1 | carry_;
+        const std::uint64_t oddStarts = lead & ~kEven & ~follows;
+        const std::uint64_t sums = oddStarts + lead;
+        // A run begun on an odd bit that reaches the last bit carries out of the word:
+        // its length to the block's end is odd, and the next block starts on a
+        // second byte.
+        carry_ = sums < lead ? 1 : 0;
+        return (kEven ^ (sums << 1)) & follows;
+    }
+
+    // Whether the byte after the last block is a second byte.
+    bool NextIsTrail() const { return carry_ != 0; }
+
+  private:
+    std::uint64_t carry_;
+};
+
+// The output of a step that copies most of its input and changes a few characters.
+// The pieces in between are gathered in a small buffer, since most of them are too
+// short to be worth a call to memcpy each; long pieces go to out directly.
+class PieceWriter {
+  public:
+    // Pieces are copied from text; out is replaced.
+    PieceWriter(std::string_view text, std::string& out)
+        : begin_(text.data()), end_(text.data() + text.size()), out_(out) {
+        out_.clear();
+    }
+    ~PieceWriter() { Flush(); }
+    PieceWriter(const PieceWriter&) = delete;
+    PieceWriter& operator=(const PieceWriter&) = delete;
+
+    // The text's bytes [from, to).
+    void Copy(std::size_t from, std::size_t to) {
+        const char* p = begin_ + from;
+        const std::size_t n = to - from;
+        if (n <= kShort && end_ - p >= static_cast<std::ptrdiff_t>(kShort)) {
+            Room(kShort);
+            std::memcpy(buffer_ + used_, p, kShort);  // the bytes past n are overwritten later
+            used_ += n;
+        } else if (n <= kBuffer / 4) {
+            Room(n);
+            std::memcpy(buffer_ + used_, p, n);
+            used_ += n;
+        } else {
+            Flush();
+            out_.append(p, n);
+        }
+    }
+
+    void Put(char c) {
+        Room(1);
+        buffer_[used_++] = c;
+    }
+
+    // The first `length` (one or two) of the bytes a and b.
+    void Put(char a, char b, std::size_t length) {
+        Room(2);
+        buffer_[used_] = a;
+        buffer_[used_ + 1] = b;
+        used_ += length;
+    }
+
+    void Put(std::string_view bytes) {
+        if (bytes.size() > kBuffer / 4) {
+            Flush();
+            out_.append(bytes);
+            return;
+        }
+        Room(bytes.size());
+        std::memcpy(buffer_ + used_, bytes.data(), bytes.size());
+        used_ += bytes.size();
+    }
+
+    void Flush() {
+        out_.append(buffer_, used_);
+        used_ = 0;
+    }
+
+  private:
+    static constexpr std::size_t kShort = 16, kBuffer = 4096;
+
+    void Room(std::size_t n) {
+        if (used_ + n > kBuffer) Flush();
+    }
+
+    const char* begin_;
+    const char* end_;
+    std::string& out_;
+    char buffer_[kBuffer];
+    std::size_t used_ = 0;
+};
+
+}  // namespace qm

@@ -1,0 +1,123 @@
+// The block masks against byte-by-byte answers.
+#include "engine/SjisBlocks.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+namespace qm {
+namespace {
+
+// Whether each byte is the second byte of a two-byte character, by the walk from
+// the first byte.
+std::vector<bool> TrailsByWalk(const std::string& text, const std::array<bool, 256>& lead,
+                               bool firstIsTrail) {
+    std::vector<bool> trail(text.size());
+    bool second = firstIsTrail;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        trail[i] = second;
+        second = !second && lead[static_cast<unsigned char>(text[i])];
+    }
+    return trail;
+}
+
+std::array<bool, 256> RandomSet(std::mt19937& rng, int ranges) {
+    std::array<bool, 256> set{};
+    std::uniform_int_distribution<int> byte(0, 255), width(0, 40);
+    for (int r = 0; r < ranges; ++r) {
+        const int low = byte(rng);
+        for (int b = low; b <= std::min(255, low + width(rng)); ++b)
+            set[static_cast<std::size_t>(b)] = true;
+    }
+    return set;
+}
+
+TEST(TrailBits, AgreesWithTheWalkOverRunsOfLeadBytes) {
+    std::mt19937 rng(21);
+    std::array<bool, 256> lead{};
+    for (unsigned b = 0x81; b <= 0x9F; ++b)
+        lead[b] = true;
+    for (unsigned b = 0xE0; b <= 0xFC; ++b)
+        lead[b] = true;
+    const ByteSet leads(lead);
+    // Texts with long runs of lead bytes of either parity across block ends.
+    const char kBytes[] = {'\x81', '\x9F', '\xE0', '\xFC', 'a', '\xA0', '\x40'};
+    for (int round = 0; round < 2000; ++round) {
+        std::string text(kBlockBytes * (1 + rng() % 4), 'a');
+        const unsigned leadShare = rng() % 8;  // from no lead bytes to nearly all
+        for (char& c : text)
+            c = rng() % 8 < leadShare ? kBytes[rng() % 4] : kBytes[4 + rng() % 3];
+        const bool firstIsTrail = round % 3 == 0;
+        const std::vector<bool> want = TrailsByWalk(text, lead, firstIsTrail);
+        TrailBits trail(firstIsTrail);
+        for (std::size_t block = 0; block < text.size(); block += kBlockBytes) {
+            const std::uint64_t bits =
+                trail.Next(leads.Mask(reinterpret_cast<const std::uint8_t*>(text.data()) + block));
+            for (std::size_t k = 0; k < kBlockBytes; ++k)
+                ASSERT_EQ((bits >> k & 1) != 0, want[block + k]) << "byte " << block + k;
+        }
+        const bool afterLast =
+            !want.back() && lead[static_cast<unsigned char>(text.back())];  // the last opens
+        EXPECT_EQ(trail.NextIsTrail(), afterLast);
+    }
+}
+
+TEST(ByteSet, MaskHoldsTheMembers) {
+    std::mt19937 rng(22);
+    for (int round = 0; round < 500; ++round) {
+        // Up to four ranges are compared, more are looked up: both ways are tested.
+        const std::array<bool, 256> members = RandomSet(rng, 1 + round % 8);
+        const ByteSet set(members);
+        std::string block(kBlockBytes, '\0');
+        for (char& c : block)
+            c = static_cast<char>(rng());
+        const std::uint64_t mask = set.Mask(reinterpret_cast<const std::uint8_t*>(block.data()));
+        for (std::size_t k = 0; k < kBlockBytes; ++k) {
+            const auto b = static_cast<unsigned char>(block[k]);
+            ASSERT_EQ((mask >> k & 1) != 0, members[b]) << "byte " << unsigned{b};
+            ASSERT_EQ(set.Contains(b), members[b]);
+        }
+    }
+}
+
+TEST(PieceWriter, WritesThePiecesInOrder) {
+    std::mt19937 rng(23);
+    for (int round = 0; round < 300; ++round) {
+        std::string text(rng() % 20000, '\0');
+        for (char& c : text)
+            c = static_cast<char>('a' + rng() % 26);
+        std::string out = "old content", want;
+        {
+            PieceWriter writer(text, out);
+            std::size_t at = 0;
+            while (at < text.size()) {
+                // Short pieces, near the end of the text too, and long ones.
+                const std::size_t length =
+                    std::min(text.size() - at, rng() % 4 == 0 ? rng() % 3000 : rng() % 20);
+                writer.Copy(at, at + length);
+                want.append(text, at, length);
+                at += length;
+                switch (rng() % 4) {
+                    case 0:
+                        writer.Put('1');
+                        want += '1';
+                        break;
+                    case 1: {
+                        const std::size_t count = 1 + rng() % 2;
+                        writer.Put('2', '3', count);
+                        want += std::string("23").substr(0, count);
+                        break;
+                    }
+                    default:
+                        break;
+                }
+            }
+        }
+        ASSERT_EQ(out, want);
+    }
+}
+
+}  // namespace
+}  // namespace qm
