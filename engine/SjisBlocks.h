@@ -6,14 +6,18 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <string_view>
 #ifdef __SSE2__
 #include <emmintrin.h>
 #endif
+
+#include "engine/TextServices.h"
 
 namespace qm {
 
@@ -21,9 +25,12 @@ constexpr std::size_t kBlockBytes = 64;
 
 // A set of byte values, tested on a block at once. Up to four ranges of values are
 // compared sixteen bytes at a time; a set of more ranges is looked up byte by byte.
+// A set of a few ranges is cheap to make, for a step that makes one per call.
 class ByteSet {
   public:
-    explicit ByteSet(const std::array<bool, 256>& members) : members_(members) {
+    ByteSet() = default;
+
+    explicit ByteSet(const std::array<bool, 256>& members) {
         for (unsigned b = 0; b < 256;) {
             if (!members[b]) {
                 ++b;
@@ -32,27 +39,47 @@ class ByteSet {
             unsigned e = b;
             while (e + 1 < 256 && members[e + 1])
                 ++e;
-            if (ranges_ < kMaxRanges) {
-                low_[ranges_] = static_cast<std::uint8_t>(b);
-                span_[ranges_] = static_cast<std::uint8_t>(e - b);
+            if (!Add(static_cast<std::uint8_t>(b), static_cast<std::uint8_t>(e))) {
+                table_ = members;
+                return;
             }
-            ++ranges_;
             b = e + 1;
         }
     }
 
+    // The bytes low to high.
     static ByteSet Of(std::uint8_t low, std::uint8_t high) {
-        std::array<bool, 256> members{};
-        for (unsigned b = low; b <= high; ++b)
-            members[b] = true;
-        return ByteSet(members);
+        ByteSet set;
+        set.Add(low, high);
+        return set;
     }
 
-    bool Contains(std::uint8_t b) const { return members_[b]; }
+    // Some single bytes (up to four).
+    static ByteSet Of(std::string_view bytes) {
+        ByteSet set;
+        for (const char c : bytes) {
+            if (!set.Contains(static_cast<std::uint8_t>(c)))
+                set.Add(static_cast<std::uint8_t>(c), static_cast<std::uint8_t>(c));
+        }
+        return set;
+    }
+
+    bool Contains(std::uint8_t b) const {
+        if (table_) return (*table_)[b];
+        for (std::size_t r = 0; r < ranges_; ++r) {
+            if (static_cast<std::uint8_t>(b - low_[r]) <= span_[r]) return true;
+        }
+        return false;
+    }
 
     // The members among the 64 bytes at p.
     std::uint64_t Mask(const std::uint8_t* p) const {
-#ifdef __SSE2__
+        if (table_) {
+            std::uint64_t mask = 0;
+            for (std::size_t k = 0; k < kBlockBytes; ++k)
+                mask |= static_cast<std::uint64_t>((*table_)[p[k]]) << k;
+            return mask;
+        }
         switch (ranges_) {
             case 0:
                 return 0;
@@ -62,24 +89,26 @@ class ByteSet {
                 return RangeMask<2>(p);
             case 3:
                 return RangeMask<3>(p);
-            case 4:
-                return RangeMask<4>(p);
             default:
-                break;
+                return RangeMask<4>(p);
         }
-#endif
-        std::uint64_t mask = 0;
-        for (std::size_t k = 0; k < kBlockBytes; ++k)
-            mask |= static_cast<std::uint64_t>(members_[p[k]]) << k;
-        return mask;
     }
 
   private:
     static constexpr std::size_t kMaxRanges = 4;
 
-#ifdef __SSE2__
+    // False when the set has too many ranges already.
+    bool Add(std::uint8_t low, std::uint8_t high) {
+        if (ranges_ == kMaxRanges) return false;
+        low_[ranges_] = low;
+        span_[ranges_] = static_cast<std::uint8_t>(high - low);
+        ++ranges_;
+        return true;
+    }
+
     template <std::size_t Ranges>
     std::uint64_t RangeMask(const std::uint8_t* p) const {
+#ifdef __SSE2__
         __m128i low[Ranges], span[Ranges];
         for (std::size_t r = 0; r < Ranges; ++r) {
             low[r] = _mm_set1_epi8(static_cast<char>(low_[r]));
@@ -98,12 +127,21 @@ class ByteSet {
                     << part;
         }
         return mask;
-    }
+#else
+        std::uint64_t mask = 0;
+        for (std::size_t k = 0; k < kBlockBytes; ++k) {
+            bool in = false;
+            for (std::size_t r = 0; r < Ranges; ++r)
+                in |= static_cast<std::uint8_t>(p[k] - low_[r]) <= span_[r];
+            mask |= static_cast<std::uint64_t>(in) << k;
+        }
+        return mask;
 #endif
+    }
 
-    std::array<bool, 256> members_;
     std::size_t ranges_ = 0;
     std::array<std::uint8_t, kMaxRanges> low_{}, span_{};
+    std::optional<std::array<bool, 256>> table_;  // for a set of more ranges
 };
 
 // Which bytes of consecutive blocks are second bytes of two-byte characters, when
@@ -142,6 +180,100 @@ class TrailBits {
   private:
     std::uint64_t carry_;
 };
+
+// The positions of a text where a character begins with a wanted byte, and, when a
+// set of second bytes is given, the byte after it is one of those, in rising order.
+// Characters begin where the walk from the first byte (or from the last restart)
+// puts them, `lead` telling which bytes take the byte after them.
+//
+// Blocks are tested for wanted bytes first; only a block that has one needs the
+// walk. The walk's state at such a block comes from the block before when that was
+// walked, and otherwise from the run of lead bytes just before the block: after a
+// byte that is no lead byte a character begins, and through a run of lead bytes
+// every other byte begins one. The look back never passes the last block walked,
+// so every byte is looked at a bounded number of times.
+class StartFinder {
+  public:
+    StartFinder(std::string_view text, const ByteSet& wanted, const ByteSet& lead,
+                std::optional<ByteSet> second = std::nullopt)
+        : p_(reinterpret_cast<const std::uint8_t*>(text.data())),
+          n_(text.size()),
+          wanted_(wanted),
+          lead_(lead),
+          second_(std::move(second)) {
+        Compute(0);
+    }
+
+    // The first such position at or after `from`, or the text's size. `from` must
+    // not decrease between calls, and never go below the last restart.
+    std::size_t Next(std::size_t from) {
+        for (;;) {
+            if (from < block_ + kBlockBytes) {
+                if (from > block_) bits_ &= ~std::uint64_t{0} << (from - block_);
+                if (bits_ != 0) return block_ + static_cast<std::size_t>(std::countr_zero(bits_));
+            }
+            if (n_ - block_ <= kBlockBytes) return n_;
+            Compute(std::max(block_ + kBlockBytes, from));
+        }
+    }
+
+    // The walk begins afresh at `at`: a character begins there whatever the bytes
+    // before it say. Later questions are about positions from `at` on.
+    void Restart(std::size_t at) {
+        known_ = at;
+        knownTrail_ = false;
+        Compute(at);
+    }
+
+  private:
+    void Compute(std::size_t at) {
+        block_ = at;
+        bits_ = 0;
+        if (at >= n_) return;
+        // The last bytes are copied out, so that every read stays in the text.
+        const std::size_t room = n_ - at;
+        const std::uint8_t* p = p_ + at;
+        std::uint8_t padded[kBlockBytes + 1] = {};
+        if (room <= kBlockBytes) {
+            std::memcpy(padded, p, room);
+            p = padded;
+        }
+        std::uint64_t found = wanted_.Mask(p);
+        if (second_ && found != 0) found &= second_->Mask(p + 1);  // the byte after each
+        if (room < kBlockBytes) found &= (std::uint64_t{1} << room) - 1;
+        // The last byte of the text has no byte after it.
+        if (second_ && room <= kBlockBytes) found &= ~(std::uint64_t{1} << (room - 1));
+        if (found == 0) return;
+        TrailBits trail(TrailAt(at));
+        bits_ = found & ~trail.Next(lead_.Mask(p));
+        known_ = at + std::min(room, kBlockBytes);
+        knownTrail_ = trail.NextIsTrail();
+    }
+
+    // Whether the byte at `at` (no earlier than known_) is a second byte.
+    bool TrailAt(std::size_t at) const {
+        std::size_t j = at;
+        while (j > known_ && lead_.Contains(p_[j - 1]))
+            --j;
+        const bool trailAtJ = j == known_ && knownTrail_;
+        return trailAtJ != ((at - j) % 2 == 1);
+    }
+
+    const std::uint8_t* p_;
+    std::size_t n_;
+    ByteSet wanted_, lead_;
+    std::optional<ByteSet> second_;
+    std::size_t block_ = 0;    // the block whose positions are in bits_
+    std::uint64_t bits_ = 0;   // wanted positions of the block not given yet
+    std::size_t known_ = 0;    // the walk is known at this position...
+    bool knownTrail_ = false;  // ...and this is whether a second byte stands there
+};
+
+// The lead bytes of the platform's code page.
+inline const ByteSet& LeadByteSet() {
+    static const ByteSet lead(Text().LeadBytes());
+    return lead;
+}
 
 // The output of a step that copies most of its input and changes a few characters.
 // The pieces in between are gathered in a small buffer, since most of them are too

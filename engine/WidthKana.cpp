@@ -2,10 +2,12 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstdint>
 #include <cstring>
 
 #include "engine/Sjis.h"
+#include "engine/SjisBlocks.h"
 #include "engine/SjisScan.h"
 #include "engine/StepForms.h"
 #include "engine/TextServices.h"
@@ -547,38 +549,55 @@ constexpr std::array<bool, 256> MakeWideLead() {
         t[b] = b <= 0x9F || b >= 0xE0;
     return t;
 }
-constexpr std::array<bool, 256> kWideLead = MakeWideLead();
 
 // The punctuation pass of HalfWidthKana over t, in place: every replacement makes
-// the text shorter, so the pass never writes ahead of what it reads. Returns
-// whether anything was replaced.
+// the text shorter, so the pass never writes over a byte it has still to read. The
+// pass decides where characters begin by the wide lead range (0x80-0x9F,
+// 0xE0-0xFF): walking pair by pair from the start, the walk of LeadByteAt is always
+// between characters where the pass stands, so a byte opens a pair exactly when it
+// is in that range and no pair opened right before it.
 bool NarrowKanaPunctuation(std::string& t) {
+    static const ByteSet wideLead(MakeWideLead());
+    static const ByteSet halfWidthKana = ByteSet::Of(0xA1, 0xDF);
+    static const ByteSet first = ByteSet::Of(0x81, 0x81);
+    static const ByteSet second = [] {
+        std::array<bool, 256> seconds{};
+        for (unsigned b = 0; b < 256; ++b)
+            seconds[b] = kNarrowKanaPunctuation[b] != 0;
+        return ByteSet(seconds);
+    }();
     const std::size_t n = t.size();
     auto* p = reinterpret_cast<std::uint8_t*>(t.data());
-    // The punctuation pass decides where characters begin by the wide lead range
-    // (0x80-0x9F, 0xE0-0xFF). Walking pair by pair from the start, the walk of
-    // LeadByteAt is always between characters where the pass stands, so a byte
-    // opens a pair exactly when it is in that range.
-    std::size_t copied = 0, written = 0, i = 0;
-    bool afterKana = false;
-    while (i < n) {
-        const std::uint8_t b = p[i];
-        if (kWideLead[b]) {
-            if (afterKana && b == 0x81 && i + 1 < n) {
-                if (const std::uint8_t to = kNarrowKanaPunctuation[p[i + 1]]) {
-                    std::memmove(p + written, p + copied, i - copied);
-                    written += i - copied;
-                    p[written++] = to;
-                    i += 2;
-                    copied = i;
-                    continue;
-                }
-            }
-            afterKana = false;
-            i += 2;
-        } else {
-            afterKana = b >= 0xA1 && b <= 0xDF;
-            ++i;
+    std::size_t written = 0, copied = 0;
+    std::size_t lastReplaced = n;  // where the last replaced mark began
+    TrailBits trail;
+    std::uint64_t kanaBefore = 0;  // the byte before the block is half-width kana
+    for (std::size_t at = 0; at < n; at += kBlockBytes) {
+        // All of a block is read before anything in it is written.
+        const std::size_t room = n - at;
+        const std::uint8_t* block = p + at;
+        std::uint8_t padded[kBlockBytes + 1] = {};
+        if (room <= kBlockBytes) {
+            std::memcpy(padded, block, room);
+            block = padded;
+        }
+        const std::uint64_t starts = ~trail.Next(wideLead.Mask(block));
+        const std::uint64_t kana = halfWidthKana.Mask(block) & starts;
+        const std::uint64_t afterKana = kana << 1 | kanaBefore;
+        kanaBefore = kana >> 63;
+        std::uint64_t found = first.Mask(block) & starts & second.Mask(block + 1);
+        if (room <= kBlockBytes) found &= (std::uint64_t{1} << (room - 1)) - 1;  // a pair fits
+        for (; found != 0; found &= found - 1) {
+            const auto k = static_cast<std::size_t>(std::countr_zero(found));
+            const std::size_t j = at + k;
+            // Half-width kana right before, or a mark replaced for the same reason.
+            if ((afterKana >> k & 1) == 0 && lastReplaced + 2 != j) continue;
+            const std::uint8_t to = kNarrowKanaPunctuation[p[j + 1]];
+            std::memmove(p + written, p + copied, j - copied);
+            written += j - copied;
+            p[written++] = to;
+            copied = j + 2;
+            lastReplaced = j;
         }
     }
     if (copied == 0) return false;

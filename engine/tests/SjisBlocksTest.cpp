@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <iterator>
 #include <random>
 #include <string>
 #include <vector>
@@ -78,6 +79,51 @@ TEST(ByteSet, MaskHoldsTheMembers) {
             const auto b = static_cast<unsigned char>(block[k]);
             ASSERT_EQ((mask >> k & 1) != 0, members[b]) << "byte " << unsigned{b};
             ASSERT_EQ(set.Contains(b), members[b]);
+        }
+    }
+}
+
+TEST(StartFinder, FindsWantedBytesWhereCharactersBegin) {
+    std::mt19937 rng(24);
+    std::array<bool, 256> lead{};
+    for (unsigned b = 0x81; b <= 0x9F; ++b)
+        lead[b] = true;
+    for (unsigned b = 0xE0; b <= 0xFC; ++b)
+        lead[b] = true;
+    const ByteSet leads(lead);
+    const char kBytes[] = {'\x81', '\x82', '\xE0', 'a', 'b', '\x40', '\xA0', '\0'};
+    for (int round = 0; round < 3000; ++round) {
+        // Long stretches without a wanted byte, and runs of lead bytes, so that
+        // blocks are passed over and the walk is picked up after them.
+        std::string text(rng() % 400, 'a');
+        const unsigned density = 1 + rng() % 8;
+        for (char& c : text)
+            c = rng() % 8 < density ? kBytes[rng() % std::size(kBytes)] : 'a';
+        std::array<bool, 256> wantedBytes{}, secondBytes{};
+        wantedBytes[static_cast<unsigned char>(kBytes[rng() % std::size(kBytes)])] = true;
+        wantedBytes[static_cast<unsigned char>(kBytes[rng() % std::size(kBytes)])] = true;
+        secondBytes[static_cast<unsigned char>(kBytes[rng() % std::size(kBytes)])] = true;
+        const ByteSet wanted(wantedBytes), seconds(secondBytes);
+        const bool pairs = rng() % 2;
+        StartFinder finder(text, wanted, leads,
+                           pairs ? std::optional<ByteSet>(seconds) : std::nullopt);
+        std::vector<bool> trail = TrailsByWalk(text, lead, false);
+        std::size_t from = 0;
+        while (from <= text.size()) {
+            if (rng() % 10 == 0) {  // the walk starts again here
+                finder.Restart(from);
+                const std::vector<bool> rest = TrailsByWalk(text.substr(from), lead, false);
+                std::copy(rest.begin(), rest.end(),
+                          trail.begin() + static_cast<std::ptrdiff_t>(from));
+            }
+            std::size_t want = from;
+            while (want < text.size() &&
+                   !(wantedBytes[static_cast<unsigned char>(text[want])] && !trail[want] &&
+                     (!pairs || (want + 1 < text.size() &&
+                                 secondBytes[static_cast<unsigned char>(text[want + 1])]))))
+                ++want;
+            ASSERT_EQ(finder.Next(from), want) << "from " << from << " in round " << round;
+            from = want + 1 + rng() % (rng() % 4 == 0 ? 100 : 3);
         }
     }
 }
