@@ -1,5 +1,9 @@
 #include "engine/TextServices.h"
 
+#include <bit>
+
+#include "engine/SjisBlocks.h"
+
 namespace qm {
 
 namespace {
@@ -23,6 +27,7 @@ void CharMap::SetSingle(std::uint8_t byte, std::string_view to) {
 void CharMap::SetPair(std::uint16_t code, std::string_view to) {
     pair_[code] = MakeMapped(to);
     samePairs_[code] = pair_[code].length == 2;
+    if (samePairs_[code]) sameFirsts_[code >> 8] = true;
 }
 
 std::string CharMap::Apply(std::string_view text, const LeadByteTable& lead) const {
@@ -87,6 +92,46 @@ void CharMap::ApplySameLength(std::string& text, const LeadByteTable& lead) cons
         }
         starts = !opens;
     }
+}
+
+bool CharMap::ApplySameLength(std::string_view text, const LeadByteTable& lead,
+                              std::string& out) const {
+    // Only single bytes with a one-byte entry and the first bytes of pairs with a
+    // two-byte entry are looked at.
+    std::array<bool, 256> looked{};
+    for (unsigned b = 0; b < 256; ++b)
+        looked[b] = lead[b] ? sameFirsts_[b] : single_[b].length == 1;
+    const auto* p = reinterpret_cast<const std::uint8_t*>(text.data());
+    const std::size_t n = text.size();
+    StartFinder starts(text, ByteSet(looked), ByteSet(lead));
+    PieceWriter writer(text, out);
+    bool mapped = false;
+    std::size_t copied = 0;
+    for (std::size_t i = starts.Next(0); i < n;) {
+        const std::uint8_t b = p[i];
+        if (!lead[b]) {
+            writer.Copy(copied, i);
+            writer.Put(static_cast<char>(single_[b].bytes[0]));
+            copied = i + 1;
+            mapped = true;
+            i = starts.Next(i + 1);
+            continue;
+        }
+        if (i + 1 < n) {
+            const auto code = static_cast<std::uint16_t>(b << 8 | p[i + 1]);
+            if (samePairs_[code]) {
+                writer.Copy(copied, i);
+                writer.Put(static_cast<char>(pair_[code].bytes[0]),
+                           static_cast<char>(pair_[code].bytes[1]), 2);
+                copied = i + 2;
+                mapped = true;
+            }
+        }
+        i = starts.Next(i + 2);
+    }
+    if (!mapped) return false;
+    writer.Copy(copied, n);
+    return true;
 }
 
 }  // namespace qm

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "engine/Sjis.h"
+#include "engine/SjisBlocks.h"
 #include "engine/SjisScan.h"
 #include "engine/StepForms.h"
 #include "engine/TextServices.h"
@@ -64,13 +65,12 @@ void TagRemover::Feed(std::string_view piece, std::string& out) {
         return;
     }
     const std::size_t n = piece.size();
-    BoundaryTracker boundary(piece, Text().LeadBytes());
-    ByteFinder brackets(piece, "<>"), closers(piece, ">");
+    StartFinder brackets(piece, ByteSet::Of("<>"), LeadByteSet());
     // The first ">" from `from` on that begins a character, or n.
     const auto closer = [&](std::size_t from) {
-        std::size_t q = closers.Next(from);
-        while (q < n && !boundary.IsBoundary(q))
-            q = closers.Next(q + 1);
+        std::size_t q = brackets.Next(from);
+        while (q < n && piece[q] != '>')
+            q = brackets.Next(q + 1);
         return q;
     };
     std::size_t start = 0;  // the rest begins here
@@ -86,9 +86,7 @@ void TagRemover::Feed(std::string_view piece, std::string& out) {
     }
     for (;;) {
         // The first "<" or ">" of the rest that begins a character.
-        std::size_t p = brackets.Next(start);
-        while (p < n && !boundary.IsBoundary(p))
-            p = brackets.Next(p + 1);
+        const std::size_t p = brackets.Next(start);
         if (p < n && piece[p] == '>') state_ = State::Stopped;  // a ">" before any "<"
         if (p == n || piece[p] == '>') break;
         out.append(piece.substr(start, p - start));
@@ -118,21 +116,18 @@ bool EscapeAngleBrackets(std::string_view text, std::string& out) {
     // "<" first, then ">": the entities hold neither and are single-byte text, so the
     // second pass finds the same ">" the text had and one pass does both.
     const std::string_view searched = text.substr(0, std::min(text.find('\0'), text.size()));
-    BoundaryTracker boundary(text, Text().LeadBytes());
-    ByteFinder brackets(searched, "<>");
-    out.clear();
+    StartFinder brackets(searched, ByteSet::Of("<>"), LeadByteSet());
+    PieceWriter writer(text, out);
     bool replaced = false;
     std::size_t copied = 0;
     for (std::size_t c = brackets.Next(0); c < searched.size(); c = brackets.Next(c + 1)) {
-        if (!boundary.IsBoundary(c)) continue;
-        if (!replaced) out.reserve(text.size() + text.size() / 16);
         replaced = true;
-        out.append(text.substr(copied, c - copied));
-        out.append(text[c] == '<' ? "&lt;" : "&gt;");
+        writer.Copy(copied, c);
+        writer.Put(text[c] == '<' ? "&lt;" : "&gt;");
         copied = c + 1;
     }
     if (!replaced) return false;
-    out.append(text.substr(copied));
+    writer.Copy(copied, text.size());
     return true;
 }
 
@@ -146,22 +141,17 @@ bool SpellRomanNumerals(std::string_view text, std::string& out) {
     // one after the other, come to one pass over the characters.
     static constexpr std::string_view kSpelling[10] = {"I",  "II",  "III",  "IV", "V",
                                                        "VI", "VII", "VIII", "IX", "X"};
-    const std::size_t limit = std::min(text.find('\0'), text.size());
-    BoundaryTracker boundary(text, Text().LeadBytes());
-    out.clear();
+    const std::string_view searched = text.substr(0, std::min(text.find('\0'), text.size()));
+    StartFinder numerals(searched, ByteSet::Of(0x87, 0x87), LeadByteSet(), ByteSet::Of(0x54, 0x5D));
+    PieceWriter writer(text, out);
     std::size_t copied = 0;
-    for (std::size_t c = FindByte(text.substr(0, limit), '\x87', 0); c + 1 < limit;
-         c = FindByte(text.substr(0, limit), '\x87', c + 1)) {
-        const std::uint8_t trail = Byte(text, c + 1);
-        if (trail < 0x54 || trail > 0x5D || !boundary.IsBoundary(c)) continue;
-        if (copied == 0) out.reserve(text.size() + 64);
-        out.append(text.substr(copied, c - copied));
-        out.append(kSpelling[trail - 0x54]);
+    for (std::size_t c = numerals.Next(0); c < searched.size(); c = numerals.Next(c + 2)) {
+        writer.Copy(copied, c);
+        writer.Put(kSpelling[Byte(text, c + 1) - 0x54]);
         copied = c + 2;
-        ++c;
     }
     if (copied == 0) return false;
-    out.append(text.substr(copied));
+    writer.Copy(copied, text.size());
     return true;
 }
 
@@ -210,30 +200,28 @@ bool RunsToTab(std::string_view text, int mode, std::string& out) {
     if (halfWidth) opening += ' ';
     if (tab) opening += '\t';
     if (fullWidth) opening += static_cast<char>(kFullWidthBlankLead);
-    ByteFinder finder(text, opening);
-    BoundaryTracker boundary(text, lead);
-    out.clear();
+    StartFinder runs(text, ByteSet::Of(opening), LeadByteSet());
+    PieceWriter writer(text, out);
     bool replaced = false;
     std::size_t copied = 0;
-    for (std::size_t i = finder.Next(0); i < n;) {
-        std::size_t sep = boundary.IsBoundary(i) ? separator(i) : 0;
+    for (std::size_t i = runs.Next(0); i < n;) {
+        std::size_t sep = separator(i);
         if (!sep) {
-            i = finder.Next(i + 1);
+            i = runs.Next(i + 1);
             continue;
         }
-        if (!replaced) out.reserve(n);
         replaced = true;
-        out.append(text.substr(copied, i - copied));
-        out += '\t';
+        writer.Copy(copied, i);
+        writer.Put('\t');
+        // Separators are whole characters: a character begins after each.
         do {
             i += sep;
         } while (i < n && (sep = separator(i)) != 0);
         copied = i;
-        boundary.Restart(i);
-        i = finder.Next(i);
+        i = runs.Next(i);
     }
     if (!replaced) return false;
-    out.append(text.substr(copied));
+    writer.Copy(copied, n);
     return true;
 }
 
@@ -271,11 +259,9 @@ bool RemoveCommas(std::string_view text, std::string& out) {
 
 bool ChangeCase(std::string_view text, int mode, std::string& out) {
     if (mode != 1 && mode != 2) return false;
-    out.assign(text);
     const TextServices& services = Text();
-    (mode == 1 ? services.LowerMap() : services.UpperMap())
-        .ApplySameLength(out, services.LeadBytes());
-    return true;
+    return (mode == 1 ? services.LowerMap() : services.UpperMap())
+        .ApplySameLength(text, services.LeadBytes(), out);
 }
 
 void JoinLinesInPlace(std::string& text) {

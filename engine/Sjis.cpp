@@ -145,66 +145,6 @@ constexpr std::array<std::uint8_t, 86> kKanaTable = {
     Plain(0xB9),
 };
 
-// Index of the first occurrence of pat in s[from, limit), or npos. pat is not empty.
-std::size_t FindBytes(std::string_view s, std::size_t from, std::size_t limit,
-                      std::string_view pat) {
-    const std::size_t m = pat.size();
-    if (limit < m) return std::string_view::npos;
-    const std::size_t last = limit - m;  // last possible start
-    const char first = pat[0];
-    std::size_t i = from;
-    while (i <= last) {
-        const void* hit = std::memchr(s.data() + i, first, last - i + 1);
-        if (!hit) return std::string_view::npos;
-        i = static_cast<std::size_t>(static_cast<const char*>(hit) - s.data());
-        if (m == 1 || std::memcmp(s.data() + i + 1, pat.data() + 1, m - 1) == 0) return i;
-        ++i;
-    }
-    return std::string_view::npos;
-}
-
-// The search for a pattern of single-byte characters in any letter case: the
-// bytes that fold to the pattern's first byte (a letter's two cases) are found with
-// memchr, and the rest is compared through the folding table.
-class FoldedSearch {
-  public:
-    FoldedSearch(std::string_view text, std::string_view pattern, const CharMap& upper,
-                 const LeadByteTable& lead)
-        : text_(text) {
-        for (unsigned b = 0; b < 256; ++b) {
-            const MappedChar& m = upper.Single(static_cast<std::uint8_t>(b));
-            fold_[b] = !lead[b] && m.length == 1 ? m.bytes[0] : static_cast<std::uint8_t>(b);
-        }
-        for (const char c : pattern)
-            pattern_.push_back(static_cast<char>(fold_[static_cast<std::uint8_t>(c)]));
-        std::string firsts;
-        for (unsigned b = 0; b < 256; ++b) {
-            if (fold_[b] == static_cast<std::uint8_t>(pattern_[0]))
-                firsts.push_back(static_cast<char>(b));
-        }
-        firsts_.emplace(text, firsts);
-    }
-
-    // The first occurrence from `from` on, as bytes, or npos.
-    std::size_t Find(std::size_t from) {
-        const auto* t = reinterpret_cast<const std::uint8_t*>(text_.data());
-        const std::size_t m = pattern_.size();
-        for (std::size_t c = firsts_->Next(from); c + m <= text_.size(); c = firsts_->Next(c + 1)) {
-            std::size_t k = 1;
-            while (k < m && fold_[t[c + k]] == static_cast<std::uint8_t>(pattern_[k]))
-                ++k;
-            if (k == m) return c;
-        }
-        return std::string_view::npos;
-    }
-
-  private:
-    std::string_view text_;
-    std::array<std::uint8_t, 256> fold_{};
-    std::string pattern_;
-    std::optional<ByteFinder> firsts_;
-};
-
 }  // namespace
 
 bool LeadByteAt(std::string_view text, std::ptrdiff_t n) {
@@ -387,9 +327,8 @@ std::size_t FindText(std::string_view pattern, std::string_view text) {
     text = UpToNul(text);
     if (pattern.empty() || text.empty()) return 0;
     BoundaryTracker boundary(text, Text().LeadBytes());
-    std::size_t from = 0;
-    for (;;) {
-        const std::size_t c = FindBytes(text, from, text.size(), pattern);
+    for (std::size_t from = 0;;) {
+        const std::size_t c = text.find(pattern, from);
         if (c == std::string_view::npos) return 0;
         if (boundary.IsBoundary(c)) return c + 1;
         from = c + 1;
@@ -425,37 +364,59 @@ bool ReplaceAll(std::string_view text, std::string_view old, std::string_view re
         search = upperText;
         pat = upperPattern;
     }
-    // The search never looks past the first NUL of the text.
-    const std::size_t limit = std::min(search.find('\0'), search.size());
-    std::optional<FoldedSearch> folded;
-    if (foldSingles) folded.emplace(search.substr(0, limit), pattern, services.UpperMap(), lead);
-    auto find = [&](std::size_t from) {
-        return folded ? folded->Find(from) : FindBytes(search, from, limit, pat);
+    // What each byte is compared as: itself, or its upper case.
+    std::array<std::uint8_t, 256> fold;
+    for (unsigned b = 0; b < 256 && foldSingles; ++b) {
+        const MappedChar& m = services.UpperMap().Single(static_cast<std::uint8_t>(b));
+        fold[b] = !lead[b] && m.length == 1 ? m.bytes[0] : static_cast<std::uint8_t>(b);
+    }
+    const auto folded = [&](char c) {
+        return foldSingles ? fold[static_cast<std::uint8_t>(c)] : static_cast<std::uint8_t>(c);
     };
+    // The bytes that match the pattern's first and second byte.
+    const auto matching = [&](char c) {
+        if (!foldSingles)
+            return ByteSet::Of(static_cast<std::uint8_t>(c), static_cast<std::uint8_t>(c));
+        std::array<bool, 256> bytes{};
+        for (unsigned b = 0; b < 256; ++b)
+            bytes[b] = fold[b] == folded(c);
+        return ByteSet(bytes);
+    };
+    // The search never looks past the first NUL of the text.
+    const std::string_view searched = search.substr(0, std::min(search.find('\0'), search.size()));
+    const std::size_t limit = searched.size();
+    const ByteSet& leads = LeadByteSet();
+    StartFinder candidates = pat.size() > 1
+                                 ? StartFinder(searched, matching(pat[0]), leads, matching(pat[1]))
+                                 : StartFinder(searched, matching(pat[0]), leads);
+    // After a replacement the search goes on in the rest, whose characters are
+    // counted from its start; when the pattern is whole characters, that is where
+    // the walk through the text puts a character start anyway.
+    std::size_t walked = 0;
+    while (walked < pattern.size())
+        walked += lead[static_cast<std::uint8_t>(pattern[walked])] ? 2 : 1;
+    const bool restart = walked != pattern.size() || old.size() != pattern.size();
 
-    out.clear();
+    PieceWriter writer(text, out);
     bool replaced = false;
     std::size_t start = 0;  // beginning of the rest
-    BoundaryTracker boundary(search, lead);
-    std::size_t from = 0;
-    while (start < text.size()) {
-        const std::size_t c = find(from);
-        if (c == std::string_view::npos) break;
-        if (!boundary.IsBoundary(c)) {
-            from = c + 1;
+    for (std::size_t c = candidates.Next(0); c < limit && pat.size() <= limit - c;
+         c = candidates.Next(c)) {
+        std::size_t k = 2;
+        while (k < pat.size() && folded(searched[c + k]) == folded(pat[k]))
+            ++k;
+        if (k < pat.size()) {
+            ++c;
             continue;
         }
-        if (!replaced) out.reserve(text.size());
         replaced = true;
-        out.append(text.substr(start, c - start));
-        out.append(replacement);
-        start = std::min(c + old.size(), text.size());
-        // The search goes on in the rest, whose characters are counted from its start.
-        boundary.Restart(start);
-        from = start;
+        writer.Copy(start, c);
+        writer.Put(replacement);
+        start = c = std::min(c + old.size(), text.size());
+        if (restart) candidates.Restart(std::min(start, limit));
     }
     if (!replaced) return false;
-    out.append(text.substr(start));
+    writer.Copy(start, text.size());
     return true;
 }
 

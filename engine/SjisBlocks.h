@@ -10,9 +10,10 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
-#include <optional>
+#include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 #ifdef __SSE2__
 #include <emmintrin.h>
 #endif
@@ -31,6 +32,10 @@ class ByteSet {
     ByteSet() = default;
 
     explicit ByteSet(const std::array<bool, 256>& members) {
+        struct Range {
+            unsigned low, high;
+        };
+        std::vector<Range> ranges;
         for (unsigned b = 0; b < 256;) {
             if (!members[b]) {
                 ++b;
@@ -39,12 +44,25 @@ class ByteSet {
             unsigned e = b;
             while (e + 1 < 256 && members[e + 1])
                 ++e;
-            if (!Add(static_cast<std::uint8_t>(b), static_cast<std::uint8_t>(e))) {
-                table_ = members;
-                return;
-            }
+            ranges.push_back({b, e});
             b = e + 1;
         }
+        // More ranges than are compared at once: the closest ones are compared as one,
+        // and the bytes found that way are looked up.
+        if (ranges.size() > kMaxRanges)
+            table_ = std::make_shared<const std::array<bool, 256>>(members);
+        while (ranges.size() > kMaxRanges) {
+            std::size_t closest = 0;
+            for (std::size_t r = 1; r + 1 < ranges.size(); ++r) {
+                if (ranges[r + 1].low - ranges[r].high <
+                    ranges[closest + 1].low - ranges[closest].high)
+                    closest = r;
+            }
+            ranges[closest].high = ranges[closest + 1].high;
+            ranges.erase(ranges.begin() + static_cast<std::ptrdiff_t>(closest) + 1);
+        }
+        for (const Range& r : ranges)
+            Add(static_cast<std::uint8_t>(r.low), static_cast<std::uint8_t>(r.high));
     }
 
     // The bytes low to high.
@@ -74,24 +92,39 @@ class ByteSet {
 
     // The members among the 64 bytes at p.
     std::uint64_t Mask(const std::uint8_t* p) const {
-        if (table_) {
-            std::uint64_t mask = 0;
-            for (std::size_t k = 0; k < kBlockBytes; ++k)
-                mask |= static_cast<std::uint64_t>((*table_)[p[k]]) << k;
-            return mask;
-        }
+        const std::uint64_t mask = RoughMask(p);
+        return table_ ? Exactly(p, mask) : mask;
+    }
+
+    // Whether RoughMask gives the members only.
+    bool Exact() const { return !table_; }
+
+    // The members among the 64 bytes at p, and, for a set of many ranges, some other
+    // bytes close to them.
+    std::uint64_t RoughMask(const std::uint8_t* p) const {
+        const bool bytes = singles_;
         switch (ranges_) {
             case 0:
                 return 0;
             case 1:
-                return RangeMask<1>(p);
+                return bytes ? RangeMask<1, true>(p) : RangeMask<1, false>(p);
             case 2:
-                return RangeMask<2>(p);
+                return bytes ? RangeMask<2, true>(p) : RangeMask<2, false>(p);
             case 3:
-                return RangeMask<3>(p);
+                return RangeMask<3, false>(p);
             default:
-                return RangeMask<4>(p);
+                return RangeMask<4, false>(p);
         }
+    }
+
+    // The bits of rough (from RoughMask) whose bytes are members.
+    std::uint64_t Exactly(const std::uint8_t* p, std::uint64_t rough) const {
+        std::uint64_t exact = 0;
+        for (std::uint64_t m = rough; m != 0; m &= m - 1) {
+            const int k = std::countr_zero(m);
+            if (Contains(p[k])) exact |= std::uint64_t{1} << k;
+        }
+        return exact;
     }
 
   private:
@@ -102,11 +135,13 @@ class ByteSet {
         if (ranges_ == kMaxRanges) return false;
         low_[ranges_] = low;
         span_[ranges_] = static_cast<std::uint8_t>(high - low);
+        singles_ = singles_ && low == high;
         ++ranges_;
         return true;
     }
 
-    template <std::size_t Ranges>
+    // Bytes: every range is a single byte, compared for equality.
+    template <std::size_t Ranges, bool Bytes>
     std::uint64_t RangeMask(const std::uint8_t* p) const {
 #ifdef __SSE2__
         __m128i low[Ranges], span[Ranges];
@@ -119,6 +154,10 @@ class ByteSet {
             const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + part));
             __m128i in = _mm_setzero_si128();
             for (std::size_t r = 0; r < Ranges; ++r) {
+                if (Bytes) {
+                    in = _mm_or_si128(in, _mm_cmpeq_epi8(v, low[r]));
+                    continue;
+                }
                 // b - low <= span, unsigned: the minimum of the two is the first.
                 const __m128i d = _mm_sub_epi8(v, low[r]);
                 in = _mm_or_si128(in, _mm_cmpeq_epi8(_mm_min_epu8(d, span[r]), d));
@@ -141,7 +180,9 @@ class ByteSet {
 
     std::size_t ranges_ = 0;
     std::array<std::uint8_t, kMaxRanges> low_{}, span_{};
-    std::optional<std::array<bool, 256>> table_;  // for a set of more ranges
+    bool singles_ = true;  // every range is one byte
+    // A set of more ranges than are compared at once; shared, since finders copy sets.
+    std::shared_ptr<const std::array<bool, 256>> table_;
 };
 
 // Which bytes of consecutive blocks are second bytes of two-byte characters, when
@@ -194,13 +235,22 @@ class TrailBits {
 // so every byte is looked at a bounded number of times.
 class StartFinder {
   public:
+    StartFinder(std::string_view text, const ByteSet& wanted, const ByteSet& lead)
+        : p_(reinterpret_cast<const std::uint8_t*>(text.data())),
+          n_(text.size()),
+          wanted_(wanted),
+          lead_(lead) {
+        Compute(0);
+    }
+
     StartFinder(std::string_view text, const ByteSet& wanted, const ByteSet& lead,
-                std::optional<ByteSet> second = std::nullopt)
+                const ByteSet& second)
         : p_(reinterpret_cast<const std::uint8_t*>(text.data())),
           n_(text.size()),
           wanted_(wanted),
           lead_(lead),
-          second_(std::move(second)) {
+          second_(second),
+          pairs_(true) {
         Compute(0);
     }
 
@@ -227,22 +277,25 @@ class StartFinder {
 
   private:
     void Compute(std::size_t at) {
-        block_ = at;
+        block_ = std::min(at, n_);
         bits_ = 0;
         if (at >= n_) return;
         // The last bytes are copied out, so that every read stays in the text.
         const std::size_t room = n_ - at;
         const std::uint8_t* p = p_ + at;
-        std::uint8_t padded[kBlockBytes + 1] = {};
+        std::uint8_t padded[kBlockBytes + 1];
         if (room <= kBlockBytes) {
             std::memcpy(padded, p, room);
+            std::memset(padded + room, 0, sizeof padded - room);
             p = padded;
         }
-        std::uint64_t found = wanted_.Mask(p);
-        if (second_ && found != 0) found &= second_->Mask(p + 1);  // the byte after each
+        std::uint64_t found = wanted_.RoughMask(p);
+        if (pairs_ && found != 0) found &= second_.RoughMask(p + 1);  // the byte after each
+        if (found != 0 && !wanted_.Exact()) found = wanted_.Exactly(p, found);
+        if (found != 0 && pairs_ && !second_.Exact()) found &= second_.Exactly(p + 1, found);
         if (room < kBlockBytes) found &= (std::uint64_t{1} << room) - 1;
         // The last byte of the text has no byte after it.
-        if (second_ && room <= kBlockBytes) found &= ~(std::uint64_t{1} << (room - 1));
+        if (pairs_ && room <= kBlockBytes) found &= ~(std::uint64_t{1} << (room - 1));
         if (found == 0) return;
         TrailBits trail(TrailAt(at));
         bits_ = found & ~trail.Next(lead_.Mask(p));
@@ -262,7 +315,8 @@ class StartFinder {
     const std::uint8_t* p_;
     std::size_t n_;
     ByteSet wanted_, lead_;
-    std::optional<ByteSet> second_;
+    ByteSet second_;  // pairs_: the bytes that may follow a wanted byte
+    bool pairs_ = false;
     std::size_t block_ = 0;    // the block whose positions are in bits_
     std::uint64_t bits_ = 0;   // wanted positions of the block not given yet
     std::size_t known_ = 0;    // the walk is known at this position...

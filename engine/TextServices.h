@@ -42,11 +42,15 @@ class CharMap {
     bool Apply(std::string_view text, const LeadByteTable& lead, std::string& out) const;
     // In place; an entry that would change the byte length is not applied.
     void ApplySameLength(std::string& text, const LeadByteTable& lead) const;
+    // The same into out (its content replaced); false, with out in no particular
+    // state, when no character has such an entry.
+    bool ApplySameLength(std::string_view text, const LeadByteTable& lead, std::string& out) const;
 
   private:
     std::array<MappedChar, 256> single_;
     std::vector<MappedChar> pair_;  // indexed by the two-byte code
     std::bitset<65536> samePairs_;  // codes whose entry has two bytes
+    std::bitset<256> sameFirsts_;   // first bytes of those codes
 };
 
 // LCMapStringA flags in use.

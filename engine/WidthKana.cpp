@@ -8,7 +8,6 @@
 
 #include "engine/Sjis.h"
 #include "engine/SjisBlocks.h"
-#include "engine/SjisScan.h"
 #include "engine/StepForms.h"
 #include "engine/TextServices.h"
 
@@ -164,233 +163,69 @@ const std::uint8_t* Bytes(std::string_view text) {
 }
 
 // A rule that narrows the two-byte characters with first byte `first` whose second
-// byte has an entry; [low, high] spans those second bytes.
+// byte has an entry.
 struct NarrowRule {
     std::uint8_t first;
     NarrowTable to;
-    std::uint8_t low = 0, high = 0;
 };
 
-// A rule that widens the single bytes with an entry; [low, high] spans them.
-struct WideRule {
-    WideTable to;
-    std::uint8_t low = 0, high = 0;
-};
+constexpr NarrowRule kNarrowDigitRule{0x82, kNarrowDigits};
+constexpr NarrowRule kNarrowLetterRule{0x82, kNarrowLetters};
+constexpr NarrowRule kNarrowSymbolRule{0x81, kNarrowSymbols};
 
 template <typename Table>
-constexpr void SetSpan(const Table& to, std::uint8_t& low, std::uint8_t& high) {
-    low = 0xFF;
-    for (unsigned b = 0; b < 256; ++b) {
-        if (to[b] == 0) continue;
-        if (b < low) low = static_cast<std::uint8_t>(b);
-        high = static_cast<std::uint8_t>(b);
-    }
+std::array<bool, 256> Entries(const Table& to) {
+    std::array<bool, 256> has{};
+    for (unsigned b = 0; b < 256; ++b)
+        has[b] = to[b] != 0;
+    return has;
 }
 
-constexpr NarrowRule MakeNarrowRule(std::uint8_t first, const NarrowTable& to) {
-    NarrowRule r{first, to};
-    SetSpan(to, r.low, r.high);
-    return r;
-}
-
-constexpr WideRule MakeWideRule(const WideTable& to) {
-    WideRule r{to};
-    SetSpan(to, r.low, r.high);
-    return r;
-}
-
-constexpr NarrowRule kNarrowDigitRule = MakeNarrowRule(0x82, kNarrowDigits);
-constexpr NarrowRule kNarrowLetterRule = MakeNarrowRule(0x82, kNarrowLetters);
-constexpr NarrowRule kNarrowSymbolRule = MakeNarrowRule(0x81, kNarrowSymbols);
-constexpr WideRule kWideDigitRule = MakeWideRule(kWideDigits);
-constexpr WideRule kWideLetterRule = MakeWideRule(kWideLetters);
-constexpr WideRule kWideSymbolRule = MakeWideRule(kWideSymbols);
-
-// The byte loops look at the text in blocks. A block in which no character the step
-// converts can begin is copied as it is; only stretches of the others are walked byte
-// by byte. The tests for a block are written so that the compiler makes them a few
-// vector compares: they run over every block, the walk only where text changes.
-constexpr std::size_t kBlock = 32;
-constexpr std::size_t kStretch = 16 * kBlock;  // the longest walk in one go
-
-bool InRange(std::uint8_t b, std::uint8_t low, std::uint8_t high) {
-    return static_cast<std::uint8_t>(b - low) <= static_cast<std::uint8_t>(high - low);
-}
-
-bool AnyInRange(const std::uint8_t* p, std::uint8_t low, std::uint8_t high) {
-    std::uint8_t any = 0;
-    for (std::size_t j = 0; j < kBlock; ++j)
-        any |= InRange(p[j], low, high);
-    return any != 0;
-}
-
-// Reads one byte past the block.
-bool AnyPairInRange(const std::uint8_t* p, std::uint8_t first, std::uint8_t low,
-                    std::uint8_t high) {
-    std::uint8_t any = 0;
-    for (std::size_t j = 0; j < kBlock; ++j)
-        any |= (p[j] == first) & InRange(p[j + 1], low, high);
-    return any != 0;
-}
-
-// Moves i over the whole blocks before `limit` in which busy(position) finds nothing
-// to convert, and returns the end of the stretch to walk from there: the busy blocks
-// that follow, or what is left before `limit` when that is less than a block.
-template <typename Busy>
-std::size_t NextStretch(std::size_t& i, std::size_t limit, Busy busy) {
-    while (i + kBlock <= limit && !busy(i))
-        i += kBlock;
-    std::size_t end = i;
-    while (end + kBlock <= limit && end - i < kStretch && busy(end))
-        end += kBlock;
-    return end == i ? limit : end;
-}
-
-// Where the byte loop stands when the walk resumes after skipped blocks: whether the
-// byte at i is the second byte of a character, given that at `known` <= i. The byte
-// after one that cannot open a character always begins one, so the answer follows
-// from the lead-byte run just before i; the walk back never passes `known`, which
-// the caller then moves up to i, so that no byte is walked back over twice.
-unsigned TrailAt(const LeadByteTable& lead, const std::uint8_t* p, std::size_t i, std::size_t known,
-                 bool knownTrail) {
-    std::size_t j = i;
-    while (j > known && lead[p[j - 1]])
-        --j;
-    // Through a run of bytes that all open characters, every other one is a second byte.
-    const bool trailAtJ = j == known && knownTrail;
-    return trailAtJ != ((i - j) % 2 == 1) ? 1 : 0;
-}
+// The byte loops find the characters their rule converts with StartFinder, block by
+// block, and copy the text between them in pieces.
 
 // The byte loop for a rule that turns two-byte characters into single bytes.
-// `trail` tells whether the byte at hand is the second byte of the character before
-// it: that is the byte loop's walk without its branches.
 bool NarrowPairs(std::string_view text, const NarrowRule& rule, std::string& out) {
-    const LeadByteTable& lead = Text().LeadBytes();
-    const std::size_t n = text.size();
+    const ByteSet& lead = LeadByteSet();
+    // A first byte that opens no character here never begins a pair.
+    if (!lead.Contains(rule.first)) return false;
     const std::uint8_t* p = Bytes(text);
-    const auto busy = [&](std::size_t at) {
-        return AnyPairInRange(p + at, rule.first, rule.low, rule.high);
-    };
-    out.clear();
-    std::size_t copied = 0, known = 0;
-    bool knownTrail = false;
-    // Pairs begin before the last byte: a lead byte at the very end stays as it is.
-    const std::size_t limit = n == 0 ? 0 : n - 1;
-    for (std::size_t i = 0; i < limit;) {
-        const std::size_t end = NextStretch(i, limit, busy);
-        unsigned trail = TrailAt(lead, p, i, known, knownTrail);
-        for (std::size_t j = i; j < end; ++j) {
-            const unsigned b = p[j], opens = lead[b] & ~trail & 1;
-            trail = opens;
-            const std::uint8_t to = rule.to[p[j + 1]];
-            if (opens & (b == rule.first) & (to != 0)) {
-                if (copied == 0) out.reserve(n);
-                out.append(text, copied, j - copied);
-                out.push_back(static_cast<char>(to));
-                copied = j + 2;
-            }
-        }
-        known = i = end;
-        knownTrail = trail != 0;
+    const std::size_t n = text.size();
+    StartFinder pairs(text, ByteSet::Of(rule.first, rule.first), lead, ByteSet(Entries(rule.to)));
+    PieceWriter writer(text, out);
+    std::size_t copied = 0;
+    for (std::size_t i = pairs.Next(0); i < n; i = pairs.Next(i + 2)) {
+        writer.Copy(copied, i);
+        writer.Put(static_cast<char>(rule.to[p[i + 1]]));
+        copied = i + 2;
     }
     if (copied == 0) return false;
-    out.append(text, copied);
+    writer.Copy(copied, n);
     return true;
 }
 
-// How far the walk over a stretch got: where it stopped (the stretch's end, or one
-// byte further when the last character took the byte after it along), whether the
-// byte there is the second byte of a character, the end of what it wrote, and
-// whether that differs from the bytes it walked over.
-struct Walked {
-    std::size_t next;
-    unsigned trail;
-    std::uint8_t* out;
-    bool changed;
-};
-
-// The frame of a byte loop that widens: passes over the blocks in which busy(at)
-// finds nothing; for each stretch [i, end) in between, walk(i, end, trail, out)
-// writes its output at out, at most two bytes a byte, and tells how far it got.
-// A stretch is walked into a buffer of its own and goes to out only when it
-// changed, so that out is written only from the first change on.
-template <typename Busy, typename Walk>
-bool Widen(std::string_view text, Busy busy, Walk walk, std::string& out) {
-    const LeadByteTable& lead = Text().LeadBytes();
+// The byte loop for a rule that turns single bytes into two-byte codes.
+bool WidenSingles(std::string_view text, const WideTable& to, std::string& out) {
+    const ByteSet& lead = LeadByteSet();
+    std::array<bool, 256> widened = Entries(to);
+    for (unsigned b = 0; b < 256; ++b)
+        widened[b] = widened[b] && !lead.Contains(static_cast<std::uint8_t>(b));
     const std::uint8_t* p = Bytes(text);
     const std::size_t n = text.size();
-    std::uint8_t walked[2 * kStretch];
-    out.clear();
-    std::size_t copied = 0, known = 0;
-    bool knownTrail = false, changed = false;
-    for (std::size_t i = 0; i < n;) {
-        const std::size_t end = NextStretch(i, n, busy);
-        const Walked w = walk(i, end, TrailAt(lead, p, i, known, knownTrail), walked);
-        if (w.changed) {
-            if (!changed) out.reserve(n + n / 8);
-            changed = true;
-            out.append(text, copied, i - copied);
-            out.append(reinterpret_cast<const char*>(walked),
-                       static_cast<std::size_t>(w.out - walked));
-            copied = w.next;
-        }
-        known = i = w.next;
-        knownTrail = w.trail != 0;
+    StartFinder singles(text, ByteSet(widened), lead);
+    PieceWriter writer(text, out);
+    bool changed = false;
+    std::size_t copied = 0;
+    for (std::size_t i = singles.Next(0); i < n; i = singles.Next(i + 1)) {
+        const std::uint16_t code = to[p[i]];
+        writer.Copy(copied, i);
+        writer.Put(static_cast<char>(code >> 8), static_cast<char>(code), 2);
+        copied = i + 1;
+        changed = true;
     }
     if (!changed) return false;
-    out.append(text, copied);
+    writer.Copy(copied, n);
     return true;
-}
-
-// What a widening byte loop does with each byte, worked out once per call from the
-// platform's lead bytes and the rule: the low 16 bits hold the two bytes it becomes,
-// in memory order, so that one store writes them.
-constexpr std::uint32_t kOpens = 1u << 16;   // the byte opens a two-byte character
-constexpr std::uint32_t kWidens = 1u << 17;  // the byte becomes a two-byte code
-using WideEntries = std::array<std::uint32_t, 256>;
-
-WideEntries MakeWideEntries(const LeadByteTable& lead, const WideRule& rule) {
-    WideEntries entries{};
-    for (unsigned b = 0; b < 256; ++b) {
-        const std::uint16_t code = rule.to[b];
-        if (lead[b]) {
-            entries[b] = kOpens;
-        } else if (code != 0) {
-            const unsigned char bytes[2] = {static_cast<unsigned char>(code >> 8),
-                                            static_cast<unsigned char>(code)};
-            std::uint16_t word;
-            std::memcpy(&word, bytes, 2);
-            entries[b] = kWidens | word;
-        }
-    }
-    return entries;
-}
-
-// The byte loop for a rule that turns single bytes into two-byte codes. Every byte
-// is written as two bytes, and the output moves on by one or two; masks stand in
-// for conditions, which the compiler would make mispredicted branches.
-bool WidenSingles(std::string_view text, const WideRule& rule, std::string& out) {
-    const WideEntries entries = MakeWideEntries(Text().LeadBytes(), rule);
-    const std::uint8_t* p = Bytes(text);
-    return Widen(
-        text, [&](std::size_t at) { return AnyInRange(p + at, rule.low, rule.high); },
-        [&](std::size_t i, std::size_t end, unsigned trail, std::uint8_t* o) {
-            unsigned widened = 0;
-            for (std::size_t j = i; j < end; ++j) {
-                const unsigned b = p[j], e = entries[b];
-                const unsigned widen = (e >> 17) & ~trail & 1;
-                trail = (e >> 16) & ~trail & 1;
-                const unsigned mask = 0u - widen;
-                // Widened: the code's bytes. Otherwise the byte itself, and a second
-                // byte that the next one overwrites.
-                const auto word = static_cast<std::uint16_t>((e & mask) | (b & ~mask));
-                std::memcpy(o, &word, 2);
-                o += 1 + widen;
-                widened |= widen;
-            }
-            return Walked{end, trail, o, widened != 0};
-        },
-        out);
 }
 
 constexpr char kIdeographicComma[] = "\x81\x41";     // 、
@@ -415,24 +250,26 @@ bool ReplaceEither(std::string_view text, std::string_view oldA, std::string_vie
                    std::string_view oldB, std::string_view newB, std::string& out) {
     const std::string_view searched = text.substr(0, std::min(text.find('\0'), text.size()));
     const std::size_t limit = searched.size();
-    BoundaryTracker boundary(text, Text().LeadBytes());
-    ByteFinder finder(searched, std::string{oldA[0], oldB[0]});
-    out.clear();
+    const ByteSet firsts = ByteSet::Of(std::string{oldA[0], oldB[0]});
+    StartFinder found = oldA.size() > 1 && oldB.size() > 1
+                            ? StartFinder(searched, firsts, LeadByteSet(),
+                                          ByteSet::Of(std::string{oldA[1], oldB[1]}))
+                            : StartFinder(searched, firsts, LeadByteSet());
+    PieceWriter writer(text, out);
     std::size_t copied = 0;
     bool replaced = false;
-    for (std::size_t c = finder.Next(0); c < limit; c = finder.Next(c + 1)) {
+    for (std::size_t c = found.Next(0); c < limit; c = found.Next(c + 1)) {
         const std::string_view rest = searched.substr(c);
         const bool a = rest.starts_with(oldA), b = !a && rest.starts_with(oldB);
-        if (!(a || b) || !boundary.IsBoundary(c)) continue;
-        if (!replaced) out.reserve(text.size() + text.size() / 8);
+        if (!(a || b)) continue;
         replaced = true;
-        out.append(text, copied, c - copied);
-        out.append(a ? newA : newB);
+        writer.Copy(copied, c);
+        writer.Put(a ? newA : newB);
         copied = c + (a ? oldA : oldB).size();
         c = copied - 1;
     }
     if (!replaced) return false;
-    out.append(text, copied);
+    writer.Copy(copied, text.size());
     return true;
 }
 
@@ -440,13 +277,13 @@ bool ReplaceEither(std::string_view text, std::string_view oldA, std::string_vie
 
 bool ConvertDigitsInto(std::string_view text, int mode, std::string& out) {
     if (mode == 1) return NarrowPairs(text, kNarrowDigitRule, out);
-    if (mode == 2) return WidenSingles(text, kWideDigitRule, out);
+    if (mode == 2) return WidenSingles(text, kWideDigits, out);
     return false;
 }
 
 bool ConvertLettersInto(std::string_view text, int mode, std::string& out) {
     if (mode == 1) return NarrowPairs(text, kNarrowLetterRule, out);
-    if (mode == 2) return WidenSingles(text, kWideLetterRule, out);
+    if (mode == 2) return WidenSingles(text, kWideLetters, out);
     return false;
 }
 
@@ -464,7 +301,7 @@ bool ConvertFullStopsInto(std::string_view text, int mode, std::string& out) {
 
 bool ConvertSymbolsInto(std::string_view text, int mode, std::string& out) {
     if (mode == 1) return NarrowPairs(text, kNarrowSymbolRule, out);
-    if (mode == 2) return WidenSingles(text, kWideSymbolRule, out);
+    if (mode == 2) return WidenSingles(text, kWideSymbols, out);
     return false;
 }
 
@@ -501,43 +338,29 @@ bool ConvertKatakanaInto(std::string_view text, int mode, std::string& out) {
 }
 
 bool FullWidthKanaInto(std::string_view text, std::string& out) {
-    const LeadByteTable& lead = Text().LeadBytes();
-    // Per byte: bit 0, it opens a two-byte character; bit 1, it is half-width kana.
-    std::array<std::uint8_t, 256> kind;
-    for (unsigned b = 0; b < 256; ++b)
-        kind[b] = lead[b]                                                        ? 1
-                  : InRange(static_cast<std::uint8_t>(b), kKanaFirst, kKanaLast) ? 2
-                                                                                 : 0;
+    const ByteSet& lead = LeadByteSet();
+    std::array<bool, 256> kana{};
+    for (unsigned b = kKanaFirst; b <= kKanaLast; ++b)
+        kana[b] = !lead.Contains(static_cast<std::uint8_t>(b));
     const std::uint8_t* p = Bytes(text);
     const std::size_t n = text.size();
-    return Widen(
-        text, [&](std::size_t at) { return AnyInRange(p + at, kKanaFirst, kKanaLast); },
-        [&](std::size_t i, std::size_t end, unsigned trail, std::uint8_t* o) {
-            bool changed = false;
-            std::size_t j = i;
-            while (j < end) {
-                const unsigned b = p[j], k = kind[b];
-                if ((k >> 1) & ~trail & 1) {
-                    const std::uint8_t next = j + 1 < n ? p[j + 1] : 0;
-                    const bool voiced = next == kVoicedMark, semiVoiced = next == kSemiVoicedMark;
-                    const KanaTable& table = voiced       ? kVoicedKana
-                                             : semiVoiced ? kSemiVoicedKana
-                                                          : kPlainKana;
-                    const std::uint16_t code = table[b - kKanaFirst];
-                    o[0] = static_cast<std::uint8_t>(code >> 8);
-                    o[1] = static_cast<std::uint8_t>(code);
-                    o += 2;
-                    j += voiced || semiVoiced ? 2 : 1;  // the mark goes with its letter
-                    changed = true;
-                    continue;
-                }
-                trail = k & ~trail & 1;
-                *o++ = static_cast<std::uint8_t>(b);
-                ++j;
-            }
-            return Walked{j, trail, o, changed};
-        },
-        out);
+    StartFinder letters(text, ByteSet(kana), lead);
+    PieceWriter writer(text, out);
+    bool changed = false;
+    std::size_t copied = 0;
+    for (std::size_t i = letters.Next(0); i < n; i = letters.Next(copied)) {
+        const std::uint8_t next = i + 1 < n ? p[i + 1] : 0;
+        const bool voiced = next == kVoicedMark, semiVoiced = next == kSemiVoicedMark;
+        const KanaTable& table = voiced ? kVoicedKana : semiVoiced ? kSemiVoicedKana : kPlainKana;
+        const std::uint16_t code = table[p[i] - kKanaFirst];
+        writer.Copy(copied, i);
+        writer.Put(static_cast<char>(code >> 8), static_cast<char>(code), 2);
+        copied = i + (voiced || semiVoiced ? 2 : 1);  // the mark goes with its letter
+        changed = true;
+    }
+    if (!changed) return false;
+    writer.Copy(copied, n);
+    return true;
 }
 
 namespace {
@@ -576,9 +399,10 @@ bool NarrowKanaPunctuation(std::string& t) {
         // All of a block is read before anything in it is written.
         const std::size_t room = n - at;
         const std::uint8_t* block = p + at;
-        std::uint8_t padded[kBlockBytes + 1] = {};
+        std::uint8_t padded[kBlockBytes + 1];
         if (room <= kBlockBytes) {
             std::memcpy(padded, block, room);
+            std::memset(padded + room, 0, sizeof padded - room);
             block = padded;
         }
         const std::uint64_t starts = ~trail.Next(wideLead.Mask(block));

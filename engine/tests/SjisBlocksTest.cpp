@@ -105,8 +105,8 @@ TEST(StartFinder, FindsWantedBytesWhereCharactersBegin) {
         secondBytes[static_cast<unsigned char>(kBytes[rng() % std::size(kBytes)])] = true;
         const ByteSet wanted(wantedBytes), seconds(secondBytes);
         const bool pairs = rng() % 2;
-        StartFinder finder(text, wanted, leads,
-                           pairs ? std::optional<ByteSet>(seconds) : std::nullopt);
+        StartFinder finder =
+            pairs ? StartFinder(text, wanted, leads, seconds) : StartFinder(text, wanted, leads);
         std::vector<bool> trail = TrailsByWalk(text, lead, false);
         std::size_t from = 0;
         while (from <= text.size()) {
@@ -125,6 +125,7 @@ TEST(StartFinder, FindsWantedBytesWhereCharactersBegin) {
             ASSERT_EQ(finder.Next(from), want) << "from " << from << " in round " << round;
             from = want + 1 + rng() % (rng() % 4 == 0 ? 100 : 3);
         }
+        ASSERT_EQ(finder.Next(text.size() + 2), text.size());
     }
 }
 

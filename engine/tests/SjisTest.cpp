@@ -292,5 +292,19 @@ TEST(ReplaceAll, AgreesWithThePlainAlgorithm) {
     }
 }
 
+TEST(ReplaceAll, LongTextsAgreeWithThePlainAlgorithm) {
+    // Texts over several blocks of the search, patterns that end with a lead byte
+    // (the rest is searched as a text of its own) and patterns in any letter case.
+    std::mt19937 rng(6);
+    for (int round = 0; round < 1500; ++round) {
+        const std::string text = RandomText(rng, 300);
+        const std::string old = round % 5 == 0 ? std::string(1, 'a') : RandomText(rng, 3);
+        const bool ignoreCase = round % 3 == 0;
+        ASSERT_EQ(ReplaceAll(text, old, "[]", ignoreCase),
+                  ReplaceAllReference(text, old, "[]", ignoreCase))
+            << ::testing::PrintToString(text) << " " << ::testing::PrintToString(old);
+    }
+}
+
 }  // namespace
 }  // namespace qm
