@@ -1,6 +1,7 @@
 #include "engine/Address.h"
 
 #include "engine/Sjis.h"
+#include "engine/SjisBlocks.h"
 #include "engine/SjisScan.h"
 #include "engine/StepForms.h"
 #include "engine/TextServices.h"
@@ -99,6 +100,13 @@ bool RemoveRedirector(std::string_view pattern, std::string_view text, std::stri
     if (pattern.empty()) return false;
     const TextServices& services = Text();
     const auto lower = LowerSingleBytes(services);
+    // The bytes that are c in small letters.
+    const auto lowered = [&](char c) {
+        std::array<bool, 256> bytes{};
+        for (unsigned b = 0; b < 256; ++b)
+            bytes[b] = lower[b] == static_cast<std::uint8_t>(c);
+        return ByteSet(bytes);
+    };
     std::string_view current = text;
     std::string scratch;
     bool removedAny = false;
@@ -107,13 +115,14 @@ bool RemoveRedirector(std::string_view pattern, std::string_view text, std::stri
         // whose host name goes on to a "/". The pattern begins with "/", which has no
         // letter case.
         const std::size_t limit = std::min(current.find('\0'), current.size());
-        BoundaryTracker boundary(current, services.LeadBytes());
+        const std::string_view searched = current.substr(0, limit);
+        StartFinder found =
+            pattern.size() > 1
+                ? StartFinder(searched, lowered(pattern[0]), LeadByteSet(), lowered(pattern[1]))
+                : StartFinder(searched, lowered(pattern[0]), LeadByteSet());
         std::string_view host;
-        for (std::size_t c = current.find(pattern[0]); c < limit;
-             c = current.find(pattern[0], c + 1)) {
-            if (pattern.size() > limit - c || !LowerEquals(current, c, pattern, lower) ||
-                !boundary.IsBoundary(c))
-                continue;
+        for (std::size_t c = found.Next(0); c < limit; c = found.Next(c + 1)) {
+            if (pattern.size() > limit - c || !LowerEquals(current, c, pattern, lower)) continue;
             std::size_t end = c + pattern.size();
             while (end < current.size() && IsHostByte(current[end]))
                 ++end;

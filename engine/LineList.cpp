@@ -6,6 +6,8 @@
 #endif
 #include <cstdint>
 
+#include "engine/SjisBlocks.h"
+
 namespace qm {
 
 namespace {
@@ -126,8 +128,9 @@ std::vector<std::string> LineList::Lines() const {
 void LineList::DeleteEmptyLines() {
     // An empty line is a CR LF at the start of the text or right after another.
     std::size_t w = 0;
+    LineEnds ends(text_);
     for (std::size_t r = 0; r < text_.size();) {
-        const std::size_t end = Find(text_, '\r', r) + 2;
+        const std::size_t end = ends.Next(r) + 2;
         if (end - r > 2) {
             if (w != r) std::memmove(text_.data() + w, text_.data() + r, end - r);
             w += end - r;

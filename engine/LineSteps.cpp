@@ -16,12 +16,6 @@ namespace {
 constexpr std::uint8_t kFullWidthBlankLead = 0x81, kFullWidthBlankTrail = 0x40;  // 　
 constexpr char kFullStop[] = "\x81\x42";                                         // 。
 
-std::size_t FindByte(std::string_view s, char c, std::size_t from) {
-    if (from >= s.size()) return s.size();
-    const void* hit = std::memchr(s.data() + from, c, s.size() - from);
-    return hit ? static_cast<std::size_t>(static_cast<const char*>(hit) - s.data()) : s.size();
-}
-
 std::uint8_t Byte(std::string_view s, std::size_t i) {
     return static_cast<std::uint8_t>(s[i]);
 }
@@ -157,22 +151,23 @@ bool SpellRomanNumerals(std::string_view text, std::string& out) {
 
 bool AddListItemPrefix(std::string_view textForm, std::string& out) {
     const auto lower = LowerSingleBytes(Text());
-    out.clear();
-    out.reserve(textForm.size() + textForm.size() / 8);
+    LineEnds ends(textForm);
+    PieceWriter writer(textForm, out);
     bool added = false;
     std::size_t copied = 0;
     for (std::size_t start = 0; start < textForm.size();) {
-        const std::size_t cr = FindByte(textForm, '\r', start);
+        const std::size_t cr = ends.Next(start);
         if (!LowerEquals(textForm.substr(start, cr - start), 0, "<li>", lower)) {
-            out.append(textForm.substr(copied, start - copied));
-            out += "<li>";
+            writer.Copy(copied, start);
+            writer.Put("<li>");
             copied = start;
             added = true;
         }
         start = cr + 2;
     }
-    out.append(textForm.substr(copied));
-    return added;
+    if (!added) return false;
+    writer.Copy(copied, textForm.size());
+    return true;
 }
 
 bool RunsToTab(std::string_view text, int mode, std::string& out) {
@@ -234,22 +229,22 @@ std::string_view TrimLineEnd(std::string_view line) {
 
 bool TrimLineEnds(std::string_view text, std::string& out) {
     // Only lines that end in blanks are touched; the rest is copied in long pieces.
-    out.clear();
+    LineEnds ends(text);
+    PieceWriter writer(text, out);
     bool trimmed = false;
     std::size_t copied = 0;
     for (std::size_t start = 0; start < text.size();) {
-        const std::size_t cr = FindByte(text, '\r', start);
+        const std::size_t cr = ends.Next(start);
         const std::size_t end = start + TrimLineEnd(text.substr(start, cr - start)).size();
         if (end < cr) {
-            if (!trimmed) out.reserve(text.size());
             trimmed = true;
-            out.append(text.substr(copied, end - copied));
+            writer.Copy(copied, end);
             copied = cr;
         }
         start = cr + 2;
     }
     if (!trimmed) return false;
-    out.append(text.substr(copied));
+    writer.Copy(copied, text.size());
     return true;
 }
 
@@ -272,8 +267,9 @@ void JoinLinesInPlace(std::string& text) {
     std::size_t w = 0;          // the result so far is d[0, w)
     std::size_t lineStart = 0;  // start of the current line (line i) in the result
     std::size_t pos = 0;        // the next line of the list begins here
+    LineEnds ends(text);
     auto next = [&] {
-        const std::size_t cr = FindByte(text, '\r', pos);
+        const std::size_t cr = ends.Next(pos);
         const std::string_view line(d + pos, cr - pos);
         pos = cr + 2;
         return line;

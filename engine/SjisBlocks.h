@@ -323,6 +323,18 @@ class StartFinder {
     bool knownTrail_ = false;  // ...and this is whether a second byte stands there
 };
 
+// The CR bytes of a text, by the same blocks: with no lead bytes every byte begins
+// a character. In a text form each ends a line.
+class LineEnds {
+  public:
+    explicit LineEnds(std::string_view text) : crs_(text, ByteSet::Of('\r', '\r'), ByteSet()) {}
+    // The first CR at or after `from`, which must not decrease, or the text's size.
+    std::size_t Next(std::size_t from) { return crs_.Next(from); }
+
+  private:
+    StartFinder crs_;
+};
+
 // The lead bytes of the platform's code page.
 inline const ByteSet& LeadByteSet() {
     static const ByteSet lead(Text().LeadBytes());
@@ -347,18 +359,15 @@ class PieceWriter {
     void Copy(std::size_t from, std::size_t to) {
         const char* p = begin_ + from;
         const std::size_t n = to - from;
-        if (n <= kShort && end_ - p >= static_cast<std::ptrdiff_t>(kShort)) {
-            Room(kShort);
-            std::memcpy(buffer_ + used_, p, kShort);  // the bytes past n are overwritten later
+        // Most pieces are short: sixteen bytes are copied, the ones past n are
+        // overwritten later.
+        if (n <= kShort && used_ + kShort <= kBuffer &&
+            end_ - p >= static_cast<std::ptrdiff_t>(kShort)) {
+            std::memcpy(buffer_ + used_, p, kShort);
             used_ += n;
-        } else if (n <= kBuffer / 4) {
-            Room(n);
-            std::memcpy(buffer_ + used_, p, n);
-            used_ += n;
-        } else {
-            Flush();
-            out_.append(p, n);
+            return;
         }
+        CopyLong(p, n);
     }
 
     void Put(char c) {
@@ -392,6 +401,17 @@ class PieceWriter {
 
   private:
     static constexpr std::size_t kShort = 16, kBuffer = 4096;
+
+    void CopyLong(const char* p, std::size_t n) {
+        if (n <= kBuffer / 4) {
+            Room(n);
+            std::memcpy(buffer_ + used_, p, n);
+            used_ += n;
+        } else {
+            Flush();
+            out_.append(p, n);
+        }
+    }
 
     void Room(std::size_t n) {
         if (used_ + n > kBuffer) Flush();

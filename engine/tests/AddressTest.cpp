@@ -207,5 +207,20 @@ TEST(RemoveRedirector, AgreesWithThePlainPasses) {
     }
 }
 
+// Texts of many blocks: the searches go a block at a time.
+TEST(AddressSteps, LongTextsAgreeWithThePlainVersions) {
+    std::mt19937 rng(23);
+    const auto pieces = testing::WithPieces(
+        {"/ime.", "/IME.", "ime", "nu", "-", "://", "http:/", "\x81/", "www.", "WWW.", "ttp", "ftp",
+         "\x83\x68", "\x88\x9F\x88\x9F\x88\x9F", "plain words fill this line without an address "});
+    for (int round = 0; round < 300; ++round) {
+        const std::string text = testing::RandomText(rng, pieces, 200);
+        ASSERT_EQ(RemoveRedirector("/ime.", text), RemoveRedirectorReference("/ime.", text))
+            << ::testing::PrintToString(text);
+        ASSERT_EQ(CompleteSchemes(text), CompleteSchemesReference(text))
+            << ::testing::PrintToString(text);
+    }
+}
+
 }  // namespace
 }  // namespace qm
