@@ -28,6 +28,7 @@ void CharMap::SetPair(std::uint16_t code, std::string_view to) {
     pair_[code] = MakeMapped(to);
     samePairs_[code] = pair_[code].length == 2;
     if (samePairs_[code]) sameFirsts_[code >> 8] = true;
+    if (pair_[code].length) pairFirsts_[code >> 8] = true;
 }
 
 std::string CharMap::Apply(std::string_view text, const LeadByteTable& lead) const {
@@ -36,33 +37,36 @@ std::string CharMap::Apply(std::string_view text, const LeadByteTable& lead) con
 }
 
 bool CharMap::Apply(std::string_view text, const LeadByteTable& lead, std::string& out) const {
-    out.clear();
+    // Only single bytes with an entry and the first bytes of pairs with one are
+    // looked at.
+    std::array<bool, 256> looked{};
+    for (unsigned b = 0; b < 256; ++b)
+        looked[b] = lead[b] ? pairFirsts_[b] : single_[b].length != 0;
     const auto* p = reinterpret_cast<const std::uint8_t*>(text.data());
     const std::size_t n = text.size();
+    StartFinder starts(text, ByteSet(looked), ByteSet(lead));
+    PieceWriter writer(text, out);
     bool mapped = false;
-    std::size_t copied = 0;  // the bytes before this are in out
-    const auto put = [&](std::size_t at, std::size_t length, const MappedChar& m) {
-        if (!mapped) out.reserve(n + n / 8);
-        mapped = true;
-        out.append(text, copied, at - copied);
-        out.append(reinterpret_cast<const char*>(m.bytes), m.length);
-        copied = at + length;
-    };
-    std::size_t i = 0;
-    while (i < n) {
+    std::size_t copied = 0;
+    for (std::size_t i = starts.Next(0); i < n;) {
         const std::uint8_t b = p[i];
-        if (lead[b] && i + 1 < n) {
-            const MappedChar& m = pair_[static_cast<std::uint16_t>(b << 8 | p[i + 1])];
-            if (m.length) put(i, 2, m);
-            i += 2;
-        } else {
-            const MappedChar& m = single_[b];
-            if (m.length && !lead[b]) put(i, 1, m);
-            ++i;
+        const MappedChar* m = &single_[b];
+        std::size_t length = 1;
+        if (lead[b]) {
+            // A lead byte at the very end stays as it is.
+            m = i + 1 < n ? &pair_[static_cast<std::uint16_t>(b << 8 | p[i + 1])] : nullptr;
+            length = 2;
         }
+        if (m && m->length) {
+            writer.Copy(copied, i);
+            writer.Put(static_cast<char>(m->bytes[0]), static_cast<char>(m->bytes[1]), m->length);
+            copied = i + length;
+            mapped = true;
+        }
+        i = starts.Next(i + length);
     }
     if (!mapped) return false;
-    out.append(text, copied);
+    writer.Copy(copied, n);
     return true;
 }
 

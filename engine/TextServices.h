@@ -51,6 +51,7 @@ class CharMap {
     std::vector<MappedChar> pair_;  // indexed by the two-byte code
     std::bitset<65536> samePairs_;  // codes whose entry has two bytes
     std::bitset<256> sameFirsts_;   // first bytes of those codes
+    std::bitset<256> pairFirsts_;   // first bytes of codes with an entry
 };
 
 // LCMapStringA flags in use.
