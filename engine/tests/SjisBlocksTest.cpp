@@ -141,8 +141,8 @@ TEST(PieceWriter, WritesThePiecesInOrder) {
             std::size_t at = 0;
             while (at < text.size()) {
                 // Short pieces, near the end of the text too, and long ones.
-                const std::size_t length =
-                    std::min(text.size() - at, rng() % 4 == 0 ? rng() % 3000 : rng() % 20);
+                const std::size_t length = std::min<std::size_t>(
+                    text.size() - at, rng() % 4 == 0 ? rng() % 3000 : rng() % 20);
                 writer.Copy(at, at + length);
                 want.append(text, at, length);
                 at += length;
