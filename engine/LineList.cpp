@@ -126,18 +126,22 @@ std::vector<std::string> LineList::Lines() const {
 }
 
 void LineList::DeleteEmptyLines() {
-    // An empty line is a CR LF at the start of the text or right after another.
-    std::size_t w = 0;
+    // An empty line is a CR LF at the start of the text or right after another. The
+    // lines between two empty ones move in one piece.
+    char* const d = text_.data();
+    std::size_t w = 0, kept = 0;  // the lines from `kept` on are still to move to w
     LineEnds ends(text_);
     for (std::size_t r = 0; r < text_.size();) {
-        const std::size_t end = ends.Next(r) + 2;
-        if (end - r > 2) {
-            if (w != r) std::memmove(text_.data() + w, text_.data() + r, end - r);
-            w += end - r;
+        const std::size_t cr = ends.Next(r);
+        if (cr == r) {
+            std::memmove(d + w, d + kept, r - kept);
+            w += r - kept;
+            kept = r + 2;
         }
-        r = end;
+        r = cr + 2;
     }
-    text_.resize(w);
+    std::memmove(d + w, d + kept, text_.size() - kept);
+    text_.resize(w + text_.size() - kept);
 }
 
 }  // namespace qm

@@ -177,7 +177,7 @@ std::size_t PieceEnd(std::string_view text, std::size_t from, std::size_t bytes)
 
 // Pieces of this size and the two buffers of each runner stay in the processor's
 // cache while all the line steps run over them.
-constexpr std::size_t kPieceBytes = 128 * 1024;
+constexpr std::size_t kPieceBytes = 64 * 1024;
 
 }  // namespace
 

@@ -400,7 +400,7 @@ class PieceWriter {
     }
 
   private:
-    static constexpr std::size_t kShort = 16, kBuffer = 4096;
+    static constexpr std::size_t kShort = 16, kLine = 64, kBuffer = 4096;
 
     void CopyLong(const char* p, std::size_t n) {
         if (n <= kBuffer / 4) {

@@ -82,6 +82,23 @@ TEST(LineList, DeletesEmptyLines) {
     EXPECT_EQ(onlyBreaks.Text(), "");
 }
 
+TEST(LineList, DeletesEmptyLinesOverRandomTexts) {
+    std::mt19937 rng(4);
+    const char alphabet[] = {'a', '\r', '\n', '\x82', 'b', 'c', 'd'};
+    for (int round = 0; round < 2000; ++round) {
+        std::string s(rng() % 300, ' ');
+        for (char& c : s)
+            c = alphabet[rng() % sizeof alphabet];
+        Lines expected;
+        for (const std::string& line : SplitReference(s)) {
+            if (!line.empty()) expected.push_back(line);
+        }
+        LineList lines(s);
+        lines.DeleteEmptyLines();
+        ASSERT_EQ(lines.Text(), JoinReference(expected)) << ::testing::PrintToString(s);
+    }
+}
+
 TEST(LineList, TransformsEachLine) {
     LineList lines("a\r\n\r\nbc");
     lines.TransformEachLine(
