@@ -166,6 +166,25 @@ TEST(ApplyFilterRules, AgreesWithRuleByRuleReplacement) {
     }
 }
 
+// Long lines and search texts of every length, many of them sharing their first
+// bytes: the index must find every line a rule changes.
+TEST(ApplyFilterRules, LongLinesAgreeWithRuleByRuleReplacement) {
+    std::mt19937 rng(32);
+    const auto textPieces =
+        testing::WithPieces({"abc", "bcd", "cdab", "\x83\x41\x83\x42", "dddddddd"});
+    const std::vector<std::string_view> wordPieces = {"a", "b", "c", "d", "\x83\x41", "\x83", "A"};
+    for (int round = 0; round < 500; ++round) {
+        const std::string text = testing::RandomText(rng, textPieces, 300);
+        std::string rules;
+        for (int r = 0; r < 12; ++r) {
+            const std::string search = testing::RandomText(rng, wordPieces, 6);
+            rules += search + "\t[" + search + "]\r\n";
+        }
+        ASSERT_EQ(ApplyFilterRules(text, rules), ApplyFilterRulesReference(text, rules))
+            << ::testing::PrintToString(text) << " / " << ::testing::PrintToString(rules);
+    }
+}
+
 TEST(ApplyFilterRules, HugeRuleSetsGiveTheSameResult) {
     // Enough different bytes in enough rules that the matcher's table is not built.
     std::mt19937 rng(32);
