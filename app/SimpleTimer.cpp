@@ -1,25 +1,14 @@
 #include "app/SimpleTimer.h"
 
-#include <unordered_map>
+#include "framework/SerialRegistry.h"
 
 namespace qm {
 
 namespace {
 
-std::unordered_map<UINT_PTR, TSimpleTimer*>& LiveTimers() {
-    static std::unordered_map<UINT_PTR, TSimpleTimer*> timers;
+SerialRegistry<TSimpleTimer>& LiveTimers() {
+    static SerialRegistry<TSimpleTimer> timers(0xFFFFFFFF);
     return timers;
-}
-
-// Serial identifiers, never 0 and never one a live timer has.
-UINT_PTR NewTimerId(TSimpleTimer* timer) {
-    static std::uint32_t next = 0;
-    auto& timers = LiveTimers();
-    do {
-        ++next;
-    } while (next == 0 || timers.count(next));
-    timers[next] = timer;
-    return next;
 }
 
 // The process's shared window; destroyed at program end if a timer outlives main.
@@ -34,18 +23,18 @@ std::unique_ptr<TSimpleTimerHandler>& SharedHandler() {
 
 TSimpleTimer::TSimpleTimer() {
     AcquireTimerWindow();
-    id_ = NewTimerId(this);
+    id_ = LiveTimers().Add(this);
 }
 
 TSimpleTimer::TSimpleTimer(std::uint32_t interval, TSimpleTimerEvent onTimer)
     : interval_(interval), onTimer_(std::move(onTimer)) {
     AcquireTimerWindow();
-    id_ = NewTimerId(this);
+    id_ = LiveTimers().Add(this);
 }
 
 TSimpleTimer::~TSimpleTimer() {
     if (enabled_) Stop(true);
-    LiveTimers().erase(id_);
+    LiveTimers().Remove(static_cast<std::uint32_t>(id_));
     ReleaseTimerWindow();
 }
 
@@ -89,8 +78,8 @@ bool TSimpleTimer::Stop(bool disable) {
 }
 
 TSimpleTimer* TSimpleTimer::Find(UINT_PTR id) {
-    const auto it = LiveTimers().find(id);
-    return it == LiveTimers().end() ? nullptr : it->second;
+    if (id > 0xFFFFFFFF) return nullptr;
+    return LiveTimers().Find(static_cast<std::uint32_t>(id));
 }
 
 // TSimpleTimerHandler

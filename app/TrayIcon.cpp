@@ -2,11 +2,12 @@
 
 #include <algorithm>
 #include <cstring>
-#include <unordered_map>
 #include <vector>
 
+#include "engine/Sjis.h"
 #include "framework/Application.h"
 #include "framework/Form.h"
+#include "framework/SerialRegistry.h"
 #include "framework/WinControl.h"
 
 namespace qm {
@@ -20,8 +21,8 @@ TTrayIcon::ShellNotify& ShellNotifyFunction() {
     return notify;
 }
 
-std::unordered_map<UINT, TTrayIcon*>& LiveIcons() {
-    static std::unordered_map<UINT, TTrayIcon*> icons;
+SerialRegistry<TTrayIcon>& LiveIcons() {
+    static SerialRegistry<TTrayIcon> icons(0xFFFFFFFF);
     return icons;
 }
 
@@ -30,20 +31,11 @@ std::unique_ptr<TTrayIconHandler>& SharedHandler() {
     return handler;
 }
 
-bool IsLeadByte(unsigned char c) {
-    return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
-}
-
 // The first bytes of the hint that fit the record, without a broken last character.
 std::size_t TipLength(const std::string& hint) {
-    std::size_t n = 0;
-    while (n < hint.size()) {
-        const std::size_t width =
-            IsLeadByte(static_cast<unsigned char>(hint[n])) && n + 1 < hint.size() ? 2 : 1;
-        if (n + width > TTrayIcon::kMaxTipBytes) break;
-        n += width;
-    }
-    return n;
+    const std::size_t n = std::min(hint.size(), TTrayIcon::kMaxTipBytes);
+    return n == TTrayIcon::kMaxTipBytes && LeadByteAt(hint, static_cast<std::ptrdiff_t>(n)) ? n - 1
+                                                                                            : n;
 }
 
 // Shift, Alt and Ctrl as they are at this moment, not as the message queue saw them.
@@ -605,8 +597,7 @@ TTrayIconHandler* TTrayIconHandler::Instance() {
 }
 
 TTrayIcon* TTrayIconHandler::Find(UINT id) {
-    const auto it = LiveIcons().find(id);
-    return it == LiveIcons().end() ? nullptr : it->second;
+    return LiveIcons().Find(id);
 }
 
 void TTrayIconHandler::Acquire() {
@@ -623,17 +614,11 @@ void TTrayIconHandler::Release() {
 }
 
 UINT TTrayIconHandler::Register(TTrayIcon* icon) {
-    static UINT next = 0;
-    auto& icons = LiveIcons();
-    do {
-        ++next;
-    } while (next == 0 || icons.count(next));
-    icons[next] = icon;
-    return next;
+    return LiveIcons().Add(icon);
 }
 
 void TTrayIconHandler::Unregister(UINT id) {
-    LiveIcons().erase(id);
+    LiveIcons().Remove(id);
 }
 
 LRESULT TTrayIconHandler::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

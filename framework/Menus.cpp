@@ -1,32 +1,20 @@
 #include "framework/Menus.h"
 
 #include <algorithm>
-#include <unordered_map>
 #include <utility>
 
 #include "framework/Application.h"
 #include "framework/Exception.h"
+#include "framework/SerialRegistry.h"
 
 namespace qm {
 
 namespace {
 
-// Live entries by the identifier their menu reports. Identifiers stay within 16 bits
-// (a menu command's width) and are not given to a second entry while the first lives.
-std::unordered_map<UINT, TMenuItem*>& Commands() {
-    static std::unordered_map<UINT, TMenuItem*> commands;
+// Live entries by the identifier their menu reports, which has 16 bits.
+SerialRegistry<TMenuItem>& Commands() {
+    static SerialRegistry<TMenuItem> commands(0xFFFF);
     return commands;
-}
-
-UINT NewCommand(TMenuItem* item) {
-    static UINT next = 0;
-    auto& commands = Commands();
-    if (commands.size() >= 0xFFFF) throw Exception("Too many menu items");
-    do {
-        next = next % 0xFFFF + 1;
-    } while (commands.count(next));
-    commands[next] = item;
-    return next;
 }
 
 bool IsLeadByte(unsigned char c) {
@@ -73,11 +61,11 @@ struct MenuGuard {
 // TMenuItem
 
 TMenuItem::TMenuItem(TComponent* owner) : TComponent(owner) {
-    command_ = NewCommand(this);
+    command_ = Commands().Add(this);
 }
 
 TMenuItem::~TMenuItem() {
-    Commands().erase(command_);
+    Commands().Remove(command_);
     if (parent_) parent_->Remove(this);
     while (!items_.empty())
         delete items_.back();  // takes itself out of items_
@@ -144,8 +132,7 @@ void TMenuItem::Click() {
 }
 
 TMenuItem* TMenuItem::FindCommand(UINT command) {
-    const auto it = Commands().find(command);
-    return it == Commands().end() ? nullptr : it->second;
+    return Commands().Find(command);
 }
 
 // TPopupMenu

@@ -9,6 +9,7 @@
 #include "framework/Exception.h"
 #include "framework/ImageList.h"
 #include "framework/Menus.h"
+#include "framework/SerialRegistry.h"
 #include "framework/tests/IconTestSupport.h"
 
 namespace qm {
@@ -292,6 +293,23 @@ TEST(ImageList, HoldsCopiesAndHandsOutCopies) {
     list.Clear();
     EXPECT_EQ(list.Count(), 0);
     EXPECT_EQ(changes, 4);
+}
+
+TEST(SerialRegistry, NumbersWrapAroundPastTheLiveOnesAndGoneOnesFindNothing) {
+    int a = 0, b = 0, c = 0, d = 0;
+    SerialRegistry<int> registry(3);
+    EXPECT_EQ(registry.Add(&a), 1u);
+    EXPECT_EQ(registry.Add(&b), 2u);
+    EXPECT_EQ(registry.Add(&c), 3u);
+    EXPECT_THROW(registry.Add(&d), Exception);
+    registry.Remove(2);
+    EXPECT_EQ(registry.Find(2), nullptr);
+    EXPECT_EQ(registry.Add(&d), 2u);  // 1 and 3 are taken
+    EXPECT_EQ(registry.Find(2), &d);
+    registry.Remove(1);
+    registry.Remove(3);
+    EXPECT_EQ(registry.Add(&a), 3u);  // the next number, not the lowest free one
+    EXPECT_EQ(registry.Find(0), nullptr);
 }
 
 }  // namespace
