@@ -252,6 +252,71 @@ TEST_F(BigViewInput, RightButtonLeavesTheSelection) {
     EXPECT_EQ(view->SelEnd(), (TViewPos{4, 2}));
 }
 
+// Starts a drag from row 25 to above the window; `during` runs from the form's message
+// hook while the drag loop lets messages through, then the button is released.
+class BigViewDragReentry : public BigViewInput {
+  protected:
+    void DragWith(const std::function<void()>& during) {
+        AddLines(100);
+        view->SetTopRow(20);
+        Focus();
+        const POINT up = Screen(40, -30);
+        const int hook = form->AddMessageHook([&](TMessage& m) {
+            if (m.Msg != WM_APP + 7) return false;
+            during();
+            SendMouse(MOUSEEVENTF_LEFTUP, up.x, up.y);
+            return true;
+        });
+        const POINT press = Screen(TBigView::Margin + 1, YOfRow(25));
+        SendMouse(0, press.x, press.y);
+        SendMouse(MOUSEEVENTF_LEFTDOWN, press.x, press.y);
+        ASSERT_TRUE(PumpUntil([&] { return view->Extending(); }));
+        view->OnViewLineChanged = [this](TComponent*) {
+            if (view->TopRow() == 18) PostMessageA(form->Handle(), WM_APP + 7, 0, 0);
+        };
+        const POINT above = Screen(40, -30);
+        SendMouse(0, above.x, above.y);
+        Pump(300);
+        form->RemoveMessageHook(hook);
+    }
+};
+
+TEST_F(BigViewDragReentry, ClearingTheViewDuringADragEndsTheDragCleanly) {
+    DragWith([&] { view->Clear(); });
+    EXPECT_EQ(view->ViewLineCount(), 0);
+    EXPECT_FALSE(view->Extending());
+    EXPECT_EQ(view->SelEnd(), (TViewPos{0, 0}));
+    EXPECT_EQ(view->TopRow(), 0);
+}
+
+TEST_F(BigViewDragReentry, DestroyingTheViewDuringADragLeavesTheLoop) {
+    DragWith([&] {
+        delete view;
+        view = new TBigView(form);  // TearDown deletes this one
+    });
+    EXPECT_EQ(view->ViewLineCount(), 0);
+}
+
+TEST_F(BigViewInput, QueuedCaretKeysAllArriveInOrder) {
+    AddLines(40);
+    view->SetCaret(true);
+    Focus();
+    view->SetSelStart({1, 0});
+    view->SetSelEnd({1, 0});
+    // Twelve presses queued at once: each handler lets the next ones through.
+    for (int i = 0; i < 12; ++i) {
+        SendKey(VK_DOWN, false);
+        SendKey(VK_DOWN, true);
+    }
+    Pump(200);
+    EXPECT_EQ(view->CaretPos(), (TViewPos{1, 12}));
+    EXPECT_EQ(view->SelStart(), view->SelEnd());
+    EXPECT_EQ(view->BottomRow(), 12);
+    const Picture shown = CaptureBuffer(*view);
+    view->RenderAll();
+    EXPECT_TRUE(shown == CaptureBuffer(*view));
+}
+
 TEST_F(BigViewInput, WithoutLinesKeysAndClicksChangeNothing) {
     view->SetCaret(true);
     view->SetScrollBar(ssBoth);

@@ -143,6 +143,11 @@ class ViewTest : public ::testing::Test {
         return *shared;
     }
     void SetUp() override {
+        // An error that reaches the application's display is a failure of the test.
+        Application().SetErrorDisplay([](const std::string& message) {
+            static int shown = 0;
+            if (++shown <= 5) ADD_FAILURE() << "error shown: " << message;
+        });
         form = &SharedForm();
         view = MakeView(form);
         view->SetParent(form);
