@@ -16,7 +16,7 @@ qm_wine_env "$root/build/windows/wineprefix"
 
 log=$(mktemp)
 args=()
-[ -n "$file" ] && args=("$(winepath -w "$file" 2>/dev/null || echo "$file")")
+[ -n "$file" ] && args=("Z:$(readlink -f "$file" | tr / \\\\)")
 "$QM_WINE" build/windows/controls/bigview_demo.exe "${args[@]}" >"$log" 2>/dev/null &
 demo=$!
 QM_STARTED_PIDS+=("$demo")
