@@ -300,20 +300,18 @@ void TBigView::InsertLine(std::int32_t index, const std::string& s) {
 }
 
 void TBigView::LoadFromFile(const std::string& fileName) {
-    try {
-        store_.LoadFromFile(fileName);
-    } catch (const std::exception&) {
-        // The store was cleared, or holds what was read before the failure: show that.
-        AfterLoad();
-        throw;
-    }
-    AfterLoad();
+    LoadWith([&] { store_.LoadFromFile(fileName); });
 }
 
 void TBigView::LoadFromStream(TStream& stream) {
+    LoadWith([&] { store_.LoadFromStream(stream); });
+}
+
+void TBigView::LoadWith(const std::function<void()>& load) {
     try {
-        store_.LoadFromStream(stream);
+        load();
     } catch (const std::exception&) {
+        // The store was cleared, or holds what was read before the failure: show that.
         AfterLoad();
         throw;
     }

@@ -282,6 +282,7 @@ class TBigView : public TCustomControl {
     void InitialMetrics();
     void Relayout();
     void AfterLoad();
+    void LoadWith(const std::function<void()>& load);
     void DrawRow(std::int32_t row, int y);
     void DrawEndMark(std::string_view text, int y);
     void FillBuffer(const RECT& r);
@@ -298,6 +299,7 @@ class TBigView : public TCustomControl {
     void PumpMessages();
 
     // Scroll messages (BigViewScroll.cpp).
+    void ScrollBuffer(std::int32_t n, bool up);
     void VScrollMessage(int code);
     void HScrollMessage(int code);
 

@@ -217,6 +217,16 @@ void TBigView::SetBottomRow(std::int32_t row) {
 }
 
 void TBigView::ScrollBufferUp(std::int32_t n) {
+    ScrollBuffer(n, true);
+}
+
+void TBigView::ScrollBufferDown(std::int32_t n) {
+    ScrollBuffer(n, false);
+}
+
+// TopRow moved by n rows: moves the image the other way, clears the band it leaves and
+// draws only the rows that came into view there.
+void TBigView::ScrollBuffer(std::int32_t n, bool up) {
     if (renderSuspended_) return;
     if (n > rowsVisible_) {
         RenderAll();
@@ -228,32 +238,19 @@ void TBigView::ScrollBufferUp(std::int32_t n) {
     const int h = backBuffer_.Height();
     const int band = n * lineHeight_;
     c.SetCopyMode(SRCCOPY);
-    c.CopyRect({0, 0, w, h - band}, c, {0, band, w, h});
-    FillBuffer({0, h - band, w, h});
-    const std::int32_t f = topRow_ + rowsVisible_ - n;
-    if (f >= 0 && f <= bottomRow_) {
-        for (std::int32_t i = f; i <= f + n - 1 && i <= bottomRow_; ++i) {
-            DrawRow(i, h - band + (i - f) * lineHeight_);
-            DrawRowSelection(i);
-        }
+    std::int32_t first, last;
+    if (up) {
+        c.CopyRect({0, 0, w, h - band}, c, {0, band, w, h});
+        FillBuffer({0, h - band, w, h});
+        first = topRow_ + rowsVisible_ - n;
+        last = first >= 0 && first <= bottomRow_ ? std::min(first + n - 1, bottomRow_) : first - 1;
+    } else {
+        c.CopyRect({0, band, w, h}, c, {0, 0, w, h - band});
+        FillBuffer({0, 0, w, band});
+        first = topRow_;
+        last = std::min(topRow_ + n - 1, ViewLineCount() - 1);
     }
-    Present();
-}
-
-void TBigView::ScrollBufferDown(std::int32_t n) {
-    if (renderSuspended_) return;
-    if (n > rowsVisible_) {
-        RenderAll();
-        return;
-    }
-    TCanvas& c = backBuffer_.Canvas();
-    const int w = backBuffer_.Width();
-    const int h = backBuffer_.Height();
-    const int band = n * lineHeight_;
-    c.SetCopyMode(SRCCOPY);
-    c.CopyRect({0, band, w, h}, c, {0, 0, w, h - band});
-    FillBuffer({0, 0, w, band});
-    for (std::int32_t i = topRow_; i < topRow_ + n && i < ViewLineCount(); ++i) {
+    for (std::int32_t i = first; i <= last; ++i) {
         DrawRow(i, (i - topRow_) * lineHeight_);
         DrawRowSelection(i);
     }

@@ -317,6 +317,14 @@ TEST_F(BigViewInput, QueuedCaretKeysAllArriveInOrder) {
     EXPECT_TRUE(shown == CaptureBuffer(*view));
 }
 
+TEST_F(BigViewInput, FocusBringsAMovableViewToTheFront) {
+    view->SetBvStyle({bvClientLow, bvMove});
+    other->BringToFront();
+    ASSERT_EQ(GetTopWindow(form->Handle()), other->Handle());
+    Focus();
+    EXPECT_EQ(GetTopWindow(form->Handle()), view->Handle());
+}
+
 TEST_F(BigViewInput, WithoutLinesKeysAndClicksChangeNothing) {
     view->SetCaret(true);
     view->SetScrollBar(ssBoth);

@@ -305,6 +305,43 @@ TEST_F(BigViewLayout, ViewAndTextPositionsConvert) {
     EXPECT_FALSE(view->Find("zz", row, column));
 }
 
+// The plain pointer rule: the first byte position, trying every one in turn, whose
+// prefix is at least as wide as the point is far from the margin.
+TViewPos ReferencePointToPos(TBigView& v, int x, int y, bool raw) {
+    if (v.ViewLineCount() == 0) return {0, 0};
+    const int row = std::min(y / v.LineHeight() + v.TopRow(), v.ViewLineCount() - 1);
+    const std::string t = v.GetViewLine(row);
+    const int e = std::max(x + v.CharWidth() * v.HScrollPos() - TBigView::Margin, 0);
+    for (int i = 1; i <= static_cast<int>(t.size()); ++i) {
+        if (!raw && TBigView::ByteTypeAt(t, i) == btTrail) continue;
+        if (v.TextWidth(t.substr(0, static_cast<std::size_t>(i))) >= e) return {i, row};
+    }
+    return {static_cast<int>(t.size()) + 1, row};
+}
+
+TEST_F(BigViewLayout, PointerPositionsAgreeWithThePlainRule) {
+    std::mt19937 rng(5);
+    const char* pieces[] = {"a", "\t", "\x82\xa0", "W", "i", "\x88\xea", "_"};
+    view->SetWordWrap(false);
+    for (int i = 0; i < 8; ++i) {
+        std::string t;
+        const int n = static_cast<int>(rng() % 25);
+        for (int k = 0; k < n; ++k)
+            t += pieces[rng() % 7];
+        view->AddLine(t);
+    }
+    for (int row = 0; row < view->ViewLineCount(); ++row) {
+        const int y = row * view->LineHeight() + 1;
+        const int right = TBigView::Margin + view->TextWidth(view->GetViewLine(row)) + 8;
+        for (int x = -3; x <= right; ++x) {
+            ASSERT_EQ(view->PointToPos(x, y), ReferencePointToPos(*view, x, y, false))
+                << "row " << row << " x " << x;
+            ASSERT_EQ(view->PointToPosRaw(x, y), ReferencePointToPos(*view, x, y, true))
+                << "row " << row << " x " << x;
+        }
+    }
+}
+
 using BigViewOperations = ViewTest;
 
 TEST_F(BigViewOperations, IndexErrorsNameTheViewLine) {
