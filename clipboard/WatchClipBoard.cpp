@@ -6,7 +6,7 @@
 
 namespace qm {
 
-// TWatchClipBoardはひとつしか配置できません。
+// "only one TWatchClipBoard can be placed."
 const char TWatchClipBoard::kSecondInstanceError[] =
     "TWatchClipBoard\x82\xcd\x82\xd0\x82\xc6\x82\xc2\x82\xb5\x82\xa9\x94\x7a\x92\x75\x82\xc5\x82"
     "\xab\x82\xdc\x82\xb9"

@@ -19,7 +19,7 @@ class TWatchClipBoard : public TComponent {
     using Event = std::function<void(TComponent* sender)>;
 
     // Empties the clipboard and joins the chain. Raises when another instance is
-    // registered ("TWatchClipBoardはひとつしか配置できません。") or the clipboard
+    // registered ("only one TWatchClipBoard can be placed.", in Japanese) or the clipboard
     // cannot be opened.
     explicit TWatchClipBoard(TComponent* owner);
     ~TWatchClipBoard() override;

@@ -97,7 +97,7 @@ class TBvStrings {
     std::int32_t capacity_ = 0;
 };
 
-// インデックスがリストの範囲を超えています
+// "the index exceeds the range of the list"
 extern const char kBvRangeErrorMessage[];
 
 }  // namespace qm

@@ -23,7 +23,8 @@ printf '%s\r\nTagDelete=1\r\n' "$section" > "$work/HTML.ini"
 mkdir -p "$work/presets"
 printf '%s\r\nEnterDeleteMode=1\r\n' "$section" > "$work/presets/Join lines.ini"
 # A filter file in Shift-JIS for the third page.
-printf '# rules: search, TAB, replacement\r\n(株)\t株式会社\r\nｶﾌﾞ\tカブ\r\nhttp://ime.nu/\thttp://\r\n' \
+# (kabu) TAB kabushiki kaisha, half-width kabu TAB full-width kabu, a redirector
+printf '# rules: search, TAB, replacement\r\n\x28\xe6\xa0\xaa\x29\t\xe6\xa0\xaa\xe5\xbc\x8f\xe4\xbc\x9a\xe7\xa4\xbe\r\n\xef\xbd\xb6\xef\xbe\x8c\xef\xbe\x9e\t\xe3\x82\xab\xe3\x83\x96\r\nhttp://ime.nu/\thttp://\r\n' \
     | iconv -f utf-8 -t cp932 > "$work/rules.txt"
 printf 'UseCustomFilter=1\r\nFilterFile=Z:%s\r\n' "${work//\//\\}\\rules.txt" >> "$work/Quillmoth.ini"
 
@@ -34,7 +35,7 @@ wintool() { "$QM_WINE" "$root/build/windows/tests/e2e/wintool.exe" "$@" | tr -d 
 xdotool mousemove 10 12 click 2
 sleep 2
 # The dialog's frame, found from its title, is what each picture shows.
-read -r l t r b < <(wintool rect Quillmoth "$(printf '基本設定')")
+read -r l t r b < <(wintool rect Quillmoth "$(printf '\xe5\x9f\xba\xe6\x9c\xac\xe8\xa8\xad\xe5\xae\x9a')")  # the first page's caption
 shot() {  # name
     xdotool mousemove 600 600
     sleep 1

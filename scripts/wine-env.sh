@@ -41,7 +41,7 @@ qm_wine_env() {
     qm_wine_fonts
 }
 
-# The dialog's font "ＭＳ Ｐゴシック" and its relatives are Windows fonts: map them to
+# The dialog's font "MS P Gothic" (named in Japanese) and its relatives are Windows fonts: map them to
 # the IPA P Gothic font (fonts-ipafont-gothic). Once per prefix; "MS UI Gothic" is
 # written last and marks the step as done.
 qm_wine_fonts() {
@@ -51,7 +51,7 @@ qm_wine_fonts() {
         flock 9
         "$QM_WINE" reg query "$key" /v "MS UI Gothic" 2>/dev/null | grep -q IPAPGothic && exit 0
         local face
-        for face in 'ＭＳ Ｐゴシック' 'MS PGothic' 'MS UI Gothic'; do
+        for face in "$(printf '\xef\xbc\xad\xef\xbc\xb3\x20\xef\xbc\xb0\xe3\x82\xb4\xe3\x82\xb7\xe3\x83\x83\xe3\x82\xaf')" 'MS PGothic' 'MS UI Gothic'; do
             DISPLAY= "$QM_WINE" reg add "$key" /v "$face" /t REG_SZ /d IPAPGothic /f >/dev/null 2>&1
         done
     ) 9>"$WINEPREFIX.lock"

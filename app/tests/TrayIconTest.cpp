@@ -141,7 +141,7 @@ TEST(TrayIcon, TipIsCutTo127BytesWithoutSplittingACharacterAndEmptyWithoutShowHi
     EXPECT_EQ(std::string(icon.NotifyIconData().szTip), std::string(127, 'a'));
     // A two-byte character across the limit stays out whole.
     std::string hint(126, 'a');
-    hint += "\x82\xa0";  // あ
+    hint += "\x82\xa0";  // hiragana a
     icon.SetHint(hint);
     EXPECT_EQ(std::string(icon.NotifyIconData().szTip), std::string(126, 'a'));
     hint = std::string(125, 'a') + "\x82\xa0";

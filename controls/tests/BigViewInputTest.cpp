@@ -33,7 +33,7 @@ TEST_F(BigViewInput, ClickBelowTheLastViewLineGoesToItsEnd) {
 }
 
 TEST_F(BigViewInput, DoubleClickSelectsAWordOrOneCharacter) {
-    // x, space, foo_bar1 (3-10), full stop (11), y, space, あ (14-15), い (16-17)
+    // x, space, foo_bar1 (3-10), full stop (11), y, space, hiragana a (14-15), i (16-17)
     view->AddLine("x foo_bar1.y \x82\xa0\x82\xa2");
     int doubleClicks = 0;
     view->OnDblClick = [&](TComponent*) { ++doubleClicks; };
@@ -129,8 +129,8 @@ TEST_F(BigViewInput, ShiftedCaretKeysSelectAndUnshiftedOnesCollapse) {
 TEST_F(BigViewInput, CaretKeysStepOverTwoByteCharacters) {
     view->AddLine(
         "a\x82\xa0"
-        "b");                           // a あ b
-    view->AddLine("\x82\xa0\x82\xa0");  // あ あ
+        "b");                           // a, hiragana a, b
+    view->AddLine("\x82\xa0\x82\xa0");  // hiragana a twice
     view->SetCaret(true);
     Focus();
     view->SetSelStart({2, 0});

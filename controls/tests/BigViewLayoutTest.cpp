@@ -129,7 +129,7 @@ TEST_F(BigViewProperties, CaptionKeeps255BytesAndNeverHalfACharacter) {
     char text[400] = {};
     GetWindowTextA(view->Handle(), text, sizeof text);
     EXPECT_EQ(std::string(text), std::string(255, 'c'));
-    // 254 single bytes and a two-byte character (あ) across the 255th byte.
+    // 254 single bytes and a two-byte character (hiragana a) across the 255th byte.
     view->SetCaption(std::string(254, 'd') + "\x82\xa0");
     EXPECT_EQ(view->Caption(), std::string(254, 'd'));
 }
@@ -174,7 +174,7 @@ using BigViewLayout = ViewTest;
 
 TEST_F(BigViewLayout, WrapByteNeverSplitsATwoByteCharacter) {
     view->SetWrapByte(3);
-    // a b あ c: the character at bytes 3-4.
+    // a, b, hiragana a, c: the character at bytes 3-4.
     view->AddLine(
         "ab\x82\xa0"
         "c");

@@ -67,7 +67,7 @@ void ExpectRangeError(TBvStrings& s, const std::function<void()>& op) {
     } catch (const EInOutError&) {
         ADD_FAILURE() << "an input/output error instead of the range error";
     } catch (const Exception& e) {
-        // インデックスがリストの範囲を超えています
+        // "the index exceeds the range of the list"
         EXPECT_STREQ(e.what(),
                      "\x83\x43\x83\x93\x83\x66\x83\x62\x83\x4e\x83\x58\x82\xaa\x83\x8a\x83\x58\x83"
                      "\x67\x82\xcc\x94\xcd\x88\xcd\x82\xf0\x92\xb4\x82\xa6\x82\xc4\x82\xa2\x82\xdc"
@@ -166,7 +166,7 @@ TEST(BvStringsText, SetTextLineRules) {
               V{"a\x1a"
                 "b"})
         << "0x1A is only special in files";
-    // "\x82\xa0\r\n" is あ: bytes pass through untouched.
+    // "\x82\xa0\r\n" is hiragana a: bytes pass through untouched.
     EXPECT_EQ(split("\x82\xa0\r\n\x82\r\n"), (V{"\x82\xa0", "\x82"}));
 }
 
@@ -268,7 +268,7 @@ TEST(BvStringsFile, SaveAndReload) {
     TBvStrings s;
     s.SaveToFile(dir.Path("empty.txt"));
     EXPECT_EQ(dir.Read("empty.txt"), "");
-    s.Add("\x88\xea");  // 一
+    s.Add("\x88\xea");  // kanji "one"
     s.Add("");
     s.Add("b\tc");
     s.SaveToFile(dir.Path("out.txt"));
@@ -332,7 +332,7 @@ TEST(BvStringsLookup, SearchFoldsAsciiCaseAndStartsAtThePosition) {
     TBvStrings s;
     s.SetText(
         "xxabcx\r\nqABcq\r\n\x82\xa0"
-        "A\r\n");  // あA
+        "A\r\n");  // hiragana a, A
     int line = 0, column = 1;
     EXPECT_TRUE(s.Search("ABC", line, column));
     EXPECT_EQ(line, 0);

@@ -141,7 +141,7 @@ TEST(MenuTexts, AutoHotkeyNeverMarksTheSecondByteOfATwoByteCharacter) {
     menu.Items().Add(NewItem(&form,
                              "\x83\x41"
                              "b"));
-    // "環境オプション(&O)": the mark after two-byte characters is found.
+    // "options(&O)" in Japanese: the mark after two-byte characters is found.
     menu.Items().Add(
         NewItem(&form, "\x8a\xc2\x8b\xab\x83\x49\x83\x76\x83\x56\x83\x87\x83\x93(&O)"));
     menu.Items().Add(NewItem(&form, "Open"));

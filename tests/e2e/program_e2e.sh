@@ -12,6 +12,16 @@ USER_SECTION="[$(id -un)]"
 INI="$E2E_APP/Quillmoth.ini"
 
 sjis() { printf '%s' "$1" | iconv -f utf-8 -t cp932; }
+# Japanese texts are written as UTF-8 escapes, so that this file stays ASCII.
+u8() { printf "$1"; }
+FULL_2026=$(u8 '\xef\xbc\x92\xef\xbc\x90\xef\xbc\x92\xef\xbc\x96')        # 2026 in full-width digits
+FULL_2026_YEAR=$(u8 '\xef\xbc\x92\xef\xbc\x90\xef\xbc\x92\xef\xbc\x96\xe5\xb9\xb4')   # the same followed by the kanji for year
+YEAR_2026=$(u8 '2026\xe5\xb9\xb4')    # 2026 and the kanji for year
+FULL_1234=$(u8 '\xef\xbc\x91\xef\xbc\x92\xef\xbc\x93\xef\xbc\x94')        # 1234 in full-width digits
+FULL_WIDTH=$(u8 '\xe5\x85\xa8\xe8\xa7\x92')       # the item "full-width" of a radio group
+CANCEL=$(u8 '\xe3\x82\xad\xe3\x83\xa3\xe3\x83\xb3\xe3\x82\xbb\xe3\x83\xab')           # the caption of the Cancel button
+ABOUT_CAPTION=$(u8 '\xe6\x83\x85\xe5\xa0\xb1')    # "information", the About box's caption
+WIDE_BLANK=$(u8 '\xe3\x80\x80')       # a full-width blank
 # Texts in the program's code page, for wintool's arguments (Wine converts them).
 wintool() { "$QM_WINE" "$WINTOOL" "$@"; }
 click_text() {  # window-title text [n]
@@ -46,7 +56,7 @@ printf '%s\r\nNumberMode=2\r\nDelConma=1\r\n' "$USER_SECTION" > "$E2E_APP/sub/b-
 
 start_app
 app=$E2E_PID
-copy_expect "the settings file's options filter a copy" '２０２６年' '2026年'
+copy_expect "the settings file's options filter a copy" "$FULL_2026_YEAR" "$YEAR_2026"
 
 # Left click: suspended, another tray image, copies left alone; again: back.
 xdotool mousemove 10 12
@@ -68,17 +78,17 @@ expect_clip "resumed, copies are filtered again" 'x\r\ny'
 # Middle click: the dialog. A radio button takes effect before OK; Cancel undoes it.
 xdotool click 2
 wait_visible Quillmoth && pass "a middle click shows the dialog" || fail "a middle click shows the dialog"
-click_text Quillmoth "$(printf '全角')" 0   # the first group is the digits'
-copy_expect "a change in the dialog filters the next copy before OK" '2026' '２０２６'
-click_text Quillmoth "$(printf 'キャンセル')"
+click_text Quillmoth "$FULL_WIDTH" 0   # the first group is the digits'
+copy_expect "a change in the dialog filters the next copy before OK" '2026' "$FULL_2026"
+click_text Quillmoth "$CANCEL"
 wait_gone Quillmoth && pass "Cancel hides the dialog" || fail "Cancel hides the dialog"
-copy_expect "Cancel restores the saved value" '２０２６' '2026'
+copy_expect "Cancel restores the saved value" "$FULL_2026" '2026'
 
 # OK writes the user's section, keys in the order of the dialog's controls (in a new
 # file: an existing file keeps its keys where they are).
 xdotool mousemove 10 12 click 2
 wait_visible Quillmoth
-click_text Quillmoth "$(printf '全角')" 0
+click_text Quillmoth "$FULL_WIDTH" 0
 rm -f "$INI"
 click_text Quillmoth OK
 wait_gone Quillmoth
@@ -95,17 +105,17 @@ import -window root "$E2E_WORK/menu.png"
 [ -n "${PROGRAM_E2E_SHOTS:-}" ] && cp "$E2E_WORK/menu.png" "$PROGRAM_E2E_SHOTS/tray-menu-presets.png"
 xdotool key Down Down Down Return   # the third entry: the subfolder's file
 sleep 2
-copy_expect "a preset from a subfolder applies its own file" '1,234' '１２３４'
+copy_expect "a preset from a subfolder applies its own file" '1,234' "$FULL_1234"
 grep -q '^DelConma=1' "$INI" && pass "the chosen preset is saved" || fail "the chosen preset is saved"
 
 # The About box.
 xdotool mousemove 10 12 click 3
 sleep 1.5
 xdotool key a
-about=$(printf '情報')
+about=$ABOUT_CAPTION
 if wait_visible "$about"; then
     text=$(wintool texts "$about" | iconv -f cp932 -t utf-8 | tr -d '\r')
-    echo "$text" | grep -q '^Quillmoth　Copyright (C) 2026 Orrinworks$' && pass "About: title and copyright" \
+    echo "$text" | grep -qx "Quillmoth${WIDE_BLANK}Copyright (C) 2026 Orrinworks" && pass "About: title and copyright" \
         || fail "About: title and copyright: [$text]"
     echo "$text" | grep -q '^FileVersion : 1.1.16.57$' && pass "About: the file version" || fail "About: the file version"
     click_text "$about" OK

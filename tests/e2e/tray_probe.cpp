@@ -110,18 +110,18 @@ class Probe {
         const Entry entries[] = {
             {"preset", "work", 0, false},
             {"line3", "-", 0, false},
-            // 環境オプション(&O)
+            // "options(&O)"
             {"options", "\x8a\xc2\x8b\xab\x83\x49\x83\x76\x83\x56\x83\x87\x83\x93(&O)",
              RGB(0, 160, 0), true},
             {"line2", "-", 0, false},
-            // 目次(&C)
+            // "contents(&C)"
             {"contents", "\x96\xda\x8e\x9f(&C)", RGB(0, 120, 255), false},
             {"website", "Orrinworks(&W)", RGB(255, 160, 0), false},
-            // バージョン情報(&A)
+            // "version information(&A)"
             {"about", "\x83\x6f\x81\x5b\x83\x57\x83\x87\x83\x93\x8f\xee\x95\xf1(&A)",
              RGB(160, 0, 200), false},
             {"line1", "-", 0, false},
-            // Quillmoth終了(&X)
+            // "exit Quillmoth(&X)"
             {"exit", "Quillmoth\x8f\x49\x97\xb9(&X)", RGB(220, 0, 0), false},
         };
         for (const Entry& e : entries) {
