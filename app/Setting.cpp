@@ -27,7 +27,8 @@
 
 namespace qm {
 
-const char TForm1::kWebSite[] = "https://github.com/orrinworks";
+// The maker has no page of its own yet; the entry opens the reserved example domain.
+const char TForm1::kWebSite[] = "https://example.com/";
 
 namespace {
 
