@@ -54,12 +54,12 @@ std::string ExecutablePath() {
 }
 
 std::string AboutText(const std::string& title, const std::string& executable) {
-    // title, "　" (a full-width blank), the notice, an empty line, the version
+    // title, a full-width blank (0x81 0x40), the notice, an empty line, the version
     return title + "\x81\x40" + kCopyrightNotice + "\r\n\r\n" + VersionInfoText(executable, 2);
 }
 
 void ShowAboutBox(HWND owner, const std::string& title) {
-    // 情報
+    // "information"
     MessageBoxA(owner, AboutText(title, ExecutablePath()).c_str(), "\x8f\xee\x95\xf1",
                 MB_OK | MB_ICONINFORMATION);
 }

@@ -17,7 +17,7 @@ extern const char kCopyrightNotice[];
 // The box's text: title, full-width blank, copyright, an empty line, the file version.
 std::string AboutText(const std::string& title, const std::string& executable);
 
-// Shows the About box (caption "情報", information icon, OK) over owner.
+// Shows the About box (caption "information" in Japanese, information icon, OK) over owner.
 void ShowAboutBox(HWND owner, const std::string& title);
 
 std::string ExecutablePath();

@@ -61,12 +61,19 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     std::unique_ptr<qm::TForm1> form;
     try {
         form = std::make_unique<qm::TForm1>();
-        form->FormCreate(Arguments());
     } catch (const std::exception& e) {
+        // Without its clipboard viewer or its window the program cannot run.
         app.ShowException(e);
         return 1;
     }
+    app.SetMainForm(form.get());
+    try {
+        form->FormCreate(Arguments());
+    } catch (const std::exception& e) {
+        app.ShowException(e);
+    }
     const int code = app.Run();
+    app.SetMainForm(nullptr);
     form.reset();
     return code;
 }

@@ -2,10 +2,33 @@
 
 #include <windows.h>
 
+#include <shellapi.h>
+
+#include "app/About.h"
+#include "app/Captions.h"
+#include "app/TrayIcon.h"
+#include "app/res/Resources.h"
 #include "clipboard/Clipboard.h"
+#include "clipboard/QzClipDetector.h"
+#include "clipboard/WatchClipBoard.h"
+#include "controls/BigView.h"
+#include "controls/EllipsEd.h"
 #include "engine/Pipeline.h"
+#include "framework/Application.h"
+#include "framework/ComCtrls.h"
+#include "framework/Dialogs.h"
+#include "framework/Exception.h"
+#include "framework/ExtCtrls.h"
+#include "framework/ImageList.h"
+#include "framework/Menus.h"
+#include "framework/StdCtrls.h"
+#include "settings/AutoIni.h"
+#include "settings/Presets.h"
 
 namespace qm {
+
+// The maker has no page of its own yet; the entry opens the reserved example domain.
+const char TForm1::kWebSite[] = "https://example.com/";
 
 namespace {
 
@@ -31,16 +54,262 @@ class FilterRun {
     bool raised_ = false;
 };
 
+bool FileExists(const std::string& path) {
+    if (path.empty()) return false;
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+template <typename T>
+T* Make(TComponent* owner, TWinControl* parent, const char* name, int left, int top, int width,
+        int height) {
+    auto* control = new T(owner);
+    control->SetName(name);
+    control->SetParent(parent);
+    control->SetBounds(left, top, width, height);
+    return control;
+}
+
+TRadioGroup* Group(TForm1* form, TWinControl* parent, const char* name, const char* caption,
+                   std::initializer_list<const char*> items, int left, int top, int width,
+                   int height) {
+    auto* group = Make<TRadioGroup>(form, parent, name, left, top, width, height);
+    group->SetCaption(caption);
+    for (const char* item : items)
+        group->Items().Add(item);
+    group->SetItemIndex(0);
+    return group;
+}
+
+TCheckBox* Check(TForm1* form, TWinControl* parent, const char* name, const char* caption, int left,
+                 int top, int width, int height) {
+    auto* box = Make<TCheckBox>(form, parent, name, left, top, width, height);
+    box->SetCaption(caption);
+    return box;
+}
+
+std::string UserName() {
+    char name[256];
+    DWORD size = sizeof name;
+    return GetUserNameA(name, &size) ? std::string(name) : std::string();
+}
+
 }  // namespace
 
-TForm1::TForm1() : TComponent(nullptr) {
+TForm1::TForm1() : TForm(nullptr) {
     SetName("Form1");
-    WatchClipBoard1 = new TWatchClipBoard(this);
-    WatchClipBoard1->SetName("WatchClipBoard1");
-    WatchClipBoard1->OnAddText = [this](TComponent* sender) { ClipTrapClipChange(sender); };
+    SetCaption("Quillmoth");
+    SetClientSize(400, 309);
+    BuildControls();
+    BuildComponents();
+    OnCloseQuery = [this](TComponent* sender, bool& canClose) { FormCloseQuery(sender, canClose); };
+    Loaded();
 }
 
 TForm1::~TForm1() = default;
+
+void TForm1::BuildControls() {
+    PageControl1 = Make<TPageControl>(this, this, "PageControl1", 0, 0, 400, 273);
+    PageControl1->SetTabOrder(0);
+
+    // The children are added in the order the settings file lists their keys; the
+    // tab order is set apart from it.
+    Basic = new TTabSheet(this);
+    Basic->SetName("Basic");
+    Basic->SetCaption(kCaptionBasic);
+    Basic->SetPageControl(PageControl1);
+    const auto widths = {kItemAsIs, kItemHalf, kItemFull};
+    NumberMode = Group(this, Basic, "NumberMode", kCaptionNumberMode, widths, 8, 8, 89, 73);
+    AlphabetMode = Group(this, Basic, "AlphabetMode", kCaptionAlphabetMode, widths, 8, 88, 89, 73);
+    SignMode = Group(this, Basic, "SignMode", kCaptionSignMode, widths, 8, 168, 89, 73);
+    SpaceMode = Group(this, Basic, "SpaceMode", kCaptionSpaceMode, widths, 104, 8, 89, 73);
+    KanaMode1 = Group(this, Basic, "KanaMode1", kCaptionKanaMode1,
+                      {kItemAsIs, kItemHalfKatakana, kItemFullKatakana}, 200, 8, 89, 73);
+    KanaMode2 = Group(this, Basic, "KanaMode2", kCaptionKanaMode2,
+                      {kItemAsIs, kItemHalfKatakana, kItemFullKatakana, kItemFullHiragana}, 200, 88,
+                      89, 93);
+    ReturnMode = Group(this, Basic, "ReturnMode", kCaptionReturnMode, {kItemAsIs, "CR+LF"}, 200,
+                       188, 89, 53);
+    PunctuationMode =
+        Group(this, Basic, "PunctuationMode", kCaptionPunctuationMode,
+              {kItemAsIs, kItemIdeographicComma, kItemFullWidthComma}, 104, 88, 89, 73);
+    PeriodMode =
+        Group(this, Basic, "PeriodMode", kCaptionPeriodMode,
+              {kItemAsIs, kItemIdeographicFullStop, kItemFullWidthFullStop}, 104, 168, 89, 73);
+    ParenthesisMode =
+        Group(this, Basic, "ParenthesisMode", kCaptionParenthesisMode, widths, 296, 8, 89, 73);
+    int order = 0;
+    for (TWinControl* c :
+         {static_cast<TWinControl*>(NumberMode), static_cast<TWinControl*>(AlphabetMode),
+          static_cast<TWinControl*>(SignMode), static_cast<TWinControl*>(SpaceMode),
+          static_cast<TWinControl*>(PunctuationMode), static_cast<TWinControl*>(PeriodMode),
+          static_cast<TWinControl*>(KanaMode1), static_cast<TWinControl*>(KanaMode2),
+          static_cast<TWinControl*>(ReturnMode), static_cast<TWinControl*>(ParenthesisMode)}) {
+        c->SetTabOrder(order++);
+    }
+
+    Extend = new TTabSheet(this);
+    Extend->SetName("Extend");
+    Extend->SetCaption(kCaptionExtend);
+    Extend->SetPageControl(PageControl1);
+    EnterDeleteMode = Group(this, Extend, "EnterDeleteMode", kCaptionEnterDeleteMode,
+                            {kItemAsIs, kItemJoinLines}, 200, 8, 89, 53);
+    DelDmySpc = Check(this, Extend, "DelDmySpc", kCaptionDelDmySpc, 8, 136, 185, 17);
+    DelConma = Check(this, Extend, "DelConma", kCaptionDelConma, 8, 152, 185, 17);
+    UpDownCase = Group(this, Extend, "UpDownCase", kCaptionUpDownCase,
+                       {kItemAsIs, kItemLower, kItemUpper}, 296, 8, 89, 73);
+    Space2Tab = Group(this, Extend, "Space2Tab", kCaptionSpace2Tab,
+                      {kItemAsIs, kItemSpaceToTabHalf, kItemSpaceToTabFull, kItemSpaceToTabBoth},
+                      200, 88, 185, 89);
+    HTMLGroup = Make<TGroupBox>(this, Extend, "HTMLGroup", 8, 8, 185, 121);
+    HTMLGroup->SetCaption(kCaptionHTMLGroup);
+    const char* htmlNames[] = {"TagDelete", "AddLI", "RepAmp", "RepLG", "RepQuot", "RepNumber"};
+    const char* htmlCaptions[] = {kCaptionTagDelete, kCaptionAddLI,   kCaptionRepAmp,
+                                  kCaptionRepLG,     kCaptionRepQuot, kCaptionRepNumber};
+    TCheckBox** htmlBoxes[] = {&TagDelete, &AddLI, &RepAmp, &RepLG, &RepQuot, &RepNumber};
+    for (int k = 0; k < 6; ++k) {
+        *htmlBoxes[k] =
+            Check(this, HTMLGroup, htmlNames[k], htmlCaptions[k], 8, 16 + 16 * k, 168, 17);
+        (*htmlBoxes[k])->SetTabOrder(k);
+    }
+    DelEmptyLine = Check(this, Extend, "DelEmptyLine", kCaptionDelEmptyLine, 8, 168, 185, 17);
+    ShowForm = Check(this, Extend, "ShowForm", kCaptionShowForm, 200, 181, 177, 17);
+    URLHelper = Check(this, Extend, "URLHelper", kCaptionURLHelper, 8, 184, 185, 17);
+    RemoveIme = Check(this, Extend, "RemoveIme", kCaptionRemoveIme, 8, 200, 185, 17);
+    order = 0;
+    for (TWinControl* c :
+         {static_cast<TWinControl*>(HTMLGroup), static_cast<TWinControl*>(DelDmySpc),
+          static_cast<TWinControl*>(DelConma), static_cast<TWinControl*>(EnterDeleteMode),
+          static_cast<TWinControl*>(UpDownCase), static_cast<TWinControl*>(Space2Tab),
+          static_cast<TWinControl*>(DelEmptyLine), static_cast<TWinControl*>(ShowForm),
+          static_cast<TWinControl*>(URLHelper), static_cast<TWinControl*>(RemoveIme)}) {
+        c->SetTabOrder(order++);
+    }
+
+    TabSheet1 = new TTabSheet(this);
+    TabSheet1->SetName("TabSheet1");
+    TabSheet1->SetCaption(kCaptionTabSheet1);
+    TabSheet1->SetPageControl(PageControl1);
+    UseCustomFilter =
+        Check(this, TabSheet1, "UseCustomFilter", kCaptionUseCustomFilter, 8, 8, 369, 17);
+    FilterFile = Make<TEllipsesEdit>(this, TabSheet1, "FilterFile", 16, 32, 369, 20);
+    FilterFile->SetEditStyle(esAlwaysEllipses);
+    FilterFile->SetColor(clWhite);
+    FilterFile->SetDeactiveColor(clWhite);
+    FilterFile->OnButtonClick = [this](TComponent* sender) { FilterFileButtonClick(sender); };
+    FilterView = Make<TBigView>(this, TabSheet1, "FilterView", 8, 56, 377, 185);
+    FilterView->SetBvStyle(TBvStyle{bvClientLow});
+    FilterView->SetCapacity(0);
+    FilterView->SetCaret(false);
+    FilterView->SetParentColor(false);
+    FilterView->SetColor(clInfoBk);
+    FilterView->SetCRMark(false);
+    FilterView->SetMaxChar(255);
+    FilterView->SetPCanLimit(0);
+    FilterView->SetScOver(false);
+    FilterView->SetScrollBar(ssVertical);
+    FilterView->SetScrollSense(1);
+    FilterView->SetSelect(true);
+    FilterView->SetViewTabStop(8);
+    FilterView->SetWrapByte(0);
+    FilterView->SetWordWrap(false);
+    FilterView->OnDblClick = [this](TComponent* sender) { FilterViewDblClick(sender); };
+    UseCustomFilter->SetTabOrder(0);
+    FilterFile->SetTabOrder(1);
+    FilterView->SetTabOrder(2);
+
+    OkButton = Make<TButton>(this, this, "OkButton", 160, 280, 75, 22);
+    OkButton->SetCaption("OK");
+    OkButton->SetDefault(true);
+    OkButton->SetTabOrder(1);
+    OkButton->OnClick = [this](TComponent* sender) { OkButtonClick(sender); };
+    CancelButton = Make<TButton>(this, this, "CancelButton", 240, 280, 75, 22);
+    CancelButton->SetCaption(kCaptionCancel);
+    CancelButton->SetCancel(true);
+    CancelButton->SetTabOrder(2);
+    CancelButton->OnClick = [this](TComponent* sender) { CancelButtonClick(sender); };
+    OptSave = Make<TButton>(this, this, "OptSave", 320, 279, 75, 22);
+    OptSave->SetCaption(kCaptionOptSave);
+    OptSave->SetTabOrder(3);
+    OptSave->OnClick = [this](TComponent* sender) { OptSaveClick(sender); };
+}
+
+void TForm1::BuildComponents() {
+    AutoSave = new TAutoIni(this);
+    AutoSave->SetName("AutoSave");
+    AutoSave->SetCheckWinState(true);
+    AutoSave->SetCheckWinSize(false);
+    AutoSave->SetCheckTag(false);
+    AutoSave->SetEnableTag(0);
+    AutoSave->SetMakeIniWinDir(false);
+    AutoSave->SetCheckControls(ccAllControls);
+
+    MenuR = new TPopupMenu(this);
+    MenuR->SetName("MenuR");
+    struct Entry {
+        TMenuItem** item;
+        const char* name;
+        const char* caption;
+        int picture;
+        void (TForm1::*handler)(TComponent*);
+    };
+    const Entry entries[] = {
+        {&N3, "N3", "-", 0, nullptr},
+        {&O1, "O1", kMenuOptions, IDI_MENU_OPTIONS, &TForm1::O1Click},
+        {&N2, "N2", "-", 0, nullptr},
+        {&Contents1, "Contents1", kMenuContents, IDI_MENU_CONTENTS, &TForm1::Contents1Click},
+        {&WebSite, "WebSite", "Orrinworks(&W)", IDI_MENU_WEBSITE, &TForm1::WebSiteClick},
+        {&About1, "About1", kMenuAbout, IDI_MENU_ABOUT, &TForm1::About1Click},
+        {&N1, "N1", "-", 0, nullptr},
+        {&ExitProgram, "ExitProgram", kMenuExit, IDI_MENU_EXIT, &TForm1::ExitProgramClick},
+    };
+    for (const Entry& e : entries) {
+        auto* item = new TMenuItem(this);
+        item->SetName(e.name);
+        item->SetCaption(e.caption);
+        if (e.picture) item->Picture().LoadFromResource(GetModuleHandleA(nullptr), e.picture);
+        if (e.handler)
+            item->OnClick = [this, h = e.handler](TComponent* sender) { (this->*h)(sender); };
+        MenuR->Items().Add(item);
+        *e.item = item;
+    }
+
+    IconList = new TImageList(this);
+    IconList->SetName("IconList");
+    for (const int id : {IDI_TRAY_ON, IDI_TRAY_SUSPENDED}) {
+        TIcon icon;
+        icon.LoadFromResource(GetModuleHandleA(nullptr), id);
+        IconList->AddIcon(icon);
+    }
+
+    TrayIcon = new TTrayIcon(this);
+    TrayIcon->SetName("TrayIcon");
+    TrayIcon->SetIconList(IconList);
+    TrayIcon->SetIconIndex(0);
+    TrayIcon->SetHint("Quillmoth");
+    TrayIcon->SetPopupMenu(MenuR);
+    TrayIcon->SetMinimizeToTray(true);
+    TrayIcon->SetCycleInterval(0);
+    TrayIcon->OnMouseDown = [this](TComponent* sender, TMouseButton button, TShiftState shift,
+                                   int x,
+                                   int y) { TrayIconMouseClick(sender, button, shift, x, y); };
+    TrayIcon->SetIconVisible(true);  // the icon comes up when the form's building ends
+
+    ClipTrap = new TQzClipDetector(this);
+    ClipTrap->SetName("ClipTrap");
+
+    SelectFile = new TOpenDialog(this);
+    SelectFile->SetName("SelectFile");
+    SaveOptFN = new TSaveDialog(this);
+    SaveOptFN->SetName("SaveOptFN");
+    SaveOptFN->SetFilter(kSettingsFilter);
+    SaveOptFN->SetDefaultExt("ini");
+
+    WatchClipBoard1 = new TWatchClipBoard(this);
+    WatchClipBoard1->SetName("WatchClipBoard1");
+    WatchClipBoard1->SetWatch(true);
+    WatchClipBoard1->OnAddText = [this](TComponent* sender) { ClipTrapClipChange(sender); };
+}
 
 bool TForm1::IsSuspendArgument(const std::string& argument) {
     if (argument.empty()) return false;
@@ -49,16 +318,54 @@ bool TForm1::IsSuspendArgument(const std::string& argument) {
 }
 
 void TForm1::FormCreate(const std::vector<std::string>& arguments) {
+    SetBounds(0, 0, Width(), Height());
+    AutoSave->SetSection(UserName());
+    HelpFile = ProgramPath().substr(0, ProgramPath().rfind('.')) + ".pdf";
+    AutoSave->LoadFromIniFile();
     Busy = false;
     Suspended = false;
+    if (ShowForm->Checked()) ShowDialog();
+    if (FileExists(FilterFile->Text())) FilterView->LoadFromFile(FilterFile->Text());
+    PageControl1->SetActivePageIndex(0);
     for (const std::string& argument : arguments) {
-        if (IsSuspendArgument(argument)) Suspended = true;
+        if (IsSuspendArgument(argument)) {
+            Suspended = true;
+            TrayIcon->SetIconIndex(1);
+        }
     }
     SetPriorityClass(GetCurrentProcess(), IDLE_PRIORITY_CLASS);
+    RebuildSettingsMenu();
 }
 
 FilterOptions TForm1::CurrentOptions() const {
-    return FilterOptions{};
+    FilterOptions o;
+    o.DelEmptyLine = DelEmptyLine->Checked();
+    o.NumberMode = NumberMode->ItemIndex();
+    o.AlphabetMode = AlphabetMode->ItemIndex();
+    o.PunctuationMode = PunctuationMode->ItemIndex();
+    o.PeriodMode = PeriodMode->ItemIndex();
+    o.SignMode = SignMode->ItemIndex();
+    o.SpaceMode = SpaceMode->ItemIndex();
+    o.ParenthesisMode = ParenthesisMode->ItemIndex();
+    o.KanaMode1 = KanaMode1->ItemIndex();
+    o.KanaMode2 = KanaMode2->ItemIndex();
+    o.ReturnMode = ReturnMode->ItemIndex();
+    o.TagDelete = TagDelete->Checked();
+    o.RepAmp = RepAmp->Checked();
+    o.RepLG = RepLG->Checked();
+    o.RepQuot = RepQuot->Checked();
+    o.RepNumber = RepNumber->Checked();
+    o.AddLI = AddLI->Checked();
+    o.Space2Tab = Space2Tab->ItemIndex();
+    o.DelDmySpc = DelDmySpc->Checked();
+    o.DelConma = DelConma->Checked();
+    o.UpDownCase = UpDownCase->ItemIndex();
+    o.UseCustomFilter = UseCustomFilter->Checked();
+    o.FilterFile = FilterFile->Text();
+    o.URLHelper = URLHelper->Checked();
+    o.RemoveIme = RemoveIme->Checked();
+    o.EnterDeleteMode = EnterDeleteMode->ItemIndex();
+    return o;
 }
 
 void TForm1::ClipTrapClipChange(TComponent*) {
@@ -69,6 +376,152 @@ void TForm1::ClipTrapClipChange(TComponent*) {
     run.RaisePriority();
     const std::string filtered = FilterText(ReadClipboardText(), CurrentOptions());
     WriteClipboardText(filtered);
+}
+
+void TForm1::ShowDialog() {
+    Show();
+    BringToFront();
+}
+
+void TForm1::HideDialog() {
+    Hide();
+}
+
+void TForm1::ReloadFilterView() {
+    if (FileExists(FilterFile->Text())) {
+        FilterView->LoadFromFile(FilterFile->Text());
+    } else {
+        FilterView->Clear();
+    }
+}
+
+void TForm1::OkButtonClick(TComponent*) {
+    AutoSave->SaveToIniFile();
+    HideDialog();
+    ReloadFilterView();
+    RebuildSettingsMenu();
+}
+
+void TForm1::CancelButtonClick(TComponent*) {
+    HideDialog();
+    AutoSave->LoadFromIniFile();
+}
+
+void TForm1::FormCloseQuery(TComponent*, bool& canClose) {
+    // The close box on screen only hides the dialog; a close while hidden is Exit.
+    canClose = !Visible();
+    HideDialog();
+    if (canClose) AutoSave->SaveToIniFile();
+}
+
+void TForm1::O1Click(TComponent*) {
+    ShowDialog();
+}
+
+void TForm1::Contents1Click(TComponent*) {
+    ShellExecuteA(Handle(), "OPEN", HelpFile.c_str(), "", "", SW_SHOW);
+}
+
+void TForm1::WebSiteClick(TComponent*) {
+    ShellExecuteA(Handle(), "OPEN", kWebSite, "", "", SW_SHOW);
+}
+
+void TForm1::About1Click(TComponent*) {
+    ShowAboutBox(Handle(), Application().Title());
+}
+
+void TForm1::ExitProgramClick(TComponent*) {
+    HideDialog();
+    Close();
+}
+
+void TForm1::TrayIconMouseClick(TComponent*, TMouseButton button, TShiftState, int, int) {
+    if (button == mbLeft) {
+        Suspended = !Suspended;
+        TrayIcon->SetIconIndex(Suspended ? 1 : 0);
+    } else if (button == mbMiddle) {
+        ShowDialog();
+    }
+}
+
+void TForm1::FilterFileButtonClick(TComponent* sender) {
+    SelectFile->SetInitialDir(ProgramFolder());
+    if (!SelectFile->Execute()) return;
+    static_cast<TEllipsesEdit*>(sender)->SetText(SelectFile->FileName());
+    FilterView->LoadFromFile(SelectFile->FileName());
+}
+
+void TForm1::FilterViewDblClick(TComponent*) {
+    if (FileExists(FilterFile->Text())) {
+        ShellExecuteA(Handle(), "OPEN", FilterFile->Text().c_str(), "", "", SW_SHOW);
+    }
+}
+
+void TForm1::OptSaveClick(TComponent*) {
+    SaveOptFN->SetInitialDir(ProgramFolder());
+    try {
+        if (!SaveOptFN->Execute()) return;
+        AutoSave->SetAIniFileName(ExtractFileName(SaveOptFN->FileName()));
+        try {
+            AutoSave->SaveToIniFile();
+        } catch (const std::exception&) {
+            AutoSave->SetAIniFileName("");
+            throw;
+        }
+        AutoSave->SetAIniFileName("");
+        RebuildSettingsMenu();
+    } catch (const Exception&) {
+        // The store has shown "Can not save to IniFile"; nothing more is said.
+    }
+}
+
+void TForm1::RebuildSettingsMenu() {
+    TMenuItem& items = MenuR->Items();
+    while (items.Count() > 0 && items.Items(0)->Caption() != "-") {
+        // Taken out of the menu, not destroyed: the form owns it until it goes.
+        presetFiles_.erase(items.Items(0));
+        items.Delete(0);
+    }
+    std::vector<std::string> files;
+    const std::string folder = ProgramFolder();
+    const DWORD attributes = GetFileAttributesA(folder.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        ListFiles(folder + "\\", "*.ini", files);
+    }
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        const std::string& path = files[files.size() - 1 - i];
+        auto* item = new TMenuItem(this);
+        item->SetCaption(ExtractFileTitle(path));
+        item->SetHint(ExtractFileName(path));
+        item->SetAutoHotkeys(maManual);
+        item->OnClick = [this](TComponent* sender) { SettingsMenuItemClick(sender); };
+        items.Insert(0, item);
+        presetFiles_[item] = path.substr(folder.size() + 1);
+    }
+}
+
+void TForm1::SettingsMenuItemClick(TComponent* sender) {
+    const auto found = presetFiles_.find(static_cast<TMenuItem*>(sender));
+    if (found == presetFiles_.end()) return;
+    AutoSave->SetAIniFileName(found->second);
+    try {
+        AutoSave->LoadFromIniFile();
+    } catch (const std::exception&) {
+        AutoSave->SetAIniFileName("");
+        throw;
+    }
+    AutoSave->SetAIniFileName("");
+    OkButtonClick(OkButton);
+}
+
+void TForm1::WndProc(TMessage& message) {
+    if (message.Msg == WM_QUERYENDSESSION) {
+        // Log-off or shutdown: the dialog goes, nothing is saved.
+        HideDialog();
+        message.Result = 1;
+        return;
+    }
+    TForm::WndProc(message);
 }
 
 }  // namespace qm

@@ -1,37 +1,115 @@
-// The main form: owner of the clipboard viewer, and the filter handler that runs
-// every copied text through the pipeline and puts the result back.
+// The main form, which is at the same time the settings dialog: its controls hold
+// the filter options (read at every run), its components watch the clipboard, sit
+// in the tray and keep the settings; its handlers are the program's commands.
 #pragma once
 
+#include <map>
 #include <string>
 #include <vector>
 
-#include "clipboard/WatchClipBoard.h"
 #include "engine/FilterOptions.h"
-#include "framework/Component.h"
+#include "framework/Form.h"
 
 namespace qm {
 
-class TForm1 : public TComponent {
+class TAutoIni;
+class TBigView;
+class TButton;
+class TCheckBox;
+class TEllipsesEdit;
+class TGroupBox;
+class TImageList;
+class TMenuItem;
+class TOpenDialog;
+class TPageControl;
+class TPopupMenu;
+class TQzClipDetector;
+class TRadioGroup;
+class TSaveDialog;
+class TTabSheet;
+class TTrayIcon;
+class TWatchClipBoard;
+
+class TForm1 : public TForm {
   public:
+    // Builds every control and component. Creating the clipboard viewer empties the
+    // clipboard and joins the viewer chain; the tray icon comes up.
     TForm1();
     ~TForm1() override;
 
-    // Start-up after the components exist: the command line, then idle priority.
+    // Start-up after the form exists: settings, command line, idle priority, presets.
     void FormCreate(const std::vector<std::string>& arguments);
 
-    // The clipboard viewer's text event.
+    // The filter: the clipboard viewer's text event.
     void ClipTrapClipChange(TComponent* sender);
-
-    // The options of the next run, as the dialog's controls hold them.
+    // The options of a run, as the controls hold them now.
     FilterOptions CurrentOptions() const;
 
-    bool Busy = false;
-    bool Suspended = false;
+    void OkButtonClick(TComponent* sender);
+    void CancelButtonClick(TComponent* sender);
+    void FormCloseQuery(TComponent* sender, bool& canClose);
+    void O1Click(TComponent* sender);
+    void Contents1Click(TComponent* sender);
+    void WebSiteClick(TComponent* sender);
+    void About1Click(TComponent* sender);
+    void ExitProgramClick(TComponent* sender);
+    void TrayIconMouseClick(TComponent* sender, TMouseButton button, TShiftState shift, int x,
+                            int y);
+    void FilterFileButtonClick(TComponent* sender);
+    void FilterViewDblClick(TComponent* sender);
+    void OptSaveClick(TComponent* sender);
+    void SettingsMenuItemClick(TComponent* sender);
+    void RebuildSettingsMenu();
 
-    TWatchClipBoard* WatchClipBoard1 = nullptr;
+    void ShowDialog();
+    void HideDialog();
+
+    void WndProc(TMessage& message) override;
 
     // Whether an argument starts the program suspended ("d" or "s" first, any case).
     static bool IsSuspendArgument(const std::string& argument);
+
+    bool Busy = false;
+    bool Suspended = false;
+    std::string HelpFile;
+
+    TPageControl* PageControl1;
+    TTabSheet* Basic;
+    TRadioGroup *NumberMode, *AlphabetMode, *SignMode, *SpaceMode, *KanaMode1, *KanaMode2,
+        *ReturnMode, *PunctuationMode, *PeriodMode, *ParenthesisMode;
+    TTabSheet* Extend;
+    TRadioGroup* EnterDeleteMode;
+    TCheckBox *DelDmySpc, *DelConma;
+    TRadioGroup *UpDownCase, *Space2Tab;
+    TGroupBox* HTMLGroup;
+    TCheckBox *TagDelete, *AddLI, *RepAmp, *RepLG, *RepQuot, *RepNumber;
+    TCheckBox *DelEmptyLine, *ShowForm, *URLHelper, *RemoveIme;
+    TTabSheet* TabSheet1;
+    TCheckBox* UseCustomFilter;
+    TEllipsesEdit* FilterFile;
+    TBigView* FilterView;
+    TButton *OkButton, *CancelButton, *OptSave;
+
+    TAutoIni* AutoSave;
+    TPopupMenu* MenuR;
+    TMenuItem *N3, *O1, *N2, *Contents1, *WebSite, *About1, *N1, *ExitProgram;
+    TTrayIcon* TrayIcon;
+    TImageList* IconList;
+    TQzClipDetector* ClipTrap;
+    TOpenDialog* SelectFile;
+    TSaveDialog* SaveOptFN;
+    TWatchClipBoard* WatchClipBoard1;
+
+    static const char kWebSite[];
+
+  private:
+    void BuildControls();
+    void BuildComponents();
+    void ReloadFilterView();
+
+    // Preset entries and the settings file each one loads, relative to the program's
+    // folder (a file found in a subfolder keeps its subfolder).
+    std::map<const TMenuItem*, std::string> presetFiles_;
 };
 
 }  // namespace qm

@@ -11,7 +11,7 @@
 namespace qm {
 
 // One (possibly nested) opening of the clipboard, owned by the application's main
-// window. Raises "クリップボードを開くことができません" when the clipboard stays
+// window. Raises "cannot open the clipboard" (in Japanese) when the clipboard stays
 // held by another program.
 class ClipboardOpening {
   public:

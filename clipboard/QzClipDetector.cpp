@@ -14,10 +14,8 @@ TQzClipDetector::~TQzClipDetector() {
 }
 
 void TQzClipDetector::Leave() noexcept {
-    if (!window_) return;
-    ChangeClipboardChain(window_->Handle(), nextViewer_);
+    chain_.Leave();
     window_.reset();
-    nextViewer_ = nullptr;
 }
 
 void TQzClipDetector::SetOnClipChange(Event handler) {
@@ -38,7 +36,7 @@ void TQzClipDetector::SetOnClipChange(Event handler) {
     }
     onClipChange_ = std::move(handler);
     joining_ = true;
-    nextViewer_ = SetClipboardViewer(window_->Handle());
+    chain_.Join(window_->Handle());
     joining_ = false;
 }
 
@@ -52,22 +50,16 @@ LRESULT TQzClipDetector::HandleMessage(HWND window, UINT message, WPARAM wParam,
             if (!(ignoreFirst_ && joining_)) {
                 // The chain hears of the change even when our handler fails.
                 struct PassOn {
-                    HWND next;
-                    ~PassOn() {
-                        if (next) SendMessageA(next, WM_DRAWCLIPBOARD, 0, 0);
-                    }
-                } passOn{nextViewer_};
+                    const ViewerChain& chain;
+                    ~PassOn() { chain.PassOnChange(); }
+                } passOn{chain_};
                 ClipChanged();
                 return 0;
             }
-            if (nextViewer_) SendMessageA(nextViewer_, WM_DRAWCLIPBOARD, 0, 0);
+            chain_.PassOnChange();
             return 0;
         case WM_CHANGECBCHAIN:
-            if (reinterpret_cast<HWND>(wParam) == nextViewer_) {
-                nextViewer_ = reinterpret_cast<HWND>(lParam);
-                return 0;
-            }
-            return nextViewer_ ? SendMessageA(nextViewer_, WM_CHANGECBCHAIN, wParam, lParam) : 0;
+            return chain_.Repair(wParam, lParam);
         default:
             return DefWindowProcA(window, message, wParam, lParam);
     }

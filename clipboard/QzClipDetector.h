@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 
+#include "clipboard/ViewerChain.h"
 #include "framework/Component.h"
 #include "framework/MessageWindow.h"
 
@@ -28,7 +29,7 @@ class TQzClipDetector : public TComponent {
     void SetOnClipChange(Event handler);
 
     bool InChain() const { return window_ != nullptr; }
-    HWND NextViewer() const { return nextViewer_; }
+    HWND NextViewer() const { return chain_.Next(); }
 
     static const char kWindowError[];
 
@@ -42,7 +43,7 @@ class TQzClipDetector : public TComponent {
     bool ignoreFirst_ = true;
     bool joining_ = false;
     Event onClipChange_;
-    HWND nextViewer_ = nullptr;
+    ViewerChain chain_;
     std::unique_ptr<MessageWindow> window_;
 };
 

@@ -6,7 +6,7 @@
 
 namespace qm {
 
-// TWatchClipBoardはひとつしか配置できません。
+// "only one TWatchClipBoard can be placed."
 const char TWatchClipBoard::kSecondInstanceError[] =
     "TWatchClipBoard\x82\xcd\x82\xd0\x82\xc6\x82\xc2\x82\xb5\x82\xa9\x94\x7a\x92\x75\x82\xc5\x82"
     "\xab\x82\xdc\x82\xb9"
@@ -30,7 +30,7 @@ TWatchClipBoard::TWatchClipBoard(TComponent* owner) : TComponent(owner) {
         window_ = std::make_unique<MessageWindow>(
             [this](HWND w, UINT m, WPARAM wp, LPARAM lp) { return HandleMessage(w, m, wp, lp); });
         // Joining sends one notification at once; Watch is still off, so it raises nothing.
-        nextViewer_ = SetClipboardViewer(window_->Handle());
+        chain_.Join(window_->Handle());
     } catch (...) {
         Leave();
         throw;
@@ -43,10 +43,8 @@ TWatchClipBoard::~TWatchClipBoard() {
 }
 
 void TWatchClipBoard::Leave() noexcept {
-    if (window_) {
-        ChangeClipboardChain(window_->Handle(), nextViewer_);
-        window_.reset();
-    }
+    chain_.Leave();
+    window_.reset();
     if (!notRegistered_ && g_registered == this) g_registered = nullptr;
 }
 
@@ -68,14 +66,10 @@ LRESULT TWatchClipBoard::HandleMessage(HWND window, UINT message, WPARAM wParam,
                     Application().ShowException(e);
                 }
             }
-            if (nextViewer_) SendMessageA(nextViewer_, WM_DRAWCLIPBOARD, 0, 0);
+            chain_.PassOnChange();
             return 0;
         case WM_CHANGECBCHAIN:
-            if (reinterpret_cast<HWND>(wParam) == nextViewer_) {
-                nextViewer_ = reinterpret_cast<HWND>(lParam);
-                return 0;
-            }
-            return nextViewer_ ? SendMessageA(nextViewer_, WM_CHANGECBCHAIN, wParam, lParam) : 0;
+            return chain_.Repair(wParam, lParam);
         default:
             return DefWindowProcA(window, message, wParam, lParam);
     }

@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 
+#include "clipboard/ViewerChain.h"
 #include "framework/Component.h"
 #include "framework/MessageWindow.h"
 
@@ -19,7 +20,7 @@ class TWatchClipBoard : public TComponent {
     using Event = std::function<void(TComponent* sender)>;
 
     // Empties the clipboard and joins the chain. Raises when another instance is
-    // registered ("TWatchClipBoardはひとつしか配置できません。") or the clipboard
+    // registered ("only one TWatchClipBoard can be placed.", in Japanese) or the clipboard
     // cannot be opened.
     explicit TWatchClipBoard(TComponent* owner);
     ~TWatchClipBoard() override;
@@ -32,7 +33,7 @@ class TWatchClipBoard : public TComponent {
     Event OnChange;
 
     HWND WindowHandle() const { return window_ ? window_->Handle() : nullptr; }
-    HWND NextViewer() const { return nextViewer_; }
+    HWND NextViewer() const { return chain_.Next(); }
 
     static const char kSecondInstanceError[];
 
@@ -43,7 +44,7 @@ class TWatchClipBoard : public TComponent {
 
     bool watch_ = false;
     bool notRegistered_ = false;
-    HWND nextViewer_ = nullptr;
+    ViewerChain chain_;
     std::unique_ptr<MessageWindow> window_;
 };
 

@@ -6,7 +6,7 @@
 
 namespace qm {
 
-// ＭＳ Ｐゴシック
+// "MS P Gothic", written in full-width letters and katakana
 const char kDefaultFontName[] = "\x82\x6c\x82\x72\x20\x82\x6f\x83\x53\x83\x56\x83\x62\x83\x4e";
 
 COLORREF ColorToRGB(TColor color) {

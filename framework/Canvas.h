@@ -34,7 +34,7 @@ constexpr TColor clInfoBk = SystemColor(COLOR_INFOBK);
 
 COLORREF ColorToRGB(TColor color);
 
-// The form font: "ＭＳ Ｐゴシック".
+// The form font: "MS P Gothic" (its Japanese name, in full-width letters).
 extern const char kDefaultFontName[];
 
 enum TFontStyle : unsigned { fsBold = 1, fsItalic = 2, fsUnderline = 4, fsStrikeOut = 8 };

@@ -23,7 +23,7 @@ class EInOutError : public Exception {
     int errorCode_;
 };
 
-// リストのインデックスが範囲を超えています (%d)
+// "the list index is out of range (%d)", in Japanese
 std::string ListIndexErrorMessage(long long index);
 
 }  // namespace qm

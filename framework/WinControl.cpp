@@ -492,6 +492,12 @@ void TWinControl::WndProc(TMessage& m) {
         return;
     }
     switch (m.Msg) {
+        case WM_CLOSE:
+            // Only a form closes. A child's default answer would destroy its window (a
+            // multi-line edit sends its parent WM_CLOSE for Esc) and leave the object
+            // without one.
+            m.Result = 0;
+            return;
         case WM_PAINT:
             if (controls_.empty() && !OwnClass()) {
                 DefaultHandler(m);
@@ -606,13 +612,15 @@ bool TWinControl::RouteMouseToGraphic(TMessage& m) {
         mouseControl_ = target;
         ::SetCapture(handle_);
     }
-    TMessage local{m.Msg, m.WParam, MAKELPARAM(x - target->Left(), y - target->Top()), 0};
-    target->WndProc(local);
+    // The last release frees the mouse before the control sees it: its click handler
+    // may open a dialog that needs the mouse.
     const bool release = m.Msg == WM_LBUTTONUP || m.Msg == WM_RBUTTONUP || m.Msg == WM_MBUTTONUP;
     if (release && !(m.WParam & (MK_LBUTTON | MK_RBUTTON | MK_MBUTTON))) {
         mouseControl_ = nullptr;
         if (GetCapture() == handle_) ReleaseCapture();
     }
+    TMessage local{m.Msg, m.WParam, MAKELPARAM(x - target->Left(), y - target->Top()), 0};
+    target->WndProc(local);
     m.Result = 0;
     return true;
 }

@@ -4,9 +4,9 @@
 set -euo pipefail
 
 packages=(
-  cmake make g++ clang-format
+  cmake make g++ clang-format groff
   g++-mingw-w64-x86-64-posix mingw-w64-tools binutils-mingw-w64-x86-64
-  wine64 xvfb xauth trayer xclip xsel xdotool imagemagick x11-utils
+  wine64 xvfb xauth openbox trayer xclip xsel xdotool imagemagick x11-utils
   locales googletest libgtest-dev libbenchmark-dev
   nkf manpages-ja debian-reference-ja fonts-ipafont-gothic
 )

@@ -27,7 +27,9 @@ step "Windows build and tests under Wine"
 scripts/build.sh windows
 qm_display_start
 qm_wine_env "$root/build/windows/wineprefix"
+qm_wm_start
 (cd build/windows && ctest --output-on-failure) || status=1
+qm_wm_stop
 
 if ls tests/e2e/*_e2e.sh >/dev/null 2>&1; then
     step "end-to-end tests against Quillmoth.exe"

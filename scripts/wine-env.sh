@@ -5,6 +5,7 @@
 #                      with the Japanese dialog fonts mapped to the IPA font
 # qm_display_start     when DISPLAY is unset: starts Xvfb on a free display and
 #                      trayer on it, and exports DISPLAY
+# qm_wm_start          a window manager on a display of our own (qm_wm_stop ends it)
 # qm_display_stop      stops what qm_display_start started, by process id
 
 qm_find_wine() {
@@ -40,7 +41,7 @@ qm_wine_env() {
     qm_wine_fonts
 }
 
-# The dialog's font "ＭＳ Ｐゴシック" and its relatives are Windows fonts: map them to
+# The dialog's font "MS P Gothic" (named in Japanese) and its relatives are Windows fonts: map them to
 # the IPA P Gothic font (fonts-ipafont-gothic). Once per prefix; "MS UI Gothic" is
 # written last and marks the step as done.
 qm_wine_fonts() {
@@ -50,7 +51,7 @@ qm_wine_fonts() {
         flock 9
         "$QM_WINE" reg query "$key" /v "MS UI Gothic" 2>/dev/null | grep -q IPAPGothic && exit 0
         local face
-        for face in 'ＭＳ Ｐゴシック' 'MS PGothic' 'MS UI Gothic'; do
+        for face in "$(printf '\xef\xbc\xad\xef\xbc\xb3\x20\xef\xbc\xb0\xe3\x82\xb4\xe3\x82\xb7\xe3\x83\x83\xe3\x82\xaf')" 'MS PGothic' 'MS UI Gothic'; do
             DISPLAY= "$QM_WINE" reg add "$key" /v "$face" /t REG_SZ /d IPAPGothic /f >/dev/null 2>&1
         done
     ) 9>"$WINEPREFIX.lock"
@@ -67,6 +68,7 @@ qm_display_start() {
     Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
     QM_STARTED_PIDS+=($!)
     export DISPLAY=":$n"
+    QM_OWN_DISPLAY=1
     local i
     for i in $(seq 50); do
         xdpyinfo >/dev/null 2>&1 && break
@@ -77,7 +79,28 @@ qm_display_start() {
     sleep 0.5
 }
 
+# A window manager on our own display: Wine then hides and destroys windows at once
+# instead of waiting for one (about 2 s a window), and draws captions. The tray
+# tests drive menus with the keyboard, which needs the pointer-root focus of a
+# display without one, so the manager runs only around the unit tests.
+QM_WM_PID=""
+qm_wm_start() {
+    [ -n "${QM_OWN_DISPLAY:-}" ] || return 0
+    command -v openbox >/dev/null || return 0
+    openbox >/dev/null 2>&1 &
+    QM_WM_PID=$!
+    sleep 1
+}
+
+qm_wm_stop() {
+    [ -n "$QM_WM_PID" ] || return 0
+    kill "$QM_WM_PID" 2>/dev/null || true
+    wait "$QM_WM_PID" 2>/dev/null || true
+    QM_WM_PID=""
+}
+
 qm_display_stop() {
+    qm_wm_stop
     local pid
     for pid in "${QM_STARTED_PIDS[@]}"; do kill "$pid" 2>/dev/null || true; done
     for pid in "${QM_STARTED_PIDS[@]}"; do wait "$pid" 2>/dev/null || true; done

@@ -98,7 +98,7 @@ class TAutoIni::Profile {
     void WriteString(const std::string& key, const std::string& value) const {
         if (!WritePrivateProfileStringA(section_.c_str(), key.c_str(), value.c_str(),
                                         path_.c_str())) {
-            // %s に書き込めません
+            // "cannot write to %s"
             throw Exception(path_ +
                             " \x82\xc9\x8f\x91\x82\xab\x8d\x9e\x82\xdf\x82\xdc\x82\xb9\x82\xf1");
         }

@@ -15,7 +15,7 @@ TEST(VersionInfoText, ReadsTheProgramsOwnResource) {
         VersionInfoText(self, 1),
         "FileDescription : "
         "\x83\x4e\x83\x8a\x83\x62\x83\x76\x83\x7b\x81\x5b\x83\x68\x81\x45\x83\x74\x83\x42\x83\x8b"
-        "\x83\x5e");  // クリップボード・フィルタ
+        "\x83\x5e");  // "clipboard filter" in katakana
     EXPECT_EQ(VersionInfoText(self, 2), "FileVersion : 1.1.16.57");
     EXPECT_EQ(VersionInfoText(self, 5), "OriginalFilename : Quillmoth.exe");
     EXPECT_EQ(VersionInfoText(self, 7), "ProductVersion : 1.0.0.0");

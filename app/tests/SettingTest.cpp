@@ -2,9 +2,23 @@
 #include <gtest/gtest.h>
 
 #include "app/Setting.h"
+
+#include <algorithm>
+#include <fstream>
+#include <sstream>
+
+#include "app/TrayIcon.h"
 #include "clipboard/Clipboard.h"
+#include "clipboard/WatchClipBoard.h"
 #include "clipboard/tests/ClipboardTestSupport.h"
+#include "controls/BigView.h"
+#include "controls/EllipsEd.h"
 #include "framework/Application.h"
+#include "framework/ComCtrls.h"
+#include "framework/ExtCtrls.h"
+#include "framework/Menus.h"
+#include "framework/StdCtrls.h"
+#include "settings/AutoIni.h"
 
 namespace qm {
 namespace {
@@ -16,17 +30,73 @@ TEST(TForm1, SuspendArguments) {
         EXPECT_FALSE(TForm1::IsSuspendArgument(no)) << no;
 }
 
+std::string ReadFile(const std::string& path) {
+    std::ifstream f(path, std::ios::binary);
+    std::ostringstream s;
+    s << f.rdbuf();
+    return s.str();
+}
+
+void WriteFile(const std::string& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+bool FileExists(const std::string& path) {
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::string UserName() {
+    char name[256];
+    DWORD size = sizeof name;
+    return GetUserNameA(name, &size) ? name : "";
+}
+
+// "[user]" and a line break, the user's section header.
+std::string SectionLine() {
+    std::string line(1, '[');
+    line += UserName();
+    line += "]\r\n";
+    return line;
+}
+
+// The keys of one section of a settings file, in file order.
+std::vector<std::string> KeysOf(const std::string& ini, const std::string& section) {
+    std::vector<std::string> keys;
+    std::istringstream lines(ini);
+    std::string line;
+    bool in = false;
+    while (std::getline(lines, line)) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (!line.empty() && line[0] == '[') {
+            in = line == "[" + section + "]";
+        } else if (in && line.find('=') != std::string::npos) {
+            keys.push_back(line.substr(0, line.find('=')));
+        }
+    }
+    return keys;
+}
+
 struct FormTest : ::testing::Test {
     void SetUp() override {
         Application().SetErrorDisplay([this](const std::string& m) { errors.push_back(m); });
+        TAutoIni::SetMessageDisplay([this](const std::string& m) { errors.push_back(m); });
+        DeleteFileA(ini.c_str());
     }
     void TearDown() override {
         form.reset();
         Application().SetErrorDisplay(nullptr);
+        TAutoIni::SetMessageDisplay(nullptr);
         SetPriorityClass(GetCurrentProcess(), NORMAL_PRIORITY_CLASS);
+        DeleteFileA(ini.c_str());
+    }
+    void Start(std::vector<std::string> arguments = {}) {
+        form = std::make_unique<TForm1>();
+        form->FormCreate(arguments);
     }
     std::unique_ptr<TForm1> form;
     std::vector<std::string> errors;
+    const std::string folder = ProgramFolder();
+    const std::string ini = ProgramPath().substr(0, ProgramPath().rfind('.')) + ".ini";
 };
 
 TEST_F(FormTest, FiltersACopyOnceAndIdlesAfterwards) {
@@ -68,6 +138,141 @@ TEST_F(FormTest, BusyRunIgnoresANotification) {
     Settle();
     Settle();
     EXPECT_EQ(ReadClipboardText(), "a\nb");
+}
+
+TEST_F(FormTest, OkWritesTheUsersSectionWithTheKeysInWalkOrder) {
+    Start();
+    form->NumberMode->SetItemIndex(1);
+    form->OkButtonClick(form->OkButton);
+    const std::vector<std::string> expected = {
+        "Form1Top",   "Form1Left",       "NumberMode",      "AlphabetMode", "SignMode",
+        "SpaceMode",  "KanaMode1",       "KanaMode2",       "ReturnMode",   "PunctuationMode",
+        "PeriodMode", "ParenthesisMode", "EnterDeleteMode", "DelDmySpc",    "DelConma",
+        "UpDownCase", "Space2Tab",       "TagDelete",       "AddLI",        "RepAmp",
+        "RepLG",      "RepQuot",         "RepNumber",       "DelEmptyLine", "ShowForm",
+        "URLHelper",  "RemoveIme",       "UseCustomFilter", "FilterFile"};
+    EXPECT_EQ(KeysOf(ReadFile(ini), UserName()), expected);
+    EXPECT_NE(ReadFile(ini).find("NumberMode=1"), std::string::npos);
+    EXPECT_TRUE(errors.empty());
+}
+
+TEST_F(FormTest, ADialogChangeFiltersTheNextCopyBeforeOk) {
+    Start();
+    form->NumberMode->SetItemIndex(1);
+    PutText("\x82\x51\x82\x4f\x82\x51\x82\x55");  // 2026 in full-width digits
+    ASSERT_TRUE(PumpUntil([] { return ReadClipboardText() == "2026"; }));
+    EXPECT_FALSE(FileExists(ini));
+}
+
+TEST_F(FormTest, CancelRestoresTheSavedStateAndTheCloseBoxOnlyHides) {
+    Start();
+    form->NumberMode->SetItemIndex(1);
+    form->OkButtonClick(form->OkButton);
+    const std::string saved = ReadFile(ini);
+    form->ShowDialog();
+    form->NumberMode->SetItemIndex(2);
+    form->Close();  // the close box while the dialog is on screen
+    EXPECT_FALSE(form->Visible());
+    EXPECT_EQ(form->NumberMode->ItemIndex(), 2);
+    EXPECT_EQ(ReadFile(ini), saved);
+    form->CancelButtonClick(form->CancelButton);
+    EXPECT_EQ(form->NumberMode->ItemIndex(), 1);
+}
+
+TEST_F(FormTest, ExitSavesChangesNeverConfirmed) {
+    Start();
+    form->ShowDialog();
+    form->TagDelete->SetChecked(true);
+    form->ExitProgramClick(nullptr);
+    EXPECT_FALSE(form->Visible());
+    EXPECT_NE(ReadFile(ini).find("TagDelete=1"), std::string::npos);
+}
+
+TEST_F(FormTest, EndOfSessionHidesTheDialogAndSavesNothing) {
+    Start();
+    form->ShowDialog();
+    EXPECT_EQ(SendMessageA(form->Handle(), WM_QUERYENDSESSION, 0, 0), 1);
+    EXPECT_FALSE(form->Visible());
+    EXPECT_FALSE(FileExists(ini));
+}
+
+TEST_F(FormTest, TrayClicksSuspendResumeAndShowTheDialog) {
+    Start({"Disable"});
+    EXPECT_TRUE(form->Suspended);
+    EXPECT_EQ(form->TrayIcon->IconIndex(), 1);
+    form->TrayIconMouseClick(form->TrayIcon, mbLeft, 0, 0, 0);
+    EXPECT_FALSE(form->Suspended);
+    EXPECT_EQ(form->TrayIcon->IconIndex(), 0);
+    form->TrayIconMouseClick(form->TrayIcon, mbRight, 0, 0, 0);
+    EXPECT_FALSE(form->Visible());
+    form->TrayIconMouseClick(form->TrayIcon, mbMiddle, 0, 0, 0);
+    EXPECT_TRUE(form->Visible());
+    EXPECT_EQ(form->PageControl1->ActivePageIndex(), 0);
+}
+
+TEST_F(FormTest, PresetsListTheFolderFirstAndLoadTheFileTheyName) {
+    const std::string sub = folder + "\\qm-presets";
+    CreateDirectoryA(sub.c_str(), nullptr);
+    const std::string section = SectionLine();
+    WriteFile(folder + "\\qm-top.ini", section + "NumberMode=1\r\n");
+    WriteFile(sub + "\\qm-deep.ini", section + "NumberMode=2\r\n");
+    // A same-named file in the program's folder must not be the one a subfolder entry loads.
+    WriteFile(folder + "\\qm-deep.ini", section + "NumberMode=0\r\n");
+    Start();
+    std::vector<std::string> captions;
+    TMenuItem* deepInSub = nullptr;
+    for (int i = 0; i < form->MenuR->Items().Count(); ++i) {
+        TMenuItem* item = form->MenuR->Items().Items(i);
+        if (item->Caption() == "-") break;
+        captions.push_back(item->Caption());
+        if (item->Caption() == "qm-deep") deepInSub = item;
+    }
+    // The subfolder's file comes after every file of the folder itself.
+    ASSERT_GE(captions.size(), 3u);
+    EXPECT_EQ(captions.back(), "qm-deep");
+    EXPECT_EQ(std::count(captions.begin(), captions.end(), "qm-top"), 1);
+    ASSERT_NE(deepInSub, nullptr);
+    deepInSub->OnClick(deepInSub);
+    EXPECT_EQ(form->NumberMode->ItemIndex(), 2);
+    // The preset became the saved settings too, and the menu was rebuilt around the click.
+    EXPECT_NE(ReadFile(ini).find("NumberMode=2"), std::string::npos);
+    EXPECT_EQ(form->AutoSave->AIniFileName(), "");
+    DeleteFileA((folder + "\\qm-top.ini").c_str());
+    DeleteFileA((folder + "\\qm-deep.ini").c_str());
+    DeleteFileA((sub + "\\qm-deep.ini").c_str());
+    RemoveDirectoryA(sub.c_str());
+}
+
+TEST_F(FormTest, TheFilterViewShowsTheFilterFileAndOkClearsItWhenTheFileIsGone) {
+    const std::string rules = folder + "\\qm-rules.txt";
+    WriteFile(rules, "a\tb\r\nc\td\r\n");
+    WriteFile(ini, SectionLine() + "FilterFile=" + rules + "\r\n");
+    Start();
+    EXPECT_EQ(form->FilterView->LineCount(), 2);
+    DeleteFileA(rules.c_str());
+    form->OkButtonClick(form->OkButton);
+    EXPECT_EQ(form->FilterView->LineCount(), 0);
+}
+
+// A run that ends with an error must leave the program ready for the next copy.
+TEST_F(FormTest, FailedRunLeftBusySetAndTheNextCopyUnfiltered) {
+    const std::string rules = folder + "\\qm-locked.txt";
+    WriteFile(rules, "a\tb\r\n");
+    Start();
+    form->UseCustomFilter->SetChecked(true);
+    form->FilterFile->SetText(rules);
+    HANDLE held = CreateFileA(rules.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    PutText("a\n");
+    ASSERT_TRUE(PumpUntil([&] { return !errors.empty(); }));
+    EXPECT_NE(errors.front().find("qm-locked.txt"), std::string::npos);
+    EXPECT_FALSE(form->Busy);
+    EXPECT_EQ(GetPriorityClass(GetCurrentProcess()), static_cast<DWORD>(IDLE_PRIORITY_CLASS));
+    EXPECT_EQ(ReadClipboardText(), "a\n");  // what the clipboard held stays
+    CloseHandle(held);
+    PutText("aa\n");
+    ASSERT_TRUE(PumpUntil([] { return ReadClipboardText() == "bb"; }));
+    DeleteFileA(rules.c_str());
 }
 
 }  // namespace

@@ -64,7 +64,7 @@ check "missing filter file changes nothing" 0 "$work/want" "$code" "$work/out"
 if python3 -c "import socket,sys; socket.socket(socket.AF_UNIX).bind(sys.argv[1])" "$work/rules.sock" 2>/dev/null; then
     run 'a\r\n' UseCustomFilter=1 "FilterFile=$(program_path "$work/rules.sock")"
     check "unreadable filter file fails" 1 "$work/empty" "$code" "$work/out"
-    # "ファイル "%s" は開けません。%s"
+    # the message "file \"%s\" cannot be opened. %s"
     if [ "$windows" = 1 ]; then
         printf '\x83\x74\x83\x40\x83\x43\x83\x8B "%s" \x82\xCD\x8A\x4A\x82\xAF\x82\xDC\x82\xB9\x82\xF1\x81\x42' \
             "$(program_path "$work/rules.sock")" > "$work/want"

@@ -277,14 +277,14 @@ TEST(EllipsesEditKeys, FirstCharUpperCapitalisesTheFirstLetterOnly) {
     EXPECT_EQ(d.edit->Text(), "zy") << "only part of the text was selected";
 
     // Double-byte text selected whole: the edit counts its positions in its own units.
-    d.edit->SetText("\x82\xA0\x82\xA2");  // あい
+    d.edit->SetText("\x82\xA0\x82\xA2");  // hiragana a i
     d.edit->SelectAll();
     Type("q");
     EXPECT_EQ(d.edit->Text(), "Q");
 }
 
 TEST(EllipsesEditKeys, SecondByteOfADoubleByteFirstCharacterStaysUnchanged) {
-    // Ｂ is 0x82 0x61: its second byte is the code of a. The platform hands a
+    // Full-width B is 0x82 0x61: its second byte is the code of a. The platform hands a
     // double-byte character to a code-page window as two characters, lead byte first.
     Dialog d(esEllipses);
     d.edit->SetFirstCharUpper(true);
@@ -294,7 +294,7 @@ TEST(EllipsesEditKeys, SecondByteOfADoubleByteFirstCharacterStaysUnchanged) {
     d.edit->OnKeyPress = [&](TComponent*, char& key) { passedOn += key; };
     SendMessageA(d.edit->Handle(), WM_CHAR, 0x82, 1);
     SendMessageA(d.edit->Handle(), WM_CHAR, 0x61, 1);
-    EXPECT_EQ(passedOn, "\x82\x61");  // Ｂ
+    EXPECT_EQ(passedOn, "\x82\x61");  // full-width B
 
     d.edit->SetText("");
     passedOn.clear();
@@ -315,7 +315,8 @@ TEST(EllipsesEditKeys, TextIsCapitalisedWhenSwitchedOnAndOnLeaving) {
     EXPECT_EQ(d.edit->Text(), "Alpha beta");
 
     for (const char* unchanged :
-         {"\x82\x61x", "\xE9t\x82\xA0", "1abc", "\xB1"}) {  // Ｂx 騁あ 1abc ｱ
+         {"\x82\x61x", "\xE9t\x82\xA0", "1abc",
+          "\xB1"}) {  // full-width B x, a kanji and hiragana a, 1abc, half-width a
         d.edit->SetText(unchanged);
         d.edit->SetFirstCharUpper(false);
         d.edit->SetFirstCharUpper(true);

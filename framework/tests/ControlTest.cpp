@@ -540,6 +540,20 @@ TEST(MessageHooks, WindowSubclassedTheClassicWayStillReachesItsObject) {
     EXPECT_EQ(TWinControl::FindControl(form.Handle()), &form);
 }
 
+TEST(Forms, ChildLostItsWindowWhenAskedToClose) {
+    // A multi-line edit answers Esc by sending its parent WM_CLOSE.
+    TForm form(nullptr);
+    auto* group = new TGroupBox(&form);
+    group->SetParent(&form);
+    group->SetBounds(0, 0, 100, 60);
+    form.Show();
+    const HWND window = group->Handle();
+    SendMessageA(window, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(IsWindow(window));
+    EXPECT_TRUE(group->HandleAllocated());
+    EXPECT_TRUE(form.Visible());
+}
+
 TEST(Forms, CloseAsksFirstThenHides) {
     TForm form(nullptr);
     bool allow = false;

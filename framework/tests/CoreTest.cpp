@@ -46,7 +46,7 @@ TEST(TFileStream, WritesReadsAndSeeksAFile) {
         EXPECT_EQ(out.Write("\x82\xa0"
                             "abc\0z",
                             7),
-                  7u);  // あabc, a NUL, z
+                  7u);  // hiragana a, abc, a NUL, z
         EXPECT_EQ(out.Size(), 7);
     }
     {

@@ -52,7 +52,7 @@ TEST(Application, ErrorTextGetsAFullStopAfterCharactersThatSortAfterIt) {
     EXPECT_EQ(TApplication::ErrorText("done."), "done.");
     EXPECT_EQ(TApplication::ErrorText("what?!"), "what?!");  // "!" sorts before "."
     EXPECT_EQ(TApplication::ErrorText(""), "");
-    // ...ません (ends with 0x82F1) gets "." as well
+    // a Japanese sentence ending in hiragana n (0x82F1) gets "." as well
     EXPECT_EQ(TApplication::ErrorText("\x82\xDC\x82\xB9\x82\xF1"), "\x82\xDC\x82\xB9\x82\xF1.");
 }
 

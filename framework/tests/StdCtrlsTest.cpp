@@ -245,6 +245,23 @@ TEST(SpeedButton, PressShowsPressedAndReleaseOverItClicks) {
     EXPECT_EQ(clicks, 1);
 }
 
+TEST(SpeedButton, ClickHandlerRanWithTheMouseStillCaptured) {
+    TForm form(nullptr);
+    auto* edit = Add<TEdit>(form);
+    edit->SetBounds(0, 0, 120, 21);
+    auto* button = new TSpeedButton(&form);
+    button->SetParent(edit);
+    button->SetBounds(100, 0, 18, 17);
+    HWND captured = reinterpret_cast<HWND>(1);
+    // A click that opens a dialog needs the mouse free.
+    button->OnClick = [&](TComponent*) { captured = GetCapture(); };
+    form.Show();
+    const LPARAM on = MAKELPARAM(105, 5);
+    SendMessageA(edit->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, on);
+    SendMessageA(edit->Handle(), WM_LBUTTONUP, 0, on);
+    EXPECT_EQ(captured, nullptr);
+}
+
 TEST(Application, ProcessMessagesDeliversQueuedMessagesInsideAHandler) {
     TForm form(nullptr);
     auto* button = Add<TButton>(form);

@@ -354,7 +354,7 @@ TEST_F(AutoIniTest, RefusedWriteShowsTheStoresMessageAndPassesTheErrorOn) {
         form.store->SaveToIniFile();
         FAIL() << "a refused write must fail";
     } catch (const Exception& e) {
-        // ...に書き込めません
+        // "... cannot be written to"
         EXPECT_EQ(std::string(e.what()),
                   refused + " \x82\xc9\x8f\x91\x82\xab\x8d\x9e\x82\xdf\x82\xdc\x82\xb9\x82\xf1");
     }

@@ -14,7 +14,7 @@ TEST(ExtractFileTitle, CutsOnlyTheLastExtension) {
     EXPECT_EQ(ExtractFileTitle("C:\\q\\a.b.ini"), "a.b");
     EXPECT_EQ(ExtractFileTitle("C:noext"), "noext");
     EXPECT_EQ(ExtractFileTitle("C:\\dir.d\\plain"), "plain");
-    // 表 (0x95 0x5C) ends with the byte of "\": it is no separator.
+    // The kanji 0x95 0x5C ends with the byte of "\": it is no separator.
     EXPECT_EQ(ExtractFileTitle("C:\\q\\\x95\x5C.ini"), "\x95\x5C");
     EXPECT_EQ(ExtractFileName("C:\\q\\\x95\x5Cx.ini"), "\x95\x5Cx.ini");
 }

@@ -1,0 +1,97 @@
+// Looks at the windows of other programs, for the end-to-end tests: what a dialog or a
+// message box says, and where its controls are on the screen, so that a test can
+// click them with real input.
+//   wintool texts TITLE           the text of every window inside the visible top-level
+//                                 window titled TITLE, one a line, in window order
+//   wintool center TITLE TEXT [N] the screen point at the middle of the N-th (from 0)
+//                                 window inside TITLE whose text is TEXT
+//   wintool rect TITLE TEXT [N]   its screen rectangle: left top right bottom
+//   wintool visible TITLE         exit 0 when a visible top-level window has TITLE
+// Titles and texts are compared as the program's code page has them (Wine turns the
+// command line into it).
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace {
+
+HWND FindTopLevel(const std::string& title) {
+    struct Search {
+        const std::string* title;
+        HWND found;
+    } search{&title, nullptr};
+    EnumWindows(
+        [](HWND w, LPARAM p) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(p);
+            char text[512];
+            GetWindowTextA(w, text, sizeof text);
+            if (IsWindowVisible(w) && *s->title == text) {
+                s->found = w;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+std::vector<HWND> Children(HWND parent) {
+    std::vector<HWND> children;
+    EnumChildWindows(
+        parent,
+        [](HWND w, LPARAM p) -> BOOL {
+            reinterpret_cast<std::vector<HWND>*>(p)->push_back(w);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&children));
+    return children;
+}
+
+std::string TextOf(HWND w) {
+    char text[4096];
+    const LRESULT n = SendMessageA(w, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
+    return std::string(text, static_cast<std::size_t>(n));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const std::string command = argc > 1 ? argv[1] : "";
+    if (argc < 3) {
+        std::fputs("usage: wintool texts|center|rect|visible TITLE [TEXT [N]]\n", stderr);
+        return 2;
+    }
+    const HWND top = FindTopLevel(argv[2]);
+    if (command == "visible") return top ? 0 : 1;
+    if (!top) {
+        std::fprintf(stderr, "wintool: no visible window titled %s\n", argv[2]);
+        return 1;
+    }
+    if (command == "texts") {
+        std::printf("%s\n", TextOf(top).c_str());
+        for (HWND w : Children(top))
+            std::printf("%s\n", TextOf(w).c_str());
+        return 0;
+    }
+    if ((command == "center" || command == "rect") && argc >= 4) {
+        int wanted = argc >= 5 ? std::atoi(argv[4]) : 0;
+        for (HWND w : Children(top)) {
+            if (!IsWindowVisible(w) || TextOf(w) != argv[3] || wanted-- > 0) continue;
+            RECT r;
+            GetWindowRect(w, &r);
+            if (command == "rect") {
+                std::printf("%ld %ld %ld %ld\n", r.left, r.top, r.right, r.bottom);
+            } else {
+                std::printf("%ld %ld\n", (r.left + r.right) / 2, (r.top + r.bottom) / 2);
+            }
+            return 0;
+        }
+        std::fprintf(stderr, "wintool: no such window inside %s\n", argv[2]);
+        return 1;
+    }
+    std::fputs("usage: wintool texts|center|rect|visible TITLE [TEXT [N]]\n", stderr);
+    return 2;
+}
