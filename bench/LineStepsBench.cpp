@@ -20,7 +20,8 @@ const std::string& Corpus() {
     static const std::string text = [] {
         std::string t = qm::bench::CorpusFile();
         if (!t.empty()) return t;
-        // <p>日本語のテキスト。</p> with an address, ASCII and blank lines, repeated
+        // <p>Japanese text (nihongo no tekisuto) with a full stop</p> with an address, ASCII and
+        // blank lines, repeated
         for (int i = 0; i < 100000; ++i) {
             t += "<p>\x93\xFA\x96\x7B\x8C\xEA\x82\xCC\x83\x65\x83\x4C\x83\x58\x83\x67\x81\x42</p> "
                  "see www.example.jp & ttp://ime.nu/x.jp/ 1,234\n\n";

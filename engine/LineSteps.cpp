@@ -13,8 +13,9 @@ namespace qm {
 
 namespace {
 
-constexpr std::uint8_t kFullWidthBlankLead = 0x81, kFullWidthBlankTrail = 0x40;  // 　
-constexpr char kFullStop[] = "\x81\x42";                                         // 。
+constexpr std::uint8_t kFullWidthBlankLead = 0x81,
+                       kFullWidthBlankTrail = 0x40;  // ideographic blank
+constexpr char kFullStop[] = "\x81\x42";             // ideographic full stop
 
 std::uint8_t Byte(std::string_view s, std::size_t i) {
     return static_cast<std::uint8_t>(s[i]);
@@ -130,9 +131,9 @@ bool EscapeQuotes(std::string_view text, std::string& out) {
 }
 
 bool SpellRomanNumerals(std::string_view text, std::string& out) {
-    // Ⅰ to Ⅹ are 87 54 to 87 5D. Every spelling is single-byte text, so a character
-    // start stays a character start after a replacement and the ten replacements,
-    // one after the other, come to one pass over the characters.
+    // Roman numerals one to ten are 87 54 to 87 5D. Every spelling is single-byte text, so a
+    // character start stays a character start after a replacement and the ten replacements, one
+    // after the other, come to one pass over the characters.
     static constexpr std::string_view kSpelling[10] = {"I",  "II",  "III",  "IV", "V",
                                                        "VI", "VII", "VIII", "IX", "X"};
     const std::string_view searched = text.substr(0, std::min(text.find('\0'), text.size()));

@@ -28,7 +28,7 @@ namespace qm {
 
 namespace {
 
-// "ファイル "%s" は開けません。%s"
+// "Fairu "%s" wa akemasen. %s (File "%s" cannot be opened.)"
 std::string CannotOpenMessage(const std::string& fullPath, const std::string& reason) {
     return "\x83\x74\x83\x40\x83\x43\x83\x8B \"" + fullPath +
            "\" \x82\xCD\x8A\x4A\x82\xAF\x82\xDC\x82\xB9\x82\xF1\x81\x42" + reason;
@@ -51,7 +51,7 @@ std::string SystemErrorText(DWORD code) {
     const DWORD n = FormatMessageA(
         FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
         nullptr, code, LANG_SYSTEM_DEFAULT, reinterpret_cast<char*>(&buffer), 0, nullptr);
-    // "エラー コード %u" where the platform has no text for the code
+    // "Eraa koodo %u (error code %u)" where the platform has no text for the code
     std::string text =
         n && buffer ? std::string(buffer, n)
                     : "\x83\x47\x83\x89\x81\x5B \x83\x52\x81\x5B\x83\x68 " + std::to_string(code);

@@ -16,7 +16,8 @@ namespace qm {
 
 // The text with every rule of the file at path applied in file order. A missing
 // path, file or a folder leaves the text unchanged; a file that exists but cannot
-// be read raises Exception ("ファイル "%s" は開けません。%s": full path, platform text).
+// be read raises Exception ("Fairu "%s" wa akemasen. %s (File "%s" cannot be opened.)": full path,
+// platform text).
 std::string ApplyUserFilter(std::string_view text, const std::string& path);
 
 // The rules of a filter file's content applied to text.

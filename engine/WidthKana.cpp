@@ -108,25 +108,35 @@ constexpr std::uint8_t kVoicedMark = 0xDE, kSemiVoicedMark = 0xDF;
 using KanaTable = std::array<std::uint16_t, kKanaLast - kKanaFirst + 1>;
 
 constexpr KanaTable kPlainKana = {
-    0x8142, 0x8175, 0x8176, 0x8141, 0x8145,  // 。「」、・
-    0x8392,                                  // ヲ
-    0x8340, 0x8342, 0x8344, 0x8346, 0x8348,  // ァィゥェォ
-    0x8383, 0x8385, 0x8387, 0x8362,          // ャュョッ
-    0x815B,                                  // ー
-    0x8341, 0x8343, 0x8345, 0x8347, 0x8349,  // アイウエオ
-    0x834A, 0x834C, 0x834E, 0x8350, 0x8352,  // カキクケコ
-    0x8354, 0x8356, 0x8358, 0x835A, 0x835C,  // サシスセソ
-    0x835E, 0x8360, 0x8363, 0x8365, 0x8367,  // タチツテト
-    0x8369, 0x836A, 0x836B, 0x836C, 0x836D,  // ナニヌネノ
-    0x836E, 0x8371, 0x8374, 0x8377, 0x837A,  // ハヒフヘホ
-    0x837D, 0x837E, 0x8380, 0x8381, 0x8382,  // マミムメモ
-    0x8384, 0x8386, 0x8388,                  // ヤユヨ
-    0x8389, 0x838A, 0x838B, 0x838C, 0x838D,  // ラリルレロ
-    0x838F, 0x8393,                          // ワン
+    0x8142, 0x8175, 0x8176, 0x8141,
+    0x8145,  // ideographic full stop, corner brackets, ideographic comma, middle dot
+    0x8392,  // katakana wo
+    0x8340, 0x8342, 0x8344, 0x8346,
+    0x8348,                          // small katakana a i u e o
+    0x8383, 0x8385, 0x8387, 0x8362,  // small katakana ya yu yo tsu
+    0x815B,                          // long vowel mark
+    0x8341, 0x8343, 0x8345, 0x8347,
+    0x8349,  // katakana a i u e o
+    0x834A, 0x834C, 0x834E, 0x8350,
+    0x8352,  // katakana ka ki ku ke ko
+    0x8354, 0x8356, 0x8358, 0x835A,
+    0x835C,  // katakana sa shi su se so
+    0x835E, 0x8360, 0x8363, 0x8365,
+    0x8367,  // katakana ta chi tsu te to
+    0x8369, 0x836A, 0x836B, 0x836C,
+    0x836D,  // katakana na ni nu ne no
+    0x836E, 0x8371, 0x8374, 0x8377,
+    0x837A,  // katakana ha hi fu he ho
+    0x837D, 0x837E, 0x8380, 0x8381,
+    0x8382,                  // katakana ma mi mu me mo
+    0x8384, 0x8386, 0x8388,  // katakana ya yu yo
+    0x8389, 0x838A, 0x838B, 0x838C,
+    0x838D,          // katakana ra ri ru re ro
+    0x838F, 0x8393,  // katakana wa n
 };
 
 // In the code page a voiced katakana directly follows its plain letter and a
-// semi-voiced one follows the voiced; ヴ is the exception.
+// semi-voiced one follows the voiced; katakana vu is the exception.
 constexpr KanaTable MakeMarkedKana(bool semiVoiced) {
     KanaTable t = kPlainKana;
     const auto shift = [&](unsigned first, unsigned last, unsigned by) {
@@ -134,11 +144,11 @@ constexpr KanaTable MakeMarkedKana(bool semiVoiced) {
             t[b - kKanaFirst] = static_cast<std::uint16_t>(t[b - kKanaFirst] + by);
     };
     if (semiVoiced) {
-        shift(0xCA, 0xCE, 2);  // ﾊ..ﾎ
+        shift(0xCA, 0xCE, 2);  // half-width ha..half-width ho
     } else {
-        t[0xB3 - kKanaFirst] = 0x8394;  // ｳ: ヴ
-        shift(0xB6, 0xC4, 1);           // ｶ..ﾄ
-        shift(0xCA, 0xCE, 1);           // ﾊ..ﾎ
+        t[0xB3 - kKanaFirst] = 0x8394;  // half-width u: katakana vu
+        shift(0xB6, 0xC4, 1);           // half-width ka..half-width to
+        shift(0xCA, 0xCE, 1);           // half-width ha..half-width ho
     }
     return t;
 }
@@ -148,12 +158,12 @@ constexpr KanaTable kSemiVoicedKana = MakeMarkedKana(true);
 // Full-width punctuation that follows half-width kana, by second byte (first 0x81).
 constexpr NarrowTable MakeNarrowKanaPunctuation() {
     NarrowTable t{};
-    t[0x41] = 0xA4;  // 、 to ､
-    t[0x42] = 0xA1;  // 。 to ｡
-    t[0x43] = ',';   // ，
-    t[0x44] = '.';   // ．
-    t[0x45] = 0xA5;  // ・ to ･
-    t[0x5B] = 0xB0;  // ー to ｰ
+    t[0x41] = 0xA4;  // ideographic comma to half-width ideographic comma
+    t[0x42] = 0xA1;  // ideographic full stop to half-width full stop
+    t[0x43] = ',';   // full-width comma
+    t[0x44] = '.';   // full-width full stop
+    t[0x45] = 0xA5;  // katakana middle dot to half-width middle dot
+    t[0x5B] = 0xB0;  // long vowel mark to half-width long vowel mark
     return t;
 }
 constexpr NarrowTable kNarrowKanaPunctuation = MakeNarrowKanaPunctuation();
@@ -228,13 +238,13 @@ bool WidenSingles(std::string_view text, const WideTable& to, std::string& out) 
     return true;
 }
 
-constexpr char kIdeographicComma[] = "\x81\x41";     // 、
-constexpr char kFullWidthComma[] = "\x81\x43";       // ，
-constexpr char kIdeographicFullStop[] = "\x81\x42";  // 。
-constexpr char kFullWidthFullStop[] = "\x81\x44";    // ．
+constexpr char kIdeographicComma[] = "\x81\x41";     // ideographic comma
+constexpr char kFullWidthComma[] = "\x81\x43";       // full-width comma
+constexpr char kIdeographicFullStop[] = "\x81\x42";  // ideographic full stop
+constexpr char kFullWidthFullStop[] = "\x81\x44";    // full-width full stop
 constexpr char kIdeographicBlank[] = "\x81\x40";     // full-width blank
-constexpr char kFullWidthOpenParen[] = "\x81\x69";   // （
-constexpr char kFullWidthCloseParen[] = "\x81\x6A";  // ）
+constexpr char kFullWidthOpenParen[] = "\x81\x69";   // full-width left parenthesis
+constexpr char kFullWidthCloseParen[] = "\x81\x6A";  // full-width right parenthesis
 
 bool Replace(std::string_view text, std::string_view old, std::string_view replacement,
              std::string& out) {

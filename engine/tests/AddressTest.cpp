@@ -109,8 +109,9 @@ TEST(CompleteSchemes, WwwGetsASchemeAfterNoAddressByte) {
     EXPECT_EQ(Complete("a www.x\tWWW.y\r\nwww.z"), "a http://www.x\thttp://WWW.y\r\nhttp://www.z");
     EXPECT_EQ(Complete("http://www.x"), "http://www.x");
     EXPECT_EQ(Complete("(www.x awww.y"), "(www.x awww.y");
-    EXPECT_EQ(Complete("\x81\x75www.x"), "\x81\x75www.x");         // after 「 (second byte "u")
-    EXPECT_EQ(Complete("\x82\xA0www.x"), "\x82\xA0http://www.x");  // after あ
+    EXPECT_EQ(Complete("\x81\x75www.x"),
+              "\x81\x75www.x");  // after left corner bracket (second byte "u")
+    EXPECT_EQ(Complete("\x82\xA0www.x"), "\x82\xA0http://www.x");  // after hiragana a
 }
 
 TEST(CompleteSchemes, SchemesAreRepairedAndWrittenSmall) {
@@ -127,13 +128,14 @@ TEST(CompleteSchemes, SchemesAreRepairedAndWrittenSmall) {
     EXPECT_EQ(Complete(""), "");
 }
 
-// A match used to begin on the second byte of a two-byte character: ８ is 82 57
-// ("W") and ェ is 83 46 ("F"), and the completion rewrote half of each.
+// A match used to begin on the second byte of a two-byte character: full-width digit eight is 82 57
+// ("W") and katakana small e is 83 46 ("F"), and the completion rewrote half of each.
 TEST(CompleteSchemes, SchemeOrWwwOnASecondByteSplitTheCharacter) {
     EXPECT_EQ(CompleteSchemes("\x82\x57ww.x"), "\x82\x57ww.x");
     EXPECT_EQ(CompleteSchemes("\x83\x46tp://x"), "\x83\x46http://x");
     EXPECT_EQ(CompleteSchemes("\x82://x"), "\x82://x");
-    EXPECT_EQ(CompleteSchemes("\x83\x68ttps://x"), "\x83\x68ttpshttp://x");  // ド (second byte "h")
+    EXPECT_EQ(CompleteSchemes("\x83\x68ttps://x"),
+              "\x83\x68ttpshttp://x");  // katakana do (second byte "h")
 }
 
 TEST(CompleteSchemes, AgreesWithTheBackwardScan) {

@@ -153,7 +153,7 @@ TEST(NormalizeLineBreaks, EveryBreakBecomesCrLf) {
     EXPECT_EQ(NormalizeLineBreaks("a\rb\nc\r\nd"), "a\r\nb\r\nc\r\nd");
     EXPECT_EQ(NormalizeLineBreaks("a\n\rb"), "a\r\n\r\nb");
     EXPECT_EQ(NormalizeLineBreaks("\r\r\n\n"), "\r\n\r\n\r\n");
-    EXPECT_EQ(NormalizeLineBreaks("\x82\xA0\r\n"), "\x82\xA0\r\n");  // あ
+    EXPECT_EQ(NormalizeLineBreaks("\x82\xA0\r\n"), "\x82\xA0\r\n");  // hiragana a
 }
 
 // A lead byte at the end of a line once took the CR as its second byte, so the LF
@@ -192,10 +192,11 @@ TEST(Entities, AmpersandFirstThenBrackets) {
 }
 
 TEST(SpellRomanNumerals, CapitalNumeralsOnly) {
-    EXPECT_EQ(SpellRomanNumerals("\x87\x57 \x87\x5C"), "IV IX");            // Ⅳ Ⅸ
-    EXPECT_EQ(SpellRomanNumerals("\x87\x54\x87\x5D"), "IX");                // ⅠⅩ
-    EXPECT_EQ(SpellRomanNumerals("\xFA\x43\x87\x40"), "\xFA\x43\x87\x40");  // ⅳ ①
-    EXPECT_EQ(SpellRomanNumerals("\x81\x87\x54"), "\x81\x87T");             // 87 is a second byte
+    EXPECT_EQ(SpellRomanNumerals("\x87\x57 \x87\x5C"), "IV IX");  // roman numerals four and nine
+    EXPECT_EQ(SpellRomanNumerals("\x87\x54\x87\x5D"), "IX");      // roman numerals one and ten
+    EXPECT_EQ(SpellRomanNumerals("\xFA\x43\x87\x40"),
+              "\xFA\x43\x87\x40");                               // small roman four and circled one
+    EXPECT_EQ(SpellRomanNumerals("\x81\x87\x54"), "\x81\x87T");  // 87 is a second byte
 }
 
 TEST(AddListItemPrefix, OnceInAnyLetterCase) {
@@ -238,7 +239,7 @@ TEST(ChangeCase, LettersOnlyAndNeverASecondByte) {
     EXPECT_EQ(ChangeCase("Abc XYZ", 1), "abc xyz");
     EXPECT_EQ(ChangeCase("Abc xyz", 2), "ABC XYZ");
     EXPECT_EQ(ChangeCase("Abc", 0), "Abc");
-    // ア is 83 41 and ヂ 83 61: their second bytes "A" and "a" stay as they are.
+    // katakana a is 83 41 and katakana di 83 61: their second bytes "A" and "a" stay as they are.
     EXPECT_EQ(ChangeCase("\x83\x41"
                          "A",
                          1),
@@ -254,9 +255,9 @@ TEST(ChangeCase, LettersOnlyAndNeverASecondByte) {
 }
 
 TEST(JoinLines, KeepsOnlyBreaksBetweenSentenceAndIndent) {
-    const std::string kore = "\x82\xB1\x82\xEA\x82\xCD";  // これは
-    const std::string maru = "\x81\x42";                  // 。
-    const std::string ideographicBlank = "\x81\x40";      // 　
+    const std::string kore = "\x82\xB1\x82\xEA\x82\xCD";  // hiragana kore wa
+    const std::string maru = "\x81\x42";                  // ideographic full stop
+    const std::string ideographicBlank = "\x81\x40";      // ideographic blank
     auto join = [](const Lines& lines) {
         LineList list = ListOf(lines);
         JoinLines(list);
@@ -271,7 +272,8 @@ TEST(JoinLines, KeepsOnlyBreaksBetweenSentenceAndIndent) {
     EXPECT_EQ(join({kore + maru, "", ideographicBlank + "x"}),
               (Lines{kore + maru + ideographicBlank + "x"}));
     EXPECT_EQ(join({"a", "", "", "b", "c"}), (Lines{"abc"}));
-    EXPECT_EQ(join({"\x42", " x"}), (Lines{"\x42 x"}));  // one byte never ends with 。
+    EXPECT_EQ(join({"\x42", " x"}),
+              (Lines{"\x42 x"}));  // one byte never ends with ideographic full stop
     EXPECT_EQ(join({}), Lines{});
     EXPECT_EQ(join({""}), Lines{""});
     EXPECT_EQ(join({"", ""}), Lines{""});
@@ -317,7 +319,7 @@ TEST(LineSteps, LongTextsAgreeWithThePlainVersions) {
     std::mt19937 rng(16);
     const auto pieces = testing::WithPieces(
         {"\x87\x54", "\x87\x5D", "\x81\x40\x81\x40", "  ", "\t\t", "<p>", "Z", "\x82\x60",
-         "\x88\x9F\x88\x9F\x88\x9F",  // 亜亜亜: runs of lead bytes
+         "\x88\x9F\x88\x9F\x88\x9F",  // kanji a, three times: runs of lead bytes
          "plain words fill this line without anything to convert "});
     for (int round = 0; round < 500; ++round) {
         const std::string text = testing::RandomText(rng, pieces, 200);
@@ -339,7 +341,8 @@ TEST(LineSteps, LongTextsAgreeWithThePlainVersions) {
 
 TEST(ChangeCase, AgreesWithTheCharacterWalk) {
     std::mt19937 rng(13);
-    // Ａ ａ Ⅰ ⅰ and the IBM code of Ⅰ: some of them change a second byte into a lead byte
+    // full-width A and a, roman one and small roman one and the IBM code of roman numeral one: some
+    // of them change a second byte into a lead byte
     const auto pieces = testing::WithPieces(
         {"Z", "z", "\x82\x60", "\x82\x81", "\x87\x54", "\xFA\x40", "\xFA\x4A", "\x82"});
     for (int round = 0; round < 4000; ++round) {

@@ -149,27 +149,29 @@ TEST(FilterText, AllStepsAgreeWithTheirPlainFormsOneAfterTheOther) {
     // character the kana steps look at behind a lead byte.
     const RulesFile rules(
         "1\tone\r\n"
-        "\xB1\t\x82\xA0\r\n"                // ｱ to あ
-        "a,\t\x81\x43\x81\x5B\r\n"          // to ，ー
+        "\xB1\t\x82\xA0\r\n"                // half-width a to hiragana a
+        "a,\t\x81\x43\x81\x5B\r\n"          // to full-width comma and long mark
         "x\t\x81\r\n"                       // a lone lead byte
-        "\x81\x42\t\x81\x42\x82\xA0\r\n");  // 。 to 。あ
+        "\x81\x42\t\x81\x42\x82\xA0\r\n");  // ideographic full stop to ideographic full stop and
+                                            // hiragana a
     const auto pieces = testing::WithPieces({
-        "\x82\x4F",  // ０
-        "\x82\x60",  // Ａ
-        "\x82\x81",  // ａ
-        "\x81\x43",  // ，
-        "\x81\x44",  // ．
-        "\x81\x41",  // 、
-        "\x81\x69",  // （
-        "\x81\x6A",  // ）
-        "\x81\x5B",  // ー
-        "\x81\x97",  // ＠
-        "\x83\x4B",  // ガ
-        "\x83\x70",  // パ
-        "\x82\xAA",  // が
-        "\x83\x94",  // ヴ
+        "\x82\x4F",  // full-width digit zero
+        "\x82\x60",  // full-width capital a
+        "\x82\x81",  // full-width small a
+        "\x81\x43",  // full-width comma
+        "\x81\x44",  // full-width full stop
+        "\x81\x41",  // ideographic comma
+        "\x81\x69",  // full-width left parenthesis
+        "\x81\x6A",  // full-width right parenthesis
+        "\x81\x5B",  // long vowel mark
+        "\x81\x97",  // full-width commercial at
+        "\x83\x4B",  // katakana ga
+        "\x83\x70",  // katakana pa
+        "\x82\xAA",  // hiragana ga
+        "\x83\x94",  // katakana vu
         "\xB6",     "\xDE", "\xDF",     "\xA4",   "0",        "1",    "(",        ")",
-        "a,",       "x",    "www.",     "htp://", "/ime.nu/", "<li>", "\x87\x54",  // Ⅰ
+        "a,",       "x",    "www.",     "htp://", "/ime.nu/", "<li>", "\x87\x54",  // roman numeral
+                                                                                   // one
         "\x82",     "\x83", "\x82\xF2",  // an undefined code read as kana
     });
     std::mt19937 rng(15);

@@ -91,7 +91,7 @@ std::string RandomText(std::mt19937& rng, std::size_t maxLength) {
 TEST(LeadByteAt, WalksLeadTrailPairsFromTheFirstByte) {
     const std::string aThenA =
         "\x82\xA0"
-        "a";  // あa
+        "a";  // hiragana a and a
     EXPECT_TRUE(LeadByteAt(aThenA, 1));
     EXPECT_FALSE(LeadByteAt(aThenA, 2));
     EXPECT_FALSE(LeadByteAt(aThenA, 3));
@@ -116,12 +116,12 @@ TEST(LeadByteAt, WalkerAgreesWithThePlainWalk) {
 }
 
 TEST(SjisToJis, GivesJisCodes) {
-    EXPECT_EQ(SjisToJis(0x82A0), 0x2422);  // あ
-    EXPECT_EQ(SjisToJis(0x8341), 0x2522);  // ア
-    EXPECT_EQ(SjisToJis(0x8142), 0x2123);  // 。
-    EXPECT_EQ(SjisToJis(0x829F), 0x2421);  // ぁ
-    EXPECT_EQ(SjisToJis(0x8396), 0x2576);  // ヶ
-    EXPECT_EQ(SjisToJis(0x889F), 0x3021);  // 亜
+    EXPECT_EQ(SjisToJis(0x82A0), 0x2422);  // hiragana a
+    EXPECT_EQ(SjisToJis(0x8341), 0x2522);  // katakana a
+    EXPECT_EQ(SjisToJis(0x8142), 0x2123);  // ideographic full stop
+    EXPECT_EQ(SjisToJis(0x829F), 0x2421);  // hiragana small a
+    EXPECT_EQ(SjisToJis(0x8396), 0x2576);  // katakana small ke
+    EXPECT_EQ(SjisToJis(0x889F), 0x3021);  // kanji a
     EXPECT_EQ(SjisToJis(0xE040), 0x5F21);
     EXPECT_EQ(SjisToJis(0xEAA4), 0x7426);  // the last JIS X 0208 kanji
 }
@@ -141,25 +141,25 @@ TEST(SjisToJis, EveryKanaCodeLandsInItsRowAndCell) {
 }
 
 TEST(KanaToHalfWidth, SpellsKanaWithSeparateMarks) {
-    // がっこう -> ｶﾞｯｺｳ
+    // hiragana gakkou -> half-width katakana gakkou
     EXPECT_EQ(KanaToHalfWidth("\x82\xAA\x82\xC1\x82\xB1\x82\xA4", KanaRowHiragana),
               "\xB6\xDE\xAF\xBA\xB3");
-    // katakana and kanji stay under the hiragana selector: ア漢
+    // katakana and kanji stay under the hiragana selector: katakana a and a kanji
     EXPECT_EQ(KanaToHalfWidth("\x83\x41\x8A\xBF", KanaRowHiragana), "\x83\x41\x8A\xBF");
-    // パーティー -> ﾊﾟーﾃｨー: ー is no kana
+    // katakana paatii -> half-width paatii with full-width long marks: long vowel mark is no kana
     EXPECT_EQ(KanaToHalfWidth("\x83\x70\x81\x5B\x83\x65\x83\x42\x81\x5B", KanaRowKatakana),
               "\xCA\xDF\x81\x5B\xC3\xA8\x81\x5B");
-    // ヴ ヵ ヶ ヮ -> ｳﾞ ｶ ｹ ﾜ
+    // katakana vu, small ka, small ke, small wa -> half-width u with voiced mark, ka, ke, wa
     EXPECT_EQ(KanaToHalfWidth("\x83\x94\x83\x95\x83\x96\x83\x8E", KanaRowKatakana),
               "\xB3\xDE\xB6\xB9\xDC");
-    // ゐ ゑ を -> ｲ ｴ ｦ
+    // hiragana wi, we, wo -> half-width i, e, wo
     EXPECT_EQ(KanaToHalfWidth("\x82\xEE\x82\xEF\x82\xF0", KanaRowHiragana), "\xB2\xB4\xA6");
 }
 
 TEST(KanaToHalfWidth, LoneLeadByteAtTheEnd) {
     EXPECT_EQ(KanaToHalfWidth("a\x82", KanaRowHiragana), "a\x82");
     EXPECT_EQ(KanaToHalfWidth("a\x82", KanaRowKatakana), "a\x82");
-    // a lone 0x83 is read with "@" padding as ァ
+    // a lone 0x83 is read with "@" padding as katakana small a
     EXPECT_EQ(KanaToHalfWidth("a\x83", KanaRowKatakana), "a\xA7");
     // a lead byte followed by CR is no character
     EXPECT_EQ(KanaToHalfWidth("\x82\r\n", KanaRowHiragana), "\x82\r\n");
@@ -168,7 +168,7 @@ TEST(KanaToHalfWidth, LoneLeadByteAtTheEnd) {
 
 TEST(KanaToHalfWidth, HalfWidthKatakanaBytesAreNeverLeadBytes) {
     for (int b = 0xA1; b <= 0xDF; ++b) {
-        const std::string s = {static_cast<char>(b), '\x82', '\xA0'};  // byte then あ
+        const std::string s = {static_cast<char>(b), '\x82', '\xA0'};  // byte then hiragana a
         EXPECT_EQ(KanaToHalfWidth(s, KanaRowHiragana), std::string({static_cast<char>(b), '\xB1'}));
     }
 }
@@ -179,7 +179,7 @@ TEST(KanaToHalfWidth, EveryPairAgreesWithTheDefinition) {
     const std::string ascii(70, 'a'), kanji = [] {
         std::string k;
         for (int i = 0; i < 35; ++i)
-            k += "\x88\x9F";  // 亜, both of whose bytes are lead bytes
+            k += "\x88\x9F";  // kanji a, both of whose bytes are lead bytes
         return k;
     }();
     for (int selector : {0, 1, 2, -1}) {  // the two kana rows and two others
@@ -224,7 +224,7 @@ TEST(KanaToHalfWidth, LongRandomTextsAgreeWithTheDefinition) {
 }
 
 TEST(MapLocaleString, MapsKanaAndLeavesTheRest) {
-    // ひらがな -> ヒラガナ, 漢字 stays
+    // hiragana hiragana -> katakana hiragana, kanji (the word) stays
     EXPECT_EQ(MapLocaleString("\x82\xD0\x82\xE7\x82\xAA\x82\xC8\x8A\xBF\x8E\x9A", kLcmapKatakana),
               "\x83\x71\x83\x89\x83\x4B\x83\x69\x8A\xBF\x8E\x9A");
     EXPECT_EQ(MapLocaleString("\x83\x71\x83\x89\x83\x4B\x83\x69", kLcmapHiragana),
@@ -235,13 +235,14 @@ TEST(MapLocaleString, MapsKanaAndLeavesTheRest) {
 }
 
 TEST(FindText, MatchesOnlyOnCharacterBoundaries) {
-    // 、 (81 41) is not found in メA (83 81 41): 81 is the second byte of メ
+    // ideographic comma (81 41) is not found in katakana me and A (83 81 41): 81 is the second byte
+    // of katakana me
     EXPECT_EQ(FindText("\x81\x41", "\x83\x81\x41"), 0u);
     EXPECT_EQ(FindText("\x81\x41", "\x83\x81\x41\x81\x41"), 4u);
     EXPECT_EQ(FindText("A",
                        "\x83\x41"
                        "A"),
-              3u);  // アA
+              3u);  // katakana a and A
     EXPECT_EQ(FindText("", "abc"), 0u);
     EXPECT_EQ(FindText("abc", ""), 0u);
     EXPECT_EQ(FindText("c", std::string("ab\0c", 4)), 0u);
@@ -261,7 +262,7 @@ TEST(ReplaceAll, ReplacesLeftToRightWithoutOverlap) {
     EXPECT_EQ(ReplaceAll("abc", "", "x", false), "abc");
     EXPECT_EQ(ReplaceAll("a-a", "a", "aa", false), "aa-aa");
     EXPECT_EQ(ReplaceAll("", "a", "b", false), "");
-    // the katakana ア (83 41) keeps its second byte
+    // the katakana a (83 41) keeps its second byte
     EXPECT_EQ(ReplaceAll("\x83\x41"
                          "A",
                          "A", "x", false),

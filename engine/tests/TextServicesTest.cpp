@@ -75,7 +75,8 @@ TEST(TextServices, CaseMapsChangeLettersAndNeverSplitACharacter) {
         EXPECT_EQ(lower[i], c >= 'A' && c <= 'Z' ? c + 32 : c);
         EXPECT_EQ(upper[i], c >= 'a' && c <= 'z' ? c - 32 : c);
     }
-    // ア (83 41) and ソ (83 5C) keep their second bytes, which look like "A" and "\".
+    // katakana a (83 41) and katakana so (83 5C) keep their second bytes, which look like "A" and
+    // "\".
     std::string trail = "\x83\x41\x83\x5C";
     Text().LowerMap().ApplySameLength(trail, lead);
     EXPECT_EQ(trail, "\x83\x41\x83\x5C");

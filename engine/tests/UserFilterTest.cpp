@@ -79,7 +79,7 @@ std::string Filter(std::string_view text, const std::string& path) {
     return FilterText(text, o);
 }
 
-// "ファイル "%s" は開けません。%s"
+// "Fairu "%s" wa akemasen. %s (File "%s" cannot be opened.)"
 std::string CannotOpen(const std::string& fullPath, const std::string& reason) {
     return "\x83\x74\x83\x40\x83\x43\x83\x8B \"" + fullPath +
            "\" \x82\xCD\x8A\x4A\x82\xAF\x82\xDC\x82\xB9\x82\xF1\x81\x42" + reason;
@@ -107,7 +107,8 @@ TEST(ApplyFilterRules, HowRuleLinesRead) {
     EXPECT_EQ(ApplyFilterRules("abc", "abc\t\txyz"), "");
     EXPECT_EQ(ApplyFilterRules("abc", "# abc\tx\r\n\r\n#abc\r\n"), "abc");
     EXPECT_EQ(ApplyFilterRules("a#b", " #\tx\r\na#b\ty"), "y");
-    EXPECT_EQ(ApplyFilterRules("\x81\x94x", "\x81\x94x\ty"), "y");  // ＃ starts no comment
+    EXPECT_EQ(ApplyFilterRules("\x81\x94x", "\x81\x94x\ty"),
+              "y");  // full-width number sign starts no comment
 }
 
 TEST(ApplyFilterRules, RulesApplyInFileOrder) {
@@ -121,7 +122,7 @@ TEST(ApplyFilterRules, RulesApplyInFileOrder) {
 }
 
 TEST(ApplyFilterRules, SearchNeverBeginsOnASecondByte) {
-    EXPECT_EQ(ApplyFilterRules("\x83\x41", "A\tx"), "\x83\x41");  // ア
+    EXPECT_EQ(ApplyFilterRules("\x83\x41", "A\tx"), "\x83\x41");  // katakana a
     EXPECT_EQ(ApplyFilterRules("A", "A\tx"), "x");
 }
 

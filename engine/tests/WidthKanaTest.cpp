@@ -366,16 +366,16 @@ TEST(WidthKana, RandomTextsAgreeWithTheTables) {
 // after them, whatever the parity of the lead-byte run it resumes in.
 TEST(WidthKana, LongMixedTextsAgreeWithTheTables) {
     const char* const pieces[] = {
-        "\x88\x9F",  // 亜: both bytes open characters
-        "\x9F\xE0",  // 游, likewise
-        "\x82\xA0",  // あ
-        "\x83\x41",  // ア
-        "\x95\x5C",  // 表
-        "\x81\x81",  // ＝
-        "\x81\x43",  // ，
-        "\x81\x5B",  // ー
-        "\x82\x4F",  // ０
-        "\x82\x60",  // Ａ
+        "\x88\x9F",  // kanji a: both bytes open characters
+        "\x9F\xE0",  // kanji yuu, likewise
+        "\x82\xA0",  // hiragana a
+        "\x83\x41",  // katakana a
+        "\x95\x5C",  // kanji hyou
+        "\x81\x81",  // full-width equals sign
+        "\x81\x43",  // full-width comma
+        "\x81\x5B",  // long vowel mark
+        "\x82\x4F",  // full-width digit zero
+        "\x82\x60",  // full-width capital a
         "\x81",
         "\x82",
         "\xE0",
@@ -386,7 +386,7 @@ TEST(WidthKana, LongMixedTextsAgreeWithTheTables) {
         "\xCA",
         "\xDE",
         "\xDF",
-        "\xA1",  // ｱ ｶ ﾊ ﾞ ﾟ ｡
+        "\xA1",  // half-width a, ka, ha, voiced and semi-voiced marks, full stop
         "a",
         "Z",
         "0",
@@ -395,9 +395,10 @@ TEST(WidthKana, LongMixedTextsAgreeWithTheTables) {
         "\\",
         " ",
         "\r\n",
-        // 日本語の文章です。 and plain English, to fill blocks
+        // a Japanese sentence (nihongo no bunshou desu) and plain English, to fill blocks
         "\x93\xFA\x96\x7B\x8C\xEA\x82\xCC\x95\xB6\x8F\xCD\x82\xC5\x82\xB7\x81\x42",
-        "\x8A\xBF\x8E\x9A\x8A\xBF\x8E\x9A\x8A\xBF\x8E\x9A\x8A\xBF\x8E\x9A",  // 漢字漢字漢字漢字
+        "\x8A\xBF\x8E\x9A\x8A\xBF\x8E\x9A\x8A\xBF\x8E\x9A\x8A\xBF\x8E\x9A",  // kanji kanji kanji
+                                                                             // kanji
         "plain words fill this line without anything to convert ",
     };
     constexpr std::size_t kFillers = 3;
@@ -419,31 +420,34 @@ TEST(WidthKana, LongMixedTextsAgreeWithTheTables) {
 
 TEST(WidthKana, DigitsAndLetters) {
     EXPECT_EQ(ConvertDigits("\x82\x51\x82\x4F\x82\x4F\x82\x53\x94\x4E", 1),
-              "2004\x94\x4E");  // ２００４年 to 2004年
+              "2004\x94\x4E");  // full-width 2004 and nen (year) to 2004 and nen (year)
     EXPECT_EQ(ConvertDigits("2004", 2), "\x82\x51\x82\x4F\x82\x4F\x82\x53");
-    EXPECT_EQ(ConvertLetters("Qm", 2), "\x82\x70\x82\x8D");  // Ｑｍ
+    EXPECT_EQ(ConvertLetters("Qm", 2),
+              "\x82\x70\x82\x8D");  // full-width capital q, full-width small m
     EXPECT_EQ(ConvertLetters("\x82\x70\x82\x8D", 1), "Qm");
 }
 
 TEST(WidthKana, SecondBytesAreNeverConverted) {
-    EXPECT_EQ(ConvertSymbols("\x95\x5C", 2), "\x95\x5C");  // 表 keeps its 0x5C
-    EXPECT_EQ(ConvertSymbols("\\", 2), "\x81\x8F");        // ￥
-    // 81 82 is one character (÷); the 82 4F behind its lead is no ０.
+    EXPECT_EQ(ConvertSymbols("\x95\x5C", 2), "\x95\x5C");  // kanji hyou keeps its 0x5C
+    EXPECT_EQ(ConvertSymbols("\\", 2), "\x81\x8F");        // full-width yen sign
+    // 81 82 is one character (division sign); the 82 4F behind its lead is no full-width digit
+    // zero.
     EXPECT_EQ(ConvertDigits("\x81\x82\x4F", 1), "\x81\x82\x4F");
     EXPECT_EQ(ConvertDigits("a\x82", 1), "a\x82");
 }
 
 TEST(WidthKana, HalfWidthKatakanaIsNeverALeadByte) {
-    EXPECT_EQ(ConvertSymbols("\xB1\x5C", 2), "\xB1\x81\x8F");  // ｱ￥
+    EXPECT_EQ(ConvertSymbols("\xB1\x5C", 2), "\xB1\x81\x8F");  // half-width a and full-width yen
     EXPECT_EQ(ConvertDigits("\xA1\x82\x4F", 1),
               "\xA1"
-              "0");  // ｡０ to ｡0
+              "0");  // half-width full stop and full-width 0 to half-width full stop and 0
 }
 
 TEST(WidthKana, SymbolDirectionsAreNotMirrorImages) {
-    EXPECT_EQ(ConvertSymbols("\x81\x67\x61\x81\x68", 1), "\"a\"");         // “a”
-    EXPECT_EQ(ConvertSymbols("\"a\"", 2), "\x81\x8D\x61\x81\x8D");         // ″a″
-    EXPECT_EQ(ConvertSymbols("\x81\x60\x81\x51", 1), "\x81\x60\x81\x51");  // ～＿
+    EXPECT_EQ(ConvertSymbols("\x81\x67\x61\x81\x68", 1), "\"a\"");  // a in curly quotes
+    EXPECT_EQ(ConvertSymbols("\"a\"", 2), "\x81\x8D\x61\x81\x8D");  // a in double primes
+    EXPECT_EQ(ConvertSymbols("\x81\x60\x81\x51", 1),
+              "\x81\x60\x81\x51");  // wave dash and full-width low line
     EXPECT_EQ(ConvertSymbols(" _`~", 2), " _`~");
 }
 
@@ -458,17 +462,18 @@ TEST(WidthKana, BlanksAndBrackets) {
 
 TEST(HalfWidthKana, PunctuationFollowsOnlyHalfWidthKana) {
     EXPECT_EQ(ConvertHiragana("\x82\xA0\x82\xA2\x82\xA4\x81\x42", 1),
-              "\xB1\xB2\xB3\xA1");  // あいう。
+              "\xB1\xB2\xB3\xA1");  // hiragana a i u and a full stop
     EXPECT_EQ(ConvertHiragana("\x8A\xBF\x8E\x9A\x81\x42", 1),
-              "\x8A\xBF\x8E\x9A\x81\x42");  // 漢字。
+              "\x8A\xBF\x8E\x9A\x81\x42");  // kanji (the word) and a full stop
     EXPECT_EQ(ConvertKatakana("\x83\x52\x81\x5B\x83\x71\x81\x5B", 1),
-              "\xBA\xB0\xCB\xB0");                          // コーヒー
-    EXPECT_EQ(ConvertKatakana("\x83\x4B", 1), "\xB6\xDE");  // ガ
-    // The flag survives a replaced mark: ｶーー becomes ｶｰｰ.
+              "\xBA\xB0\xCB\xB0");                          // katakana koohii
+    EXPECT_EQ(ConvertKatakana("\x83\x4B", 1), "\xB6\xDE");  // katakana ga
+    // The flag survives a replaced mark: half-width ka and two full-width long marks becomes
+    // half-width ka and two half-width long marks.
     EXPECT_EQ(HalfWidthKana("\xB6\x81\x5B\x81\x5B", KanaRowKatakana), "\xB6\xB0\xB0");
 }
 
-// The pass finds characters by the wide lead range: 0x80 takes the ｱ behind it, so
+// The pass finds characters by the wide lead range: 0x80 takes the half-width a behind it, so
 // nothing half-width precedes the full stop.
 TEST(HalfWidthKana, PunctuationPassReadsTheWideLeadRange) {
     EXPECT_EQ(HalfWidthKana("\x80\xB1\x81\x42", KanaRowKatakana), "\x80\xB1\x81\x42");
@@ -476,23 +481,32 @@ TEST(HalfWidthKana, PunctuationPassReadsTheWideLeadRange) {
 }
 
 TEST(FullWidthKana, MarksJoinTheirLetters) {
-    EXPECT_EQ(FullWidthKana("\xB6\xDE\xB7\xDF"), "\x83\x4B\x83\x4C");  // ｶﾞｷﾟ to ガキ
+    EXPECT_EQ(
+        FullWidthKana("\xB6\xDE\xB7\xDF"),
+        "\x83\x4B\x83\x4C");  // half-width ka, voiced mark, ki, semi-voiced mark to katakana ga ki
     EXPECT_EQ(FullWidthKana("\xDE"), "\xDE");
     EXPECT_EQ(FullWidthKana("\xDF\xDE"), "\xDF\xDE");
-    EXPECT_EQ(FullWidthKana("\xB3\xDE"), "\x83\x94");                  // ｳﾞ to ヴ
-    EXPECT_EQ(FullWidthKana("\xCE\xDF\xB1\xDE"), "\x83\x7C\x83\x41");  // ﾎﾟｱﾞ to ポア
-    EXPECT_EQ(FullWidthKana("\xA1\xA2\xA3\xA4\xA5"),
-              "\x81\x42\x81\x75\x81\x76\x81\x41\x81\x45");  // 。「」、・
-    EXPECT_EQ(FullWidthKana("\x83\xB1"), "\x83\xB1");       // a lead byte takes the ｱ with it
+    EXPECT_EQ(FullWidthKana("\xB3\xDE"),
+              "\x83\x94");  // half-width u and voiced mark to katakana vu
+    EXPECT_EQ(
+        FullWidthKana("\xCE\xDF\xB1\xDE"),
+        "\x83\x7C\x83\x41");  // half-width ho, semi-voiced mark, a, voiced mark to katakana po a
+    EXPECT_EQ(
+        FullWidthKana("\xA1\xA2\xA3\xA4\xA5"),
+        "\x81\x42\x81\x75\x81\x76\x81\x41\x81\x45");   // ideographic full stop, corner brackets,
+                                                       // ideographic comma, middle dot
+    EXPECT_EQ(FullWidthKana("\x83\xB1"), "\x83\xB1");  // a lead byte takes the half-width a with it
 }
 
 TEST(KanaMaps, LocaleMappingSteps) {
-    // ひらがなｱ to ヒラガナｱ: half-width katakana stays half-width.
+    // hiragana hiragana and half-width a to katakana hiragana and half-width a: half-width katakana
+    // stays half-width.
     EXPECT_EQ(ConvertHiragana("\x82\xD0\x82\xE7\x82\xAA\x82\xC8\xB1", 2),
               "\x83\x71\x83\x89\x83\x4B\x83\x69\xB1");
-    // ｺｰﾋｰ to こーひー: ー has no hiragana and stays.
+    // half-width katakana koohii to hiragana koohii: long vowel mark has no hiragana and stays.
     EXPECT_EQ(ConvertKatakana("\xBA\xB0\xCB\xB0", 3), "\x82\xB1\x81\x5B\x82\xD0\x81\x5B");
-    // ヵヶ have no hiragana in the code page: the platform keeps them or gives "?".
+    // katakana small ka and small ke have no hiragana in the code page: the platform keeps them or
+    // gives "?".
     const std::string smallKaKe = ConvertKatakana("\x83\x95\x83\x96", 3);
     EXPECT_TRUE(smallKaKe == "\x83\x95\x83\x96" || smallKaKe == "??") << Hex(smallKaKe);
 }
@@ -521,10 +535,12 @@ TEST(FilterTextWidthKana, StepsRunInTheirFixedOrder) {
     using O = FilterOptions;
     // Commas come before symbols: a half-width comma ends up as the full-width one.
     EXPECT_EQ(FilterText(",", Radios({{&O::PunctuationMode, 1}, {&O::SignMode, 2}})), "\x81\x43");
-    // Full stops come before hiragana: the stop turned "．" follows ｱ and narrows.
+    // Full stops come before hiragana: the stop turned "full-width full stop" follows half-width a
+    // and narrows.
     EXPECT_EQ(FilterText("\x82\xA0\x81\x42", Radios({{&O::PeriodMode, 2}, {&O::KanaMode1, 1}})),
               "\xB1.");
-    // Hiragana to half-width, then half-width to full-width katakana: がっこう to ガッコウ.
+    // Hiragana to half-width, then half-width to full-width katakana: hiragana gakkou to katakana
+    // gakkou.
     EXPECT_EQ(FilterText("\x82\xAA\x82\xC1\x82\xB1\x82\xA4\r\n",
                          Radios({{&O::KanaMode1, 1}, {&O::KanaMode2, 2}})),
               "\x83\x4B\x83\x62\x83\x52\x83\x45\r\n");
@@ -533,7 +549,7 @@ TEST(FilterTextWidthKana, StepsRunInTheirFixedOrder) {
 }
 
 TEST(FilterTextWidthKana, EveryLineIsConverted) {
-    // ２００４年 and １ on two lines
+    // full-width 2004 and nen (year) and full-width digit one on two lines
     EXPECT_EQ(FilterText("\x82\x51\x82\x4F\x82\x4F\x82\x53\x94\x4E\n\x82\x50",
                          Radios({{&FilterOptions::NumberMode, 1}})),
               "2004\x94\x4E\r\n1");
