@@ -204,38 +204,73 @@ bool NarrowPairs(std::string_view text, const NarrowRule& rule, std::string& out
     StartFinder pairs(text, ByteSet::Of(rule.first, rule.first), lead, ByteSet(Entries(rule.to)));
     PieceWriter writer(text, out);
     std::size_t copied = 0;
-    for (std::size_t i = pairs.Next(0); i < n; i = pairs.Next(i + 2)) {
+    for (std::size_t i = pairs.Next(0); i < n; i = pairs.Next(copied)) {
         writer.Copy(copied, i);
-        writer.Put(static_cast<char>(rule.to[p[i + 1]]));
-        copied = i + 2;
+        // Converted characters come in runs (a number, a word): the ones right after
+        // a found one go without the finder.
+        do {
+            writer.Put(static_cast<char>(rule.to[p[i + 1]]));
+            i += 2;
+        } while (i + 1 < n && p[i] == rule.first && rule.to[p[i + 1]] != 0);
+        copied = i;
     }
     if (copied == 0) return false;
     writer.Copy(copied, n);
     return true;
 }
 
-// The byte loop for a rule that turns single bytes into two-byte codes.
+// The byte loop for a rule that turns single bytes into two-byte codes. Widened
+// bytes are everywhere in text with Latin words in it, too many to find one by one:
+// each block's second bytes come from its lead bytes, and a block with widened
+// bytes is spelled out byte by byte without a branch per byte.
 bool WidenSingles(std::string_view text, const WideTable& to, std::string& out) {
     const ByteSet& lead = LeadByteSet();
-    std::array<bool, 256> widened = Entries(to);
+    std::array<bool, 256> widened{};
     for (unsigned b = 0; b < 256; ++b)
-        widened[b] = widened[b] && !lead.Contains(static_cast<std::uint8_t>(b));
+        widened[b] = to[b] != 0 && !lead.Contains(static_cast<std::uint8_t>(b));
+    const ByteSet wanted(widened);
     const std::uint8_t* p = Bytes(text);
     const std::size_t n = text.size();
-    StartFinder singles(text, ByteSet(widened), lead);
-    PieceWriter writer(text, out);
+    out.clear();
+    // A block's result is at most twice its size.
+    constexpr std::size_t kBuffer = 4096;
+    char buffer[kBuffer + 2 * kBlockBytes];
+    std::size_t used = 0;
     bool changed = false;
-    std::size_t copied = 0;
-    for (std::size_t i = singles.Next(0); i < n; i = singles.Next(i + 1)) {
-        const std::uint16_t code = to[p[i]];
-        writer.Copy(copied, i);
-        writer.Put(static_cast<char>(code >> 8), static_cast<char>(code), 2);
-        copied = i + 1;
-        changed = true;
+    TrailBits trail;
+    for (std::size_t i = 0; i < n; i += kBlockBytes) {
+        const std::size_t room = std::min(n - i, kBlockBytes);
+        const std::uint8_t* block = p + i;
+        // The last bytes are copied out, so that every read stays in the text; the
+        // zeros after them are neither lead bytes nor widened.
+        std::uint8_t padded[kBlockBytes];
+        if (room < kBlockBytes) {
+            std::memcpy(padded, block, room);
+            std::memset(padded + room, 0, kBlockBytes - room);
+            block = padded;
+        }
+        const std::uint64_t seconds = trail.Next(lead.Mask(block));
+        const std::uint64_t hits = wanted.Mask(block) & ~seconds;
+        if (hits == 0) {
+            std::memcpy(buffer + used, block, room);
+            used += room;
+        } else {
+            changed = true;
+            for (std::size_t k = 0; k < room; ++k) {
+                const std::uint8_t b = block[k];
+                const auto wide = static_cast<unsigned>(hits >> k & 1);
+                buffer[used] = static_cast<char>(wide ? to[b] >> 8 : b);
+                buffer[used + 1] = static_cast<char>(to[b]);
+                used += 1 + wide;
+            }
+        }
+        if (used >= kBuffer) {
+            out.append(buffer, used);
+            used = 0;
+        }
     }
-    if (!changed) return false;
-    writer.Copy(copied, n);
-    return true;
+    out.append(buffer, used);
+    return changed;
 }
 
 constexpr char kIdeographicComma[] = "\x81\x41";     // ideographic comma
