@@ -169,10 +169,10 @@ TEST(FilterText, AllStepsAgreeWithTheirPlainFormsOneAfterTheOther) {
         "\x83\x70",  // katakana pa
         "\x82\xAA",  // hiragana ga
         "\x83\x94",  // katakana vu
-        "\xB6",     "\xDE", "\xDF",     "\xA4",   "0",        "1",    "(",        ")",
-        "a,",       "x",    "www.",     "htp://", "/ime.nu/", "<li>", "\x87\x54",  // roman numeral
-                                                                                   // one
-        "\x82",     "\x83", "\x82\xF2",  // an undefined code read as kana
+        "\xB6", "\xDE", "\xDF", "\xA4", "0", "1", "(", ")", "a,", "x", "www.", "htp://", "/ime.nu/",
+        "<li>", "\x87\x54",          // roman numeral
+                                     // one
+        "\x82", "\x83", "\x82\xF2",  // an undefined code read as kana
     });
     std::mt19937 rng(15);
     std::bernoulli_distribution on(0.5);
