@@ -229,6 +229,13 @@ bool WidenSingles(std::string_view text, const WideTable& to, std::string& out) 
     for (unsigned b = 0; b < 256; ++b)
         widened[b] = to[b] != 0 && !lead.Contains(static_cast<std::uint8_t>(b));
     const ByteSet wanted(widened);
+    // A byte's spelling as it lies in memory: the byte kept (its second byte is
+    // written over by the next), then the byte widened.
+    std::array<std::array<char, 2>, 512> spelling{};
+    for (unsigned b = 0; b < 256; ++b) {
+        spelling[b] = {static_cast<char>(b), 0};
+        spelling[256 + b] = {static_cast<char>(to[b] >> 8), static_cast<char>(to[b])};
+    }
     const std::uint8_t* p = Bytes(text);
     const std::size_t n = text.size();
     out.clear();
@@ -256,11 +263,12 @@ bool WidenSingles(std::string_view text, const WideTable& to, std::string& out) 
             used += room;
         } else {
             changed = true;
-            for (std::size_t k = 0; k < room; ++k) {
-                const std::uint8_t b = block[k];
-                const auto wide = static_cast<unsigned>(hits >> k & 1);
-                buffer[used] = static_cast<char>(wide ? to[b] >> 8 : b);
-                buffer[used + 1] = static_cast<char>(to[b]);
+            std::uint64_t rest = hits;
+            for (std::size_t k = 0; k < room; ++k, rest >>= 1) {
+                const auto wide = static_cast<unsigned>(rest & 1);
+                // Looked up, not branched on: widened and kept bytes alternate too
+                // often for a branch to be predicted.
+                std::memcpy(buffer + used, spelling[wide << 8 | block[k]].data(), 2);
                 used += 1 + wide;
             }
         }
