@@ -58,6 +58,45 @@ void TBigView::SetHScrollPos(std::int32_t p) {
     RenderAll();
 }
 
+namespace {
+
+static_assert(SB_LINELEFT == SB_LINEUP && SB_LINERIGHT == SB_LINEDOWN && SB_PAGELEFT == SB_PAGEUP &&
+              SB_PAGERIGHT == SB_PAGEDOWN && SB_LEFT == SB_TOP && SB_RIGHT == SB_BOTTOM);
+
+// Where a scroll-bar request moves a position, before it is kept in range. The
+// horizontal codes have the values of the vertical ones (SB_LINELEFT is SB_LINEUP,
+// SB_LEFT is SB_TOP), so one table serves both bars.
+std::int32_t ScrollTarget(int code, std::int32_t p, std::int32_t step, std::int32_t page,
+                          std::int32_t track, std::int32_t max) {
+    switch (code) {
+        case SB_LINEUP:
+            return p - step;
+        case SB_LINEDOWN:
+            return p + step;
+        case SB_PAGEUP:
+            return p - page;
+        case SB_PAGEDOWN:
+            return p + page;
+        case SB_THUMBPOSITION:
+        case SB_THUMBTRACK:
+            return track;
+        case SB_TOP:
+            return 0;
+        case SB_BOTTOM:
+            return max;
+        default:
+            return p;
+    }
+}
+
+// Not std::clamp: the maximum may be below zero.
+std::int32_t KeepInRange(std::int32_t p, std::int32_t max) {
+    if (p > max) p = max;
+    return p < 0 ? 0 : p;
+}
+
+}  // namespace
+
 void TBigView::ScrollVert(int code, std::int32_t track, std::uint32_t window) {
     if (!HasVScroll()) return;
     const std::int32_t max = vScrollMax_;
@@ -65,72 +104,19 @@ void TBigView::ScrollVert(int code, std::int32_t track, std::uint32_t window) {
     const std::int32_t page = std::max(rowsVisible_ - 1, 1);
     if (!(code == SB_THUMBPOSITION && track == -1)) {
         Accelerate(window);
-        switch (code) {
-            case SB_LINEUP:
-                p -= scrollStep_;
-                break;
-            case SB_LINEDOWN:
-                p += scrollStep_;
-                break;
-            case SB_PAGEUP:
-                p -= page;
-                break;
-            case SB_PAGEDOWN:
-                p += page;
-                break;
-            case SB_THUMBPOSITION:
-            case SB_THUMBTRACK:
-                p = track;
-                break;
-            case SB_TOP:
-                p = 0;
-                break;
-            case SB_BOTTOM:
-                p = max;
-                break;
-            default:
-                break;
-        }
+        p = ScrollTarget(code, p, scrollStep_, page, track, max);
     }
-    if (p > max) p = max;
-    if (p < 0) p = 0;
+    p = KeepInRange(p, max);
     if (p != vScrollPos_) SetVScrollPos(p);
 }
 
 void TBigView::ScrollHorz(int code, std::int32_t track, std::uint32_t window) {
     if (!HasHScroll()) return;
     const std::int32_t max = hScrollMax_;
-    std::int32_t p = hScrollPos_;
     const std::int32_t page = std::max(ClientWidth() / charWidth_, 1);
     Accelerate(window);
-    switch (code) {
-        case SB_LINELEFT:
-            p -= scrollStep_;
-            break;
-        case SB_LINERIGHT:
-            p += scrollStep_;
-            break;
-        case SB_PAGELEFT:
-            p -= page;
-            break;
-        case SB_PAGERIGHT:
-            p += page;
-            break;
-        case SB_THUMBPOSITION:
-        case SB_THUMBTRACK:
-            p = track;
-            break;
-        case SB_LEFT:
-            p = 0;
-            break;
-        case SB_RIGHT:
-            p = max;
-            break;
-        default:
-            break;
-    }
-    if (p > max) p = max;
-    if (p < 0) p = 0;
+    const std::int32_t p =
+        KeepInRange(ScrollTarget(code, hScrollPos_, scrollStep_, page, track, max), max);
     if (p != hScrollPos_) SetHScrollPos(p);
 }
 
