@@ -6,6 +6,7 @@
 #include "engine/Pipeline.h"
 #include "engine/Sjis.h"
 #include "engine/TextServices.h"
+#include "engine/tests/FilterReference.h"
 #include "engine/tests/RandomText.h"
 
 namespace qm {
@@ -354,37 +355,6 @@ TEST(ChangeCase, AgreesWithTheCharacterWalk) {
     }
 }
 
-// Steps 11 to 25 one after the other, each result loaded back into a list, as the
-// pipeline is defined; the pipeline itself builds each result in a buffer it reuses.
-std::string FilterReference(std::string_view text, const FilterOptions& o) {
-    const bool endsWithCrLf = text.ends_with("\r\n");
-    LineList lines(text);
-    auto textStep = [&](auto step) { lines.Load(step(std::string(lines.Text()))); };
-    if (o.ReturnMode == 1) textStep([](std::string t) { return NormalizeLineBreaks(t); });
-    if (o.TagDelete) textStep([](std::string t) { return RemoveTags(t); });
-    if (o.RepAmp) textStep([](std::string t) { return EscapeAmpersands(t); });
-    if (o.RepLG) textStep([](std::string t) { return EscapeAngleBrackets(t); });
-    if (o.RepQuot) textStep([](std::string t) { return EscapeQuotes(t); });
-    if (o.RepNumber) textStep([](std::string t) { return SpellRomanNumerals(t); });
-    if (o.AddLI) AddListItemPrefix(lines);
-    RunsToTab(lines, o.Space2Tab);
-    if (o.DelDmySpc) TrimLineEnds(lines);
-    if (o.DelConma) textStep([](std::string t) { return RemoveCommas(t); });
-    textStep([&](std::string t) { return ChangeCase(t, o.UpDownCase); });
-    if (o.URLHelper) {
-        textStep([](std::string t) { return ReplaceAll(t, "htp://", "http://", true); });
-        textStep([](std::string t) { return CompleteSchemes(t); });
-    }
-    if (o.RemoveIme) {
-        for (std::string_view pattern : kRedirectorPatterns)
-            textStep([&](std::string t) { return RemoveRedirector(pattern, t); });
-    }
-    if (o.EnterDeleteMode == 1) JoinLines(lines);
-    std::string out = lines.Text();
-    if (!endsWithCrLf && out.size() >= 2) out.resize(out.size() - 2);
-    return out;
-}
-
 TEST(FilterText, StepsElevenToTwentyFiveInTheirOrder) {
     std::mt19937 rng(14);
     const auto pieces = testing::WithPieces({"<li>", "\x87\x54", "  ", "://", "www.", "htp://",
@@ -408,7 +378,8 @@ TEST(FilterText, StepsElevenToTwentyFiveInTheirOrder) {
         o.RemoveIme = on(rng);
         o.EnterDeleteMode = radio(rng) % 2;
         const std::string text = testing::RandomText(rng, pieces, 40);
-        ASSERT_EQ(FilterText(text, o), FilterReference(text, o)) << ::testing::PrintToString(text);
+        ASSERT_EQ(FilterText(text, o), testing::FilterReference(text, o))
+            << ::testing::PrintToString(text);
     }
 }
 

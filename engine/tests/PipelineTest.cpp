@@ -12,6 +12,7 @@
 #include "engine/Sjis.h"
 #include "engine/UserFilter.h"
 #include "engine/WidthKana.h"
+#include "engine/tests/FilterReference.h"
 #include "engine/tests/RandomText.h"
 
 namespace qm {
@@ -61,57 +62,6 @@ TEST(FilterText, UnknownRadioValuesSkipTheirSteps) {
     o.Space2Tab = 4;
     o.EnterDeleteMode = 2;
     EXPECT_EQ(Filter("a 1\nb", o), "a 1\r\nb");
-}
-
-// All 25 steps one after the other through their plain forms, each result loaded
-// back into a fresh list, as the pipeline is defined. The pipeline itself builds
-// the results in buffers it reuses and skips the loads that cannot change a thing.
-std::string FilterReference(std::string_view text, const FilterOptions& o) {
-    text = text.substr(0, text.find('\0'));
-    const bool endsWithCrLf = text.ends_with("\r\n");
-    LineList lines(text);
-    auto textStep = [&](auto step) {
-        const std::string result = step(std::string(lines.Text()));
-        lines.Load(std::string_view(result));
-    };
-    auto radio = [&](std::string (*step)(std::string_view, int), int mode) {
-        textStep([&](const std::string& t) { return step(t, mode); });
-    };
-    if (o.DelEmptyLine) lines.DeleteEmptyLines();
-    radio(ConvertDigits, o.NumberMode);
-    radio(ConvertLetters, o.AlphabetMode);
-    radio(ConvertCommas, o.PunctuationMode);
-    radio(ConvertFullStops, o.PeriodMode);
-    radio(ConvertSymbols, o.SignMode);
-    radio(ConvertBlanks, o.SpaceMode);
-    radio(ConvertParentheses, o.ParenthesisMode);
-    radio(ConvertHiragana, o.KanaMode1);
-    radio(ConvertKatakana, o.KanaMode2);
-    if (o.ReturnMode == 1) textStep([](const std::string& t) { return NormalizeLineBreaks(t); });
-    if (o.TagDelete) textStep([](const std::string& t) { return RemoveTags(t); });
-    if (o.RepAmp) textStep([](const std::string& t) { return EscapeAmpersands(t); });
-    if (o.RepLG) textStep([](const std::string& t) { return EscapeAngleBrackets(t); });
-    if (o.RepQuot) textStep([](const std::string& t) { return EscapeQuotes(t); });
-    if (o.RepNumber) textStep([](const std::string& t) { return SpellRomanNumerals(t); });
-    if (o.AddLI) AddListItemPrefix(lines);
-    RunsToTab(lines, o.Space2Tab);
-    if (o.DelDmySpc) TrimLineEnds(lines);
-    if (o.DelConma) textStep([](const std::string& t) { return RemoveCommas(t); });
-    radio(ChangeCase, o.UpDownCase);
-    if (o.UseCustomFilter)
-        textStep([&](const std::string& t) { return ApplyUserFilter(t, o.FilterFile); });
-    if (o.URLHelper) {
-        textStep([](const std::string& t) { return ReplaceAll(t, "htp://", "http://", true); });
-        textStep([](const std::string& t) { return CompleteSchemes(t); });
-    }
-    if (o.RemoveIme) {
-        for (std::string_view pattern : kRedirectorPatterns)
-            textStep([&](const std::string& t) { return RemoveRedirector(pattern, t); });
-    }
-    if (o.EnterDeleteMode == 1) JoinLines(lines);
-    std::string out = lines.Text();
-    if (!endsWithCrLf && out.size() >= 2) out.resize(out.size() - 2);
-    return out;
 }
 
 class RulesFile {
@@ -209,7 +159,7 @@ TEST(FilterText, AllStepsAgreeWithTheirPlainFormsOneAfterTheOther) {
         o.RemoveIme = on(rng);
         o.EnterDeleteMode = radio(2);
         const std::string text = testing::RandomText(rng, pieces, 40);
-        const std::string want = FilterReference(text, o);
+        const std::string want = testing::FilterReference(text, o);
         ASSERT_EQ(FilterText(text, o), want)
             << ::testing::PrintToString(text) << " round " << round;
         // A line at a time, and pieces that end within tags and addresses.
