@@ -24,6 +24,18 @@ namespace qm {
 
 constexpr std::size_t kBlockBytes = 64;
 
+// The block of `room` bytes at p (the text's bytes from there to its end), readable
+// one byte past a whole block: p itself when the text goes on that far, otherwise
+// its last bytes copied into `padded`, with zeros after them.
+using PaddedBlock = std::uint8_t[kBlockBytes + 1];
+inline const std::uint8_t* ReadableBlock(const std::uint8_t* p, std::size_t room,
+                                         PaddedBlock& padded) {
+    if (room > kBlockBytes) return p;
+    std::memcpy(padded, p, room);
+    std::memset(padded + room, 0, sizeof padded - room);
+    return padded;
+}
+
 // A set of byte values, tested on a block at once. Up to four ranges of values are
 // compared sixteen bytes at a time; a set of more ranges is looked up byte by byte.
 // A set of a few ranges is cheap to make, for a step that makes one per call.
@@ -280,15 +292,9 @@ class StartFinder {
         block_ = std::min(at, n_);
         bits_ = 0;
         if (at >= n_) return;
-        // The last bytes are copied out, so that every read stays in the text.
         const std::size_t room = n_ - at;
-        const std::uint8_t* p = p_ + at;
-        std::uint8_t padded[kBlockBytes + 1];
-        if (room <= kBlockBytes) {
-            std::memcpy(padded, p, room);
-            std::memset(padded + room, 0, sizeof padded - room);
-            p = padded;
-        }
+        PaddedBlock padded;
+        const std::uint8_t* p = ReadableBlock(p_ + at, room, padded);
         std::uint64_t found = wanted_.RoughMask(p);
         if (pairs_ && found != 0) found &= second_.RoughMask(p + 1);  // the byte after each
         if (found != 0 && !wanted_.Exact()) found = wanted_.Exactly(p, found);

@@ -247,15 +247,9 @@ bool WidenSingles(std::string_view text, const WideTable& to, std::string& out) 
     TrailBits trail;
     for (std::size_t i = 0; i < n; i += kBlockBytes) {
         const std::size_t room = std::min(n - i, kBlockBytes);
-        const std::uint8_t* block = p + i;
-        // The last bytes are copied out, so that every read stays in the text; the
-        // zeros after them are neither lead bytes nor widened.
-        std::uint8_t padded[kBlockBytes];
-        if (room < kBlockBytes) {
-            std::memcpy(padded, block, room);
-            std::memset(padded + room, 0, kBlockBytes - room);
-            block = padded;
-        }
+        // The zeros after the text's last bytes are neither lead bytes nor widened.
+        PaddedBlock padded;
+        const std::uint8_t* block = ReadableBlock(p + i, n - i, padded);
         const std::uint64_t seconds = trail.Next(lead.Mask(block));
         const std::uint64_t hits = wanted.Mask(block) & ~seconds;
         if (hits == 0) {
@@ -451,13 +445,8 @@ bool NarrowKanaPunctuation(std::string& t) {
     for (std::size_t at = 0; at < n; at += kBlockBytes) {
         // All of a block is read before anything in it is written.
         const std::size_t room = n - at;
-        const std::uint8_t* block = p + at;
-        std::uint8_t padded[kBlockBytes + 1];
-        if (room <= kBlockBytes) {
-            std::memcpy(padded, block, room);
-            std::memset(padded + room, 0, sizeof padded - room);
-            block = padded;
-        }
+        PaddedBlock padded;
+        const std::uint8_t* block = ReadableBlock(p + at, room, padded);
         const std::uint64_t starts = ~trail.Next(wideLead.Mask(block));
         const std::uint64_t kana = halfWidthKana.Mask(block) & starts;
         const std::uint64_t afterKana = kana << 1 | kanaBefore;
