@@ -8,8 +8,6 @@ namespace qm {
 
 namespace {
 
-const char kAppWindowClass[] = "QuillmothApplication";
-
 std::string LastCharacter(const std::string& s) {
     // The last character may take two bytes: walk from the start to find where it begins.
     std::size_t i = 0, start = 0;
@@ -22,23 +20,14 @@ std::string LastCharacter(const std::string& s) {
 
 }  // namespace
 
-TApplication::TApplication() {
-    WNDCLASSA wc{};
-    wc.lpfnWndProc = WindowProc;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.lpszClassName = kAppWindowClass;
-    RegisterClassA(&wc);
-    handle_ = CreateWindowExA(WS_EX_TOOLWINDOW, kAppWindowClass, "", WS_POPUP, 0, 0, 0, 0, nullptr,
-                              nullptr, wc.hInstance, this);
-}
-
-TApplication::~TApplication() {
-    if (handle_) DestroyWindow(handle_);
-}
+TApplication::TApplication()
+    : window_([this](HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+          return HandleWindowMessage(window, message, wParam, lParam);
+      }) {}
 
 void TApplication::SetTitle(std::string title) {
     title_ = std::move(title);
-    if (handle_) SetWindowTextA(handle_, title_.c_str());
+    if (Handle()) SetWindowTextA(Handle(), title_.c_str());
 }
 
 int TApplication::AddHook(Hook hook) {
@@ -54,7 +43,7 @@ void TApplication::RemoveHook(int id) {
 
 HWND TApplication::MainWindow() const {
     if (mainForm_ && mainForm_->HandleAllocated()) return mainForm_->Handle();
-    return mainWindow_ ? mainWindow_ : handle_;
+    return mainWindow_ ? mainWindow_ : Handle();
 }
 
 int TApplication::Run() {
@@ -148,30 +137,7 @@ void TApplication::ShowError(const std::string& message) noexcept {
     }
 }
 
-LRESULT CALLBACK TApplication::WindowProc(HWND hwnd, UINT message, WPARAM wParam,
-                                          LPARAM lParam) noexcept {
-    if (message == WM_NCCREATE) {
-        auto* app =
-            static_cast<TApplication*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
-        SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(app));
-        app->handle_ = hwnd;
-    }
-    auto* app = reinterpret_cast<TApplication*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-    if (!app) return DefWindowProcA(hwnd, message, wParam, lParam);
-    if (message == WM_NCDESTROY) {
-        SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
-        app->handle_ = nullptr;
-        return DefWindowProcA(hwnd, message, wParam, lParam);
-    }
-    try {
-        return app->HandleWindowMessage(message, wParam, lParam);
-    } catch (const std::exception& e) {
-        app->ShowException(e);
-        return 0;
-    }
-}
-
-LRESULT TApplication::HandleWindowMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT TApplication::HandleWindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     for (auto& [id, hook] : std::vector<std::pair<int, Hook>>(hooks_)) {
         LRESULT result = 0;
         if (hook(message, wParam, lParam, result)) return result;
@@ -180,7 +146,7 @@ LRESULT TApplication::HandleWindowMessage(UINT message, WPARAM wParam, LPARAM lP
         Terminate();
         return 0;
     }
-    return DefWindowProcA(handle_, message, wParam, lParam);
+    return DefWindowProcA(window, message, wParam, lParam);
 }
 
 TApplication& Application() {

@@ -7,6 +7,10 @@
 #include <exception>
 #include <functional>
 #include <string>
+#include <utility>
+#include <vector>
+
+#include "framework/MessageWindow.h"
 
 namespace qm {
 
@@ -20,7 +24,6 @@ class TApplication {
     using Hook = std::function<bool(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)>;
 
     TApplication();
-    ~TApplication();
     TApplication(const TApplication&) = delete;
     TApplication& operator=(const TApplication&) = delete;
 
@@ -28,7 +31,7 @@ class TApplication {
     void SetTitle(std::string title);
 
     // The top-level window that stands for the whole application; never shown.
-    HWND Handle() const { return handle_; }
+    HWND Handle() const { return window_.Handle(); }
     // The window that owns clipboard openings and dialogs: the main form's, once
     // it has one, else the application's own.
     HWND MainWindow() const;
@@ -65,12 +68,10 @@ class TApplication {
     static std::string ErrorText(const std::string& message);
 
   private:
-    static LRESULT CALLBACK WindowProc(HWND, UINT, WPARAM, LPARAM) noexcept;
-    LRESULT HandleWindowMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT HandleWindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     bool IsDialogKey(MSG& msg);
 
     std::string title_;
-    HWND handle_ = nullptr;
     HWND mainWindow_ = nullptr;
     TForm* mainForm_ = nullptr;
     bool showMainForm_ = true;
@@ -78,6 +79,8 @@ class TApplication {
     ErrorDisplay errorDisplay_;
     std::vector<std::pair<int, Hook>> hooks_;
     int nextHookId_ = 1;
+    // Last: messages reach it from its creation on, and stop before the rest goes.
+    MessageWindow window_;
 };
 
 // The one application object of the process, created on first use.
