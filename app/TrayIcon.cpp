@@ -588,7 +588,9 @@ void TTrayIcon::ApplicationMessage(UINT message, WPARAM wParam) {
 
 // TTrayIconHandler
 
-TTrayIconHandler::TTrayIconHandler() : window_(HandleMessage) {}
+// The window answers close requests itself, as the shell expects of it.
+TTrayIconHandler::TTrayIconHandler()
+    : window_(HandleMessage, MessageWindow::CloseRequests::Handled) {}
 
 TTrayIconHandler::~TTrayIconHandler() = default;
 

@@ -18,12 +18,17 @@ std::string LastCharacter(const std::string& s) {
     return s.substr(start);
 }
 
+// Posted to the application's window to show the errors kept for later.
+constexpr UINT kShowLaterErrors = WM_APP + 0x51;
+
 }  // namespace
 
 TApplication::TApplication()
-    : window_([this](HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-          return HandleWindowMessage(window, message, wParam, lParam);
-      }) {}
+    : window_(
+          [this](HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+              return HandleWindowMessage(window, message, wParam, lParam);
+          },
+          MessageWindow::CloseRequests::Handled) {}
 
 void TApplication::SetTitle(std::string title) {
     title_ = std::move(title);
@@ -111,7 +116,9 @@ bool TApplication::IsDialogKey(MSG& msg) {
 }
 
 void TApplication::Terminate() {
-    if (!terminated_) PostQuitMessage(0);
+    if (terminated_) return;
+    terminated_ = true;
+    PostQuitMessage(0);
 }
 
 std::string TApplication::ErrorText(const std::string& message) {
@@ -123,13 +130,42 @@ void TApplication::ShowException(const std::exception& e) noexcept {
     ShowError(e.what());
 }
 
+std::string TApplication::MeanwhileText(const std::string& newest, int count) {
+    // "N more errors came meanwhile. The last one is shown."
+    return newest + "\r\n\r\n\x82\xb1\x82\xcc\x8a\xd4\x82\xc9\x82\xb3\x82\xe7\x82\xc9" +
+           std::to_string(count) +
+           "\x8c\x8f\x82\xcc\x83\x47\x83\x89\x81\x5b\x82\xaa\x82\xa0\x82\xe8\x82\xdc\x82\xb5"
+           "\x82\xbd\x81\x42\x8d\xc5\x8c\xe3\x82\xcc\x82\xe0\x82\xcc\x82\xf0\x95\x5c\x8e\xa6\x82"
+           "\xb5\x82\xc4\x82\xa2\x82\xdc\x82\xb7\x81\x42";
+}
+
+void TApplication::DisplayError(const std::string& text) {
+    if (errorDisplay_) {
+        errorDisplay_(text);
+    } else {
+        MessageBoxA(MainWindow(), text.c_str(), title_.c_str(), MB_OK | MB_ICONERROR);
+    }
+}
+
 void TApplication::ShowError(const std::string& message) noexcept {
     try {
-        const std::string text = ErrorText(message);
-        if (errorDisplay_) {
-            errorDisplay_(text);
-        } else {
-            MessageBoxA(MainWindow(), text.c_str(), title_.c_str(), MB_OK | MB_ICONERROR);
+        if (errorOpen_) {
+            // The box's own message loop brought this one: a box over a box would
+            // bury the first, and a burst of failures would bury the desktop.
+            ++errorsMeanwhile_;
+            newestError_ = ErrorText(message);
+            return;
+        }
+        struct Open {
+            bool& open;
+            explicit Open(bool& o) : open(o) { open = true; }
+            ~Open() { open = false; }
+        } open(errorOpen_);
+        DisplayError(ErrorText(message));
+        while (errorsMeanwhile_ > 0) {
+            const std::string text = MeanwhileText(newestError_, errorsMeanwhile_);
+            errorsMeanwhile_ = 0;
+            DisplayError(text);
         }
     } catch (const std::exception&) {
         // The error display itself failed (out of memory): nothing is left to show it with.
@@ -137,10 +173,37 @@ void TApplication::ShowError(const std::string& message) noexcept {
     }
 }
 
+void TApplication::ShowErrorLater(const std::string& message) noexcept {
+    try {
+        laterErrors_.push_back(message);
+        if (laterErrors_.size() == 1) PostMessageA(Handle(), kShowLaterErrors, 0, 0);
+    } catch (const std::exception&) {
+        MessageBeep(MB_ICONERROR);
+    }
+}
+
+void TApplication::ShowLaterErrors() noexcept {
+    std::vector<std::string> errors;
+    errors.swap(laterErrors_);
+    if (errors.empty()) return;
+    // The first is shown; the rest count as having come while its box was open.
+    if (errors.size() > 1 && !errorOpen_) {
+        errorsMeanwhile_ += static_cast<int>(errors.size()) - 1;
+        newestError_ = ErrorText(errors.back());
+        errors.resize(1);
+    }
+    for (const std::string& e : errors)
+        ShowError(e);
+}
+
 LRESULT TApplication::HandleWindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     for (auto& [id, hook] : std::vector<std::pair<int, Hook>>(hooks_)) {
         LRESULT result = 0;
         if (hook(message, wParam, lParam, result)) return result;
+    }
+    if (message == kShowLaterErrors) {
+        ShowLaterErrors();
+        return 0;
     }
     if (message == WM_CLOSE) {
         Terminate();

@@ -55,21 +55,32 @@ class TApplication {
     // One message as the loop handles it: the dialog keys of a form (Tab, arrows,
     // Enter, Esc) go to the form unless the focused control claims them.
     void HandleMessage(MSG& msg);
+    // Ends the message loop after the message being handled; from then on the
+    // application counts as terminated.
     void Terminate();
     bool Terminated() const { return terminated_; }
 
     // The error display: the message in a box with the title as caption, an error
-    // icon and OK; "." is appended when the last character sorts after ".".
+    // icon and OK; "." is appended when the last character sorts after ".". While a
+    // box is open, later errors open none of their own: when it closes, one more box
+    // shows the newest of them and says how many there were.
     void ShowException(const std::exception& e) noexcept;
     void ShowError(const std::string& message) noexcept;
+    // The same, once the message being handled is done with: for a handler that has
+    // a sender waiting on its answer (a clipboard viewer's predecessor).
+    void ShowErrorLater(const std::string& message) noexcept;
     // Lets a test see errors instead of a modal box.
     void SetErrorDisplay(ErrorDisplay display) { errorDisplay_ = std::move(display); }
 
     static std::string ErrorText(const std::string& message);
+    // What the box that follows an open one says of the errors in between.
+    static std::string MeanwhileText(const std::string& newest, int count);
 
   private:
     LRESULT HandleWindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     bool IsDialogKey(MSG& msg);
+    void DisplayError(const std::string& text);
+    void ShowLaterErrors() noexcept;
 
     std::string title_;
     HWND mainWindow_ = nullptr;
@@ -77,6 +88,10 @@ class TApplication {
     bool showMainForm_ = true;
     bool terminated_ = false;
     ErrorDisplay errorDisplay_;
+    bool errorOpen_ = false;
+    int errorsMeanwhile_ = 0;
+    std::string newestError_;
+    std::vector<std::string> laterErrors_;
     std::vector<std::pair<int, Hook>> hooks_;
     int nextHookId_ = 1;
     // Last: messages reach it from its creation on, and stop before the rest goes.

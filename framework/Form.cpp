@@ -89,6 +89,9 @@ bool TForm::CloseQuery() {
 }
 
 void TForm::Close() {
+    // A second request on the way out (every window of a closing program gets one)
+    // would save and end again.
+    if (Application().Terminated()) return;
     if (!CloseQuery()) return;
     if (Application().MainForm() == this) {
         Hide();

@@ -22,7 +22,8 @@ void RegisterOnce(WNDPROC proc) {
 
 }  // namespace
 
-MessageWindow::MessageWindow(Handler handler) : handler_(std::move(handler)) {
+MessageWindow::MessageWindow(Handler handler, CloseRequests close)
+    : handler_(std::move(handler)), close_(close) {
     RegisterOnce(WindowProc);
     // A top-level popup, never shown: the clipboard chain and the shell talk to it.
     CreateWindowExA(WS_EX_TOOLWINDOW, kClassName, "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
@@ -53,6 +54,7 @@ LRESULT CALLBACK MessageWindow::WindowProc(HWND hwnd, UINT message, WPARAM wPara
         self->handle_ = nullptr;
         self = nullptr;
     }
+    if (message == WM_CLOSE && (!self || self->close_ == CloseRequests::Ignored)) return 0;
     if (!self || !self->handler_) return DefWindowProcA(hwnd, message, wParam, lParam);
     try {
         return self->handler_(hwnd, message, wParam, lParam);
