@@ -6,14 +6,13 @@
 
 #include "app/About.h"
 #include "app/Captions.h"
+#include "app/ClipboardRun.h"
 #include "app/TrayIcon.h"
 #include "app/res/Resources.h"
-#include "clipboard/Clipboard.h"
 #include "clipboard/QzClipDetector.h"
 #include "clipboard/WatchClipBoard.h"
 #include "controls/BigView.h"
 #include "controls/EllipsEd.h"
-#include "engine/Pipeline.h"
 #include "framework/Application.h"
 #include "framework/ComCtrls.h"
 #include "framework/Dialogs.h"
@@ -29,30 +28,10 @@ namespace qm {
 
 // The maker has no page of its own yet; the entry opens the reserved example domain.
 const char TForm1::kWebSite[] = "https://example.com/";
+// "Quillmoth - working"
+const char TForm1::kWorkingHint[] = "Quillmoth - \x8f\x88\x97\x9d\x92\x86";
 
 namespace {
-
-// A run is at the normal priority class and the program idles otherwise; the run's
-// end restores both the flag and the priority, also when a step fails, so that the
-// next copy is filtered again.
-class FilterRun {
-  public:
-    explicit FilterRun(bool& busy) : busy_(busy) { busy_ = true; }
-    ~FilterRun() {
-        if (raised_) SetPriorityClass(GetCurrentProcess(), IDLE_PRIORITY_CLASS);
-        busy_ = false;
-    }
-    FilterRun(const FilterRun&) = delete;
-    FilterRun& operator=(const FilterRun&) = delete;
-    void RaisePriority() {
-        SetPriorityClass(GetCurrentProcess(), NORMAL_PRIORITY_CLASS);
-        raised_ = true;
-    }
-
-  private:
-    bool& busy_;
-    bool raised_ = false;
-};
 
 bool FileExists(const std::string& path) {
     if (path.empty()) return false;
@@ -103,10 +82,20 @@ TForm1::TForm1() : TForm(nullptr) {
     BuildControls();
     BuildComponents();
     OnCloseQuery = [this](TComponent* sender, bool& canClose) { FormCloseQuery(sender, canClose); };
+    // A close request to the application's window (taskkill without /F, a "close all
+    // windows" tool) is Exit: the settings are saved and the components leave in order.
+    closeHook_ = Application().AddHook([this](UINT message, WPARAM, LPARAM, LRESULT& result) {
+        if (message != WM_CLOSE) return false;
+        ExitProgramClick(nullptr);
+        result = 0;
+        return true;
+    });
     Loaded();
 }
 
-TForm1::~TForm1() = default;
+TForm1::~TForm1() {
+    Application().RemoveHook(closeHook_);
+}
 
 void TForm1::BuildControls() {
     PageControl1 = Make<TPageControl>(this, this, "PageControl1", 0, 0, 400, 273);
@@ -369,13 +358,13 @@ FilterOptions TForm1::CurrentOptions() const {
 }
 
 void TForm1::ClipTrapClipChange(TComponent*) {
-    // Our own write below raises a nested notification: it finds Busy set.
-    if (Busy) return;
-    FilterRun run(Busy);
-    if (Suspended || !ClipboardHasFormat(CF_TEXT)) return;
-    run.RaisePriority();
-    const std::string filtered = FilterText(ReadClipboardText(), CurrentOptions());
-    WriteClipboardText(filtered);
+    ClipboardRunHooks hooks;
+    hooks.options = [this] { return CurrentOptions(); };
+    hooks.working = [this, idle = std::string()](bool working) mutable {
+        if (working) idle = TrayIcon->Hint();
+        TrayIcon->SetHint(working ? std::string(kWorkingHint) : idle);
+    };
+    RunClipboardFilter(Busy, Suspended, hooks);
 }
 
 void TForm1::ShowDialog() {

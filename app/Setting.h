@@ -101,6 +101,8 @@ class TForm1 : public TForm {
     TWatchClipBoard* WatchClipBoard1;
 
     static const char kWebSite[];
+    // The tray icon's tip while a copy is being filtered.
+    static const char kWorkingHint[];
 
   private:
     void BuildControls();
@@ -110,6 +112,7 @@ class TForm1 : public TForm {
     // Preset entries and the settings file each one loads, relative to the program's
     // folder (a file found in a subfolder keeps its subfolder).
     std::map<const TMenuItem*, std::string> presetFiles_;
+    int closeHook_ = 0;
 };
 
 }  // namespace qm

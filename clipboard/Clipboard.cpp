@@ -84,34 +84,94 @@ bool ClipboardHasFormat(UINT format) {
     return IsClipboardFormatAvailable(format) != 0;
 }
 
-std::string ReadClipboardText() {
-    ClipboardOpening opening;
+namespace {
+
+// The open clipboard's CF_TEXT up to its first NUL into out; false when the text is
+// offered but cannot be had.
+bool ReadOpenText(std::string& out) {
+    out.clear();
     HANDLE data = GetClipboardData(CF_TEXT);
-    if (!data) return {};
+    if (!data) return false;
     GlobalLockGuard lock(data);
     const char* bytes = static_cast<const char*>(lock.Data());
-    if (!bytes) return {};
+    if (!bytes) return false;
     // The block may be larger than its text; it is never read past its own size.
     const std::size_t size = GlobalSize(data);
     const void* nul = std::memchr(bytes, '\0', size);
-    return std::string(
-        bytes, nul ? static_cast<std::size_t>(static_cast<const char*>(nul) - bytes) : size);
+    out.assign(bytes, nul ? static_cast<std::size_t>(static_cast<const char*>(nul) - bytes) : size);
+    return true;
 }
 
-void WriteClipboardText(std::string_view text) {
-    ClipboardOpening opening;
+// Formats by which a source marks its copy as none of a clipboard tool's business.
+bool IsMarkedPrivate() {
+    static const UINT markers[] = {
+        RegisterClipboardFormatA("ExcludeClipboardContentFromMonitorProcessing"),
+        RegisterClipboardFormatA("Clipboard Viewer Ignore"),
+    };
+    for (const UINT marker : markers) {
+        if (marker && IsClipboardFormatAvailable(marker)) return true;
+    }
+    return false;
+}
+
+// CF_LOCALE tells a Unicode reader which code page the CF_TEXT is in, whatever the
+// user's input language: the text is always Japanese.
+constexpr LCID kJapanese = 0x0411;
+
+void PutText(ClipboardOpening& opening, std::string_view text) {
+    // Both blocks exist before the clipboard is emptied: a failed allocation leaves
+    // the user's copy where it was.
     GlobalBlock block(text.size() + 1);
-    if (!block.Get()) throw Exception("Not enough memory for the clipboard text");
+    GlobalBlock locale(sizeof(LCID));
+    if (!block.Get() || !locale.Get()) throw Exception("Not enough memory for the clipboard text");
     {
         GlobalLockGuard lock(block.Get());
-        if (!lock.Data()) throw Exception("Not enough memory for the clipboard text");
+        GlobalLockGuard localeLock(locale.Get());
+        if (!lock.Data() || !localeLock.Data())
+            throw Exception("Not enough memory for the clipboard text");
         std::memcpy(lock.Data(), text.data(), text.size());
         static_cast<char*>(lock.Data())[text.size()] = '\0';
+        std::memcpy(localeLock.Data(), &kJapanese, sizeof kJapanese);
     }
     opening.EmptyOnce();
     if (!SetClipboardData(CF_TEXT, block.Get()))
         throw Exception("Cannot put the text on the clipboard");
     block.Release();  // the clipboard owns it now
+    // The text is on the clipboard either way; without the locale a Unicode reader
+    // falls back to the system's code page, which is Japanese on our systems.
+    if (SetClipboardData(CF_LOCALE, locale.Get())) locale.Release();
+}
+
+}  // namespace
+
+std::string ReadClipboardText() {
+    ClipboardOpening opening;
+    std::string text;
+    ReadOpenText(text);
+    return text;
+}
+
+ClipboardCopy ReadClipboardCopy() {
+    ClipboardOpening opening;
+    ClipboardCopy copy;
+    copy.isPrivate = IsMarkedPrivate();
+    if (!copy.isPrivate) copy.unreadable = !ReadOpenText(copy.text);
+    // Taken after the read: an owner that renders its text on our request may count
+    // that as a change, and it is still the copy we read.
+    copy.sequence = GetClipboardSequenceNumber();
+    return copy;
+}
+
+void WriteClipboardText(std::string_view text) {
+    ClipboardOpening opening;
+    PutText(opening, text);
+}
+
+bool WriteClipboardTextIfUnchanged(std::string_view text, DWORD sequence) {
+    ClipboardOpening opening;
+    if (GetClipboardSequenceNumber() != sequence) return false;
+    PutText(opening, text);
+    return true;
 }
 
 void ClearClipboard() {

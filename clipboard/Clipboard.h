@@ -27,9 +27,29 @@ class ClipboardOpening {
 bool ClipboardHasFormat(UINT format);
 // CF_TEXT up to its first NUL; empty when the clipboard holds no text.
 std::string ReadClipboardText();
-// Leaves the text as CF_TEXT and nothing else on the clipboard.
+// Leaves the text as CF_TEXT, with CF_LOCALE Japanese, and nothing else on the clipboard.
 void WriteClipboardText(std::string_view text);
 void ClearClipboard();
+
+// The clipboard's text as one opening found it, with what a filter run must know
+// before it may write anything back.
+struct ClipboardCopy {
+    std::string text;
+    // The clipboard's sequence number under the same opening: a write that finds
+    // another has come since would destroy a newer copy.
+    DWORD sequence = 0;
+    // Its source asked clipboard tools to leave it alone (a password manager's
+    // secret); the text is then not read at all.
+    bool isPrivate = false;
+    // Text was offered but could not be had (an owner that failed to render it, a
+    // broken block): that is no empty text.
+    bool unreadable = false;
+};
+ClipboardCopy ReadClipboardCopy();
+
+// Writes as WriteClipboardText does, unless the clipboard's sequence number has
+// moved past `sequence`; answers whether it wrote.
+bool WriteClipboardTextIfUnchanged(std::string_view text, DWORD sequence);
 
 extern const char kClipboardOpenError[];
 

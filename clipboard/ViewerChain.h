@@ -20,7 +20,7 @@ class ViewerChain {
     HWND Next() const { return next_; }
 
     void PassOnChange() const {
-        if (next_) SendMessageA(next_, WM_DRAWCLIPBOARD, 0, 0);
+        if (next_) Send(WM_DRAWCLIPBOARD, 0, 0);
     }
 
     // WM_CHANGECBCHAIN: `leaving` leaves and `after` took its place.
@@ -29,10 +29,21 @@ class ViewerChain {
             next_ = reinterpret_cast<HWND>(after);
             return 0;
         }
-        return next_ ? SendMessageA(next_, WM_CHANGECBCHAIN, leaving, after) : 0;
+        return next_ ? Send(WM_CHANGECBCHAIN, leaving, after) : 0;
     }
 
+    // How long a viewer further down may keep us waiting: a hung one must not freeze
+    // us, nor through us every viewer before us.
+    static constexpr UINT kPassOnTimeoutMs = 3000;
+
   private:
+    LRESULT Send(UINT message, WPARAM wParam, LPARAM lParam) const {
+        DWORD_PTR result = 0;
+        SendMessageTimeoutA(next_, message, wParam, lParam, SMTO_ABORTIFHUNG, kPassOnTimeoutMs,
+                            &result);
+        return static_cast<LRESULT>(result);
+    }
+
     HWND window_ = nullptr;
     HWND next_ = nullptr;
 };

@@ -1,5 +1,7 @@
 #include "clipboard/WatchClipBoard.h"
 
+#include <string>
+
 #include "clipboard/Clipboard.h"
 #include "framework/Application.h"
 #include "framework/Exception.h"
@@ -57,17 +59,24 @@ void TWatchClipBoard::RaiseEvents() {
 
 LRESULT TWatchClipBoard::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-        case WM_DRAWCLIPBOARD:
+        case WM_DRAWCLIPBOARD: {
+            std::string error;
+            bool failed = false;
             if (watch_) {
                 try {
                     RaiseEvents();
                 } catch (const std::exception& e) {
-                    // The chain must hear of the change whatever became of our handlers.
-                    Application().ShowException(e);
+                    failed = true;
+                    error = e.what();
                 }
             }
+            // The chain hears of the change whatever became of our handlers, and
+            // before any box of ours can hold it up; the viewer before us waits on
+            // this message until we return.
             chain_.PassOnChange();
+            if (failed) Application().ShowErrorLater(error);
             return 0;
+        }
         case WM_CHANGECBCHAIN:
             return chain_.Repair(wParam, lParam);
         default:
