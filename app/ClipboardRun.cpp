@@ -50,24 +50,44 @@ class Working {
 
 }  // namespace
 
-RunOutcome RunClipboardFilter(bool& busy, bool suspended, const ClipboardRunHooks& hooks) {
-    if (busy) return RunOutcome::NotRun;
+RunOutcome ClipboardRun::Run(bool& busy, bool suspended) {
+    if (busy) {
+        missed_ = true;
+        return RunOutcome::NotRun;
+    }
+    RunOutcome outcome;
+    do {
+        missed_ = false;
+        outcome = RunOnce(busy, suspended);
+    } while (missed_ && ChangedSinceRun());
+    return outcome;
+}
+
+bool ClipboardRun::ChangedSinceRun() const {
+    return wrote_ ? !ClipboardHoldsOurWrite() : GetClipboardSequenceNumber() != lastSequence_;
+}
+
+RunOutcome ClipboardRun::RunOnce(bool& busy, bool suspended) {
     RunGuard run(busy);
+    wrote_ = false;
+    lastSequence_ = GetClipboardSequenceNumber();
     if (suspended || !ClipboardHasFormat(CF_TEXT)) return RunOutcome::NotRun;
     run.RaisePriority();
-    const Working working(hooks.working);
+    const Working working(hooks_.working);
 
     ClipboardCopy copy = ReadClipboardCopy();
+    lastSequence_ = copy.sequence;
     if (copy.isPrivate) return RunOutcome::Private;
     if (copy.unreadable) return RunOutcome::Unreadable;
 
-    const std::string filtered = FilterText(copy.text, hooks.options());
+    const std::string filtered = FilterText(copy.text, hooks_.options());
     if (filtered == copy.text) return RunOutcome::Unchanged;
     // The copy as read goes before the write makes its block: a big copy is then in
     // memory three times at the most (the platform's, the result, the write's block).
     std::string().swap(copy.text);
 
     if (!WriteClipboardTextIfUnchanged(filtered, copy.sequence)) return RunOutcome::Superseded;
+    wrote_ = true;
     return RunOutcome::Written;
 }
 

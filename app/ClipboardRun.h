@@ -6,6 +6,9 @@
 
 #include <functional>
 #include <string>
+#include <utility>
+
+#include <windows.h>
 
 #include "engine/FilterOptions.h"
 
@@ -28,10 +31,34 @@ struct ClipboardRunHooks {
     std::function<void(bool working)> working;
 };
 
-// `busy` is set for the run's length: the notification our own write raises finds it
-// set and returns at once. The process runs at the normal priority class while a run
-// works and at the idle class otherwise. Errors (the filter file, the clipboard
-// held by another program) are raised once the run has put all that back.
-RunOutcome RunClipboardFilter(bool& busy, bool suspended, const ClipboardRunHooks& hooks);
+// The run of the filter for the clipboard viewer's text event. It keeps what one
+// run must know of the last: a notice that came while a run was busy may be our own
+// write's echo or another program's newer copy, and only the clipboard's sequence
+// number tells them apart.
+class ClipboardRun {
+  public:
+    explicit ClipboardRun(ClipboardRunHooks hooks) : hooks_(std::move(hooks)) {}
+
+    // `busy` is set for the run's length: a notice that comes meanwhile (our own
+    // write raises one, and a busy neighbour in the chain lets others in) returns at
+    // once, and the run goes again when the clipboard has changed since it looked.
+    // The process runs at the normal priority class while a run works and at the
+    // idle class otherwise. Errors (the filter file, the clipboard held by another
+    // program) are raised once the run has put all that back.
+    RunOutcome Run(bool& busy, bool suspended);
+
+  private:
+    RunOutcome RunOnce(bool& busy, bool suspended);
+    // Whether the clipboard holds another copy than the one the last run left there.
+    bool ChangedSinceRun() const;
+
+    ClipboardRunHooks hooks_;
+    bool missed_ = false;
+    // How the last run left the clipboard: with our write on it, or with the copy
+    // of this sequence number. Our own write's number does not tell: the platform
+    // may count its closing, and the notices it raises, as further changes.
+    bool wrote_ = false;
+    DWORD lastSequence_ = 0;
+};
 
 }  // namespace qm

@@ -95,6 +95,9 @@ TForm1::TForm1() : TForm(nullptr) {
 
 TForm1::~TForm1() {
     Application().RemoveHook(closeHook_);
+    // The components outlive the form's own members: no notice may reach the run
+    // once it is gone.
+    WatchClipBoard1->OnAddText = nullptr;
 }
 
 void TForm1::BuildControls() {
@@ -294,6 +297,14 @@ void TForm1::BuildComponents() {
     SaveOptFN->SetFilter(kSettingsFilter);
     SaveOptFN->SetDefaultExt("ini");
 
+    ClipboardRunHooks hooks;
+    hooks.options = [this] { return CurrentOptions(); };
+    hooks.working = [this, idle = std::string()](bool working) mutable {
+        if (working) idle = TrayIcon->Hint();
+        TrayIcon->SetHint(working ? std::string(kWorkingHint) : idle);
+    };
+    run_ = std::make_unique<ClipboardRun>(std::move(hooks));
+
     WatchClipBoard1 = new TWatchClipBoard(this);
     WatchClipBoard1->SetName("WatchClipBoard1");
     WatchClipBoard1->SetWatch(true);
@@ -358,13 +369,7 @@ FilterOptions TForm1::CurrentOptions() const {
 }
 
 void TForm1::ClipTrapClipChange(TComponent*) {
-    ClipboardRunHooks hooks;
-    hooks.options = [this] { return CurrentOptions(); };
-    hooks.working = [this, idle = std::string()](bool working) mutable {
-        if (working) idle = TrayIcon->Hint();
-        TrayIcon->SetHint(working ? std::string(kWorkingHint) : idle);
-    };
-    RunClipboardFilter(Busy, Suspended, hooks);
+    run_->Run(Busy, Suspended);
 }
 
 void TForm1::ShowDialog() {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,7 @@
 
 namespace qm {
 
+class ClipboardRun;
 class TAutoIni;
 class TBigView;
 class TButton;
@@ -113,6 +115,7 @@ class TForm1 : public TForm {
     // folder (a file found in a subfolder keeps its subfolder).
     std::map<const TMenuItem*, std::string> presetFiles_;
     int closeHook_ = 0;
+    std::unique_ptr<ClipboardRun> run_;
 };
 
 }  // namespace qm

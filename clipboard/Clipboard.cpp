@@ -174,6 +174,10 @@ bool WriteClipboardTextIfUnchanged(std::string_view text, DWORD sequence) {
     return true;
 }
 
+bool ClipboardHoldsOurWrite() {
+    return GetClipboardOwner() == Application().MainWindow();
+}
+
 void ClearClipboard() {
     ClipboardOpening opening;
     EmptyClipboard();

@@ -50,6 +50,9 @@ ClipboardCopy ReadClipboardCopy();
 // Writes as WriteClipboardText does, unless the clipboard's sequence number has
 // moved past `sequence`; answers whether it wrote.
 bool WriteClipboardTextIfUnchanged(std::string_view text, DWORD sequence);
+// Whether what the clipboard holds is still what the program last wrote: no other
+// program has emptied it since.
+bool ClipboardHoldsOurWrite();
 
 extern const char kClipboardOpenError[];
 

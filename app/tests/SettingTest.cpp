@@ -268,7 +268,8 @@ TEST_F(FormTest, FailedRunLeftBusySetAndTheNextCopyUnfiltered) {
     EXPECT_NE(errors.front().find("qm-locked.txt"), std::string::npos);
     EXPECT_FALSE(form->Busy);
     EXPECT_EQ(GetPriorityClass(GetCurrentProcess()), static_cast<DWORD>(IDLE_PRIORITY_CLASS));
-    EXPECT_EQ(ReadClipboardText(), "a\n");  // what the clipboard held stays
+    EXPECT_EQ(form->TrayIcon->Hint(), "Quillmoth");  // no longer "working"
+    EXPECT_EQ(ReadClipboardText(), "a\n");           // what the clipboard held stays
     CloseHandle(held);
     PutText("aa\n");
     ASSERT_TRUE(PumpUntil([] { return ReadClipboardText() == "bb"; }));

@@ -56,6 +56,22 @@ TEST(Application, ErrorTextGetsAFullStopAfterCharactersThatSortAfterIt) {
     EXPECT_EQ(TApplication::ErrorText("\x82\xDC\x82\xB9\x82\xF1"), "\x82\xDC\x82\xB9\x82\xF1.");
 }
 
+TEST(Application, ErrorsWhileABoxIsOpenStackNoBoxButAreCounted) {
+    std::vector<std::string> shown;
+    Application().SetErrorDisplay([&](const std::string& m) {
+        shown.push_back(m);
+        // The box's own message loop lets two more failures in.
+        if (shown.size() == 1) {
+            Application().ShowError("second");
+            Application().ShowError("third");
+        }
+    });
+    Application().ShowError("first");
+    Application().SetErrorDisplay(nullptr);
+    EXPECT_EQ(shown,
+              (std::vector<std::string>{"first.", TApplication::MeanwhileText("third.", 2)}));
+}
+
 TEST(MessageWindow, HandlerErrorsReachTheErrorDisplay) {
     std::vector<std::string> shown;
     Application().SetErrorDisplay([&](const std::string& m) { shown.push_back(m); });

@@ -1,16 +1,29 @@
 // A Windows program on the other side of the clipboard, for the end-to-end tests:
 // it copies and reads exact CF_TEXT bytes, which X clients cannot do (Wine turns
 // CR LF into LF on the way out to X and back on the way in).
-//   cliptool put          standard input becomes the clipboard's CF_TEXT
+//   cliptool put [--html] [--mark NAME]...
+//                         standard input becomes the clipboard's CF_TEXT, with an
+//                         "HTML Format" beside it and empty blocks of the named formats
 //   cliptool put-bitmap   a small bitmap and nothing else
 //   cliptool get          CF_TEXT to standard output; exit 3 when there is none
 //   cliptool formats      the formats on the clipboard, one number a line
+//   cliptool has NAME     exit 0 when the clipboard offers the format registered as NAME
+//   cliptool locale       CF_LOCALE in hexadecimal; exit 3 when there is none
+//   cliptool owner        the program file of the clipboard's owner, or nothing
+//   cliptool own-refusing SECONDS
+//                         owns the clipboard with an "HTML Format" and a CF_TEXT it
+//                         promises to render but never does, for SECONDS
+//   cliptool render-then-copy
+//                         owns the clipboard with a CF_TEXT of 8 MB rendered on request;
+//                         the moment the reader lets go of the clipboard, standard
+//                         input is copied over it
 #include <windows.h>
 
 #include <fcntl.h>
 #include <io.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -25,20 +38,129 @@ bool Open() {
     return false;
 }
 
-int Put() {
+HGLOBAL Block(const std::string& data) {
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, data.size() + 1);
+    std::memcpy(GlobalLock(block), data.c_str(), data.size() + 1);
+    GlobalUnlock(block);
+    return block;
+}
+
+const char kHtml[] =
+    "Version:0.9\r\nStartHTML:0\r\nEndHTML:0\r\nStartFragment:0\r\nEndFragment:0\r\n"
+    "<html><body><b>copied</b></body></html>";
+
+int Put(int argc, char** argv) {
     std::string data;
     char buf[65536];
     std::size_t n;
     while ((n = std::fread(buf, 1, sizeof buf, stdin)) > 0)
         data.append(buf, n);
-    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, data.size() + 1);
-    std::memcpy(GlobalLock(block), data.c_str(), data.size() + 1);
-    GlobalUnlock(block);
+    HGLOBAL block = Block(data);
     if (!Open()) return 2;
     EmptyClipboard();
-    const bool ok = SetClipboardData(CF_TEXT, block) != nullptr;
+    bool ok = SetClipboardData(CF_TEXT, block) != nullptr;
+    for (int i = 2; i < argc; ++i) {
+        const std::string option = argv[i];
+        if (option == "--html") {
+            ok &=
+                SetClipboardData(RegisterClipboardFormatA("HTML Format"), Block(kHtml)) != nullptr;
+        } else if (option == "--mark" && i + 1 < argc) {
+            ok &= SetClipboardData(RegisterClipboardFormatA(argv[++i]), Block("")) != nullptr;
+        }
+    }
     CloseClipboard();
     return ok ? 0 : 2;
+}
+
+int Has(const char* name) {
+    return IsClipboardFormatAvailable(RegisterClipboardFormatA(name)) ? 0 : 1;
+}
+
+int Locale() {
+    if (!Open()) return 2;
+    int code = 3;
+    if (HANDLE data = GetClipboardData(CF_LOCALE)) {
+        std::printf("%04lx\n", *static_cast<const DWORD*>(GlobalLock(data)));
+        GlobalUnlock(data);
+        code = 0;
+    }
+    CloseClipboard();
+    return code;
+}
+
+int Owner() {
+    DWORD process = 0;
+    if (HWND owner = GetClipboardOwner()) GetWindowThreadProcessId(owner, &process);
+    HANDLE handle =
+        process ? OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, process) : nullptr;
+    if (!handle) return 0;
+    char path[MAX_PATH];
+    DWORD size = MAX_PATH;
+    if (QueryFullProcessImageNameA(handle, 0, path, &size)) {
+        const char* name = std::strrchr(path, '\\');
+        std::printf("%s\n", name ? name + 1 : path);
+    }
+    CloseHandle(handle);
+    return 0;
+}
+
+std::string g_newer;
+
+DWORD WINAPI CopyNewer(LPVOID) {
+    for (int i = 0; i < 10000 && !OpenClipboard(nullptr); ++i)
+        Sleep(1);
+    EmptyClipboard();
+    SetClipboardData(CF_TEXT, Block(g_newer));
+    CloseClipboard();
+    return 0;
+}
+
+LRESULT CALLBACK OwnerProc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
+    if (m == WM_RENDERFORMAT && wp == CF_TEXT && !g_newer.empty()) {
+        std::string big;
+        for (int i = 0; i < 4 * 1024 * 1024; ++i)
+            big += "a\n";
+        SetClipboardData(CF_TEXT, Block(big));
+        // The reader still holds the clipboard: the thread gets it the moment it lets go.
+        CloseHandle(CreateThread(nullptr, 0, CopyNewer, nullptr, 0, nullptr));
+        return 0;
+    }
+    // Otherwise it renders nothing.
+    if (m == WM_RENDERFORMAT || m == WM_RENDERALLFORMATS) return 0;
+    return DefWindowProcA(w, m, wp, lp);
+}
+
+// Owns the clipboard with "HTML Format" and a CF_TEXT to be rendered on request.
+int Own(int seconds) {
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = OwnerProc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "cliptool-owner";
+    RegisterClassA(&wc);
+    HWND owner = CreateWindowA("cliptool-owner", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                               wc.hInstance, nullptr);
+    for (int i = 0; i < 100 && !OpenClipboard(owner); ++i)
+        Sleep(20);
+    EmptyClipboard();
+    SetClipboardData(RegisterClipboardFormatA("HTML Format"), Block(kHtml));
+    SetClipboardData(CF_TEXT, nullptr);
+    CloseClipboard();
+    const DWORD end = GetTickCount() + static_cast<DWORD>(seconds) * 1000;
+    while (GetTickCount() < end) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageA(&msg);
+    }
+    return 0;
+}
+
+int RenderThenCopy() {
+    char buf[4096];
+    std::size_t n;
+    while ((n = std::fread(buf, 1, sizeof buf, stdin)) > 0)
+        g_newer.append(buf, n);
+    return Own(10);
 }
 
 int PutBitmap() {
@@ -81,10 +203,18 @@ int main(int argc, char** argv) {
     _setmode(_fileno(stdin), _O_BINARY);
     _setmode(_fileno(stdout), _O_BINARY);
     const std::string command = argc > 1 ? argv[1] : "";
-    if (command == "put") return Put();
+    if (command == "put") return Put(argc, argv);
     if (command == "put-bitmap") return PutBitmap();
     if (command == "get") return Get();
     if (command == "formats") return Formats();
-    std::fputs("usage: cliptool put|put-bitmap|get|formats\n", stderr);
+    if (command == "has" && argc > 2) return Has(argv[2]);
+    if (command == "locale") return Locale();
+    if (command == "owner") return Owner();
+    if (command == "own-refusing" && argc > 2) return Own(std::atoi(argv[2]));
+    if (command == "render-then-copy") return RenderThenCopy();
+    std::fputs(
+        "usage: cliptool "
+        "put|put-bitmap|get|formats|has|locale|owner|own-refusing|render-then-copy\n",
+        stderr);
     return 2;
 }

@@ -56,7 +56,7 @@ expect_clip() {  # name expected-printf-format [seconds]
         got=$(clip_get | od -An -tx1)
         [ "$got" = "$want" ] && { pass "$1"; return 0; }
     done
-    fail "$1: clipboard holds [$got], want [$want]"
+    fail "$1: clipboard holds [${got:0:240}], want [$want]"
 }
 
 pass() { echo "ok   $1"; }

@@ -7,9 +7,15 @@
 //                                 window inside TITLE whose text is TEXT
 //   wintool rect TITLE TEXT [N]   its screen rectangle: left top right bottom
 //   wintool visible TITLE         exit 0 when a visible top-level window has TITLE
+//   wintool close EXE [--untitled]
+//                                 posts WM_CLOSE to every top-level window of the
+//                                 processes whose program file is EXE (only to those
+//                                 without a title with --untitled), as taskkill does
 // Titles and texts are compared as the program's code page has them (Wine turns the
 // command line into it).
 #include <windows.h>
+
+#include <tlhelp32.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -56,12 +62,45 @@ std::string TextOf(HWND w) {
     return std::string(text, static_cast<std::size_t>(n));
 }
 
+int CloseWindowsOf(const char* exe, bool untitledOnly) {
+    struct Search {
+        std::vector<DWORD> processes;
+        bool untitledOnly;
+        int posted = 0;
+    } search{{}, untitledOnly};
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    PROCESSENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32First(snapshot, &entry); more;
+         more = Process32Next(snapshot, &entry)) {
+        if (lstrcmpiA(entry.szExeFile, exe) == 0) search.processes.push_back(entry.th32ProcessID);
+    }
+    CloseHandle(snapshot);
+    EnumWindows(
+        [](HWND w, LPARAM p) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(p);
+            DWORD process = 0;
+            GetWindowThreadProcessId(w, &process);
+            for (DWORD wanted : s->processes) {
+                if (process != wanted || (s->untitledOnly && GetWindowTextLengthA(w) > 0)) continue;
+                PostMessageA(w, WM_CLOSE, 0, 0);
+                ++s->posted;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    std::printf("%d\n", search.posted);
+    return search.posted > 0 ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     const std::string command = argc > 1 ? argv[1] : "";
+    if (command == "close" && argc >= 3)
+        return CloseWindowsOf(argv[2], argc > 3 && std::string(argv[3]) == "--untitled");
     if (argc < 3) {
-        std::fputs("usage: wintool texts|center|rect|visible TITLE [TEXT [N]]\n", stderr);
+        std::fputs("usage: wintool texts|center|rect|visible|close TITLE [TEXT [N]]\n", stderr);
         return 2;
     }
     const HWND top = FindTopLevel(argv[2]);
