@@ -19,9 +19,10 @@ expect_clip "a final lone LF goes" 'abc'
 clip_put 'x\n\ry'
 expect_clip "LF CR makes an empty line" 'x\r\n\r\ny'
 
-# From an X program: the copy is taken over by the program's own write, so xclip,
-# which serves its selection until someone else owns it, ends.
-printf 'from x\n' | xclip -quiet -selection clipboard >/dev/null 2>&1 &
+# From an X program: a copy the filter changes (its last break is a lone CR) is taken
+# over by the program's own write, so xclip, which serves its selection until someone
+# else owns it, ends.
+printf 'from x\r' | xclip -quiet -selection clipboard >/dev/null 2>&1 &
 xclip_pid=$!
 sleep 4
 if kill -0 "$xclip_pid" 2>/dev/null; then fail "an X copy is filtered"; kill "$xclip_pid"; else pass "an X copy is filtered"; fi
