@@ -1,0 +1,52 @@
+// Code page 932 and Unicode, character by character in both directions. The
+// Windows build asks the platform (MultiByteToWideChar, and WideCharToMultiByte
+// without best-fit characters); the native build has the mapping built in. Both
+// keep it in the same tables, so every conversion runs the same code on either.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+namespace qm {
+
+class CodePage932 {
+  public:
+    static constexpr char16_t kNoCharacter = 0xFFFF;
+    static constexpr std::uint16_t kNoCode = 0xFFFF;
+
+    CodePage932();
+
+    bool IsLead(std::uint8_t byte) const { return lead_[byte]; }
+    // The character of a byte that stands alone, or kNoCharacter (lead bytes too).
+    char16_t Single(std::uint8_t byte) const { return single_[byte]; }
+    // The character of a two-byte code (lead byte high), or kNoCharacter.
+    char16_t Pair(std::uint16_t code) const { return pair_[code]; }
+    // The code a character is written with: below 0x100 a single byte, otherwise a
+    // two-byte code; kNoCode when the code page cannot hold the character.
+    std::uint16_t Code(char16_t c) const { return code_[c]; }
+
+    void SetLead(std::uint8_t byte) { lead_[byte] = true; }
+    void SetSingle(std::uint8_t byte, char16_t c) { single_[byte] = c; }
+    void SetPair(std::uint16_t code, char16_t c) { pair_[code] = c; }
+    void SetCode(char16_t c, std::uint16_t code) { code_[c] = code; }
+
+  private:
+    std::array<bool, 256> lead_{};
+    std::array<char16_t, 256> single_;
+    std::vector<char16_t> pair_;
+    std::vector<std::uint16_t> code_;
+};
+
+// The mapping of this build: the platform's on Windows, the built-in one elsewhere.
+const CodePage932& Cp932();
+
+// The built-in mapping, in every build.
+const CodePage932& BuiltinCp932();
+
+#ifdef _WIN32
+// The platform's mapping, gathered on first use.
+const CodePage932& PlatformCp932();
+#endif
+
+}  // namespace qm
