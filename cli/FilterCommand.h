@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "cli/TextEncoding.h"
 #include "engine/FilterOptions.h"
 
 namespace qm {
@@ -14,11 +15,13 @@ struct FilterCommand {
     enum class Action { Filter, Help, Error };
     Action action = Action::Filter;
     FilterOptions options;
+    TextEncoding encoding = TextEncoding::Cp932;
     std::string error;  // one line, for Action::Error
 };
 
 // Reads the arguments (without the program name). --ini FILE --section NAME loads
-// the options first; NAME=VALUE arguments then override them.
+// the options first; NAME=VALUE arguments then override them. --encoding NAME
+// sets the encoding of standard input and output.
 FilterCommand ParseFilterCommand(const std::vector<std::string>& args);
 
 std::string FilterCommandHelp();
