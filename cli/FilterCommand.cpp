@@ -165,13 +165,12 @@ std::string FilterCommandHelp() {
     return help;
 }
 
-int RunFilterCommand(const FilterCommand& command, std::string_view input, std::string& out,
+int RunFilterCommand(const FilterCommand& command, std::string_view input, const OutputSink& write,
                      std::string& err) {
-    out.clear();
     err.clear();
     switch (command.action) {
         case FilterCommand::Action::Help:
-            out = FilterCommandHelp();
+            write(FilterCommandHelp());
             return kExitOk;
         case FilterCommand::Action::Error:
             err = "quillmoth-filter: " + command.error + "\n";
@@ -180,13 +179,19 @@ int RunFilterCommand(const FilterCommand& command, std::string_view input, std::
             break;
     }
     try {
-        out = FilterInEncoding(input, command.options, command.encoding);
+        FilterInEncoding(input, command.options, command.encoding, write);
     } catch (const Exception& e) {
-        out.clear();
         err = MessageInEncoding(e.what(), command.encoding) + "\n";
         return kExitStepError;
     }
     return kExitOk;
+}
+
+int RunFilterCommand(const FilterCommand& command, std::string_view input, std::string& out,
+                     std::string& err) {
+    out.clear();
+    return RunFilterCommand(
+        command, input, [&out](std::string_view piece) { out += piece; }, err);
 }
 
 }  // namespace qm

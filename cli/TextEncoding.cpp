@@ -32,11 +32,15 @@ std::string TextEncodingHelp() {
            "  example: git log | quillmoth-filter --encoding utf-8 NumberMode=1 | less\n";
 }
 
-std::string FilterInEncoding(std::string_view text, const FilterOptions& options,
-                             TextEncoding encoding) {
-    if (encoding == TextEncoding::Cp932) return FilterText(text, options);
-    Utf8Filtered filtered =
-        FilterUtf8(text, [&](std::string_view bytes) { return FilterText(bytes, options); });
+void FilterInEncoding(std::string_view text, const FilterOptions& options, TextEncoding encoding,
+                      const std::function<void(std::string_view)>& write) {
+    if (encoding == TextEncoding::Cp932) {
+        write(FilterText(text, options));
+        return;
+    }
+    // The UTF-8 result is written as it is made: an 80 MB text needs no second copy.
+    const Utf8Filtered filtered = FilterUtf8(
+        text, [&](std::string_view bytes) { return FilterText(bytes, options); }, write);
     const std::string at = " (byte offset " + std::to_string(filtered.errorOffset) + ")";
     switch (filtered.status) {
         case Cp932Text::Status::Ok:
@@ -48,7 +52,6 @@ std::string FilterInEncoding(std::string_view text, const FilterOptions& options
                             std::to_string(StandIns::kCodeCount) +
                             " distinct characters that code page 932 cannot hold" + at);
     }
-    return std::move(filtered.text);
 }
 
 std::string MessageInEncoding(std::string_view message, TextEncoding encoding) {

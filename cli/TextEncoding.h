@@ -2,6 +2,7 @@
 // works on, or UTF-8, taken through the engine without losing a character.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -18,11 +19,12 @@ std::optional<TextEncoding> ParseTextEncoding(std::string_view name);
 // The paragraph of --help on --encoding.
 std::string TextEncodingHelp();
 
-// FilterText over a text in the encoding. A UTF-8 text that cannot be taken (it
-// is not UTF-8, or it holds too many characters outside code page 932) raises
-// Exception, as a failing step does.
-std::string FilterInEncoding(std::string_view text, const FilterOptions& options,
-                             TextEncoding encoding);
+// FilterText over a text in the encoding, the result handed to `write` a piece at
+// a time. A UTF-8 text that cannot be taken (it is not UTF-8, or it holds too many
+// characters outside code page 932) raises Exception, as a failing step does, and
+// nothing is written.
+void FilterInEncoding(std::string_view text, const FilterOptions& options, TextEncoding encoding,
+                      const std::function<void(std::string_view)>& write);
 
 // A message of the program (code page 932) in the encoding.
 std::string MessageInEncoding(std::string_view message, TextEncoding encoding);

@@ -26,6 +26,10 @@ class CodePage932 {
     // two-byte code; kNoCode when the code page cannot hold the character.
     std::uint16_t Code(char16_t c) const { return code_[c]; }
 
+    // The tables behind Pair and Code, for loops that look up every character.
+    const char16_t* Pairs() const { return pair_.data(); }
+    const std::uint16_t* Codes() const { return code_.data(); }
+
     void SetLead(std::uint8_t byte) { lead_[byte] = true; }
     void SetSingle(std::uint8_t byte, char16_t c) { single_[byte] = c; }
     void SetPair(std::uint16_t code, char16_t c) { pair_[code] = c; }

@@ -1,7 +1,10 @@
 #include "unicode/UnicodeText.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
+#include <memory>
+#include <utility>
 
 namespace qm {
 
@@ -9,21 +12,51 @@ namespace {
 
 using Status = Cp932Text::Status;
 
-// Work is done a block at a time, so that the room made for the worst case is
-// cleared while it is in the cache rather than for the whole text up front.
-constexpr std::size_t kBlock = 1 << 16;
+// Work is done a block at a time, in a buffer that stays in the cache.
+constexpr std::size_t kBlock = 1 << 14;
 constexpr char32_t kReplacement = 0xFFFD;
 
-bool AllAscii(const unsigned char* p) {
-    std::uint64_t v;
-    std::memcpy(&v, p, 8);
-    return (v & 0x8080808080808080u) == 0;
+// Copies the ASCII run at p (up to end) to w, eight bytes' worth at a time. A
+// whole group is stored even when the run ends inside it: the buffer has room for
+// the whole block, and what follows the run overwrites the rest.
+template <typename In, typename Unit>
+const In* CopyAscii(const In* p, const In* const end, Unit*& w) {
+    constexpr std::ptrdiff_t kGroup = 8 / sizeof(In);
+    constexpr std::uint64_t kHigh = sizeof(In) == 1 ? 0x8080808080808080u : 0xFF80FF80FF80FF80u;
+    static_assert(std::endian::native == std::endian::little);
+    while (end - p >= kGroup) {
+        std::uint64_t v;
+        std::memcpy(&v, p, 8);
+        if constexpr (sizeof(In) == sizeof(Unit)) {
+            std::memcpy(w, &v, 8);
+        } else {
+            for (std::ptrdiff_t k = 0; k < kGroup; ++k)
+                w[k] = static_cast<Unit>(p[k]);
+        }
+        const std::uint64_t high = v & kHigh;
+        const std::ptrdiff_t n = high ? std::countr_zero(high) / (8 * sizeof(In)) : kGroup;
+        p += n;
+        w += n;
+        if (n < kGroup) return p;
+    }
+    while (p < end && *p < 0x80)
+        *w++ = static_cast<Unit>(*p++);
+    return p;
 }
 
-bool AllAscii(const char16_t* p) {
-    std::uint64_t v;
-    std::memcpy(&v, p, 8);
-    return (v & 0xFF80FF80FF80FF80u) == 0;
+// A two-byte code outside the user-defined area: the code of nearly every Japanese
+// character, and never a stand-in.
+bool IsCommonPair(std::uint32_t code) {
+    return code - 0x8100 < 0xF000 - 0x8100;
+}
+
+// Writes a common two-byte code; false for any other code.
+bool PutCommonPair(std::uint16_t code, char*& w) {
+    if (!IsCommonPair(code)) return false;
+    w[0] = static_cast<char>(code >> 8);
+    w[1] = static_cast<char>(code & 0xFF);
+    w += 2;
+    return true;
 }
 
 // The length of the UTF-8 sequence at p, with its character in c; 0 when the
@@ -53,42 +86,38 @@ std::size_t DecodeUtf8(const unsigned char* p, const unsigned char* end, char32_
     return 0;
 }
 
-// Converts [p, end) into out a block at a time. ASCII runs are copied eight bytes'
-// worth at a time; any other character goes through `one`, which writes it at w
-// and returns the number of units it took, or 0 to stop. No input unit gives more
-// than `grow` output units: room for that is reserved at once, and only the part
-// written is ever touched. Returns where the walk stopped: end unless `one` did.
-template <typename In, typename Out, typename One>
-const In* Convert(const In* p, const In* const end, std::size_t grow, Out& out, One one) {
-    using Unit = typename Out::value_type;
-    constexpr std::ptrdiff_t kRun = 8 / sizeof(In);
-    out.reserve(out.size() + grow * static_cast<std::size_t>(end - p) + 8);
+// A function as a type of its own, so that the loops it is handed to inline it.
+template <auto F>
+struct Call {
+    template <typename... Args>
+    auto operator()(Args&&... args) const {
+        return F(std::forward<Args>(args)...);
+    }
+};
+
+// Converts [p, end) a block at a time into a buffer of its own and hands each
+// block's result to emit(units, count), so that the room for a block's worst case
+// is never cleared and the result is copied once, from the cache. ASCII runs are
+// copied as they are; at any other character `one(p, blockEnd, w)` writes at w
+// what it takes from p and returns the number of units it took, or 0 to stop. No
+// input unit gives more than `grow` output units. Returns where the walk stopped:
+// end unless `one` did.
+template <typename Unit, typename In, typename One, typename Emit>
+const In* Convert(const In* p, const In* const end, std::size_t grow, One one, Emit emit) {
+    const auto buffer = std::make_unique_for_overwrite<Unit[]>(grow * kBlock + 16);
     while (p < end) {
         const In* const blockEnd =
             p + std::min<std::size_t>(static_cast<std::size_t>(end - p), kBlock);
-        const std::size_t used = out.size();
-        out.resize(used + grow * static_cast<std::size_t>(blockEnd - p) + 4);
-        Unit* w = out.data() + used;
-        while (p < blockEnd) {
-            while (blockEnd - p >= kRun && AllAscii(p)) {
-                for (std::ptrdiff_t k = 0; k < kRun; ++k)
-                    w[k] = static_cast<Unit>(p[k]);
-                p += kRun;
-                w += kRun;
-            }
+        Unit* w = buffer.get();
+        std::size_t n = 1;
+        while (p < blockEnd && n > 0) {
+            p = CopyAscii(p, blockEnd, w);
             if (p == blockEnd) break;
-            if (*p < 0x80) {
-                *w++ = static_cast<Unit>(*p++);
-                continue;
-            }
-            const std::size_t n = one(p, w);
-            if (n == 0) {
-                out.resize(static_cast<std::size_t>(w - out.data()));
-                return p;
-            }
+            n = one(p, blockEnd, w);
             p += n;
         }
-        out.resize(static_cast<std::size_t>(w - out.data()));
+        emit(buffer.get(), static_cast<std::size_t>(w - buffer.get()));
+        if (n == 0) break;
     }
     return p;
 }
@@ -124,15 +153,18 @@ class Encoder {
     StandIns::AreaCodes& own_;
 };
 
-// One pass from UTF-8 (bytes) or UTF-16 (code units) to code page 932.
-template <typename In, typename Decode>
-Cp932Text EncodePass(const In* begin, const In* end, std::size_t grow, Decode decode,
+// One pass from UTF-8 (bytes) or UTF-16 (code units) to code page 932. `run(p,
+// limit, w)` takes what it can of the characters that make up most of a Japanese
+// text and returns where it stopped; `decode` reads any one character.
+template <typename In, typename Run, typename Decode>
+Cp932Text EncodePass(const In* begin, const In* end, std::size_t grow, Run run, Decode decode,
                      const CodePage932& cp, const StandIns::AreaCodes& taken,
                      StandIns::AreaCodes& own) {
     Cp932Text text;
     text.standIns = StandIns(taken);
     Encoder encoder(cp, text, own);
-    const In* stop = Convert(begin, end, grow, text.bytes, [&](const In* p, char*& w) {
+    const auto one = [&](const In* p, const In* limit, char*& w) -> std::size_t {
+        if (const In* q = run(p, limit, w); q != p) return static_cast<std::size_t>(q - p);
         char32_t c = 0;
         const std::size_t n = decode(p, end, c);
         if (n == 0) {
@@ -141,6 +173,10 @@ Cp932Text EncodePass(const In* begin, const In* end, std::size_t grow, Decode de
             text.status = Status::TooManyForeign;
         }
         return text.status == Status::Ok ? n : 0;
+    };
+    text.bytes.reserve(grow * static_cast<std::size_t>(end - begin));
+    const In* stop = Convert<char>(begin, end, grow, one, [&](const char* units, std::size_t n) {
+        text.bytes.append(units, n);
     });
     if (text.status != Status::Ok) {
         text.bytes.clear();
@@ -151,9 +187,39 @@ Cp932Text EncodePass(const In* begin, const In* end, std::size_t grow, Decode de
 
 Cp932Text Utf8Pass(std::string_view in, const CodePage932& cp, const StandIns::AreaCodes& taken,
                    StandIns::AreaCodes& own) {
+    // Three-byte characters (from U+0800 on, so no overlong form) with a common code,
+    // two at a time while they last.
+    const auto run = [codes = cp.Codes()](const unsigned char* p, const unsigned char* limit,
+                                          char*& w) {
+        auto character = [](std::uint64_t v) {
+            return static_cast<std::uint32_t>((v & 0x0F) << 12 | (v >> 2 & 0xFC0) |
+                                              (v >> 16 & 0x3F));
+        };
+        while (limit - p >= 8) {
+            std::uint64_t v;
+            std::memcpy(&v, p, 8);
+            if ((v & 0xC0C0F0C0C0F0) != 0x8080E08080E0) break;
+            const std::uint32_t c1 = character(v), c2 = character(v >> 24);
+            const std::uint32_t k1 = codes[c1], k2 = codes[c2];
+            if (c1 < 0x800 || c2 < 0x800 || !IsCommonPair(k1) || !IsCommonPair(k2)) break;
+            const std::uint32_t bytes = k1 >> 8 | (k1 & 0xFF) << 8 | (k2 >> 8) << 16 | k2 << 24;
+            std::memcpy(w, &bytes, 4);
+            w += 4;
+            p += 6;
+        }
+        while (limit - p >= 4) {
+            std::uint32_t v;
+            std::memcpy(&v, p, 4);
+            if ((v & 0xC0C0F0) != 0x8080E0) break;
+            const std::uint32_t c = character(v);
+            if (c < 0x800 || !PutCommonPair(codes[c], w)) break;
+            p += 3;
+        }
+        return p;
+    };
     const auto* const begin = reinterpret_cast<const unsigned char*>(in.data());
     // No character takes more bytes in code page 932 than in UTF-8.
-    return EncodePass(begin, begin + in.size(), 1, DecodeUtf8, cp, taken, own);
+    return EncodePass(begin, begin + in.size(), 1, run, Call<DecodeUtf8>(), cp, taken, own);
 }
 
 // The character at p: a surrogate pair, or any other unit on its own.
@@ -166,7 +232,14 @@ std::size_t DecodeUtf16(const char16_t* p, const char16_t* end, char32_t& c) {
 
 Cp932Text Utf16Pass(std::u16string_view in, const CodePage932& cp, const StandIns::AreaCodes& taken,
                     StandIns::AreaCodes& own) {
-    return EncodePass(in.data(), in.data() + in.size(), 2, DecodeUtf16, cp, taken, own);
+    // Characters with a common code (no surrogate has a code).
+    const auto run = [codes = cp.Codes()](const char16_t* p, const char16_t* limit, char*& w) {
+        while (p < limit && PutCommonPair(codes[*p], w))
+            ++p;
+        return p;
+    };
+    return EncodePass(in.data(), in.data() + in.size(), 2, run, Call<DecodeUtf16>(), cp, taken,
+                      own);
 }
 
 // A text that holds user-defined characters of its own may have lent one of their
@@ -188,9 +261,11 @@ char* PutUtf8(char32_t c, char* w) {
         *w++ = static_cast<char>(0x80 | (c & 0x3F));
     } else if (c < 0x10000) {
         if (c >= 0xD800 && c < 0xE000) c = kReplacement;  // UTF-8 has no lone surrogates
-        *w++ = static_cast<char>(0xE0 | c >> 12);
-        *w++ = static_cast<char>(0x80 | (c >> 6 & 0x3F));
-        *w++ = static_cast<char>(0x80 | (c & 0x3F));
+        // One store of four bytes, the last of them overwritten by what follows.
+        const std::uint32_t bytes =
+            (0xE0 | c >> 12) | (0x80 | (c >> 6 & 0x3F)) << 8 | (0x80 | (c & 0x3F)) << 16;
+        std::memcpy(w, &bytes, 4);
+        w += 3;
     } else {
         *w++ = static_cast<char>(0xF0 | c >> 18);
         *w++ = static_cast<char>(0x80 | (c >> 12 & 0x3F));
@@ -239,19 +314,38 @@ inline char32_t DecodeCp932(const unsigned char* p, const unsigned char* end,
     return kReplacement;
 }
 
-// Code page 932 to UTF-8 or UTF-16, appended to out. No input byte gives more than
-// `grow` output units (a half-width katakana byte three UTF-8 bytes, a stand-in
-// pair four).
-template <typename Out, typename Put>
-void AppendUnicode(std::string_view bytes, const StandIns& standIns, const CodePage932& cp,
-                   std::size_t grow, Out& out, Put put) {
+// Code page 932 to UTF-8 or UTF-16, handed to emit(units, count) a block at a
+// time. No input byte gives more than `grow` output units (a half-width katakana
+// byte three UTF-8 bytes, a stand-in pair four).
+template <typename Unit, typename Put, typename Emit>
+void ToUnicode(std::string_view bytes, const StandIns& standIns, const CodePage932& cp,
+               std::size_t grow, Put put, Emit emit) {
     const auto* const p = reinterpret_cast<const unsigned char*>(bytes.data());
     const auto* const end = p + bytes.size();
-    Convert(p, end, grow, out, [&](const unsigned char* at, typename Out::value_type*& w) {
+    const auto one = [&](const unsigned char* at, const unsigned char* limit, Unit*& w) {
+        // Runs of two-byte characters outside the user-defined area, where no
+        // stand-in is: the bulk of a Japanese text.
+        const unsigned char* q = at;
+        const char16_t* const pairs = cp.Pairs();
+        while (limit - q >= 2 && q[0] < 0xF0 && cp.IsLead(q[0])) {
+            const char16_t c = pairs[q[0] << 8 | q[1]];
+            if (c == CodePage932::kNoCharacter) break;
+            w = put(c, w);
+            q += 2;
+        }
+        if (q != at) return static_cast<std::size_t>(q - at);
         std::size_t n = 1;
         w = put(DecodeCp932(at, end, standIns, cp, n), w);
         return n;
-    });
+    };
+    Convert<Unit>(p, end, grow, one, emit);
+}
+
+// Appends to a string, which has room for a text of the size expected.
+template <typename Out>
+auto AppendTo(Out& out, std::size_t expected) {
+    out.reserve(out.size() + expected);
+    return [&out](const typename Out::value_type* units, std::size_t n) { out.append(units, n); };
 }
 
 }  // namespace
@@ -266,14 +360,23 @@ Cp932Text Utf16ToCp932(std::u16string_view text, const CodePage932& cp) {
 
 std::string Cp932ToUtf8(std::string_view bytes, const StandIns& standIns, const CodePage932& cp) {
     std::string out;
-    AppendUnicode(bytes, standIns, cp, 3, out, PutUtf8);
+    // Japanese text grows by half in UTF-8; more than that is the exception.
+    ToUnicode<char>(bytes, standIns, cp, 3, Call<PutUtf8>(),
+                    AppendTo(out, bytes.size() + bytes.size() / 2));
     return out;
+}
+
+void Cp932ToUtf8(std::string_view bytes, const StandIns& standIns, const Utf8Sink& write,
+                 const CodePage932& cp) {
+    ToUnicode<char>(bytes, standIns, cp, 3, Call<PutUtf8>(), [&](const char* units, std::size_t n) {
+        write({units, n});
+    });
 }
 
 std::u16string Cp932ToUtf16(std::string_view bytes, const StandIns& standIns,
                             const CodePage932& cp) {
     std::u16string out;
-    AppendUnicode(bytes, standIns, cp, 1, out, PutUtf16);
+    ToUnicode<char16_t>(bytes, standIns, cp, 1, Call<PutUtf16>(), AppendTo(out, bytes.size()));
     return out;
 }
 
@@ -287,16 +390,26 @@ Utf16Filtered FilterUtf16(std::u16string_view text, const ByteFilter& filter) {
     return {Utf16Filtered::Outcome::Changed, std::move(out)};
 }
 
-Utf8Filtered FilterUtf8(std::string_view text, const ByteFilter& filter) {
+Utf8Filtered FilterUtf8(std::string_view text, const ByteFilter& filter, const Utf8Sink& write) {
     constexpr std::string_view kBom = "\xEF\xBB\xBF";
     const std::size_t bom = text.starts_with(kBom) ? kBom.size() : 0;
     Cp932Text in = Utf8ToCp932(text.substr(bom));
     if (in.status != Status::Ok) return {in.status, {}, bom + in.errorOffset};
-    std::string filtered = filter(in.bytes);
+    const std::string filtered = filter(in.bytes);
     std::string().swap(in.bytes);
-    Utf8Filtered out{Status::Ok, std::string(text.substr(0, bom)), 0};
-    AppendUnicode(filtered, in.standIns, Cp932(), 3, out.text, PutUtf8);
-    return out;
+    if (bom) write(kBom);
+    Cp932ToUtf8(filtered, in.standIns, write);
+    return {};
+}
+
+Utf8Filtered FilterUtf8(std::string_view text, const ByteFilter& filter) {
+    std::string out;
+    Utf8Filtered filtered = FilterUtf8(text, filter, [&](std::string_view piece) {
+        if (out.empty()) out.reserve(text.size() + text.size() / 8);
+        out += piece;
+    });
+    filtered.text = std::move(out);
+    return filtered;
 }
 
 }  // namespace qm

@@ -36,6 +36,10 @@ Cp932Text Utf16ToCp932(std::u16string_view text, const CodePage932& cp = Cp932()
 // a non-ASCII second byte.
 std::string Cp932ToUtf8(std::string_view bytes, const StandIns& standIns,
                         const CodePage932& cp = Cp932());
+// The same handed to `write` a piece at a time, for output that goes straight out.
+using Utf8Sink = std::function<void(std::string_view)>;
+void Cp932ToUtf8(std::string_view bytes, const StandIns& standIns, const Utf8Sink& write,
+                 const CodePage932& cp = Cp932());
 std::u16string Cp932ToUtf16(std::string_view bytes, const StandIns& standIns,
                             const CodePage932& cp = Cp932());
 
@@ -60,5 +64,8 @@ struct Utf8Filtered {
     std::size_t errorOffset = 0;
 };
 Utf8Filtered FilterUtf8(std::string_view text, const ByteFilter& filter);
+// The same with the result handed to `write` a piece at a time (text stays empty);
+// nothing is written unless the text is taken.
+Utf8Filtered FilterUtf8(std::string_view text, const ByteFilter& filter, const Utf8Sink& write);
 
 }  // namespace qm
