@@ -7,6 +7,7 @@
 #include <random>
 
 #include "engine/Pipeline.h"
+#include "unicode/FuzzTargets.h"
 
 namespace qm {
 namespace {
@@ -213,6 +214,37 @@ TEST(UnicodeText, ByteOrderMarkStaysAtTheStart) {
                          filter)
                   .errorOffset,
               4u);
+}
+
+// Random bytes, mostly pieces of characters, through the fuzzing entry points.
+TEST(UnicodeText, FuzzEntryPointsHoldOnRandomBytes) {
+    const std::string_view pieces[] = {"a",
+                                       "\r\n",
+                                       "\x80",
+                                       "\xC3\xA9",
+                                       "\xE3\x81\xB2",
+                                       "\xF0\x9F\x98\x80",
+                                       "\xED\xA0\x80",
+                                       "\xEE\x80\x80",
+                                       "\x82\xA0",
+                                       "\xF0\x80",
+                                       "\x81",
+                                       "\xB1",
+                                       "\x00",
+                                       "\xFF",
+                                       "\x3D\xD8",
+                                       "\x00\xDC"};
+    std::mt19937 rng(8);
+    for (int round = 0; round < 3000; ++round) {
+        std::string bytes;
+        for (int k = std::uniform_int_distribution<int>(0, 12)(rng); k > 0; --k)
+            bytes +=
+                pieces[std::uniform_int_distribution<std::size_t>(0, std::size(pieces) - 1)(rng)];
+        const auto* data = reinterpret_cast<const std::uint8_t*>(bytes.data());
+        fuzz::Utf8RoundTrip(data, bytes.size());
+        fuzz::Utf16RoundTrip(data, bytes.size());
+        fuzz::Cp932ToUnicode(data, bytes.size());
+    }
 }
 
 }  // namespace
