@@ -86,11 +86,12 @@ for l in LEADS:
               (l, rows([pairs[(l << 8) | t] for t in TRAILS])))
 out.write("""};
 
+static_assert(kReadOnlyCount == %d, "Cp932Table.h: the count of read-only codes");
 const std::uint16_t kReadOnlyCodes[kReadOnlyCount] = {
 %s
 };
 
 }  // namespace qm::cp932
-""" % rows(read_only))
+""" % (len(read_only), rows(read_only)))
 print(f"{len(read_only)} read-only codes; {differences} characters written with another "
       "code than Python's encoder gives them", file=sys.stderr)
