@@ -6,8 +6,23 @@
 
 namespace qm {
 
-CodePage932::CodePage932() : pair_(65536, kNoCharacter), code_(65536, kNoCode) {
+CodePage932::CodePage932()
+    : pair_(65536, kNoCharacter), code_(65536, kNoCode), utf8_(65536), pairBytes_(65536) {
     single_.fill(kNoCharacter);
+}
+
+void CodePage932::SetPair(std::uint16_t code, char16_t c) {
+    pair_[code] = c;
+    const bool threeBytes = c >= 0x800 && c != kNoCharacter && (c < 0xD800 || c >= 0xE000);
+    utf8_[code] = code < 0xF000 && threeBytes ? (0xE0u | c >> 12) | (0x80u | (c >> 6 & 0x3F)) << 8 |
+                                                    (0x80u | (c & 0x3F)) << 16
+                                              : 0;
+}
+
+void CodePage932::SetCode(char16_t c, std::uint16_t code) {
+    code_[c] = code;
+    const bool common = c >= 0x800 && code >= 0x8100 && code < 0xF000;
+    pairBytes_[c] = common ? static_cast<std::uint16_t>(code >> 8 | (code & 0xFF) << 8) : 0;
 }
 
 namespace {

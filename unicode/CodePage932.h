@@ -26,20 +26,27 @@ class CodePage932 {
     // two-byte code; kNoCode when the code page cannot hold the character.
     std::uint16_t Code(char16_t c) const { return code_[c]; }
 
-    // The tables behind Pair and Code, for loops that look up every character.
-    const char16_t* Pairs() const { return pair_.data(); }
-    const std::uint16_t* Codes() const { return code_.data(); }
+    // Tables for loops that look up every character.
+    const char16_t* Pairs() const { return pair_.data(); }  // as Pair
+    // By two-byte code below the user-defined area (0xF000), the three bytes of its
+    // character in UTF-8 as they lie in memory; 0 for every other code.
+    const std::uint32_t* ThreeByteUtf8() const { return utf8_.data(); }
+    // By character from U+0800 on, its two-byte code below the user-defined area
+    // (0xF000) as the bytes lie in memory; 0 for every other character.
+    const std::uint16_t* CommonPairBytes() const { return pairBytes_.data(); }
 
     void SetLead(std::uint8_t byte) { lead_[byte] = true; }
     void SetSingle(std::uint8_t byte, char16_t c) { single_[byte] = c; }
-    void SetPair(std::uint16_t code, char16_t c) { pair_[code] = c; }
-    void SetCode(char16_t c, std::uint16_t code) { code_[c] = code; }
+    void SetPair(std::uint16_t code, char16_t c);
+    void SetCode(char16_t c, std::uint16_t code);
 
   private:
     std::array<bool, 256> lead_{};
     std::array<char16_t, 256> single_;
     std::vector<char16_t> pair_;
     std::vector<std::uint16_t> code_;
+    std::vector<std::uint32_t> utf8_;
+    std::vector<std::uint16_t> pairBytes_;
 };
 
 // The mapping of this build: the platform's on Windows, the built-in one elsewhere.

@@ -44,21 +44,6 @@ const In* CopyAscii(const In* p, const In* const end, Unit*& w) {
     return p;
 }
 
-// A two-byte code outside the user-defined area: the code of nearly every Japanese
-// character, and never a stand-in.
-bool IsCommonPair(std::uint32_t code) {
-    return code - 0x8100 < 0xF000 - 0x8100;
-}
-
-// Writes a common two-byte code; false for any other code.
-bool PutCommonPair(std::uint16_t code, char*& w) {
-    if (!IsCommonPair(code)) return false;
-    w[0] = static_cast<char>(code >> 8);
-    w[1] = static_cast<char>(code & 0xFF);
-    w += 2;
-    return true;
-}
-
 // The length of the UTF-8 sequence at p, with its character in c; 0 when the
 // bytes there are not UTF-8. p holds no ASCII byte.
 std::size_t DecodeUtf8(const unsigned char* p, const unsigned char* end, char32_t& c) {
@@ -187,32 +172,21 @@ Cp932Text EncodePass(const In* begin, const In* end, std::size_t grow, Run run, 
 
 Cp932Text Utf8Pass(std::string_view in, const CodePage932& cp, const StandIns::AreaCodes& taken,
                    StandIns::AreaCodes& own) {
-    // Three-byte characters (from U+0800 on, so no overlong form) with a common code,
-    // two at a time while they last.
-    const auto run = [codes = cp.Codes()](const unsigned char* p, const unsigned char* limit,
-                                          char*& w) {
+    // Three-byte characters with a common code (the table has none below U+0800, so
+    // no overlong form gets through).
+    const auto run = [pairs = cp.CommonPairBytes()](const unsigned char* p,
+                                                    const unsigned char* limit, char*& w) {
         auto character = [](std::uint64_t v) {
-            return static_cast<std::uint32_t>((v & 0x0F) << 12 | (v >> 2 & 0xFC0) |
-                                              (v >> 16 & 0x3F));
+            return (v & 0x0F) << 12 | (v >> 2 & 0xFC0) | (v >> 16 & 0x3F);
         };
-        while (limit - p >= 8) {
-            std::uint64_t v;
-            std::memcpy(&v, p, 8);
-            if ((v & 0xC0C0F0C0C0F0) != 0x8080E08080E0) break;
-            const std::uint32_t c1 = character(v), c2 = character(v >> 24);
-            const std::uint32_t k1 = codes[c1], k2 = codes[c2];
-            if (c1 < 0x800 || c2 < 0x800 || !IsCommonPair(k1) || !IsCommonPair(k2)) break;
-            const std::uint32_t bytes = k1 >> 8 | (k1 & 0xFF) << 8 | (k2 >> 8) << 16 | k2 << 24;
-            std::memcpy(w, &bytes, 4);
-            w += 4;
-            p += 6;
-        }
         while (limit - p >= 4) {
             std::uint32_t v;
             std::memcpy(&v, p, 4);
             if ((v & 0xC0C0F0) != 0x8080E0) break;
-            const std::uint32_t c = character(v);
-            if (c < 0x800 || !PutCommonPair(codes[c], w)) break;
+            const std::uint16_t two = pairs[character(v)];
+            if (two == 0) break;
+            std::memcpy(w, &two, 2);
+            w += 2;
             p += 3;
         }
         return p;
@@ -232,10 +206,11 @@ std::size_t DecodeUtf16(const char16_t* p, const char16_t* end, char32_t& c) {
 
 Cp932Text Utf16Pass(std::u16string_view in, const CodePage932& cp, const StandIns::AreaCodes& taken,
                     StandIns::AreaCodes& own) {
-    // Characters with a common code (no surrogate has a code).
-    const auto run = [codes = cp.Codes()](const char16_t* p, const char16_t* limit, char*& w) {
-        while (p < limit && PutCommonPair(codes[*p], w))
-            ++p;
+    // Characters from U+0800 on with a common code (no surrogate has a code).
+    const auto run = [pairs = cp.CommonPairBytes()](const char16_t* p, const char16_t* limit,
+                                                    char*& w) {
+        for (; p < limit && pairs[*p] != 0; ++p, w += 2)
+            std::memcpy(w, &pairs[*p], 2);
         return p;
     };
     return EncodePass(in.data(), in.data() + in.size(), 2, run, Call<DecodeUtf16>(), cp, taken,
@@ -315,30 +290,56 @@ inline char32_t DecodeCp932(const unsigned char* p, const unsigned char* end,
 }
 
 // Code page 932 to UTF-8 or UTF-16, handed to emit(units, count) a block at a
-// time. No input byte gives more than `grow` output units (a half-width katakana
-// byte three UTF-8 bytes, a stand-in pair four).
-template <typename Unit, typename Put, typename Emit>
+// time. `run(p, limit, w)` takes what it can of the two-byte characters that make
+// up most of a Japanese text and returns where it stopped. No input byte gives
+// more than `grow` output units (a half-width katakana byte three UTF-8 bytes, a
+// stand-in pair four).
+template <typename Unit, typename Run, typename Put, typename Emit>
 void ToUnicode(std::string_view bytes, const StandIns& standIns, const CodePage932& cp,
-               std::size_t grow, Put put, Emit emit) {
+               std::size_t grow, Run run, Put put, Emit emit) {
     const auto* const p = reinterpret_cast<const unsigned char*>(bytes.data());
     const auto* const end = p + bytes.size();
     const auto one = [&](const unsigned char* at, const unsigned char* limit, Unit*& w) {
-        // Runs of two-byte characters outside the user-defined area, where no
-        // stand-in is: the bulk of a Japanese text.
-        const unsigned char* q = at;
-        const char16_t* const pairs = cp.Pairs();
-        while (limit - q >= 2 && q[0] < 0xF0 && cp.IsLead(q[0])) {
-            const char16_t c = pairs[q[0] << 8 | q[1]];
-            if (c == CodePage932::kNoCharacter) break;
-            w = put(c, w);
-            q += 2;
-        }
-        if (q != at) return static_cast<std::size_t>(q - at);
+        if (const unsigned char* q = run(at, limit, w); q != at)
+            return static_cast<std::size_t>(q - at);
         std::size_t n = 1;
         w = put(DecodeCp932(at, end, standIns, cp, n), w);
         return n;
     };
     Convert<Unit>(p, end, grow, one, emit);
+}
+
+// The runs: codes below the user-defined area, so that no stand-in is among them.
+template <typename Emit>
+void ToUtf8(std::string_view bytes, const StandIns& standIns, const CodePage932& cp, Emit emit) {
+    const auto run = [utf8 = cp.ThreeByteUtf8()](const unsigned char* q, const unsigned char* limit,
+                                                 char*& w) {
+        while (limit - q >= 2) {
+            const std::uint32_t three = utf8[q[0] << 8 | q[1]];
+            if (three == 0) break;
+            // One store of four bytes, the last of them overwritten by what follows.
+            std::memcpy(w, &three, 4);
+            w += 3;
+            q += 2;
+        }
+        return q;
+    };
+    ToUnicode<char>(bytes, standIns, cp, 3, run, Call<PutUtf8>(), emit);
+}
+
+template <typename Emit>
+void ToUtf16(std::string_view bytes, const StandIns& standIns, const CodePage932& cp, Emit emit) {
+    const auto run = [pairs = cp.Pairs()](const unsigned char* q, const unsigned char* limit,
+                                          char16_t*& w) {
+        while (limit - q >= 2 && q[0] < 0xF0) {
+            const char16_t c = pairs[q[0] << 8 | q[1]];
+            if (c == CodePage932::kNoCharacter) break;
+            *w++ = c;
+            q += 2;
+        }
+        return q;
+    };
+    ToUnicode<char16_t>(bytes, standIns, cp, 1, run, Call<PutUtf16>(), emit);
 }
 
 // Appends to a string, which has room for a text of the size expected.
@@ -361,22 +362,19 @@ Cp932Text Utf16ToCp932(std::u16string_view text, const CodePage932& cp) {
 std::string Cp932ToUtf8(std::string_view bytes, const StandIns& standIns, const CodePage932& cp) {
     std::string out;
     // Japanese text grows by half in UTF-8; more than that is the exception.
-    ToUnicode<char>(bytes, standIns, cp, 3, Call<PutUtf8>(),
-                    AppendTo(out, bytes.size() + bytes.size() / 2));
+    ToUtf8(bytes, standIns, cp, AppendTo(out, bytes.size() + bytes.size() / 2));
     return out;
 }
 
 void Cp932ToUtf8(std::string_view bytes, const StandIns& standIns, const Utf8Sink& write,
                  const CodePage932& cp) {
-    ToUnicode<char>(bytes, standIns, cp, 3, Call<PutUtf8>(), [&](const char* units, std::size_t n) {
-        write({units, n});
-    });
+    ToUtf8(bytes, standIns, cp, [&](const char* units, std::size_t n) { write({units, n}); });
 }
 
 std::u16string Cp932ToUtf16(std::string_view bytes, const StandIns& standIns,
                             const CodePage932& cp) {
     std::u16string out;
-    ToUnicode<char16_t>(bytes, standIns, cp, 1, Call<PutUtf16>(), AppendTo(out, bytes.size()));
+    ToUtf16(bytes, standIns, cp, AppendTo(out, bytes.size()));
     return out;
 }
 

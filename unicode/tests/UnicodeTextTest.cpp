@@ -64,6 +64,38 @@ TEST(UnicodeText, EveryScalarValueRoundTripsInChunks) {
     EXPECT_EQ(Cp932ToUtf16(t.bytes, t.standIns), lone);
 }
 
+// The fast runs against the tables read one character at a time: random texts of
+// characters the code page holds, in runs of ASCII and runs of the others.
+TEST(UnicodeText, ConversionsWriteWhatTheTablesSay) {
+    const CodePage932& cp = Cp932();
+    std::vector<char16_t> held;
+    for (unsigned u = 0x80; u < 0x10000; ++u) {
+        if (cp.Code(static_cast<char16_t>(u)) != CodePage932::kNoCode)
+            held.push_back(static_cast<char16_t>(u));
+    }
+    std::mt19937 rng(16);
+    auto pick = [&](std::size_t n) {
+        return std::uniform_int_distribution<std::size_t>(0, n - 1)(rng);
+    };
+    for (int round = 0; round < 2000; ++round) {
+        std::string utf8, cp932;
+        for (std::size_t k = pick(20); k > 0; --k) {
+            const bool ascii = pick(2) == 0;
+            for (std::size_t n = pick(12); n > 0; --n) {
+                const char16_t c =
+                    ascii ? static_cast<char16_t>(pick(0x80)) : held[pick(held.size())];
+                const std::uint16_t code = cp.Code(c);
+                AppendUtf8(utf8, c);
+                if (code > 0xFF) cp932 += static_cast<char>(code >> 8);
+                cp932 += static_cast<char>(code & 0xFF);
+            }
+        }
+        const Cp932Text t = Utf8ToCp932(utf8);
+        ASSERT_EQ(t.bytes, cp932) << ::testing::PrintToString(utf8);
+        ASSERT_EQ(Cp932ToUtf8(cp932, t.standIns), utf8) << ::testing::PrintToString(cp932);
+    }
+}
+
 TEST(UnicodeText, StandInsNeverTakeTheTextsOwnCodes) {
     // U+E03F is the user-defined character of 0xF080, the first stand-in code; the
     // second text meets it only after the emoji has been given a code.
