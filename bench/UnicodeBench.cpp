@@ -87,17 +87,9 @@ void BM_FilterText_Initial(benchmark::State& state) {
     Count(state, Utf8Corpus());
 }
 
-void BM_FilterUtf8_Initial(benchmark::State& state) {
-    const auto filter = [](std::string_view t) { return qm::FilterText(t, {}); };
-    for (auto _ : state)
-        benchmark::DoNotOptimize(qm::FilterUtf8(Utf8Corpus(), filter));
-    Count(state, Utf8Corpus());
-}
-
 BENCHMARK(BM_Utf8ToCp932)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Cp932ToUtf8)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FilterText_Initial)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_FilterUtf8_Initial)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Utf8ToCp932_Foreign)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Cp932ToUtf8_Foreign)->Unit(benchmark::kMillisecond);
 
