@@ -5,11 +5,22 @@
 #   bench/corpus/ja-8M.txt   8 MB, cut from repetitions of base
 #   bench/corpus/ja-80M.txt  80 MB, likewise
 #   bench/corpus/html.txt    the reference's HTML alone, for markup steps
+#   bench/corpus/ja-8M.utf8.txt, ja-80M.utf8.txt  the same texts in UTF-8
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 out="$root/bench/corpus"
 mkdir -p "$out"
-[ -s "$out/ja-80M.txt" ] && [ -s "$out/base.txt" ] && exit 0
+utf8_forms() {  # the UTF-8 form of each size; a character cut in two at the end is dropped
+    local size
+    for size in 8M 80M; do
+        [ -s "$out/ja-$size.utf8.txt" ] && continue
+        iconv -f cp932 -t utf-8 -c < "$out/ja-$size.txt" > "$out/ja-$size.utf8.txt" 2>/dev/null || true
+    done
+}
+if [ -s "$out/ja-80M.txt" ] && [ -s "$out/base.txt" ]; then
+    utf8_forms
+    exit 0
+fi
 
 man=/usr/share/man/ja
 ref=/usr/share/debian-reference
@@ -31,4 +42,5 @@ make_size() {  # bytes file
 }
 make_size $((8 * 1000 * 1000)) "$out/ja-8M.txt"
 make_size $((80 * 1000 * 1000)) "$out/ja-80M.txt"
+utf8_forms
 ls -l "$out"

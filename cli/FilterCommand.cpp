@@ -104,6 +104,14 @@ FilterCommand ParseFilterCommand(const std::vector<std::string>& args) {
             command.action = FilterCommand::Action::Help;
             return command;
         }
+        if (a == "--encoding" || a.starts_with("--encoding=")) {
+            if (a == "--encoding" && i + 1 >= args.size()) return Fail(a + " needs a value");
+            const std::string name = a == "--encoding" ? args[++i] : a.substr(a.find('=') + 1);
+            const auto encoding = ParseTextEncoding(name);
+            if (!encoding) return Fail("unknown encoding '" + name + "' (cp932 or utf-8)");
+            command.encoding = *encoding;
+            continue;
+        }
         if (a == "--ini" || a == "--section") {
             if (i + 1 >= args.size()) return Fail(a + " needs a value");
             (a == "--ini" ? iniPath : section) = args[++i];
@@ -127,11 +135,15 @@ FilterCommand ParseFilterCommand(const std::vector<std::string>& args) {
 
 std::string FilterCommandHelp() {
     std::string help =
-        "usage: quillmoth-filter [--ini FILE --section NAME] [NAME=VALUE ...] < input > output\n"
+        "usage: quillmoth-filter [--encoding cp932|utf-8] [--ini FILE --section NAME]\n"
+        "                        [NAME=VALUE ...] < input > output\n"
         "\n"
-        "Runs standard input (Shift-JIS text) through the Quillmoth filter pipeline and\n"
-        "writes the result to standard output. Options are named as in the settings file;\n"
-        "--ini reads them from a settings section first, arguments then override.\n"
+        "Runs standard input (Shift-JIS text, or UTF-8 with --encoding utf-8) through the\n"
+        "Quillmoth filter pipeline and writes the result to standard output. Options are\n"
+        "named as in the settings file; --ini reads them from a settings section first,\n"
+        "arguments then override.\n"
+        "\n" +
+        TextEncodingHelp() +
         "\n"
         "options (initial value 0 or empty):\n";
     for (const FilterOptionField& f : FilterOptionFields()) {
@@ -153,13 +165,12 @@ std::string FilterCommandHelp() {
     return help;
 }
 
-int RunFilterCommand(const FilterCommand& command, std::string_view input, std::string& out,
+int RunFilterCommand(const FilterCommand& command, std::string_view input, const OutputSink& write,
                      std::string& err) {
-    out.clear();
     err.clear();
     switch (command.action) {
         case FilterCommand::Action::Help:
-            out = FilterCommandHelp();
+            write(FilterCommandHelp());
             return kExitOk;
         case FilterCommand::Action::Error:
             err = "quillmoth-filter: " + command.error + "\n";
@@ -168,13 +179,19 @@ int RunFilterCommand(const FilterCommand& command, std::string_view input, std::
             break;
     }
     try {
-        out = FilterText(input, command.options);
+        FilterInEncoding(input, command.options, command.encoding, write);
     } catch (const Exception& e) {
-        out.clear();
-        err = std::string(e.what()) + "\n";
+        err = MessageInEncoding(e.what(), command.encoding) + "\n";
         return kExitStepError;
     }
     return kExitOk;
+}
+
+int RunFilterCommand(const FilterCommand& command, std::string_view input, std::string& out,
+                     std::string& err) {
+    out.clear();
+    return RunFilterCommand(
+        command, input, [&out](std::string_view piece) { out += piece; }, err);
 }
 
 }  // namespace qm

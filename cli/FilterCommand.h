@@ -2,10 +2,12 @@
 // with the options given as NAME=VALUE arguments or read from a settings file.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "cli/TextEncoding.h"
 #include "engine/FilterOptions.h"
 
 namespace qm {
@@ -14,11 +16,13 @@ struct FilterCommand {
     enum class Action { Filter, Help, Error };
     Action action = Action::Filter;
     FilterOptions options;
+    TextEncoding encoding = TextEncoding::Cp932;
     std::string error;  // one line, for Action::Error
 };
 
 // Reads the arguments (without the program name). --ini FILE --section NAME loads
-// the options first; NAME=VALUE arguments then override them.
+// the options first; NAME=VALUE arguments then override them. --encoding NAME
+// sets the encoding of standard input and output.
 FilterCommand ParseFilterCommand(const std::vector<std::string>& args);
 
 std::string FilterCommandHelp();
@@ -28,8 +32,15 @@ inline constexpr int kExitOk = 0;
 inline constexpr int kExitStepError = 1;
 inline constexpr int kExitUsage = 2;
 
-// Carries out a parsed command on byte strings: returns the exit code; out gets the
-// filtered text or the help, err the message of a failure.
+// Output handed over a piece at a time.
+using OutputSink = std::function<void(std::string_view)>;
+
+// Carries out a parsed command on byte strings: returns the exit code; `write`
+// gets the filtered text or the help, nothing when the command fails, and err the
+// message of a failure.
+int RunFilterCommand(const FilterCommand& command, std::string_view input, const OutputSink& write,
+                     std::string& err);
+// The same with the output gathered in out.
 int RunFilterCommand(const FilterCommand& command, std::string_view input, std::string& out,
                      std::string& err);
 

@@ -75,7 +75,7 @@ int main(int argc, char** argv) {
 #endif
     const std::vector<std::string> args(argv + 1, argv + argc);
     const qm::FilterCommand command = qm::ParseFilterCommand(args);
-    std::string buffer, out, err;
+    std::string buffer, err;
     std::string_view input;
 #ifndef _WIN32
     const MappedInput mapped;
@@ -88,11 +88,16 @@ int main(int argc, char** argv) {
         }
         input = buffer;
     }
-    const int code = qm::RunFilterCommand(command, input, out, err);
+    bool written = true;
+    const int code = qm::RunFilterCommand(
+        command, input,
+        [&written](std::string_view piece) {
+            written = written && std::fwrite(piece.data(), 1, piece.size(), stdout) == piece.size();
+        },
+        err);
     std::string().swap(buffer);
     if (!err.empty()) std::fwrite(err.data(), 1, err.size(), stderr);
-    if (!out.empty() && (std::fwrite(out.data(), 1, out.size(), stdout) != out.size() ||
-                         std::fflush(stdout) != 0)) {
+    if (!written || std::fflush(stdout) != 0) {
         std::fputs("quillmoth-filter: cannot write standard output\n", stderr);
         return qm::kExitStepError;
     }

@@ -20,13 +20,21 @@ TEST(FilterCommand, ArgumentsSetFieldsByTheirSettingsNames) {
 }
 
 TEST(FilterCommand, RejectsWhatItCannotRead) {
-    for (const Args& bad : {Args{"numbermode=1"}, Args{"NumberMode=3"}, Args{"KanaMode2=4"},
-                            Args{"NumberMode=1x"}, Args{"NumberMode="}, Args{"TagDelete=yes"},
-                            Args{"x"}, Args{"--ini", "a.ini"}, Args{"--section"}}) {
+    for (const Args& bad :
+         {Args{"numbermode=1"}, Args{"NumberMode=3"}, Args{"KanaMode2=4"}, Args{"NumberMode=1x"},
+          Args{"NumberMode="}, Args{"TagDelete=yes"}, Args{"x"}, Args{"--ini", "a.ini"},
+          Args{"--section"}, Args{"--encoding", "latin1"}, Args{"--encoding"}}) {
         const auto c = ParseFilterCommand(bad);
         EXPECT_EQ(c.action, Action::Error) << bad[0];
         EXPECT_EQ(c.error.find('\n'), std::string::npos);
     }
+}
+
+TEST(FilterCommand, EncodingTakesEitherSpelling) {
+    EXPECT_EQ(ParseFilterCommand({}).encoding, TextEncoding::Cp932);
+    EXPECT_EQ(ParseFilterCommand({"--encoding", "utf-8"}).encoding, TextEncoding::Utf8);
+    EXPECT_EQ(ParseFilterCommand({"--encoding=UTF8", "--encoding", "cp932"}).encoding,
+              TextEncoding::Cp932);
 }
 
 TEST(FilterCommand, HelpListsEveryOption) {

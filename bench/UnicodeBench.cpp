@@ -1,0 +1,98 @@
+// The cost of taking UTF-8 through the code page 932 engine, next to the filtering
+// itself, on the UTF-8 form of the Japanese corpus (QM_CORPUS names it; a small
+// built-in text otherwise). Every figure counts the UTF-8 bytes.
+#include <benchmark/benchmark.h>
+
+#include <string>
+
+#include "bench/Corpus.h"
+#include "engine/Pipeline.h"
+#include "unicode/UnicodeText.h"
+
+namespace {
+
+const std::string& Utf8Corpus() {
+    static const std::string text = [] {
+        std::string t = qm::bench::CorpusFile();
+        if (!t.empty()) return t;
+        // Japanese text (nihongo no tekisuto) with a full stop, ASCII and blank lines, repeated
+        for (int i = 0; i < 200000; ++i)
+            t += "\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E\xE3\x81\xAE\xE3\x83\x86\xE3\x82\xAD\xE3\x82"
+                 "\xB9\xE3\x83\x88\xE3\x80\x82 abc 123\n\n";
+        return t;
+    }();
+    return text;
+}
+
+// The same with a foreign character after every line break, one of a thousand
+// Hangul syllables in turn.
+const std::string& ForeignCorpus() {
+    static const std::string text = [] {
+        std::string t;
+        char32_t next = 0;
+        for (const char c : Utf8Corpus()) {
+            t += c;
+            if (c != '\n') continue;
+            const char32_t h = 0xAC00 + next++ % 1000;
+            t += {static_cast<char>(0xE0 | h >> 12), static_cast<char>(0x80 | (h >> 6 & 0x3F)),
+                  static_cast<char>(0x80 | (h & 0x3F))};
+        }
+        return t;
+    }();
+    return text;
+}
+
+void Count(benchmark::State& state, const std::string& utf8) {
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
+                            static_cast<std::int64_t>(utf8.size()));
+}
+
+void ToCp932(benchmark::State& state, const std::string& utf8) {
+    for (auto _ : state)
+        benchmark::DoNotOptimize(qm::Utf8ToCp932(utf8));
+    Count(state, utf8);
+}
+
+// Back from what the filter makes of the text with the initial options.
+void ToUtf8(benchmark::State& state, const std::string& utf8) {
+    const qm::Cp932Text in = qm::Utf8ToCp932(utf8);
+    const std::string filtered = qm::FilterText(in.bytes, {});
+    for (auto _ : state)
+        benchmark::DoNotOptimize(qm::Cp932ToUtf8(filtered, in.standIns));
+    Count(state, utf8);
+}
+
+void BM_Utf8ToCp932(benchmark::State& state) {
+    ToCp932(state, Utf8Corpus());
+}
+
+void BM_Cp932ToUtf8(benchmark::State& state) {
+    ToUtf8(state, Utf8Corpus());
+}
+
+void BM_Utf8ToCp932_Foreign(benchmark::State& state) {
+    ToCp932(state, ForeignCorpus());
+}
+
+void BM_Cp932ToUtf8_Foreign(benchmark::State& state) {
+    ToUtf8(state, ForeignCorpus());
+}
+
+// The filtering the conversions are measured against: FilterText with the initial
+// options on the code page 932 form.
+void BM_FilterText_Initial(benchmark::State& state) {
+    const std::string cp932 = qm::Utf8ToCp932(Utf8Corpus()).bytes;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(qm::FilterText(cp932, {}));
+    Count(state, Utf8Corpus());
+}
+
+BENCHMARK(BM_Utf8ToCp932)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Cp932ToUtf8)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FilterText_Initial)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Utf8ToCp932_Foreign)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Cp932ToUtf8_Foreign)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,61 @@
+#include "cli/TextEncoding.h"
+
+#include <algorithm>
+#include <cctype>
+
+#include "engine/Pipeline.h"
+#include "framework/Exception.h"
+#include "unicode/UnicodeText.h"
+
+namespace qm {
+
+std::optional<TextEncoding> ParseTextEncoding(std::string_view name) {
+    std::string lower(name);
+    std::transform(lower.begin(), lower.end(), lower.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    if (lower == "cp932" || lower == "shift_jis" || lower == "sjis") return TextEncoding::Cp932;
+    if (lower == "utf-8" || lower == "utf8") return TextEncoding::Utf8;
+    return std::nullopt;
+}
+
+std::string TextEncodingHelp() {
+    return "--encoding cp932|utf-8 (cp932 when not given):\n"
+           "  cp932  standard input and output are Shift-JIS, the bytes the filter works on.\n"
+           "  utf-8  they are UTF-8. Characters that code page 932 cannot hold (emoji,\n"
+           "         Hangul, accented letters, ...) pass through every option unchanged;\n"
+           "         a text may hold " +
+           std::to_string(StandIns::kCodeCount) +
+           " distinct ones. A byte-order mark stays at the start.\n"
+           "         Input that is not UTF-8, or holds more such characters, fails with\n"
+           "         exit status 1, a message naming the byte offset, and no output.\n"
+           "  The filter file (FilterFile) is read as Shift-JIS either way.\n"
+           "  example: git log | quillmoth-filter --encoding utf-8 NumberMode=1 | less\n";
+}
+
+void FilterInEncoding(std::string_view text, const FilterOptions& options, TextEncoding encoding,
+                      const std::function<void(std::string_view)>& write) {
+    if (encoding == TextEncoding::Cp932) {
+        write(FilterText(text, options));
+        return;
+    }
+    // The UTF-8 result is written as it is made: an 80 MB text needs no second copy.
+    const Utf8Filtered filtered = FilterUtf8(
+        text, [&](std::string_view bytes) { return FilterText(bytes, options); }, write);
+    const std::string at = " (byte offset " + std::to_string(filtered.errorOffset) + ")";
+    switch (filtered.status) {
+        case Cp932Text::Status::Ok:
+            break;
+        case Cp932Text::Status::InvalidUtf8:
+            throw Exception("quillmoth-filter: standard input is not UTF-8" + at);
+        case Cp932Text::Status::TooManyForeign:
+            throw Exception("quillmoth-filter: standard input holds more than " +
+                            std::to_string(StandIns::kCodeCount) +
+                            " distinct characters that code page 932 cannot hold" + at);
+    }
+}
+
+std::string MessageInEncoding(std::string_view message, TextEncoding encoding) {
+    return encoding == TextEncoding::Utf8 ? Cp932ToUtf8(message, StandIns()) : std::string(message);
+}
+
+}  // namespace qm

@@ -1,0 +1,413 @@
+#include "unicode/UnicodeText.h"
+
+#include <algorithm>
+#include <bit>
+#include <cstring>
+#include <memory>
+#include <utility>
+
+namespace qm {
+
+namespace {
+
+using Status = Cp932Text::Status;
+
+// Work is done a block at a time, in a buffer that stays in the cache.
+constexpr std::size_t kBlock = 1 << 14;
+constexpr char32_t kReplacement = 0xFFFD;
+
+// Copies the ASCII run at p (up to end) to w, eight bytes' worth at a time. A
+// whole group is stored even when the run ends inside it: the buffer has room for
+// the whole block, and what follows the run overwrites the rest.
+template <typename In, typename Unit>
+const In* CopyAscii(const In* p, const In* const end, Unit*& w) {
+    constexpr std::ptrdiff_t kGroup = 8 / sizeof(In);
+    constexpr std::uint64_t kHigh = sizeof(In) == 1 ? 0x8080808080808080u : 0xFF80FF80FF80FF80u;
+    static_assert(std::endian::native == std::endian::little);
+    while (end - p >= kGroup) {
+        std::uint64_t v;
+        std::memcpy(&v, p, 8);
+        if constexpr (sizeof(In) == sizeof(Unit)) {
+            std::memcpy(w, &v, 8);
+        } else {
+            for (std::ptrdiff_t k = 0; k < kGroup; ++k)
+                w[k] = static_cast<Unit>(p[k]);
+        }
+        const std::uint64_t high = v & kHigh;
+        const std::ptrdiff_t n = high ? std::countr_zero(high) / (8 * sizeof(In)) : kGroup;
+        p += n;
+        w += n;
+        if (n < kGroup) return p;
+    }
+    while (p < end && *p < 0x80)
+        *w++ = static_cast<Unit>(*p++);
+    return p;
+}
+
+// The length of the UTF-8 sequence at p, with its character in c; 0 when the
+// bytes there are not UTF-8. p holds no ASCII byte.
+std::size_t DecodeUtf8(const unsigned char* p, const unsigned char* end, char32_t& c) {
+    const unsigned b = p[0];
+    const auto left = static_cast<std::size_t>(end - p);
+    auto more = [&](std::size_t k) { return (p[k] & 0xC0) == 0x80; };
+    if (b < 0xC2) return 0;  // a continuation byte or an overlong start
+    if (b < 0xE0) {
+        if (left < 2 || !more(1)) return 0;
+        c = (b & 0x1F) << 6 | (p[1] & 0x3F);
+        return 2;
+    }
+    if (b < 0xF0) {
+        if (left < 3 || !more(1) || !more(2)) return 0;
+        if ((b == 0xE0 && p[1] < 0xA0) || (b == 0xED && p[1] >= 0xA0)) return 0;
+        c = (b & 0x0F) << 12 | (p[1] & 0x3F) << 6 | (p[2] & 0x3F);
+        return 3;
+    }
+    if (b < 0xF5) {
+        if (left < 4 || !more(1) || !more(2) || !more(3)) return 0;
+        if ((b == 0xF0 && p[1] < 0x90) || (b == 0xF4 && p[1] >= 0x90)) return 0;
+        c = (b & 0x07) << 18 | (p[1] & 0x3F) << 12 | (p[2] & 0x3F) << 6 | (p[3] & 0x3F);
+        return 4;
+    }
+    return 0;
+}
+
+// A function as a type of its own, so that the loops it is handed to inline it.
+template <auto F>
+struct Call {
+    template <typename... Args>
+    auto operator()(Args&&... args) const {
+        return F(std::forward<Args>(args)...);
+    }
+};
+
+// Converts [p, end) a block at a time into a buffer of its own and hands each
+// block's result to emit(units, count), so that the room for a block's worst case
+// is never cleared and the result is copied once, from the cache. ASCII runs are
+// copied as they are; at any other character `one(p, blockEnd, w)` writes at w
+// what it takes from p and returns the number of units it took, or 0 to stop. No
+// input unit gives more than `grow` output units. Returns where the walk stopped:
+// end unless `one` did.
+template <typename Unit, typename In, typename One, typename Emit>
+const In* Convert(const In* p, const In* const end, std::size_t grow, One one, Emit emit) {
+    const auto buffer = std::make_unique_for_overwrite<Unit[]>(grow * kBlock + 16);
+    while (p < end) {
+        const In* const blockEnd =
+            p + std::min<std::size_t>(static_cast<std::size_t>(end - p), kBlock);
+        Unit* w = buffer.get();
+        std::size_t n = 1;
+        while (p < blockEnd && n > 0) {
+            p = CopyAscii(p, blockEnd, w);
+            if (p == blockEnd) break;
+            n = one(p, blockEnd, w);
+            p += n;
+        }
+        emit(buffer.get(), static_cast<std::size_t>(w - buffer.get()));
+        if (n == 0) break;
+    }
+    return p;
+}
+
+// Writes characters as code page 932, foreign ones as stand-ins, and notes which
+// codes of the user-defined area the text holds as characters of its own.
+class Encoder {
+  public:
+    Encoder(const CodePage932& cp, Cp932Text& text, StandIns::AreaCodes& own)
+        : cp_(cp), text_(text), own_(own) {}
+
+    // False when no stand-in code is left for c.
+    bool Put(char32_t c, char*& w) {
+        std::uint16_t code = c < 0x10000 ? cp_.Code(static_cast<char16_t>(c)) : StandIns::kNoCode;
+        if (code < 0x100) {
+            *w++ = static_cast<char>(code);
+            return true;
+        }
+        if (code == StandIns::kNoCode) {
+            code = text_.standIns.CodeFor(c);
+            if (code == StandIns::kNoCode) return false;
+        } else if (StandIns::InArea(code)) {
+            own_[StandIns::AreaIndex(code)] = true;
+        }
+        *w++ = static_cast<char>(code >> 8);
+        *w++ = static_cast<char>(code & 0xFF);
+        return true;
+    }
+
+  private:
+    const CodePage932& cp_;
+    Cp932Text& text_;
+    StandIns::AreaCodes& own_;
+};
+
+// One pass from UTF-8 (bytes) or UTF-16 (code units) to code page 932. `run(p,
+// limit, w)` takes what it can of the characters that make up most of a Japanese
+// text and returns where it stopped; `decode` reads any one character.
+template <typename In, typename Run, typename Decode>
+Cp932Text EncodePass(const In* begin, const In* end, std::size_t grow, Run run, Decode decode,
+                     const CodePage932& cp, const StandIns::AreaCodes& taken,
+                     StandIns::AreaCodes& own) {
+    Cp932Text text;
+    text.standIns = StandIns(taken);
+    Encoder encoder(cp, text, own);
+    const auto one = [&](const In* p, const In* limit, char*& w) -> std::size_t {
+        if (const In* q = run(p, limit, w); q != p) return static_cast<std::size_t>(q - p);
+        char32_t c = 0;
+        const std::size_t n = decode(p, end, c);
+        if (n == 0) {
+            text.status = Status::InvalidUtf8;
+        } else if (!encoder.Put(c, w)) {
+            text.status = Status::TooManyForeign;
+        }
+        return text.status == Status::Ok ? n : 0;
+    };
+    text.bytes.reserve(grow * static_cast<std::size_t>(end - begin));
+    const In* stop = Convert<char>(begin, end, grow, one, [&](const char* units, std::size_t n) {
+        text.bytes.append(units, n);
+    });
+    if (text.status != Status::Ok) {
+        text.bytes.clear();
+        text.errorOffset = static_cast<std::size_t>(stop - begin);
+    }
+    return text;
+}
+
+Cp932Text Utf8Pass(std::string_view in, const CodePage932& cp, const StandIns::AreaCodes& taken,
+                   StandIns::AreaCodes& own) {
+    // Three-byte characters with a common code (the table has none below U+0800, so
+    // no overlong form gets through).
+    const auto run = [pairs = cp.CommonPairBytes()](const unsigned char* p,
+                                                    const unsigned char* limit, char*& w) {
+        auto character = [](std::uint64_t v) {
+            return (v & 0x0F) << 12 | (v >> 2 & 0xFC0) | (v >> 16 & 0x3F);
+        };
+        while (limit - p >= 4) {
+            std::uint32_t v;
+            std::memcpy(&v, p, 4);
+            if ((v & 0xC0C0F0) != 0x8080E0) break;
+            const std::uint16_t two = pairs[character(v)];
+            if (two == 0) break;
+            std::memcpy(w, &two, 2);
+            w += 2;
+            p += 3;
+        }
+        return p;
+    };
+    const auto* const begin = reinterpret_cast<const unsigned char*>(in.data());
+    // No character takes more bytes in code page 932 than in UTF-8.
+    return EncodePass(begin, begin + in.size(), 1, run, Call<DecodeUtf8>(), cp, taken, own);
+}
+
+// The character at p: a surrogate pair, or any other unit on its own.
+std::size_t DecodeUtf16(const char16_t* p, const char16_t* end, char32_t& c) {
+    c = p[0];
+    if (c < 0xD800 || c >= 0xDC00 || end - p < 2 || p[1] < 0xDC00 || p[1] >= 0xE000) return 1;
+    c = 0x10000 + ((c - 0xD800) << 10) + (p[1] - 0xDC00);
+    return 2;
+}
+
+Cp932Text Utf16Pass(std::u16string_view in, const CodePage932& cp, const StandIns::AreaCodes& taken,
+                    StandIns::AreaCodes& own) {
+    // Characters from U+0800 on with a common code (no surrogate has a code).
+    const auto run = [pairs = cp.CommonPairBytes()](const char16_t* p, const char16_t* limit,
+                                                    char*& w) {
+        for (; p < limit && pairs[*p] != 0; ++p, w += 2)
+            std::memcpy(w, &pairs[*p], 2);
+        return p;
+    };
+    return EncodePass(in.data(), in.data() + in.size(), 2, run, Call<DecodeUtf16>(), cp, taken,
+                      own);
+}
+
+// A text that holds user-defined characters of its own may have lent one of their
+// codes to a foreign character before they came up: then once more, with the codes
+// the text holds kept out of the stand-ins.
+template <typename Pass, typename Text>
+Cp932Text ToCp932(Pass pass, Text in, const CodePage932& cp) {
+    StandIns::AreaCodes own;
+    Cp932Text text = pass(in, cp, StandIns::AreaCodes(), own);
+    if (text.status == Status::Ok && text.standIns.UsesAny(own)) text = pass(in, cp, own, own);
+    return text;
+}
+
+char* PutUtf8(char32_t c, char* w) {
+    if (c < 0x80) {
+        *w++ = static_cast<char>(c);
+    } else if (c < 0x800) {
+        *w++ = static_cast<char>(0xC0 | c >> 6);
+        *w++ = static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        if (c >= 0xD800 && c < 0xE000) c = kReplacement;  // UTF-8 has no lone surrogates
+        // One store of four bytes, the last of them overwritten by what follows.
+        const std::uint32_t bytes =
+            (0xE0 | c >> 12) | (0x80 | (c >> 6 & 0x3F)) << 8 | (0x80 | (c & 0x3F)) << 16;
+        std::memcpy(w, &bytes, 4);
+        w += 3;
+    } else {
+        *w++ = static_cast<char>(0xF0 | c >> 18);
+        *w++ = static_cast<char>(0x80 | (c >> 12 & 0x3F));
+        *w++ = static_cast<char>(0x80 | (c >> 6 & 0x3F));
+        *w++ = static_cast<char>(0x80 | (c & 0x3F));
+    }
+    return w;
+}
+
+char16_t* PutUtf16(char32_t c, char16_t* w) {
+    if (c < 0x10000) {
+        *w++ = static_cast<char16_t>(c);
+    } else {
+        *w++ = static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10));
+        *w++ = static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
+    }
+    return w;
+}
+
+// The character at p (within a text that ends at end) and the number of bytes it takes.
+inline char32_t DecodeCp932(const unsigned char* p, const unsigned char* end,
+                            const StandIns& standIns, const CodePage932& cp, std::size_t& n) {
+    const unsigned b = *p;
+    if (!cp.IsLead(static_cast<std::uint8_t>(b))) {
+        n = 1;
+        const char16_t c = cp.Single(static_cast<std::uint8_t>(b));
+        return c == CodePage932::kNoCharacter ? kReplacement : c;
+    }
+    if (end - p < 2) {
+        n = 1;
+        return kReplacement;
+    }
+    const unsigned t = p[1];
+    const auto code = static_cast<std::uint16_t>(b << 8 | t);
+    if (const char32_t s = standIns.CharacterOf(code)) {
+        n = 2;
+        return s;
+    }
+    const char16_t c = cp.Pair(code);
+    if (c != CodePage932::kNoCharacter) {
+        n = 2;
+        return c;
+    }
+    // An ASCII byte after a lead byte is a character of its own.
+    n = t >= 0x80 && t <= 0xFC ? 2 : 1;
+    return kReplacement;
+}
+
+// Code page 932 to UTF-8 or UTF-16, handed to emit(units, count) a block at a
+// time. `run(p, limit, w)` takes what it can of the two-byte characters that make
+// up most of a Japanese text and returns where it stopped. No input byte gives
+// more than `grow` output units (a half-width katakana byte three UTF-8 bytes, a
+// stand-in pair four).
+template <typename Unit, typename Run, typename Put, typename Emit>
+void ToUnicode(std::string_view bytes, const StandIns& standIns, const CodePage932& cp,
+               std::size_t grow, Run run, Put put, Emit emit) {
+    const auto* const p = reinterpret_cast<const unsigned char*>(bytes.data());
+    const auto* const end = p + bytes.size();
+    const auto one = [&](const unsigned char* at, const unsigned char* limit, Unit*& w) {
+        if (const unsigned char* q = run(at, limit, w); q != at)
+            return static_cast<std::size_t>(q - at);
+        std::size_t n = 1;
+        w = put(DecodeCp932(at, end, standIns, cp, n), w);
+        return n;
+    };
+    Convert<Unit>(p, end, grow, one, emit);
+}
+
+// The runs: codes below the user-defined area, so that no stand-in is among them.
+template <typename Emit>
+void ToUtf8(std::string_view bytes, const StandIns& standIns, const CodePage932& cp, Emit emit) {
+    const auto run = [utf8 = cp.ThreeByteUtf8()](const unsigned char* q, const unsigned char* limit,
+                                                 char*& w) {
+        while (limit - q >= 2) {
+            const std::uint32_t three = utf8[q[0] << 8 | q[1]];
+            if (three == 0) break;
+            // One store of four bytes, the last of them overwritten by what follows.
+            std::memcpy(w, &three, 4);
+            w += 3;
+            q += 2;
+        }
+        return q;
+    };
+    ToUnicode<char>(bytes, standIns, cp, 3, run, Call<PutUtf8>(), emit);
+}
+
+template <typename Emit>
+void ToUtf16(std::string_view bytes, const StandIns& standIns, const CodePage932& cp, Emit emit) {
+    const auto run = [pairs = cp.Pairs()](const unsigned char* q, const unsigned char* limit,
+                                          char16_t*& w) {
+        while (limit - q >= 2 && q[0] < 0xF0) {
+            const char16_t c = pairs[q[0] << 8 | q[1]];
+            if (c == CodePage932::kNoCharacter) break;
+            *w++ = c;
+            q += 2;
+        }
+        return q;
+    };
+    ToUnicode<char16_t>(bytes, standIns, cp, 1, run, Call<PutUtf16>(), emit);
+}
+
+// Appends to a string, which has room for a text of the size expected.
+template <typename Out>
+auto AppendTo(Out& out, std::size_t expected) {
+    out.reserve(out.size() + expected);
+    return [&out](const typename Out::value_type* units, std::size_t n) { out.append(units, n); };
+}
+
+}  // namespace
+
+Cp932Text Utf8ToCp932(std::string_view utf8, const CodePage932& cp) {
+    return ToCp932(Utf8Pass, utf8, cp);
+}
+
+Cp932Text Utf16ToCp932(std::u16string_view text, const CodePage932& cp) {
+    return ToCp932(Utf16Pass, text, cp);
+}
+
+std::string Cp932ToUtf8(std::string_view bytes, const StandIns& standIns, const CodePage932& cp) {
+    std::string out;
+    // Japanese text grows by half in UTF-8; more than that is the exception.
+    ToUtf8(bytes, standIns, cp, AppendTo(out, bytes.size() + bytes.size() / 2));
+    return out;
+}
+
+void Cp932ToUtf8(std::string_view bytes, const StandIns& standIns, const Utf8Sink& write,
+                 const CodePage932& cp) {
+    ToUtf8(bytes, standIns, cp, [&](const char* units, std::size_t n) { write({units, n}); });
+}
+
+std::u16string Cp932ToUtf16(std::string_view bytes, const StandIns& standIns,
+                            const CodePage932& cp) {
+    std::u16string out;
+    ToUtf16(bytes, standIns, cp, AppendTo(out, bytes.size()));
+    return out;
+}
+
+Utf16Filtered FilterUtf16(std::u16string_view text, const ByteFilter& filter) {
+    Cp932Text in = Utf16ToCp932(text);
+    if (in.status != Status::Ok) return {Utf16Filtered::Outcome::TooManyForeign, {}};
+    std::string filtered = filter(in.bytes);
+    std::string().swap(in.bytes);
+    std::u16string out = Cp932ToUtf16(filtered, in.standIns);
+    if (out == text) return {Utf16Filtered::Outcome::Unchanged, {}};
+    return {Utf16Filtered::Outcome::Changed, std::move(out)};
+}
+
+Utf8Filtered FilterUtf8(std::string_view text, const ByteFilter& filter, const Utf8Sink& write) {
+    constexpr std::string_view kBom = "\xEF\xBB\xBF";
+    const std::size_t bom = text.starts_with(kBom) ? kBom.size() : 0;
+    Cp932Text in = Utf8ToCp932(text.substr(bom));
+    if (in.status != Status::Ok) return {in.status, {}, bom + in.errorOffset};
+    const std::string filtered = filter(in.bytes);
+    std::string().swap(in.bytes);
+    if (bom) write(kBom);
+    Cp932ToUtf8(filtered, in.standIns, write);
+    return {};
+}
+
+Utf8Filtered FilterUtf8(std::string_view text, const ByteFilter& filter) {
+    std::string out;
+    Utf8Filtered filtered = FilterUtf8(text, filter, [&](std::string_view piece) {
+        if (out.empty()) out.reserve(text.size() + text.size() / 8);
+        out += piece;
+    });
+    filtered.text = std::move(out);
+    return filtered;
+}
+
+}  // namespace qm
