@@ -9,7 +9,7 @@ packages=(
   wine64 xvfb xauth openbox trayer xclip xsel xdotool imagemagick x11-utils
   locales googletest libgtest-dev libbenchmark-dev
   nkf manpages-ja debian-reference-ja fonts-ipafont-gothic
-  pandoc weasyprint poppler-utils python3 fonts-dejavu-core
+  pandoc weasyprint poppler-utils python3 fonts-dejavu-core nsis
 )
 
 missing=()
