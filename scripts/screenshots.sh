@@ -1,20 +1,25 @@
 #!/usr/bin/env bash
-# Takes the screenshots of docs/: the settings dialog's three pages and the tray menu
-# with presets, from the real program on a private display with a window manager.
-# Usage: scripts/screenshots.sh [OUT_DIR]   (default docs/)
+# Takes the pictures of the manuals (docs/manual/) from the real program on a private
+# display with a window manager: the settings dialog's three pages, the tray menu with
+# presets, the tray icon in both states and the About box, each cropped to its window.
+# Usage: scripts/screenshots.sh [OUT_DIR]   (default docs/manual/)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-out=$(cd "${1:-$root/docs}" && pwd)
+out=$(cd "${1:-$root/docs/manual}" && pwd)
+cd "$root"
 scripts/build.sh windows --target Quillmoth wintool >/dev/null
 
 # shellcheck source=scripts/wine-env.sh
 . "$root/scripts/wine-env.sh"
 unset DISPLAY
-work=$(mktemp -d)
-trap 'qm_wine_stop; qm_display_stop; rm -rf "$work"' EXIT
 qm_display_start
 qm_wine_env "$root/build/windows/wineprefix"
 qm_wm_start
+# The program runs from the installer's default folder, which the filter page shows.
+work="$WINEPREFIX/drive_c/users/$(id -un)/AppData/Local/Programs/Quillmoth"
+rm -rf "$work"
+mkdir -p "$work"
+trap 'qm_wine_stop; qm_display_stop; rm -rf "$work"' EXIT
 
 cp "$root/build/windows/app/Quillmoth.exe" "$work/"
 section="[$(id -un)]"
@@ -22,37 +27,88 @@ printf '%s\r\nForm1Top=40\r\nForm1Left=60\r\nNumberMode=1\r\nSpaceMode=1\r\nKana
 printf '%s\r\nTagDelete=1\r\n' "$section" > "$work/HTML.ini"
 mkdir -p "$work/presets"
 printf '%s\r\nEnterDeleteMode=1\r\n' "$section" > "$work/presets/Join lines.ini"
-# A filter file in Shift-JIS for the third page.
-# (kabu) TAB kabushiki kaisha, half-width kabu TAB full-width kabu, a redirector
-printf '# rules: search, TAB, replacement\r\n\x28\xe6\xa0\xaa\x29\t\xe6\xa0\xaa\xe5\xbc\x8f\xe4\xbc\x9a\xe7\xa4\xbe\r\n\xef\xbd\xb6\xef\xbe\x8c\xef\xbe\x9e\t\xe3\x82\xab\xe3\x83\x96\r\nhttp://ime.nu/\thttp://\r\n' \
-    | iconv -f utf-8 -t cp932 > "$work/rules.txt"
-printf 'UseCustomFilter=1\r\nFilterFile=Z:%s\r\n' "${work//\//\\}\\rules.txt" >> "$work/Quillmoth.ini"
+# The third page shows the sample filter file of the packages.
+iconv -f utf-8 -t cp932 "$root/packaging/sample-filter.txt" | sed 's/$/\r/' > "$work/sample-filter.txt"
+printf 'UseCustomFilter=1\r\nFilterFile=C:\\users\\%s\\AppData\\Local\\Programs\\Quillmoth\\sample-filter.txt\r\n' "$(id -un)" >> "$work/Quillmoth.ini"
 
 (cd "$work" && exec "$QM_WINE" Quillmoth.exe) >/dev/null 2>&1 &
 app=$!
 sleep 4
 wintool() { "$QM_WINE" "$root/build/windows/tests/e2e/wintool.exe" "$@" | tr -d '\r'; }
-xdotool mousemove 10 12 click 2
-sleep 2
-# The dialog's frame, found from its title, is what each picture shows.
-read -r l t r b < <(wintool rect Quillmoth "$(printf '\xe5\x9f\xba\xe6\x9c\xac\xe8\xa8\xad\xe5\xae\x9a')")  # the first page's caption
-shot() {  # name
+
+# The frame of a visible window of the program, title bar included: left top width height.
+frame_of() {  # title
+    local id x y w h extents
+    id=$(xdotool search --onlyvisible --name "^$1\$" | tail -1)
+    x=$(xwininfo -id "$id" | sed -n 's/.*Absolute upper-left X: *//p')
+    y=$(xwininfo -id "$id" | sed -n 's/.*Absolute upper-left Y: *//p')
+    w=$(xwininfo -id "$id" | sed -n 's/.*Width: *//p')
+    h=$(xwininfo -id "$id" | sed -n 's/.*Height: *//p')
+    # left, right, top, bottom
+    read -r -a extents < <(xprop -id "$id" _NET_FRAME_EXTENTS | sed 's/.*= //; s/,//g')
+    echo "$((x - extents[0])) $((y - extents[2])) $((w + extents[0] + extents[1])) $((h + extents[2] + extents[3]))"
+}
+
+# The popup menu: the program's one viewable window without a title.
+menu_frame() {
+    local id geometry
+    for id in $(xwininfo -root -children | awk '/"quillmoth.exe"/ && /\(has no name\)/ {print $1}'); do
+        xwininfo -id "$id" | grep -q 'Map State: IsViewable' || continue
+        geometry=$(xwininfo -id "$id" | sed -n 's/.*-geometry //p')
+        [[ $geometry =~ ^([0-9]+)x([0-9]+)\+([0-9]+)\+([0-9]+) ]] || continue
+        [ "${BASH_REMATCH[1]}" -gt 20 ] || continue
+        echo "${BASH_REMATCH[3]} ${BASH_REMATCH[4]} ${BASH_REMATCH[1]} ${BASH_REMATCH[2]}"
+        return 0
+    done
+    return 1
+}
+
+crop() {  # name left top width height
+    import -window root -crop "$4x$5+$2+$3" +repage "$out/$1"
+}
+
+tray_icon() {  # name: the icon at the tray panel's left end, drawn twice as large
     xdotool mousemove 600 600
     sleep 1
-    local x y
-    x=$((l - 12)); y=$((t - 60))
-    import -window root -crop "$((r - l + 24))x$((b - t + 110))+$((x < 0 ? 0 : x))+$((y < 0 ? 0 : y))" +repage "$out/$1"
+    import -window root -crop 24x24+0+0 +repage -filter point -resize 200% "$out/$1"
 }
-shot settings-basic.png
-for tab in 2 3; do
-    # The tabs stand in a row just above the page.
-    xdotool mousemove $((l + 26 + (tab - 1) * 62)) $((t - 12)) click 1
+
+tray_icon tray-on.png
+xdotool mousemove 10 12 click 1
+sleep 1.5
+tray_icon tray-suspended.png
+xdotool mousemove 10 12 click 1
+sleep 1
+
+xdotool mousemove 10 12 click 2
+sleep 2
+# The tabs stand in a row just above the first page, found by its caption.
+read -r l t _ _ < <(wintool rect Quillmoth "$(printf '\xe5\x9f\xba\xe6\x9c\xac\xe8\xa8\xad\xe5\xae\x9a')")  # "basic settings"
+page=1
+for name in settings-basic.png settings-extended.png settings-filter.png; do
+    xdotool mousemove $((l + 26 + (page - 1) * 62)) $((t - 12)) click 1
+    xdotool mousemove 600 600
     sleep 1
-    [ "$tab" = 2 ] && shot settings-extended.png || shot settings-filter.png
+    # shellcheck disable=SC2046
+    crop "$name" $(frame_of Quillmoth)
+    page=$((page + 1))
 done
+xdotool key Escape
+sleep 1
+
 xdotool mousemove 10 12 click 3
 sleep 1.5
-import -window root -crop 360x300+0+0 +repage "$out/tray-menu-presets.png"
-xdotool key Escape
+# shellcheck disable=SC2046
+crop tray-menu.png $(menu_frame)
+# The menu takes no keys while a window manager runs: the About entry is clicked. It
+# stands above the last separator and the Exit entry.
+read -r ml mt _ mh < <(menu_frame)
+xdotool mousemove $((ml + 60)) $((mt + mh - 39)) click 1
+sleep 2
+about=$(printf '\xe6\x83\x85\xe5\xa0\xb1')  # "information", the About box's caption
+# shellcheck disable=SC2046
+crop about.png $(frame_of "$about")
+# shellcheck disable=SC2046
+xdotool mousemove $(wintool center "$about" OK) click 1
 kill "$app"
 echo "screenshots in $out"

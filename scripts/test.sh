@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds every configuration and runs every test: native (plain and sanitized),
-# Windows under Wine, and the end-to-end tests against the real Quillmoth.exe.
+# Windows under Wine, the end-to-end tests against the real Quillmoth.exe, and the
+# packages with a silent install and uninstall under Wine.
 # Starts a private virtual display (and a tray panel) when DISPLAY is unset and
 # stops only what it started.
 set -euo pipefail
@@ -37,6 +38,13 @@ if ls tests/e2e/*_e2e.sh >/dev/null 2>&1; then
         echo "-- $t"
         bash "$t" "$root/build/windows" || status=1
     done
+fi
+
+step "packages, and the installer under Wine"
+if bash scripts/package.sh; then
+    bash tests/install_test.sh "$root/build/windows" "$root/dist" || status=1
+else
+    status=1
 fi
 
 echo

@@ -1,0 +1,10 @@
+; The installer's Japanese texts, and the name of the Japanese read-me it installs.
+!define README "はじめにお読みください.txt"
+LangString SecProgramName ${LANG_JAPANESE} "Quillmoth"
+LangString SecLogonName ${LANG_JAPANESE} "ログオン時に起動する"
+LangString UnSecPurgeName ${LANG_JAPANESE} "設定ファイルとフィルタファイルも削除する"
+LangString Running ${LANG_JAPANESE} "Quillmoth が動いています。トレイメニューから終了してから、もう一度お試しください。"
+LangString StartNow ${LANG_JAPANESE} "Quillmoth を起動しますか?"
+LangString ManualName ${LANG_JAPANESE} "Quillmoth マニュアル"
+LangString ManualFile ${LANG_JAPANESE} "Quillmoth.pdf"
+LangString UninstallName ${LANG_JAPANESE} "Quillmoth のアンインストール"
