@@ -23,6 +23,10 @@ std::string Lower(std::string s) {
     return s;
 }
 
+bool IsSchemeByte(char c) {
+    return std::isalnum(static_cast<unsigned char>(c)) || c == '+' || c == '-' || c == '.';
+}
+
 bool IsAddressByte(char c) {
     return c != '\0' && std::string_view(
                             "!#$%&'()*+,-./0123456789:;=?@ABCDEFGHIJKLMNOPQRSTUVWXYZ_"
@@ -53,18 +57,24 @@ std::string CompleteSchemesReference(const std::string& data) {
             !(a >= 3 && range(a - 2, 2) == "//") && !(a >= 2 && IsAddressByte(d(a - 1))))
             result.insert(0, "http://");
         if (result.substr(0, 3) != "://" || !startsChar(a)) continue;
+        const auto ownScheme = [&](std::ptrdiff_t from) {
+            return from >= 2 && IsSchemeByte(d(from - 1)) && startsChar(from - 1);
+        };
         if (fragment(a, 3, "ftp")) {
-            result.insert(0, "ftp");
+            result.insert(0, ownScheme(a - 3) ? range(a - 3, 3) : "ftp");
             a -= 3;
         } else if (fragment(a, 5, "https")) {
-            result.insert(0, "https");
+            result.insert(0, ownScheme(a - 5) ? range(a - 5, 5) : "https");
             a -= 5;
         } else {
-            if (fragment(a, 4, "http")) a -= 4;
-            if (fragment(a, 3, "ttp")) a -= 3;
-            if (fragment(a, 2, "tp")) a -= 2;
-            if (fragment(a, 1, "p")) a -= 1;
-            result.insert(0, "http");
+            // A word of scheme bytes in front of what the repair takes keeps it all.
+            std::ptrdiff_t from = a;
+            if (fragment(from, 4, "http")) from -= 4;
+            if (fragment(from, 3, "ttp")) from -= 3;
+            if (fragment(from, 2, "tp")) from -= 2;
+            if (fragment(from, 1, "p")) from -= 1;
+            result.insert(0, ownScheme(from) ? range(from, a - from) : "http");
+            a = from;
         }
     }
     return result;
@@ -121,7 +131,7 @@ TEST(CompleteSchemes, SchemesAreRepairedAndWrittenSmall) {
     EXPECT_EQ(Complete("HTTP://a HTTPS://b FTP://c sftp://d"),
               "http://a https://b ftp://c sftp://d");
     EXPECT_EQ(Complete("ttphttp://a"), "http://a");
-    EXPECT_EQ(Complete("abc://x file:///y"), "abchttp://x filehttp:///y");
+    EXPECT_EQ(Complete("(://a \x82\xA0://b"), "(http://a \x82\xA0http://b");  // after hiragana a
     EXPECT_EQ(Complete("mailto:a@b.c"), "mailto:a@b.c");
     EXPECT_EQ(Complete("no address here"), "no address here");
     EXPECT_EQ(Complete("see www.x and ttp://y"), "see http://www.x and http://y");
@@ -134,15 +144,24 @@ TEST(CompleteSchemes, SchemeOrWwwOnASecondByteSplitTheCharacter) {
     EXPECT_EQ(CompleteSchemes("\x82\x57ww.x"), "\x82\x57ww.x");
     EXPECT_EQ(CompleteSchemes("\x83\x46tp://x"), "\x83\x46http://x");
     EXPECT_EQ(CompleteSchemes("\x82://x"), "\x82://x");
-    EXPECT_EQ(CompleteSchemes("\x83\x68ttps://x"),
-              "\x83\x68ttpshttp://x");  // katakana do (second byte "h")
+    // katakana do (second byte "h"): "ttps" is a word of its own after it
+    EXPECT_EQ(CompleteSchemes("\x83\x68ttps://x"), "\x83\x68ttps://x");
+    EXPECT_EQ(CompleteSchemes("\x83\x68://x"), "\x83\x68http://x");
+}
+
+// Every "://" whose bytes in front were no form the completion repairs got "http"
+// put before it, and a "p" in front was taken for a cut "http".
+TEST(CompleteSchemes, FileSshRtmpAndSvnSshAddressesGotHttpInserted) {
+    EXPECT_EQ(Complete("file:///x ssh://h rtmp://s svn+ssh://h abc://x"),
+              "file:///x ssh://h rtmp://s svn+ssh://h abc://x");
+    EXPECT_EQ(Complete("SFTP://a xHTTPS://b a-tp://c"), "SFTP://a xHTTPS://b a-tp://c");
 }
 
 TEST(CompleteSchemes, AgreesWithTheBackwardScan) {
     std::mt19937 rng(21);
     const auto pieces = testing::WithPieces(
-        {"://",   "www.", "WWW.", "ww", "w", "W", "//", ":", "ftp", "FTP",      "http",
-         "HTTPS", "ttp",  "tp",   "p",  "s", "f", "h",  "t", "(",   "\x83\x68", "\x83\x70"});
+        {"://", "www.", "WWW.", "ww", "w", "W", "//", ":", "ftp",      "FTP",      "http", "HTTPS",
+         "ttp", "tp",   "p",    "s",  "f", "h", "t",  "(", "\x83\x68", "\x83\x70", "+"});
     for (int round = 0; round < 5000; ++round) {
         const std::string text = testing::RandomText(rng, pieces, 24);
         ASSERT_EQ(CompleteSchemes(text), CompleteSchemesReference(text))
