@@ -84,8 +84,11 @@ fi
 run 'a\r\n' UseCustomFilter=1 "FilterFile=$(program_path /dev/zero)"
 check "device as filter file fails" 1 "$work/empty" "$code" "$work/out"
 [ -s "$work/err" ] || { echo "FAIL device as filter file: no message"; failures=$((failures + 1)); }
-run 'a\n' --ini "$(program_path /dev/zero)" --section me
-check "device as settings file is refused" 2 "$work/empty" "$code" "$work/out"
+# Wine shows a device as a regular file; the filter file's size limit stops it there.
+if [ "$windows" = 0 ]; then
+    run 'a\n' --ini /dev/zero --section me
+    check "device as settings file is refused" 2 "$work/empty" "$code" "$work/out"
+fi
 
 # Running out of memory ended in an abort; where a memory limit can be set (not
 # under the sanitizers or Wine), an endless standard input shows how it ends now.
