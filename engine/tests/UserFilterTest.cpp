@@ -9,6 +9,7 @@
 #include "engine/Pipeline.h"
 #include "engine/Sjis.h"
 #include "engine/tests/RandomText.h"
+#include "engine/tests/UserFilterReference.h"
 #include "framework/Exception.h"
 
 #ifdef _WIN32
@@ -26,26 +27,9 @@
 namespace qm {
 namespace {
 
-namespace fs = std::filesystem;
+using namespace testing;
 
-// The rules as defined: the file's lines by the loading rule, every rule a
-// ReplaceAll over the whole text.
-std::string ApplyFilterRulesReference(std::string text, std::string_view rules) {
-    rules = rules.substr(0, rules.find('\0'));
-    std::size_t i = 0;
-    while (i < rules.size()) {
-        std::size_t e = i;
-        while (e < rules.size() && rules[e] != '\r' && rules[e] != '\n')
-            ++e;
-        const std::string_view line = rules.substr(i, e - i);
-        if (!line.empty() && line[0] != '#')
-            text = ReplaceAll(text, FieldOf(line, "\t", 0), FieldOf(line, "\t", 1), false);
-        i = e;
-        if (i < rules.size() && rules[i] == '\r') ++i;
-        if (i < rules.size() && rules[i] == '\n') ++i;
-    }
-    return text;
-}
+namespace fs = std::filesystem;
 
 class TempDir {
   public:
