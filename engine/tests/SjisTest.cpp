@@ -220,6 +220,13 @@ TEST(ReplaceAll, BoundariesRestartAfterEachReplacement) {
               ReplaceAllReference("\x82\x82\x82", "\x82", "x", false));
 }
 
+// A pattern that goes on after a NUL drops the NUL with the rest of its length, and
+// the search went no further than the text's first NUL.
+TEST(ReplaceAll, PatternWithANulStoppedAtTheTextsFirstNul) {
+    EXPECT_EQ(ReplaceAll(std::string("a\x80\0b\x80\0c", 7), std::string("\x80\0", 2), "x", false),
+              "axbxc");
+}
+
 TEST(ReplaceAll, AgreesWithThePlainAlgorithm) {
     std::mt19937 rng(5);
     for (int round = 0; round < 3000; ++round) {
