@@ -10,6 +10,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 [ $# -eq 2 ] || { echo "usage: $0 TARGET|all SECONDS" >&2; exit 2; }
+# The Unicode stand-in mapping's target joins this list, and plan below, beside the others.
 all=(filter_text steps filter_file settings line_store)
 if [ "$1" = all ]; then targets=("${all[@]}"); else targets=("$1"); fi
 seconds=$2
