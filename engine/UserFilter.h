@@ -1,11 +1,11 @@
 // Step 22: the user's search-and-replace rules, read from the filter file anew on
 // every run.
 //
-// The file is Shift-JIS text of at most 16 MB and without NUL bytes (rules given
-// as a text end at its first NUL), split into lines like a clipboard text. An empty line or one
-// whose first byte is "#" is skipped; any other line is a rule: the search text up to the first
-// TAB, the replacement up to the second TAB. Rules apply in file order, each to the result of the
-// ones before, by ReplaceAll.
+// The file is Shift-JIS text of at most 16 MB without NUL bytes (rules given as a
+// text end at their first NUL), split into lines like a clipboard text. An empty
+// line or one whose first byte is "#" is skipped; any other line is a rule: the
+// search text up to the first TAB, the replacement up to the second TAB. Rules
+// apply in file order, each to the result of the ones before, by ReplaceAll.
 #pragma once
 
 #include <memory>
