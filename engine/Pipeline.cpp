@@ -5,9 +5,11 @@
 #include <optional>
 
 #include "engine/Address.h"
+#include "engine/LargePages.h"
 #include "engine/LineList.h"
 #include "engine/LineSteps.h"
 #include "engine/Sjis.h"
+#include "engine/TextServices.h"
 #include "engine/UserFilter.h"
 #include "engine/WidthKana.h"
 
@@ -60,6 +62,7 @@ class StepRunner {
         if (spare_.capacity() < size + size / 8) {
             spare_ = std::string();
             spare_.reserve(size + size / 4 + 64);
+            PreferLargePages(spare_);
         }
         return step(std::string_view(text_), spare_);
     }
@@ -116,23 +119,23 @@ void LineStepsBeforeTags(StepRunner& steps, const FilterOptions& o) {
             return ConvertParenthesesInto(t, o.ParenthesisMode, out);
         });
     }
-    // KanaMode1 2 and KanaMode2 3 go through the platform's kana mapping.
-    const auto kanaStep = [&](bool platformMapping, auto step) {
-        if (platformMapping) {
-            steps.RunAndLoad(step);
-        } else {
-            steps.Run(step);
-        }
+    // KanaMode1 2 and KanaMode2 3 go through the platform's kana mapping, which might
+    // make a line break: their results are loaded.
+    const auto hiragana = [&](std::string_view t, Out out) {
+        return ConvertHiraganaInto(t, o.KanaMode1, out);
     };
-    if (OneOf(o.KanaMode1, 1, 2)) {
-        kanaStep(o.KanaMode1 == 2, [&](std::string_view t, Out out) {
-            return ConvertHiraganaInto(t, o.KanaMode1, out);
-        });
+    if (o.KanaMode1 == 1) steps.Run(hiragana);
+    if (o.KanaMode1 == 2) steps.RunAndLoad(hiragana);
+    if (o.KanaMode2 == 1 || o.KanaMode2 == 2) {
+        steps.Run(
+            [&](std::string_view t, Out out) { return ConvertKatakanaInto(t, o.KanaMode2, out); });
     }
-    if (o.KanaMode2 >= 1 && o.KanaMode2 <= 3) {
-        kanaStep(o.KanaMode2 == 3, [&](std::string_view t, Out out) {
-            return ConvertKatakanaInto(t, o.KanaMode2, out);
-        });
+    if (o.KanaMode2 == 3) {
+        // Half-width katakana to full width, then to hiragana: two steps, each
+        // writing into the runner's buffers.
+        steps.Run([](std::string_view t, Out out) { return FullWidthKanaInto(t, out); });
+        steps.RunAndLoad(
+            [](std::string_view t, Out out) { return MapLocaleString(t, kLcmapHiragana, out); });
     }
     // ReturnMode 1 (NormalizeLineBreaks) has nothing to do here: the text form has
     // CR LF breaks only.
@@ -200,6 +203,7 @@ std::string FilterText(std::string_view text, const FilterOptions& o, std::size_
     // text to grow; pages that are never written cost nothing.
     std::string result;
     result.reserve(text.size() + text.size() / 4 + 64);
+    PreferLargePages(result);
     StepRunner before, after;
     std::optional<TagRemover> tags;
     if (o.TagDelete) tags.emplace();

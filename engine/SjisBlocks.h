@@ -140,6 +140,7 @@ class ByteSet {
     }
 
   private:
+    friend class ByteSetAvx2;  // the same masks, 32 bytes to an instruction
     static constexpr std::size_t kMaxRanges = 4;
 
     // False when the set has too many ranges already.
@@ -195,6 +196,23 @@ class ByteSet {
     bool singles_ = true;  // every range is one byte
     // A set of more ranges than are compared at once; shared, since finders copy sets.
     std::shared_ptr<const std::array<bool, 256>> table_;
+};
+
+// The block masks of a ByteSet, for the loops written once for every vector level
+// (engine/Vector.h): a loop is a template over its masks, always inlined into a
+// function of its own for each level, which is compiled for that level. The AVX2
+// masks are engine/Avx2.h's.
+struct Sse2Masks {
+    static constexpr bool kAvx2 = false;
+    // A set's masks: Set(set).Mask(p).
+    class Set {
+      public:
+        explicit Set(const ByteSet& set) : set_(set) {}
+        std::uint64_t Mask(const std::uint8_t* p) const { return set_.Mask(p); }
+
+      private:
+        const ByteSet& set_;
+    };
 };
 
 // Which bytes of consecutive blocks are second bytes of two-byte characters, when
@@ -388,6 +406,14 @@ class PieceWriter {
         buffer_[used_ + 1] = b;
         used_ += length;
     }
+
+    // Room for n bytes (up to a quarter of the buffer) written in place: the caller
+    // writes them at the place returned, then counts them with Wrote.
+    char* Reserve(std::size_t n) {
+        Room(n);
+        return buffer_ + used_;
+    }
+    void Wrote(std::size_t n) { used_ += n; }
 
     void Put(std::string_view bytes) {
         if (bytes.size() > kBuffer / 4) {
