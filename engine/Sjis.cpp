@@ -422,6 +422,47 @@ std::string ReplaceAll(std::string_view text, std::string_view old, std::string_
     return ReplaceAll(text, old, replacement, ignoreCase, out) ? out : std::string(text);
 }
 
+bool ReplaceBytes(std::string_view text, std::string_view pattern, std::string_view replacement,
+                  std::string& out) {
+    if (pattern.empty()) return false;
+    BoundaryTracker boundary(text, Text().LeadBytes());
+    bool replaced = false;
+    std::size_t start = 0;  // beginning of the rest
+    // The first byte by memchr; the second before a call to compare the rest, since
+    // in Japanese text most first bytes are common lead bytes.
+    const auto find = [&](std::size_t from) {
+        const char* t = text.data();
+        const std::size_t n = text.size(), m = pattern.size();
+        while (n - from >= m) {
+            const void* hit = std::memchr(t + from, pattern[0], n - from - m + 1);
+            if (!hit) break;
+            const auto c = static_cast<std::size_t>(static_cast<const char*>(hit) - t);
+            if (m == 1 ||
+                (t[c + 1] == pattern[1] && std::memcmp(t + c + 2, pattern.data() + 2, m - 2) == 0))
+                return c;
+            from = c + 1;
+        }
+        return std::string_view::npos;
+    };
+    for (std::size_t from = 0;;) {
+        const std::size_t c = find(from);
+        if (c == std::string_view::npos) break;
+        if (!boundary.IsBoundary(c)) {
+            from = c + 1;
+            continue;
+        }
+        if (!replaced) out.clear();
+        replaced = true;
+        out.append(text.substr(start, c - start));
+        out.append(replacement);
+        start = from = c + pattern.size();
+        boundary.Restart(start);
+    }
+    if (!replaced) return false;
+    out.append(text.substr(start));
+    return true;
+}
+
 bool ReplaceAll(std::string_view text, std::string_view old, std::string_view replacement,
                 bool ignoreCase, std::string& out) {
     const std::string_view pattern = UpToNul(old);
@@ -429,6 +470,12 @@ bool ReplaceAll(std::string_view text, std::string_view old, std::string_view re
 
     const TextServices& services = Text();
     const LeadByteTable& lead = services.LeadBytes();
+    // A short text (a line of the user filter's) is searched as it is: the block
+    // search below costs more to set up than such a text takes.
+    constexpr std::size_t kShortText = 256;
+    if (!ignoreCase && old.size() == pattern.size() && text.size() <= kShortText &&
+        text.find('\0') == std::string_view::npos)
+        return ReplaceBytes(text, pattern, replacement, out);
     // A pattern of single-byte characters is compared byte for byte through the
     // mapping's single-byte entries: a match that begins a character is made of
     // single-byte characters only, so no upper-cased copy of the text is needed.

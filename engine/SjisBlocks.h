@@ -19,6 +19,7 @@
 #endif
 
 #include "engine/TextServices.h"
+#include "engine/Vector.h"
 
 namespace qm {
 
@@ -313,19 +314,41 @@ class StartFinder {
         const std::size_t room = n_ - at;
         PaddedBlock padded;
         const std::uint8_t* p = ReadableBlock(p_ + at, room, padded);
-        std::uint64_t found = wanted_.RoughMask(p);
-        if (pairs_ && found != 0) found &= second_.RoughMask(p + 1);  // the byte after each
-        if (found != 0 && !wanted_.Exact()) found = wanted_.Exactly(p, found);
-        if (found != 0 && pairs_ && !second_.Exact()) found &= second_.Exactly(p + 1, found);
+#ifdef QM_AVX2_KERNELS
+        std::uint64_t found = avx2_ ? FoundAvx2(p) : Found(p);
+#else
+        std::uint64_t found = Found(p);
+#endif
         if (room < kBlockBytes) found &= (std::uint64_t{1} << room) - 1;
         // The last byte of the text has no byte after it.
         if (pairs_ && room <= kBlockBytes) found &= ~(std::uint64_t{1} << (room - 1));
         if (found == 0) return;
         TrailBits trail(TrailAt(at));
+#ifdef QM_AVX2_KERNELS
+        bits_ = found & ~trail.Next(avx2_ ? LeadAvx2(p) : lead_.Mask(p));
+#else
         bits_ = found & ~trail.Next(lead_.Mask(p));
+#endif
         known_ = at + std::min(room, kBlockBytes);
         knownTrail_ = trail.NextIsTrail();
     }
+
+    // The wanted bytes of the block at p (65 bytes readable) that the pair test lets
+    // through.
+    std::uint64_t Found(const std::uint8_t* p) const {
+        std::uint64_t found = wanted_.RoughMask(p);
+        if (pairs_ && found != 0) found &= second_.RoughMask(p + 1);  // the byte after each
+        if (found != 0 && !wanted_.Exact()) found = wanted_.Exactly(p, found);
+        if (found != 0 && pairs_ && !second_.Exact()) found &= second_.Exactly(p + 1, found);
+        return found;
+    }
+
+#ifdef QM_AVX2_KERNELS
+    // The same and the lead bytes, 32 bytes to an instruction (engine/Avx2Blocks.cpp).
+    QM_AVX2 std::uint64_t FoundAvx2(const std::uint8_t* p) const;
+    QM_AVX2 std::uint64_t LeadAvx2(const std::uint8_t* p) const;
+    bool avx2_ = ActiveVectorLevel() == VectorLevel::Avx2;
+#endif
 
     // Whether the byte at `at` (no earlier than known_) is a second byte.
     bool TrailAt(std::size_t at) const {
