@@ -129,7 +129,8 @@ template <typename Masks>
         if (pair != 0) pair &= seconds.Mask(block + 1);
         // A lead byte at the very end of the text stays as it is.
         if (n - i <= kBlockBytes) pair &= (std::uint64_t{1} << (room - 1)) - 1;
-        bool regular = second != kSecondDropped;
+        const int incoming = second;  // what the block's first byte becomes
+        bool regular = incoming != kSecondDropped;
         if (all && (longSingles.Mask(block) & starts & ~leads & (~std::uint64_t{0} >> (64 - room))))
             regular = false;
         std::uint8_t* w = buffer + used;
@@ -149,7 +150,7 @@ template <typename Masks>
                 const int k = std::countr_zero(single);
                 w[k] = map.singleTo[block[k]];
             }
-            if (second >= 0) w[0] = static_cast<std::uint8_t>(second);
+            if (incoming >= 0) w[0] = static_cast<std::uint8_t>(incoming);
             second = kSecondAsItIs;
             for (; pair != 0 && regular; pair &= pair - 1) {
                 const auto k = static_cast<std::size_t>(std::countr_zero(pair));
@@ -164,19 +165,15 @@ template <typename Masks>
                     second = to.bytes[1];
                 }
             }
-            if (regular) {
-                used += room;
-            } else {
-                second = kSecondAsItIs;
-            }
+            if (regular) used += room;
         }
         if (!regular) {
             // Character by character, from scratch.
             std::uint8_t* o = w;
             std::size_t k = 0;
             if ((starts & 1) == 0) {  // the second byte of the block before's last pair
-                if (second >= 0) *o++ = static_cast<std::uint8_t>(second);
-                if (second == kSecondAsItIs) *o++ = block[0];
+                if (incoming >= 0) *o++ = static_cast<std::uint8_t>(incoming);
+                if (incoming == kSecondAsItIs) *o++ = block[0];
                 k = 1;
             }
             second = kSecondAsItIs;
