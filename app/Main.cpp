@@ -9,6 +9,7 @@
 
 #include "app/Setting.h"
 #include "framework/Application.h"
+#include "settings/AutoIni.h"
 
 namespace {
 
@@ -28,14 +29,6 @@ class MutexHandle {
     HANDLE handle_;
 };
 
-std::string ExecutableFileName() {
-    char path[MAX_PATH];
-    const DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string full(path, n);
-    const std::size_t slash = full.find_last_of("\\/");
-    return slash == std::string::npos ? full : full.substr(slash + 1);
-}
-
 std::vector<std::string> Arguments() {
     std::vector<std::string> args;
     for (int i = 1; i < __argc; ++i)
@@ -47,7 +40,7 @@ std::vector<std::string> Arguments() {
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     // A second start from the same file name ends here, silently.
-    const std::string name = ExecutableFileName();
+    const std::string name = qm::ProgramFileName();
     if (HANDLE running = OpenMutexA(MUTEX_ALL_ACCESS, FALSE, name.c_str())) {
         CloseHandle(running);
         return 0;

@@ -320,7 +320,7 @@ bool TForm1::IsSuspendArgument(const std::string& argument) {
 void TForm1::FormCreate(const std::vector<std::string>& arguments) {
     SetBounds(0, 0, Width(), Height());
     AutoSave->SetSection(UserName());
-    HelpFile = ProgramPath().substr(0, ProgramPath().rfind('.')) + ".pdf";
+    HelpFile = ChangeFileExt(ProgramPath(), ".pdf");
     AutoSave->LoadFromIniFile();
     Busy = false;
     Suspended = false;

@@ -11,6 +11,7 @@
 #include "framework/Form.h"
 #include "framework/StdCtrls.h"
 #include "settings/IniFile.h"
+#include "settings/Presets.h"
 
 namespace qm {
 
@@ -32,11 +33,6 @@ void ShowStoreMessage(const std::string& message) {
     MessageBoxA(Application().MainWindow(), message.c_str(), Application().Title().c_str(), MB_OK);
 }
 
-std::size_t NameStart(const std::string& path) {
-    const std::size_t slash = path.find_last_of("\\/");
-    return slash == std::string::npos ? 0 : slash + 1;
-}
-
 // The key for a key-down or key-up posted to a hot-key box: repeat count 1, scan
 // code 0x48, extended key.
 constexpr LPARAM kHotKeyKeyData = 0x01480001;
@@ -56,14 +52,11 @@ std::string ProgramPath() {
 }
 
 std::string ProgramFolder() {
-    const std::string path = ProgramPath();
-    const std::size_t start = NameStart(path);
-    return path.substr(0, start == 0 ? 0 : start - 1);
+    return ExtractFileDir(ProgramPath());
 }
 
 std::string ProgramFileName() {
-    const std::string path = ProgramPath();
-    return path.substr(NameStart(path));
+    return ExtractFileName(ProgramPath());
 }
 
 // The INI file of one operation, through the platform's private-profile functions.
@@ -128,13 +121,10 @@ void TAutoIni::ResolvePath() {
     if (!iniFileName_.empty()) {
         path_ = ProgramFolder() + "\\" + iniFileName_;
     } else {
-        path_ = ProgramPath();
-        const std::size_t dot = path_.find_last_of('.');
-        if (dot != std::string::npos && dot >= NameStart(path_)) path_.resize(dot);
-        path_ += ".ini";
+        path_ = ChangeFileExt(ProgramPath(), ".ini");
     }
     // A bare file name goes to the Windows directory.
-    if (makeIniWinDir_) path_ = path_.substr(NameStart(path_));
+    if (makeIniWinDir_) path_ = ExtractFileName(path_);
 }
 
 TWinControl* TAutoIni::OwnerControl() const {

@@ -8,15 +8,15 @@ namespace qm {
 
 namespace {
 
-// Where the bare name begins: after the last "\" or drive colon that is a character
-// of its own, not the second byte of a two-byte character.
-std::size_t NameStart(const std::string& path) {
+// Just past the last "\" or "/" that is a character of its own (and the drive colon
+// when colon is set); 0 when there is none.
+std::size_t AfterLastSeparator(const std::string& path, bool colon) {
     std::size_t start = 0;
     for (std::size_t i = 0; i < path.size(); ++i) {
         const auto c = static_cast<unsigned char>(path[i]);
         if (IsDBCSLeadByte(c) && i + 1 < path.size()) {
             ++i;
-        } else if (c == '\\' || c == ':' || c == '/') {
+        } else if (c == '\\' || c == '/' || (colon && c == ':')) {
             start = i + 1;
         }
     }
@@ -46,7 +46,19 @@ bool IsDots(const char* name) {
 }  // namespace
 
 std::string ExtractFileName(const std::string& path) {
-    return path.substr(NameStart(path));
+    return path.substr(AfterLastSeparator(path, true));
+}
+
+std::string ExtractFileDir(const std::string& path) {
+    const std::size_t start = AfterLastSeparator(path, false);
+    return path.substr(0, start == 0 ? 0 : start - 1);
+}
+
+std::string ChangeFileExt(const std::string& path, const std::string& ext) {
+    // A dot is never the second byte of a two-byte character.
+    const std::size_t dot = path.rfind('.');
+    if (dot == std::string::npos || dot < AfterLastSeparator(path, true)) return path + ext;
+    return path.substr(0, dot) + ext;
 }
 
 std::string ExtractFileTitle(const std::string& path) {
@@ -56,7 +68,7 @@ std::string ExtractFileTitle(const std::string& path) {
 }
 
 void ListFiles(std::string folder, const std::string& mask, std::vector<std::string>& list) {
-    if (folder.empty() || (folder.back() != '\\' && folder.back() != '/')) folder += '\\';
+    if (folder.empty() || AfterLastSeparator(folder, false) != folder.size()) folder += '\\';
     WIN32_FIND_DATAA data;
     {
         FindHandle files(folder + mask, data);

@@ -15,7 +15,18 @@ void ListFiles(std::string folder, const std::string& mask, std::vector<std::str
 // A 0x5C that is the second byte of a two-byte character is no separator.
 std::string ExtractFileTitle(const std::string& path);
 
+// The splits of a path walk its characters: a 0x5C that is the second byte of a
+// two-byte character (the kanji 0x955C of a program named with it) is no separator.
+
 // The bare file name of path, extension included.
 std::string ExtractFileName(const std::string& path);
+
+// The folder part of path without its trailing separator ("C:\x" for "C:\x\a.ini");
+// empty when path names no folder.
+std::string ExtractFileDir(const std::string& path);
+
+// path with its last extension replaced by ext (".ini"); a dot in a folder's name is
+// no extension, and a name without one gets ext appended.
+std::string ChangeFileExt(const std::string& path, const std::string& ext);
 
 }  // namespace qm
