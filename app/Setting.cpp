@@ -465,7 +465,7 @@ void TForm1::OptSaveClick(TComponent*) {
         AutoSave->SetAIniFileName("");
         RebuildSettingsMenu();
     } catch (const Exception&) {
-        // The store has shown "Can not save to IniFile"; nothing more is said.
+        // The store has shown that it cannot save; nothing more is said.
     }
 }
 

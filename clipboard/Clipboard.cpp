@@ -5,6 +5,7 @@
 
 #include "framework/Application.h"
 #include "framework/Exception.h"
+#include "framework/Messages.h"
 
 namespace qm {
 
@@ -123,19 +124,17 @@ void PutText(ClipboardOpening& opening, std::string_view text) {
     // the user's copy where it was.
     GlobalBlock block(text.size() + 1);
     GlobalBlock locale(sizeof(LCID));
-    if (!block.Get() || !locale.Get()) throw Exception("Not enough memory for the clipboard text");
+    if (!block.Get() || !locale.Get()) throw Exception(kClipboardMemoryMessage);
     {
         GlobalLockGuard lock(block.Get());
         GlobalLockGuard localeLock(locale.Get());
-        if (!lock.Data() || !localeLock.Data())
-            throw Exception("Not enough memory for the clipboard text");
+        if (!lock.Data() || !localeLock.Data()) throw Exception(kClipboardMemoryMessage);
         std::memcpy(lock.Data(), text.data(), text.size());
         static_cast<char*>(lock.Data())[text.size()] = '\0';
         std::memcpy(localeLock.Data(), &kJapanese, sizeof kJapanese);
     }
     opening.EmptyOnce();
-    if (!SetClipboardData(CF_TEXT, block.Get()))
-        throw Exception("Cannot put the text on the clipboard");
+    if (!SetClipboardData(CF_TEXT, block.Get())) throw Exception(kClipboardPutMessage);
     block.Release();  // the clipboard owns it now
     // The text is on the clipboard either way; without the locale a Unicode reader
     // falls back to the system's code page, which is Japanese on our systems.

@@ -9,14 +9,12 @@
 #include "framework/Exception.h"
 #include "framework/ExtCtrls.h"
 #include "framework/Form.h"
+#include "framework/Messages.h"
 #include "framework/StdCtrls.h"
 #include "settings/IniFile.h"
 #include "settings/Presets.h"
 
 namespace qm {
-
-const char TAutoIni::kSaveError[] = "Can not save to IniFile";
-const char TAutoIni::kLoadError[] = "Can not load from IniFile";
 
 namespace {
 
@@ -91,9 +89,7 @@ class TAutoIni::Profile {
     void WriteString(const std::string& key, const std::string& value) const {
         if (!WritePrivateProfileStringA(section_.c_str(), key.c_str(), value.c_str(),
                                         path_.c_str())) {
-            // "cannot write to %s"
-            throw Exception(path_ +
-                            " \x82\xc9\x8f\x91\x82\xab\x8d\x9e\x82\xdf\x82\xdc\x82\xb9\x82\xf1");
+            throw Exception(NotWrittenToMessage(path_));
         }
     }
 
@@ -129,7 +125,7 @@ void TAutoIni::ResolvePath() {
 
 TWinControl* TAutoIni::OwnerControl() const {
     auto* owner = dynamic_cast<TWinControl*>(Owner());
-    if (!owner) throw Exception("The owner of '" + Name() + "' is not a windowed control");
+    if (!owner) throw Exception(OwnerNotWindowedMessage(Name()));
     return owner;
 }
 
@@ -138,7 +134,7 @@ void TAutoIni::SaveToIniFile() {
     try {
         Run(true);
     } catch (const std::exception&) {
-        ShowStoreMessage(kSaveError);
+        ShowStoreMessage(kSettingsNotSavedMessage);
         throw;
     }
 }
@@ -148,7 +144,7 @@ void TAutoIni::LoadFromIniFile() {
     try {
         Run(false);
     } catch (const std::exception&) {
-        ShowStoreMessage(kLoadError);
+        ShowStoreMessage(kSettingsNotReadMessage);
         throw;
     }
 }
@@ -158,7 +154,7 @@ void TAutoIni::Run(bool save) {
     const Profile ini(path_, section_);
     if (checkWinState_) {
         auto* form = dynamic_cast<TForm*>(owner);
-        if (!form) throw Exception("The owner of '" + Name() + "' is not a form");
+        if (!form) throw Exception(OwnerNotFormMessage(Name()));
         const std::string name = form->Name();
         if (save) {
             ini.WriteInteger(name + "Top", form->Top());

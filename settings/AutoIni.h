@@ -65,8 +65,8 @@ class TAutoIni : public TComponent {
     void SetRegKey(std::string key) { regKey_ = std::move(key); }
 
     // Write or read the window keys (when enabled) and every selected control's
-    // value. A failure shows "Can not save to IniFile" ("Can not load from IniFile")
-    // and is passed on to the caller.
+    // value. A failure shows "cannot save to the settings file" ("cannot read the
+    // settings file") in Japanese and is passed on to the caller.
     void SaveToIniFile();
     void LoadFromIniFile();
 
@@ -75,9 +75,6 @@ class TAutoIni : public TComponent {
 
     // Lets a test see the store's messages instead of a modal box.
     static void SetMessageDisplay(MessageDisplay display);
-
-    static const char kSaveError[];
-    static const char kLoadError[];
 
   private:
     class Profile;

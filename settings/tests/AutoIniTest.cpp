@@ -15,6 +15,7 @@
 #include "framework/Exception.h"
 #include "framework/ExtCtrls.h"
 #include "framework/Form.h"
+#include "framework/Messages.h"
 #include "framework/StdCtrls.h"
 #include "settings/AutoIni.h"
 
@@ -358,7 +359,7 @@ TEST_F(AutoIniTest, RefusedWriteShowsTheStoresMessageAndPassesTheErrorOn) {
         EXPECT_EQ(std::string(e.what()),
                   refused + " \x82\xc9\x8f\x91\x82\xab\x8d\x9e\x82\xdf\x82\xdc\x82\xb9\x82\xf1");
     }
-    EXPECT_EQ(messages, std::vector<std::string>{"Can not save to IniFile"});
+    EXPECT_EQ(messages, std::vector<std::string>{kSettingsNotSavedMessage});
 }
 
 TEST_F(AutoIniTest, OwnerThatIsNoFormFailsWithTheLoadMessage) {
@@ -369,7 +370,7 @@ TEST_F(AutoIniTest, OwnerThatIsNoFormFailsWithTheLoadMessage) {
     store->SetCheckWinState(true);
     store->SetAIniFileName("autoini_test.ini");
     EXPECT_THROW(store->LoadFromIniFile(), Exception);
-    EXPECT_EQ(messages, std::vector<std::string>{"Can not load from IniFile"});
+    EXPECT_EQ(messages, std::vector<std::string>{kSettingsNotReadMessage});
 }
 
 }  // namespace
