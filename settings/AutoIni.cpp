@@ -23,13 +23,49 @@ TAutoIni::MessageDisplay& MessageDisplayHook() {
     return display;
 }
 
-void ShowStoreMessage(const std::string& message) {
+// The file that a bare name in the Windows directory stands for.
+std::string FileOfPath(const std::string& path, bool inWindowsDirectory) {
+    if (!inWindowsDirectory) return path;
+    char folder[MAX_PATH];
+    const UINT n = GetWindowsDirectoryA(folder, MAX_PATH);
+    return n > 0 && n < MAX_PATH ? std::string(folder, n) + "\\" + path : path;
+}
+
+// The platform's profile functions read a file they cannot open (held by a sync
+// tool, no permission, a folder of that name) as an empty one: the controls would
+// take their defaults, and the next save would write those over the user's
+// settings. Only a file that does not exist may read as empty.
+void CheckReadable(const std::string& path, const std::string& file) {
+    const HANDLE h = CreateFileA(file.c_str(), GENERIC_READ,
+                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h != INVALID_HANDLE_VALUE) {
+        CloseHandle(h);
+        return;
+    }
+    const DWORD code = GetLastError();
+    if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND) return;
+    throw EInOutError(path + "\r\n" + SystemErrorText(static_cast<int>(code)),
+                      static_cast<int>(code));
+}
+
+}  // namespace
+
+void TAutoIni::ShowStoreMessage(const std::string& headline, const std::exception& e) const {
+    // The headline, then what failed and why: one box says it all.
+    const std::string message = headline + "\r\n" + TApplication::ExceptionText(e);
+    if (OnMessage) {
+        OnMessage(message);
+        return;
+    }
     if (MessageDisplayHook()) {
         MessageDisplayHook()(message);
         return;
     }
     MessageBoxA(Application().MainWindow(), message.c_str(), Application().Title().c_str(), MB_OK);
 }
+
+namespace {
 
 // The key for a key-down or key-up posted to a hot-key box: repeat count 1, scan
 // code 0x48, extended key.
@@ -89,7 +125,8 @@ class TAutoIni::Profile {
     void WriteString(const std::string& key, const std::string& value) const {
         if (!WritePrivateProfileStringA(section_.c_str(), key.c_str(), value.c_str(),
                                         path_.c_str())) {
-            throw Exception(NotWrittenToMessage(path_));
+            throw Exception(NotWrittenToMessage(path_) + "\r\n" +
+                            SystemErrorText(static_cast<int>(GetLastError())));
         }
     }
 
@@ -133,8 +170,8 @@ void TAutoIni::SaveToIniFile() {
     ResolvePath();
     try {
         Run(true);
-    } catch (const std::exception&) {
-        ShowStoreMessage(kSettingsNotSavedMessage);
+    } catch (const std::exception& e) {
+        ShowStoreMessage(kSettingsNotSavedMessage, e);
         throw;
     }
 }
@@ -142,9 +179,10 @@ void TAutoIni::SaveToIniFile() {
 void TAutoIni::LoadFromIniFile() {
     ResolvePath();
     try {
+        CheckReadable(path_, FileOfPath(path_, makeIniWinDir_));
         Run(false);
-    } catch (const std::exception&) {
-        ShowStoreMessage(kSettingsNotReadMessage);
+    } catch (const std::exception& e) {
+        ShowStoreMessage(kSettingsNotReadMessage, e);
         throw;
     }
 }
