@@ -4,6 +4,8 @@
 
 #include <shellapi.h>
 
+#include <functional>
+
 #include "app/About.h"
 #include "app/Captions.h"
 #include "app/ClipboardRun.h"
@@ -66,6 +68,20 @@ TCheckBox* Check(TForm1* form, TWinControl* parent, const char* name, const char
     box->SetCaption(caption);
     return box;
 }
+
+// For its lifetime, the store's messages join a list instead of showing a box.
+class StoreMessagesTo {
+  public:
+    StoreMessagesTo(TAutoIni& store, std::vector<std::string>& list) : store_(store) {
+        store_.OnMessage = [&list](const std::string& m) { list.push_back(m); };
+    }
+    ~StoreMessagesTo() { store_.OnMessage = nullptr; }
+    StoreMessagesTo(const StoreMessagesTo&) = delete;
+    StoreMessagesTo& operator=(const StoreMessagesTo&) = delete;
+
+  private:
+    TAutoIni& store_;
+};
 
 std::string UserName() {
     char name[256];
@@ -318,23 +334,48 @@ bool TForm1::IsSuspendArgument(const std::string& argument) {
 }
 
 void TForm1::FormCreate(const std::vector<std::string>& arguments) {
-    SetBounds(0, 0, Width(), Height());
-    AutoSave->SetSection(UserName());
-    HelpFile = ChangeFileExt(ProgramPath(), ".pdf");
-    AutoSave->LoadFromIniFile();
-    Busy = false;
-    Suspended = false;
-    if (ShowForm->Checked()) ShowDialog();
-    if (FileExists(FilterFile->Text())) FilterView->LoadFromFile(FilterFile->Text());
-    PageControl1->SetActivePageIndex(0);
-    for (const std::string& argument : arguments) {
-        if (IsSuspendArgument(argument)) {
-            Suspended = true;
-            TrayIcon->SetIconIndex(1);
+    // Every step runs whatever became of the ones before it, and what failed is shown
+    // in one box at the end: a box's message loop would let copies be filtered before
+    // the command line had its say.
+    std::vector<std::string> failures;
+    const auto step = [&failures](const std::function<void()>& run) {
+        try {
+            run();
+        } catch (const std::exception& e) {
+            failures.push_back(TApplication::ExceptionText(e));
         }
+    };
+    {
+        const StoreMessagesTo collect(*AutoSave, failures);
+        step([&] { SetBounds(0, 0, Width(), Height()); });
+        step([&] { AutoSave->SetSection(UserName()); });
+        step([&] { HelpFile = ChangeFileExt(ProgramPath(), ".pdf"); });
+        step([&] { LoadSettings(); });
+        Busy = false;
+        Suspended = false;
+        step([&] {
+            if (ShowForm->Checked()) ShowDialog();
+        });
+        step([&] {
+            if (FileExists(FilterFile->Text())) FilterView->LoadFromFile(FilterFile->Text());
+        });
+        step([&] { PageControl1->SetActivePageIndex(0); });
+        step([&] {
+            for (const std::string& argument : arguments) {
+                if (IsSuspendArgument(argument)) {
+                    Suspended = true;
+                    TrayIcon->SetIconIndex(1);
+                }
+            }
+        });
+        SetPriorityClass(GetCurrentProcess(), IDLE_PRIORITY_CLASS);
+        step([&] { RebuildSettingsMenu(); });
     }
-    SetPriorityClass(GetCurrentProcess(), IDLE_PRIORITY_CLASS);
-    RebuildSettingsMenu();
+    if (failures.empty()) return;
+    std::string text = failures.front();
+    for (std::size_t i = 1; i < failures.size(); ++i)
+        text += "\r\n\r\n" + failures[i];
+    Application().ShowError(text);
 }
 
 FilterOptions TForm1::CurrentOptions() const {
@@ -389,8 +430,30 @@ void TForm1::ReloadFilterView() {
     }
 }
 
+bool TForm1::LoadSettings() {
+    try {
+        AutoSave->LoadFromIniFile();
+    } catch (const std::exception&) {
+        settingsUnread_ = true;
+        return false;
+    }
+    settingsUnread_ = false;
+    return true;
+}
+
+bool TForm1::SaveSettings() {
+    try {
+        AutoSave->SaveToIniFile();
+    } catch (const std::exception&) {
+        return false;
+    }
+    settingsUnread_ = false;
+    return true;
+}
+
 void TForm1::OkButtonClick(TComponent*) {
-    AutoSave->SaveToIniFile();
+    // Unsaved, the dialog stays for the user to try again or cancel.
+    if (!SaveSettings()) return;
     HideDialog();
     ReloadFilterView();
     RebuildSettingsMenu();
@@ -398,14 +461,15 @@ void TForm1::OkButtonClick(TComponent*) {
 
 void TForm1::CancelButtonClick(TComponent*) {
     HideDialog();
-    AutoSave->LoadFromIniFile();
+    LoadSettings();
 }
 
 void TForm1::FormCloseQuery(TComponent*, bool& canClose) {
-    // The close box on screen only hides the dialog; a close while hidden is Exit.
+    // The close box on screen only hides the dialog; a close while hidden is Exit,
+    // which ends the program also when the settings cannot be written.
     canClose = !Visible();
     HideDialog();
-    if (canClose) AutoSave->SaveToIniFile();
+    if (canClose && !settingsUnread_) SaveSettings();
 }
 
 void TForm1::O1Click(TComponent*) {

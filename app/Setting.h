@@ -110,11 +110,18 @@ class TForm1 : public TForm {
     void BuildControls();
     void BuildComponents();
     void ReloadFilterView();
+    // The program's own settings file. Each answers whether it worked; when not, the
+    // store has shown why.
+    bool LoadSettings();
+    bool SaveSettings();
 
     // Preset entries and the settings file each one loads, relative to the program's
     // folder (a file found in a subfolder keeps its subfolder).
     std::map<const TMenuItem*, std::string> presetFiles_;
     int closeHook_ = 0;
+    // The settings file could not be read: Exit leaves it as it is rather than write
+    // over it what the dialog holds instead. An explicit OK may write.
+    bool settingsUnread_ = false;
     std::unique_ptr<ClipboardRun> run_;
 };
 

@@ -17,6 +17,7 @@
 #include "framework/ComCtrls.h"
 #include "framework/ExtCtrls.h"
 #include "framework/Menus.h"
+#include "framework/Messages.h"
 #include "framework/StdCtrls.h"
 #include "settings/AutoIni.h"
 
@@ -81,6 +82,7 @@ struct FormTest : ::testing::Test {
         Application().SetErrorDisplay([this](const std::string& m) { errors.push_back(m); });
         TAutoIni::SetMessageDisplay([this](const std::string& m) { errors.push_back(m); });
         DeleteFileA(ini.c_str());
+        RemoveDirectoryA(ini.c_str());
     }
     void TearDown() override {
         form.reset();
@@ -88,6 +90,7 @@ struct FormTest : ::testing::Test {
         TAutoIni::SetMessageDisplay(nullptr);
         SetPriorityClass(GetCurrentProcess(), NORMAL_PRIORITY_CLASS);
         DeleteFileA(ini.c_str());
+        RemoveDirectoryA(ini.c_str());
     }
     void Start(std::vector<std::string> arguments = {}) {
         form = std::make_unique<TForm1>();
@@ -186,6 +189,54 @@ TEST_F(FormTest, ExitSavesChangesNeverConfirmed) {
     form->ExitProgramClick(nullptr);
     EXPECT_FALSE(form->Visible());
     EXPECT_NE(ReadFile(ini).find("TagDelete=1"), std::string::npos);
+}
+
+TEST_F(FormTest, UnreadableSettingsAreReportedOnceAndNotOverwrittenAtExit) {
+    const std::string saved = SectionLine() + "NumberMode=1\r\n";
+    WriteFile(ini, saved);
+    // A sync tool holds the file while the program starts.
+    HANDLE held = CreateFileA(ini.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    Start();
+    CloseHandle(held);
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_EQ(errors[0].rfind(kSettingsNotReadMessage, 0), 0u) << errors[0];
+    EXPECT_NE(errors[0].find(ini), std::string::npos);
+    form->ExitProgramClick(nullptr);
+    EXPECT_EQ(ReadFile(ini), saved);
+}
+
+TEST_F(FormTest, ExitEndsAndOkKeepsTheDialogWhenTheSettingsCannotBeWritten) {
+    Start();
+    ASSERT_TRUE(CreateDirectoryA(ini.c_str(), nullptr));  // a folder where the file goes
+    form->ShowDialog();
+    form->OkButtonClick(form->OkButton);
+    EXPECT_TRUE(form->Visible());
+    EXPECT_EQ(errors.size(), 1u);
+    form->HideDialog();
+    bool canClose = false;
+    form->FormCloseQuery(form.get(), canClose);
+    EXPECT_TRUE(canClose);
+    ASSERT_EQ(errors.size(), 2u);
+    EXPECT_EQ(errors[1].rfind(kSettingsNotSavedMessage, 0), 0u) << errors[1];
+}
+
+TEST_F(FormTest, AFailedStartUpStepSkipsNoLaterOne) {
+    const std::string rules = folder + "\\qm-held.txt";
+    WriteFile(rules, "a\tb\r\n");
+    WriteFile(ini, SectionLine() + "FilterFile=" + rules + "\r\n");
+    // An editor holds the filter file without sharing it: the view cannot show it.
+    HANDLE held = CreateFileA(rules.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    Start({"s"});
+    CloseHandle(held);
+    DeleteFileA(rules.c_str());
+    EXPECT_TRUE(form->Suspended);
+    EXPECT_EQ(GetPriorityClass(GetCurrentProcess()), static_cast<DWORD>(IDLE_PRIORITY_CLASS));
+    EXPECT_NE(form->MenuR->Items().Items(0)->Caption(), "-") << "the presets menu is built";
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_NE(errors[0].find("qm-held.txt"), std::string::npos);
 }
 
 TEST_F(FormTest, EndOfSessionHidesTheDialogAndSavesNothing) {
