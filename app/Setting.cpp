@@ -414,6 +414,7 @@ void TForm1::ClipTrapClipChange(TComponent*) {
 }
 
 void TForm1::ShowDialog() {
+    MakeFullyVisible();
     Show();
     BringToFront();
 }

@@ -239,6 +239,19 @@ TEST_F(FormTest, AFailedStartUpStepSkipsNoLaterOne) {
     EXPECT_NE(errors[0].find("qm-held.txt"), std::string::npos);
 }
 
+TEST_F(FormTest, AStoredPositionOffEveryMonitorComesBackOnScreen) {
+    WriteFile(ini, SectionLine() + "Form1Top=-30000\r\nForm1Left=2147483000\r\n");
+    Start();
+    form->ShowDialog();
+    RECT window, work;
+    GetWindowRect(form->Handle(), &window);
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+    EXPECT_GE(window.left, work.left);
+    EXPECT_GE(window.top, work.top);
+    EXPECT_LE(window.right, work.right);
+    EXPECT_LE(window.bottom, work.bottom);
+}
+
 TEST_F(FormTest, EndOfSessionHidesTheDialogAndSavesNothing) {
     Start();
     form->ShowDialog();
