@@ -190,6 +190,8 @@ class TBigView : public TCustomControl {
     std::int32_t RowsVisible() const { return rowsVisible_; }
     std::int32_t TopRow() const { return topRow_; }
     std::int32_t BottomRow() const { return bottomRow_; }
+    // The visible rows as the window shows them: as wide as the client area, the text
+    // drawn moved left by the horizontal scroll position.
     TBitmap& BackBuffer() { return backBuffer_; }
     void UpdateMetrics();
     void Recalculate();
@@ -276,6 +278,10 @@ class TBigView : public TCustomControl {
     std::int32_t ClampRow(std::int32_t row) const;
     std::int32_t ViewLineLength(std::int32_t row) const;
     int WindowHeight();
+    // Pixels the text is drawn to the left by horizontal scrolling.
+    int ScrolledBy() const;
+    // Width of the text's extent: MaxChar + 1 character widths.
+    long long ContentWidth() const;
 
     // Layout and drawing helpers (BigViewLayout.cpp).
     void ApplyFont();

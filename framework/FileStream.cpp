@@ -22,8 +22,12 @@ namespace qm {
 TFileStream::TFileStream(const std::string& fileName, TFileMode mode) : fileName_(fileName) {
     DWORD access = GENERIC_READ;
     DWORD disposition = OPEN_EXISTING;
+    DWORD share = FILE_SHARE_READ;
     switch (mode) {
         case fmOpenRead:
+            // A reader lets others write: an editor that holds the file open for
+            // writing must not keep it from being read.
+            share = FILE_SHARE_READ | FILE_SHARE_WRITE;
             break;
         case fmOpenWrite:
             access = GENERIC_WRITE;
@@ -36,7 +40,7 @@ TFileStream::TFileStream(const std::string& fileName, TFileMode mode) : fileName
             disposition = CREATE_ALWAYS;
             break;
     }
-    handle_ = CreateFileA(fileName.c_str(), access, FILE_SHARE_READ, nullptr, disposition,
+    handle_ = CreateFileA(fileName.c_str(), access, share, nullptr, disposition,
                           FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle_ == INVALID_HANDLE_VALUE) Fail(FileNotOpenedMessage);
 }

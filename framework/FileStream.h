@@ -10,7 +10,7 @@
 namespace qm {
 
 enum TFileMode {
-    fmOpenRead,       // existing file, read only
+    fmOpenRead,       // existing file, read only; others may read and write it meanwhile
     fmOpenWrite,      // existing file, write only
     fmOpenReadWrite,  // existing file, both
     fmCreate,         // new or emptied file, both
