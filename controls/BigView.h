@@ -308,6 +308,7 @@ class TBigView : public TCustomControl {
     void ScrollBuffer(std::int32_t n, bool up);
     void VScrollMessage(int code);
     void HScrollMessage(int code);
+    void WheelMessage(UINT message, WPARAM wParam);
 
     LRESULT HitTest(LRESULT answer) const;
     void SizeLimits(MINMAXINFO& info);
@@ -351,6 +352,9 @@ class TBigView : public TCustomControl {
     std::int32_t scrollStep_ = 1;
     std::int32_t stepRun_ = 0;
     std::uint32_t lastScrollTick_ = 0;
+    // Wheel movement not yet worth a row or a column (fine-grained wheels send parts
+    // of a notch), towards the end positive.
+    int wheelRest_[2] = {0, 0};  // vertical, horizontal
 
     // Input state.
     TViewPos caretPos_;
