@@ -130,6 +130,8 @@ inline constexpr char kMenuContents[] = "\x96\xDA\x8E\x9F(&C)";
 inline constexpr char kMenuAbout[] = "\x83\x6F\x81\x5B\x83\x57\x83\x87\x83\x93\x8F\xEE\x95\xF1(&A)";
 // exit Quillmoth (&X)
 inline constexpr char kMenuExit[] = "Quillmoth\x8F\x49\x97\xB9(&X)";
+// "...", the last presets entry when there are more settings files than it lists
+inline constexpr char kMenuMorePresets[] = "\x81\x63";
 // settings files (*.ini)|*.ini
 inline constexpr char kSettingsFilter[] =
     "\x90\xDD\x92\xE8\x83\x74\x83\x40\x83\x43\x83\x8B(*.ini)|*.ini";

@@ -544,8 +544,17 @@ void TForm1::RebuildSettingsMenu() {
     std::vector<std::string> files;
     const std::string folder = ProgramFolder();
     const DWORD attributes = GetFileAttributesA(folder.c_str());
+    bool complete = true;
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-        ListFiles(folder + "\\", "*.ini", files);
+        complete = ListFiles(folder + "\\", "*.ini", files);
+    }
+    if (!complete) {
+        // More settings files than the menu lists: a last entry says so.
+        auto* more = new TMenuItem(this);
+        more->SetCaption(kMenuMorePresets);
+        more->SetEnabled(false);
+        more->SetAutoHotkeys(maManual);
+        items.Insert(0, more);
     }
     for (std::size_t i = 0; i < files.size(); ++i) {
         const std::string& path = files[files.size() - 1 - i];

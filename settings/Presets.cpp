@@ -67,23 +67,31 @@ std::string ExtractFileTitle(const std::string& path) {
     return dot == std::string::npos ? name : name.substr(0, dot);
 }
 
-void ListFiles(std::string folder, const std::string& mask, std::vector<std::string>& list) {
+bool ListFiles(std::string folder, const std::string& mask, std::vector<std::string>& list,
+               int depth, std::size_t limit) {
     if (folder.empty() || AfterLastSeparator(folder, false) != folder.size()) folder += '\\';
     WIN32_FIND_DATAA data;
     {
         FindHandle files(folder + mask, data);
         for (bool more = files.Valid(); more; more = files.Next(data)) {
             if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && !IsDots(data.cFileName)) {
+                if (list.size() >= limit) return false;
                 list.push_back(folder + data.cFileName);
             }
         }
     }
+    if (depth <= 0) return true;
     FindHandle entries(folder + "*.*", data);
     for (bool more = entries.Valid(); more; more = entries.Next(data)) {
-        if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && !IsDots(data.cFileName)) {
-            ListFiles(folder + data.cFileName + "\\", mask, list);
+        const DWORD a = data.dwFileAttributes;
+        // A link back up the tree would be walked for ever.
+        if ((a & FILE_ATTRIBUTE_DIRECTORY) && !(a & FILE_ATTRIBUTE_REPARSE_POINT) &&
+            !IsDots(data.cFileName)) {
+            if (!ListFiles(folder + data.cFileName + "\\", mask, list, depth - 1, limit))
+                return false;
         }
     }
+    return true;
 }
 
 }  // namespace qm

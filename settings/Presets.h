@@ -1,15 +1,26 @@
 // Named settings files: every "*.ini" in the program's folder and below.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
 namespace qm {
 
+// The bounds of the presets scan, which runs on the interface thread at start and
+// after every OK, wherever the program sits (the Desktop, a drive's root): subfolder
+// levels below the program's folder, and paths listed.
+inline constexpr int kPresetDepth = 4;
+inline constexpr std::size_t kPresetLimit = 200;
+
 // Appends to list the full paths of the files in folder that match mask, in the
 // order the file system gives them, then those of every subfolder, depth-first.
-// Hidden and system files are listed; folders are searched, never listed.
-void ListFiles(std::string folder, const std::string& mask, std::vector<std::string>& list);
+// Hidden and system files are listed; folders are searched, never listed. Folders
+// that are reparse points (links, junctions) are not entered, subfolders only down
+// to depth levels, and the list grows to limit paths at most: the answer is false
+// when it stopped there with more to list.
+bool ListFiles(std::string folder, const std::string& mask, std::vector<std::string>& list,
+               int depth = kPresetDepth, std::size_t limit = kPresetLimit);
 
 // The bare file name of path without its last extension: "a.b" for "C:\x\a.b.ini".
 // A 0x5C that is the second byte of a two-byte character is no separator.

@@ -20,6 +20,7 @@
 #include "framework/Messages.h"
 #include "framework/StdCtrls.h"
 #include "settings/AutoIni.h"
+#include "settings/Presets.h"
 
 namespace qm {
 namespace {
@@ -304,6 +305,23 @@ TEST_F(FormTest, PresetsListTheFolderFirstAndLoadTheFileTheyName) {
     DeleteFileA((folder + "\\qm-top.ini").c_str());
     DeleteFileA((folder + "\\qm-deep.ini").c_str());
     DeleteFileA((sub + "\\qm-deep.ini").c_str());
+    RemoveDirectoryA(sub.c_str());
+}
+
+TEST_F(FormTest, PresetsBeyondTheMenusLimitEndInADisabledEllipsis) {
+    const std::string sub = folder + "\\qm-many";
+    CreateDirectoryA(sub.c_str(), nullptr);
+    for (std::size_t i = 0; i <= kPresetLimit; ++i)
+        WriteFile(sub + "\\" + std::to_string(i) + ".ini", "");
+    Start();
+    TMenuItem& items = form->MenuR->Items();
+    const int last = static_cast<int>(kPresetLimit);
+    ASSERT_GT(items.Count(), last + 1);
+    EXPECT_EQ(items.Items(last)->Caption(), "\x81\x63");  // "..."
+    EXPECT_FALSE(items.Items(last)->Enabled());
+    EXPECT_EQ(items.Items(last + 1)->Caption(), "-");
+    for (std::size_t i = 0; i <= kPresetLimit; ++i)
+        DeleteFileA((sub + "\\" + std::to_string(i) + ".ini").c_str());
     RemoveDirectoryA(sub.c_str());
 }
 

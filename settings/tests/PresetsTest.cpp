@@ -109,6 +109,26 @@ TEST_F(TempTree, FolderNamedWithA5CTrailByteIsSearchedInside) {
     EXPECT_EQ(list, std::vector<std::string>{root + "\x95\x5C\\in.ini"});
 }
 
+TEST_F(TempTree, TheScanGoesFourLevelsDownAndStopsAtItsLimit) {
+    Folder("1");
+    Folder("1\\2");
+    Folder("1\\2\\3");
+    Folder("1\\2\\3\\4");
+    Folder("1\\2\\3\\4\\5");
+    File("1\\2\\3\\4\\four.ini");
+    File("1\\2\\3\\4\\5\\five.ini");
+    std::vector<std::string> list;
+    EXPECT_TRUE(ListFiles(root, "*.ini", list));
+    EXPECT_EQ(list, std::vector<std::string>{root + "1\\2\\3\\4\\four.ini"});
+    File("a.ini");
+    File("b.ini");
+    list.clear();
+    EXPECT_FALSE(ListFiles(root, "*.ini", list, kPresetDepth, 2)) << "a third file is left out";
+    EXPECT_EQ(list.size(), 2u);
+    list.clear();
+    EXPECT_TRUE(ListFiles(root, "*.ini", list, kPresetDepth, 3));
+}
+
 TEST_F(TempTree, MissingFolderListsNothing) {
     std::vector<std::string> list;
     ListFiles(root + "nowhere", "*.ini", list);
