@@ -6,6 +6,7 @@
 
 #include "clipboard/Clipboard.h"
 #include "engine/Pipeline.h"
+#include "unicode/UnicodeText.h"
 
 namespace qm {
 
@@ -80,13 +81,27 @@ RunOutcome ClipboardRun::RunOnce(bool& busy, bool suspended) {
     if (copy.isPrivate) return RunOutcome::Private;
     if (copy.unreadable) return RunOutcome::Unreadable;
 
-    const std::string filtered = FilterText(copy.text, hooks_.options());
-    if (filtered == copy.text) return RunOutcome::Unchanged;
+    const FilterOptions options = hooks_.options();
     // The copy as read goes before the write makes its block: a big copy is then in
     // memory three times at the most (the platform's, the result, the write's block).
+    if (copy.isUnicode) {
+        Utf16Filtered filtered = FilterUtf16(
+            copy.unicode, [&](std::string_view text) { return FilterText(text, options); });
+        if (filtered.outcome == Utf16Filtered::Outcome::TooManyForeign)
+            return RunOutcome::TooForeign;
+        if (filtered.outcome == Utf16Filtered::Outcome::Unchanged) return RunOutcome::Unchanged;
+        std::u16string().swap(copy.unicode);
+        return Write(filtered.text, copy.sequence);
+    }
+    const std::string filtered = FilterText(copy.text, options);
+    if (filtered == copy.text) return RunOutcome::Unchanged;
     std::string().swap(copy.text);
+    return Write(filtered, copy.sequence);
+}
 
-    if (!WriteClipboardTextIfUnchanged(filtered, copy.sequence)) return RunOutcome::Superseded;
+template <typename Text>
+RunOutcome ClipboardRun::Write(const Text& filtered, DWORD sequence) {
+    if (!WriteClipboardTextIfUnchanged(filtered, sequence)) return RunOutcome::Superseded;
     wrote_ = true;
     return RunOutcome::Written;
 }

@@ -2,6 +2,8 @@
 // event: read the copy, filter it, compare, and write the result back only when it
 // differs and no newer copy has come meanwhile. Whatever the run cannot be sure of
 // (a copy marked private, text that cannot be read) it leaves as the user copied it.
+// A copy its source wrote as Unicode goes back as Unicode, so that the characters
+// code page 932 cannot hold come back as they were copied.
 #pragma once
 
 #include <functional>
@@ -19,6 +21,7 @@ enum class RunOutcome {
     Private,     // the source marked its copy as none of our business
     Unreadable,  // text was offered but could not be had
     Unchanged,   // the filter changed nothing: the copy keeps all its formats
+    TooForeign,  // more distinct characters outside code page 932 than stand-in codes
     Superseded,  // a newer copy came while we filtered; its own run follows
     Written,
 };
@@ -51,6 +54,8 @@ class ClipboardRun {
     RunOutcome RunOnce(bool& busy, bool suspended);
     // Whether the clipboard holds another copy than the one the last run left there.
     bool ChangedSinceRun() const;
+    template <typename Text>
+    RunOutcome Write(const Text& filtered, DWORD sequence);
 
     ClipboardRunHooks hooks_;
     bool missed_ = false;

@@ -1,5 +1,7 @@
 #include "cli/FilterCommand.h"
 
+#include <sys/stat.h>
+
 #include <fstream>
 #include <sstream>
 
@@ -66,6 +68,12 @@ void SetFromIni(FilterOptions& o, const FilterOptionField& f, const std::string&
 
 bool LoadIni(FilterOptions& o, const std::string& path, const std::string& section,
              std::string& error) {
+    // A device or a FIFO would be read for ever or hold up the command.
+    struct stat status {};
+    if (stat(path.c_str(), &status) == 0 && !S_ISREG(status.st_mode)) {
+        error = "settings file '" + path + "' is not a regular file";
+        return false;
+    }
     std::ifstream file(path, std::ios::binary);
     if (!file) {
         error = "cannot read settings file '" + path + "'";

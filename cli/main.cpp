@@ -2,6 +2,8 @@
 #include <sys/stat.h>
 
 #include <cstdio>
+#include <exception>
+#include <new>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -66,13 +68,7 @@ class MappedInput {
 };
 #endif
 
-}  // namespace
-
-int main(int argc, char** argv) {
-#ifdef _WIN32
-    _setmode(_fileno(stdin), _O_BINARY);
-    _setmode(_fileno(stdout), _O_BINARY);
-#endif
+int Run(int argc, char** argv) {
     const std::vector<std::string> args(argv + 1, argv + argc);
     const qm::FilterCommand command = qm::ParseFilterCommand(args);
     std::string buffer, err;
@@ -102,4 +98,24 @@ int main(int argc, char** argv) {
         return qm::kExitStepError;
     }
     return code;
+}
+
+}  // namespace
+
+// Whatever escapes the run ends in a message and the failure code, never an abort.
+int main(int argc, char** argv) {
+#ifdef _WIN32
+    _setmode(_fileno(stdin), _O_BINARY);
+    _setmode(_fileno(stdout), _O_BINARY);
+#endif
+    try {
+        return Run(argc, argv);
+    } catch (const std::bad_alloc&) {
+        std::fputs("quillmoth-filter: out of memory\n", stderr);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "quillmoth-filter: %s\n", e.what());
+    } catch (...) {
+        std::fputs("quillmoth-filter: unexpected error\n", stderr);
+    }
+    return qm::kExitStepError;
 }

@@ -23,6 +23,12 @@ constexpr std::array<bool, 256> MakeAddressBytes() {
 }
 constexpr std::array<bool, 256> kAddressBytes = MakeAddressBytes();
 
+// The bytes a scheme of its own is spelt with ("svn+ssh", "rtmp", "file").
+bool IsSchemeByte(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '+' ||
+           c == '-' || c == '.';
+}
+
 bool IsHostByte(char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' ||
            c == '.';
@@ -34,6 +40,10 @@ bool IsHostByte(char c) {
 // is judged by the bytes in front of it alone, and the scheme letters a "://" takes
 // over are never part of another "://" or "www.". So the same edits come out of a
 // scan from the front, which appends instead of putting bytes in front.
+//
+// A scheme is repaired only where no word stands in front of what the repair takes:
+// "file://", "ssh://", "rtmp://" and "svn+ssh://" are addresses of their own, and
+// putting "http" before their "://" (or taking the "p" of "rtmp") corrupted them.
 bool CompleteSchemes(std::string_view text, std::string& out) {
     const TextServices& services = Text();
     const auto lower = LowerSingleBytes(services);
@@ -44,6 +54,8 @@ bool CompleteSchemes(std::string_view text, std::string& out) {
     }
     ByteFinder finder(text, opening);
     BoundaryTracker boundary(text, services.LeadBytes());
+    // Asked only about the byte before a scheme, at rising indexes.
+    BoundaryTracker wordEnd(text, services.LeadBytes());
     out.clear();
     bool edited = false;
     std::size_t copied = 0;
@@ -79,7 +91,9 @@ bool CompleteSchemes(std::string_view text, std::string& out) {
                 takes("tp");
                 takes("p");
             }
-            edit(start, i, scheme);
+            const bool ownScheme =
+                start > 0 && IsSchemeByte(text[start - 1]) && wordEnd.IsBoundary(start - 1);
+            if (!ownScheme) edit(start, i, scheme);
             i += 2;
             boundary.Restart(i + 1);
         } else if (LowerEquals(text, i, "www.", lower) && boundary.IsBoundary(i)) {

@@ -382,13 +382,16 @@ bool ReplaceAll(std::string_view text, std::string_view old, std::string_view re
             bytes[b] = fold[b] == folded(c);
         return ByteSet(bytes);
     };
-    // The search never looks past the first NUL of the text.
-    const std::string_view searched = search.substr(0, std::min(search.find('\0'), search.size()));
-    const std::size_t limit = searched.size();
+    // The search never looks past the first NUL of the rest. Only a pattern that
+    // goes on after a NUL (which the search does not see) drops the rest past one.
+    std::size_t limit = std::min(search.find('\0'), search.size());
     const ByteSet& leads = LeadByteSet();
-    StartFinder candidates = pat.size() > 1
-                                 ? StartFinder(searched, matching(pat[0]), leads, matching(pat[1]))
-                                 : StartFinder(searched, matching(pat[0]), leads);
+    const auto finder = [&] {
+        const std::string_view searched = search.substr(0, limit);
+        return pat.size() > 1 ? StartFinder(searched, matching(pat[0]), leads, matching(pat[1]))
+                              : StartFinder(searched, matching(pat[0]), leads);
+    };
+    StartFinder candidates = finder();
     // After a replacement the search goes on in the rest, whose characters are
     // counted from its start; when the pattern is whole characters, that is where
     // the walk through the text puts a character start anyway.
@@ -403,7 +406,7 @@ bool ReplaceAll(std::string_view text, std::string_view old, std::string_view re
     for (std::size_t c = candidates.Next(0); c < limit && pat.size() <= limit - c;
          c = candidates.Next(c)) {
         std::size_t k = 2;
-        while (k < pat.size() && folded(searched[c + k]) == folded(pat[k]))
+        while (k < pat.size() && folded(search[c + k]) == folded(pat[k]))
             ++k;
         if (k < pat.size()) {
             ++c;
@@ -413,7 +416,13 @@ bool ReplaceAll(std::string_view text, std::string_view old, std::string_view re
         writer.Copy(start, c);
         writer.Put(replacement);
         start = c = std::min(c + old.size(), text.size());
-        if (restart) candidates.Restart(std::min(start, limit));
+        if (start > limit) {
+            limit = std::min(search.find('\0', start), search.size());
+            candidates = finder();
+            candidates.Restart(start);
+        } else if (restart) {
+            candidates.Restart(std::min(start, limit));
+        }
     }
     if (!replaced) return false;
     writer.Copy(start, text.size());

@@ -34,6 +34,42 @@ std::string CannotOpenMessage(const std::string& fullPath, const std::string& re
            "\" \x82\xCD\x8A\x4A\x82\xAF\x82\xDC\x82\xB9\x82\xF1\x81\x42" + reason;
 }
 
+std::string FullPath(const std::string& path);
+
+// "Filter file "%s" ..." with the full path and the rest of the message.
+[[noreturn]] void ThrowRefused(const std::string& path, EFilterFileRefused::Reason reason) {
+    using Reason = EFilterFileRefused::Reason;
+    const char* rest = "";
+    switch (reason) {
+        case Reason::TooLarge:
+            // "... is too large (over 16 MB)."
+            rest =
+                "\x82\xCD\x91\xE5\x82\xAB\x82\xB7\x82\xAC\x82\xDC\x82\xB7\x81\x69"
+                "16 MB \x82\xF0\x92\xB4\x82\xA6\x82\xC4\x82\xA2\x82\xDC\x82\xB7\x81\x6A\x81\x42";
+            break;
+        case Reason::NulByte:
+            // "... is not a text file (it holds NUL bytes). Please save it as Shift-JIS."
+            rest =
+                "\x82\xCD\x83\x65\x83\x4C\x83\x58\x83\x67\x83\x74\x83\x40\x83\x43\x83\x8B"
+                "\x82\xC5\x82\xCD\x82\xA0\x82\xE8\x82\xDC\x82\xB9\x82\xF1\x81\x69"
+                "NUL "
+                "\x83\x6F\x83\x43\x83\x67\x82\xAA\x82\xA0\x82\xE8\x82\xDC\x82\xB7\x81\x6A\x81\x42"
+                "Shift-JIS \x82\xC5\x95\xDB\x91\xB6\x82\xB5\x82\xC4\x82\xAD\x82\xBE\x82\xB3"
+                "\x82\xA2\x81\x42";
+            break;
+        case Reason::NotAFile:
+            // "... is not a regular file."
+            rest =
+                "\x82\xCD\x92\xCA\x8F\xED\x82\xCC\x83\x74\x83\x40\x83\x43\x83\x8B"
+                "\x82\xC5\x82\xCD\x82\xA0\x82\xE8\x82\xDC\x82\xB9\x82\xF1\x81\x42";
+            break;
+    }
+    // "Filter file "%s" "
+    throw EFilterFileRefused("\x83\x74\x83\x42\x83\x8B\x83\x5E\x83\x74\x83\x40\x83\x43\x83\x8B \"" +
+                                 FullPath(path) + "\" " + rest,
+                             reason);
+}
+
 #ifdef _WIN32
 
 std::string FullPath(const std::string& path) {
@@ -457,7 +493,9 @@ std::string FieldOf(std::string_view text, std::string_view separator, int index
 }
 
 std::optional<std::string> ReadFilterFile(const std::string& path) {
+    using Reason = EFilterFileRefused::Reason;
     std::string content;
+    char chunk[1 << 16];
 #ifdef _WIN32
     // Wildcards would make the existence test find some other file.
     if (path.empty() || path.find_first_of("*?") != std::string::npos) return std::nullopt;
@@ -469,31 +507,47 @@ std::optional<std::string> ReadFilterFile(const std::string& path) {
     const Handle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (file.get() == INVALID_HANDLE_VALUE) ThrowCannotOpen(path, GetLastError());
-    char chunk[1 << 16];
+    // A device or a pipe would be read for ever or hold up the run.
+    if (GetFileType(file.get()) != FILE_TYPE_DISK) ThrowRefused(path, Reason::NotAFile);
+    LARGE_INTEGER size{};
+    if (GetFileSizeEx(file.get(), &size) &&
+        static_cast<unsigned long long>(size.QuadPart) > kMaxFilterFileBytes)
+        ThrowRefused(path, Reason::TooLarge);
     for (;;) {
         DWORD n = 0;
         if (!ReadFile(file.get(), chunk, sizeof chunk, &n, nullptr))
             ThrowCannotOpen(path, GetLastError());
         if (n == 0) break;
         content.append(chunk, n);
+        // The file may have grown since its size was taken.
+        if (content.size() > kMaxFilterFileBytes) ThrowRefused(path, Reason::TooLarge);
     }
 #else
     struct stat status;
     if (path.empty() || stat(path.c_str(), &status) != 0 || S_ISDIR(status.st_mode))
         return std::nullopt;
-    // Not blocking: a FIFO without a writer reads as empty instead of hanging the run.
+    // A device or a FIFO would be read for ever or hold up the run, and is not even
+    // opened. A socket is tried: it fails to open.
+    if (S_ISCHR(status.st_mode) || S_ISBLK(status.st_mode) || S_ISFIFO(status.st_mode))
+        ThrowRefused(path, Reason::NotAFile);
+    // Not blocking, and looked at again once open: the name may stand for a FIFO by now.
     const Descriptor file(open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
     if (file.get() < 0) ThrowCannotOpen(path, errno);
-    char chunk[1 << 16];
+    if (fstat(file.get(), &status) != 0) ThrowCannotOpen(path, errno);
+    if (!S_ISREG(status.st_mode)) ThrowRefused(path, Reason::NotAFile);
+    if (static_cast<unsigned long long>(status.st_size) > kMaxFilterFileBytes)
+        ThrowRefused(path, Reason::TooLarge);
     for (;;) {
         const ssize_t n = read(file.get(), chunk, sizeof chunk);
         if (n < 0 && errno == EINTR) continue;
-        if (n < 0 && errno == EAGAIN) break;
         if (n < 0) ThrowCannotOpen(path, errno);
         if (n == 0) break;
         content.append(chunk, static_cast<std::size_t>(n));
+        // The file may have grown since its size was taken.
+        if (content.size() > kMaxFilterFileBytes) ThrowRefused(path, Reason::TooLarge);
     }
 #endif
+    if (content.find('\0') != std::string::npos) ThrowRefused(path, Reason::NulByte);
     return content;
 }
 

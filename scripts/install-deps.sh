@@ -7,7 +7,7 @@ packages=(
   cmake make g++ clang-format
   g++-mingw-w64-x86-64-posix mingw-w64-tools binutils-mingw-w64-x86-64
   wine64 xvfb xauth openbox trayer xclip xsel xdotool imagemagick x11-utils
-  locales googletest libgtest-dev libbenchmark-dev
+  locales googletest libgtest-dev libbenchmark-dev clang libfuzzer-14-dev
   nkf manpages-ja debian-reference-ja fonts-ipafont-gothic
   pandoc weasyprint poppler-utils python3 fonts-dejavu-core nsis
 )

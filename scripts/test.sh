@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds every configuration and runs every test: native (plain and sanitized),
-# Windows under Wine, the end-to-end tests against the real Quillmoth.exe, and the
-# packages with a silent install and uninstall under Wine.
+# each fuzz target for a bounded time, Windows under Wine, the end-to-end tests against
+# the real Quillmoth.exe, and the packages with a silent install and uninstall under Wine.
 # Starts a private virtual display (and a tray panel) when DISPLAY is unset and
 # stops only what it started.
 set -euo pipefail
@@ -23,6 +23,9 @@ scripts/build.sh native
 step "native tests under AddressSanitizer and UBSan"
 scripts/build.sh native-asan
 (cd build/native-asan && ctest --output-on-failure) || status=1
+
+step "fuzzing: every libFuzzer target for ${QM_FUZZ_SECONDS:=45} s"
+scripts/fuzz.sh all "$QM_FUZZ_SECONDS" || status=1
 
 step "Windows build and tests under Wine"
 scripts/build.sh windows

@@ -80,6 +80,27 @@ else
     echo "skip unreadable filter file: python3 cannot make a socket here"
 fi
 
+# A device named as the filter file was read for ever and ended in an abort (exit 134).
+run 'a\r\n' UseCustomFilter=1 "FilterFile=$(program_path /dev/zero)"
+check "device as filter file fails" 1 "$work/empty" "$code" "$work/out"
+[ -s "$work/err" ] || { echo "FAIL device as filter file: no message"; failures=$((failures + 1)); }
+# Wine shows a device as a regular file; the filter file's size limit stops it there.
+if [ "$windows" = 0 ]; then
+    run 'a\n' --ini /dev/zero --section me
+    check "device as settings file is refused" 2 "$work/empty" "$code" "$work/out"
+fi
+
+# Running out of memory ended in an abort; where a memory limit can be set (not
+# under the sanitizers or Wine), an endless standard input shows how it ends now.
+if [ "$windows" = 0 ] && (ulimit -v 400000 && "${filter[@]}" --help) >/dev/null 2>&1; then
+    (ulimit -v 400000 && exec "${filter[@]}") < /dev/zero > "$work/out" 2> "$work/err"
+    code=$?
+    printf 'quillmoth-filter: out of memory\n' > "$work/want"
+    check "out of memory ends with a message" 1 "$work/want" "$code" "$work/err"
+else
+    echo "skip out of memory: no memory limit here"
+fi
+
 run '' --help
 if [ "$code" != 0 ] || ! grep -q 'EnterDeleteMode' "$work/out"; then echo "FAIL --help"; failures=$((failures + 1)); else echo "ok   --help"; fi
 

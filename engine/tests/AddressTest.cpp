@@ -5,98 +5,13 @@
 #include "engine/Pipeline.h"
 #include "engine/Sjis.h"
 #include "engine/TextServices.h"
+#include "engine/tests/AddressReference.h"
 #include "engine/tests/RandomText.h"
 
 namespace qm {
 namespace {
 
-// Whether the character walk from the first byte stops at 0-based index i.
-bool StartsCharacter(std::string_view text, std::size_t i) {
-    std::size_t k = 0;
-    while (k < i)
-        k += Text().LeadBytes()[static_cast<unsigned char>(text[k])] ? 2 : 1;
-    return k == i;
-}
-
-std::string Lower(std::string s) {
-    Text().LowerMap().ApplySameLength(s, Text().LeadBytes());
-    return s;
-}
-
-bool IsAddressByte(char c) {
-    return c != '\0' && std::string_view(
-                            "!#$%&'()*+,-./0123456789:;=?@ABCDEFGHIJKLMNOPQRSTUVWXYZ_"
-                            "abcdefghijklmnopqrstuvwxyz~")
-                                .find(c) != std::string_view::npos;
-}
-
-// The completion as defined: from the last byte back, putting bytes in front of the
-// result, with every match required to begin a character.
-std::string CompleteSchemesReference(const std::string& data) {
-    std::string result;
-    // 1-based positions as in the definition; d(i) is data[i].
-    auto d = [&](std::ptrdiff_t i) { return data[static_cast<std::size_t>(i - 1)]; };
-    auto range = [&](std::ptrdiff_t from, std::ptrdiff_t length) {
-        return from < 1 ? std::string()
-                        : data.substr(static_cast<std::size_t>(from - 1),
-                                      static_cast<std::size_t>(length));
-    };
-    auto startsChar = [&](std::ptrdiff_t i) {
-        return StartsCharacter(data, static_cast<std::size_t>(i - 1));
-    };
-    auto fragment = [&](std::ptrdiff_t a, std::ptrdiff_t n, const std::string& literal) {
-        return a - n >= 1 && Lower(range(a - n, n)) == literal && startsChar(a - n);
-    };
-    for (auto a = static_cast<std::ptrdiff_t>(data.size()); a >= 1; --a) {
-        result.insert(result.begin(), d(a));
-        if (Lower(result.substr(0, 4)) == "www." && startsChar(a) &&
-            !(a >= 3 && range(a - 2, 2) == "//") && !(a >= 2 && IsAddressByte(d(a - 1))))
-            result.insert(0, "http://");
-        if (result.substr(0, 3) != "://" || !startsChar(a)) continue;
-        if (fragment(a, 3, "ftp")) {
-            result.insert(0, "ftp");
-            a -= 3;
-        } else if (fragment(a, 5, "https")) {
-            result.insert(0, "https");
-            a -= 5;
-        } else {
-            if (fragment(a, 4, "http")) a -= 4;
-            if (fragment(a, 3, "ttp")) a -= 3;
-            if (fragment(a, 2, "tp")) a -= 2;
-            if (fragment(a, 1, "p")) a -= 1;
-            result.insert(0, "http");
-        }
-    }
-    return result;
-}
-
-bool IsHostByte(char c) {
-    return std::isalnum(static_cast<unsigned char>(c)) || c == '-' || c == '.';
-}
-
-// Removal as defined, with the tail cut at the end of the host name and only a host
-// that a "/" follows taken.
-std::string RemoveRedirectorReference(const std::string& pattern, std::string text) {
-    for (int passes = 0; passes < 10; ++passes) {
-        const std::string lowered = Lower(text);
-        std::string tail;
-        bool found = false;
-        for (std::size_t c = 0; !found && c + pattern.size() <= text.size(); ++c) {
-            if (lowered.compare(c, pattern.size(), pattern) != 0 || !StartsCharacter(lowered, c))
-                continue;
-            std::size_t end = c + pattern.size();
-            while (end < text.size() && IsHostByte(text[end]))
-                ++end;
-            if (end < text.size() && text[end] == '/') {
-                tail = text.substr(c + pattern.size(), end - c - pattern.size());
-                found = true;
-            }
-        }
-        if (!found) break;
-        text = ReplaceAll(text, pattern + tail + "/", "/", false);
-    }
-    return text;
-}
+using namespace testing;
 
 std::string Complete(std::string_view text) {
     FilterOptions o;
@@ -121,7 +36,7 @@ TEST(CompleteSchemes, SchemesAreRepairedAndWrittenSmall) {
     EXPECT_EQ(Complete("HTTP://a HTTPS://b FTP://c sftp://d"),
               "http://a https://b ftp://c sftp://d");
     EXPECT_EQ(Complete("ttphttp://a"), "http://a");
-    EXPECT_EQ(Complete("abc://x file:///y"), "abchttp://x filehttp:///y");
+    EXPECT_EQ(Complete("(://a \x82\xA0://b"), "(http://a \x82\xA0http://b");  // after hiragana a
     EXPECT_EQ(Complete("mailto:a@b.c"), "mailto:a@b.c");
     EXPECT_EQ(Complete("no address here"), "no address here");
     EXPECT_EQ(Complete("see www.x and ttp://y"), "see http://www.x and http://y");
@@ -134,15 +49,24 @@ TEST(CompleteSchemes, SchemeOrWwwOnASecondByteSplitTheCharacter) {
     EXPECT_EQ(CompleteSchemes("\x82\x57ww.x"), "\x82\x57ww.x");
     EXPECT_EQ(CompleteSchemes("\x83\x46tp://x"), "\x83\x46http://x");
     EXPECT_EQ(CompleteSchemes("\x82://x"), "\x82://x");
-    EXPECT_EQ(CompleteSchemes("\x83\x68ttps://x"),
-              "\x83\x68ttpshttp://x");  // katakana do (second byte "h")
+    // katakana do (second byte "h"): "ttps" is a word of its own after it
+    EXPECT_EQ(CompleteSchemes("\x83\x68ttps://x"), "\x83\x68ttps://x");
+    EXPECT_EQ(CompleteSchemes("\x83\x68://x"), "\x83\x68http://x");
+}
+
+// Every "://" whose bytes in front were no form the completion repairs got "http"
+// put before it, and a "p" in front was taken for a cut "http".
+TEST(CompleteSchemes, FileSshRtmpAndSvnSshAddressesGotHttpInserted) {
+    EXPECT_EQ(Complete("file:///x ssh://h rtmp://s svn+ssh://h abc://x"),
+              "file:///x ssh://h rtmp://s svn+ssh://h abc://x");
+    EXPECT_EQ(Complete("SFTP://a xHTTPS://b a-tp://c"), "SFTP://a xHTTPS://b a-tp://c");
 }
 
 TEST(CompleteSchemes, AgreesWithTheBackwardScan) {
     std::mt19937 rng(21);
     const auto pieces = testing::WithPieces(
-        {"://",   "www.", "WWW.", "ww", "w", "W", "//", ":", "ftp", "FTP",      "http",
-         "HTTPS", "ttp",  "tp",   "p",  "s", "f", "h",  "t", "(",   "\x83\x68", "\x83\x70"});
+        {"://", "www.", "WWW.", "ww", "w", "W", "//", ":", "ftp",      "FTP",      "http", "HTTPS",
+         "ttp", "tp",   "p",    "s",  "f", "h", "t",  "(", "\x83\x68", "\x83\x70", "+"});
     for (int round = 0; round < 5000; ++round) {
         const std::string text = testing::RandomText(rng, pieces, 24);
         ASSERT_EQ(CompleteSchemes(text), CompleteSchemesReference(text))

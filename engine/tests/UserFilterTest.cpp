@@ -4,16 +4,19 @@
 
 #include <filesystem>
 #include <fstream>
+#include <optional>
 
 #include "engine/Pipeline.h"
 #include "engine/Sjis.h"
 #include "engine/tests/RandomText.h"
+#include "engine/tests/UserFilterReference.h"
 #include "framework/Exception.h"
 
 #ifdef _WIN32
 #include <windows.h>
 #else
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
@@ -24,26 +27,9 @@
 namespace qm {
 namespace {
 
-namespace fs = std::filesystem;
+using namespace testing;
 
-// The rules as defined: the file's lines by the loading rule, every rule a
-// ReplaceAll over the whole text.
-std::string ApplyFilterRulesReference(std::string text, std::string_view rules) {
-    rules = rules.substr(0, rules.find('\0'));
-    std::size_t i = 0;
-    while (i < rules.size()) {
-        std::size_t e = i;
-        while (e < rules.size() && rules[e] != '\r' && rules[e] != '\n')
-            ++e;
-        const std::string_view line = rules.substr(i, e - i);
-        if (!line.empty() && line[0] != '#')
-            text = ReplaceAll(text, FieldOf(line, "\t", 0), FieldOf(line, "\t", 1), false);
-        i = e;
-        if (i < rules.size() && rules[i] == '\r') ++i;
-        if (i < rules.size() && rules[i] == '\n') ++i;
-    }
-    return text;
-}
+namespace fs = std::filesystem;
 
 class TempDir {
   public:
@@ -127,7 +113,8 @@ TEST(ApplyFilterRules, SearchNeverBeginsOnASecondByte) {
 }
 
 TEST(ApplyFilterRules, FileLinesEndLikeClipboardLines) {
-    // the third line ends at the NUL: its rule deletes "e"
+    // rules given as a text end at the NUL (a file holding one is refused): the third
+    // line's rule deletes "e"
     const char raw[] = "a\tb\r\nc\td\r\ne\0f\tg\r\nh\ti\r\n";
     const std::string withNul(raw, sizeof raw - 1);
     EXPECT_EQ(ApplyFilterRules("aceh", withNul), "bdh");
@@ -220,6 +207,44 @@ TEST(ApplyUserFilter, FileIsReadAnewOnEveryRun) {
     EXPECT_EQ(Filter("a\r\n", path), "a\r\n");
 }
 
+std::optional<EFilterFileRefused::Reason> RefusedFor(const std::string& path) {
+    try {
+        ReadFilterFile(path);
+    } catch (const EFilterFileRefused& e) {
+        return e.GetReason();
+    }
+    return std::nullopt;
+}
+
+// A filter file saved as UTF-16 ended at its first NUL and became the rule "a",
+// which deleted every "a" of every copy.
+TEST(ApplyUserFilter, Utf16FileBecameARuleDeletingEveryA) {
+    const TempDir dir;
+    const std::string path = dir.Write("rules.txt", std::string("a\0\t\0b\0", 6));  // a TAB b
+    try {
+        Filter("banana", path);
+        ADD_FAILURE() << "not refused";
+    } catch (const EFilterFileRefused& e) {
+        EXPECT_EQ(e.GetReason(), EFilterFileRefused::Reason::NulByte);
+        // "Filter file "%s" " and the reason
+        const std::string named =
+            "\x83\x74\x83\x42\x83\x8B\x83\x5E\x83\x74\x83\x40\x83\x43\x83\x8B \"" +
+            fs::canonical(path).string() + "\" \x82\xCD";
+        EXPECT_EQ(std::string(e.what()).substr(0, named.size()), named);
+    }
+}
+
+// A filter file of any size was read whole at every copy.
+TEST(ApplyUserFilter, FileOver16MegabytesWasReadAtEveryCopy) {
+    const TempDir dir;
+    std::string comment(kMaxFilterFileBytes, '#');
+    const std::string path = dir.Write("rules.txt", comment);
+    EXPECT_EQ(Filter("a", path), "a");
+    comment += '#';
+    dir.Write("rules.txt", comment);
+    EXPECT_EQ(RefusedFor(path), EFilterFileRefused::Reason::TooLarge);
+}
+
 #ifdef _WIN32
 
 std::string PlatformErrorText(DWORD code) {
@@ -277,6 +302,16 @@ TEST(ApplyUserFilter, FileThatCannotBeOpenedRaisesTheMessage) {
     fs::current_path(dir.Path());
     EXPECT_THROW(ApplyUserFilter("a", "rules.sock"), Exception);
     fs::current_path(before);
+}
+
+// A device named as the filter file was read for ever (/dev/zero), and a FIFO read
+// as no rules or held up the run.
+TEST(ApplyUserFilter, DeviceOrFifoWasReadAsAFile) {
+    const TempDir dir;
+    const std::string fifo = (dir.Path() / "rules.fifo").string();
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_EQ(RefusedFor(fifo), EFilterFileRefused::Reason::NotAFile);
+    EXPECT_EQ(RefusedFor("/dev/zero"), EFilterFileRefused::Reason::NotAFile);
 }
 
 #endif
