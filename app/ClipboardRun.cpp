@@ -6,6 +6,7 @@
 
 #include "clipboard/Clipboard.h"
 #include "engine/Pipeline.h"
+#include "engine/UserFilter.h"
 #include "unicode/UnicodeText.h"
 
 namespace qm {
@@ -82,21 +83,36 @@ RunOutcome ClipboardRun::RunOnce(bool& busy, bool suspended) {
     if (copy.unreadable) return RunOutcome::Unreadable;
 
     const FilterOptions options = hooks_.options();
-    // The copy as read goes before the write makes its block: a big copy is then in
-    // memory three times at the most (the platform's, the result, the write's block).
-    if (copy.isUnicode) {
-        Utf16Filtered filtered = FilterUtf16(
-            copy.unicode, [&](std::string_view text) { return FilterText(text, options); });
-        if (filtered.outcome == Utf16Filtered::Outcome::TooManyForeign)
-            return RunOutcome::TooForeign;
-        if (filtered.outcome == Utf16Filtered::Outcome::Unchanged) return RunOutcome::Unchanged;
-        std::u16string().swap(copy.unicode);
-        return Write(filtered.text, copy.sequence);
+    try {
+        // The copy as read goes before the write makes its block: a big copy is then in
+        // memory three times at the most (the platform's, the result, the write's block).
+        if (copy.isUnicode) {
+            Utf16Filtered filtered = FilterUtf16(
+                copy.unicode, [&](std::string_view text) { return FilterText(text, options); });
+            if (filtered.outcome == Utf16Filtered::Outcome::TooManyForeign)
+                return RunOutcome::TooForeign;
+            if (filtered.outcome == Utf16Filtered::Outcome::Unchanged) return RunOutcome::Unchanged;
+            std::u16string().swap(copy.unicode);
+            return Write(filtered.text, copy.sequence);
+        }
+        const std::string filtered = FilterText(copy.text, options);
+        if (filtered == copy.text) return RunOutcome::Unchanged;
+        std::string().swap(copy.text);
+        return Write(filtered, copy.sequence);
+    } catch (const EFilterFileRefused&) {
+        // The copy stays as it is; the error goes to the user once for this version of
+        // the file, not at every copy.
+        FileVersion version{options.FilterFile};
+        WIN32_FILE_ATTRIBUTE_DATA data;
+        if (GetFileAttributesExA(version.path.c_str(), GetFileExInfoStandard, &data)) {
+            version.size = (std::uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
+            version.written = (std::uint64_t{data.ftLastWriteTime.dwHighDateTime} << 32) |
+                              data.ftLastWriteTime.dwLowDateTime;
+        }
+        if (refused_ == version) return RunOutcome::Refused;
+        refused_ = std::move(version);
+        throw;
     }
-    const std::string filtered = FilterText(copy.text, options);
-    if (filtered == copy.text) return RunOutcome::Unchanged;
-    std::string().swap(copy.text);
-    return Write(filtered, copy.sequence);
 }
 
 template <typename Text>

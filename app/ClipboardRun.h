@@ -6,7 +6,9 @@
 // code page 932 cannot hold come back as they were copied.
 #pragma once
 
+#include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <utility>
 
@@ -22,6 +24,7 @@ enum class RunOutcome {
     Unreadable,  // text was offered but could not be had
     Unchanged,   // the filter changed nothing: the copy keeps all its formats
     TooForeign,  // more distinct characters outside code page 932 than stand-in codes
+    Refused,     // the filter file is no filter file, as it was at the last copy
     Superseded,  // a newer copy came while we filtered; its own run follows
     Written,
 };
@@ -64,6 +67,16 @@ class ClipboardRun {
     // may count its closing, and the notices it raises, as further changes.
     bool wrote_ = false;
     DWORD lastSequence_ = 0;
+    // A file as its path, size and last write tell it apart from its other versions.
+    struct FileVersion {
+        std::string path;
+        std::uint64_t size = 0;
+        std::uint64_t written = 0;
+        bool operator==(const FileVersion&) const = default;
+    };
+    // The filter file the engine refused last (too large, binary): it refuses it at
+    // every copy until it changes, and the user hears of each version once.
+    std::optional<FileVersion> refused_;
 };
 
 }  // namespace qm

@@ -358,5 +358,25 @@ TEST_F(FormTest, FailedRunLeftBusySetAndTheNextCopyUnfiltered) {
     DeleteFileA(rules.c_str());
 }
 
+TEST_F(FormTest, ARefusedFilterFileIsReportedOncePerVersionAndCopiesStayAsTheyAre) {
+    const std::string rules = folder + "\\qm-binary.txt";
+    WriteFile(rules, std::string("a\tb\r\n\0x\r\n", 9));  // a NUL byte: no text file
+    Start();
+    form->UseCustomFilter->SetChecked(true);
+    form->FilterFile->SetText(rules);
+    PutText("a\n");
+    ASSERT_TRUE(PumpUntil([&] { return !errors.empty(); }));
+    PutText("aa\n");
+    Settle();
+    Settle();
+    EXPECT_EQ(errors.size(), 1u) << "no box at the second copy";
+    EXPECT_EQ(ReadClipboardText(), "aa\n");
+    WriteFile(rules, std::string("a\tb\r\n\0xy\r\n", 10));  // changed, still refused
+    PutText("a\n");
+    ASSERT_TRUE(PumpUntil([&] { return errors.size() == 2; }));
+    EXPECT_EQ(ReadClipboardText(), "a\n");
+    DeleteFileA(rules.c_str());
+}
+
 }  // namespace
 }  // namespace qm
