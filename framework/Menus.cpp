@@ -200,7 +200,7 @@ HMENU TPopupMenu::BuildMenu(TMenuItem& parent) {
             info.fMask = MIIM_ID | MIIM_STRING | MIIM_STATE;
             info.wID = item->Command();
             info.dwTypeData = const_cast<char*>(texts[static_cast<std::size_t>(i)].c_str());
-            info.fState = item->Default() ? MFS_DEFAULT : 0;
+            info.fState = (item->Default() ? MFS_DEFAULT : 0) | (item->Enabled() ? 0 : MFS_GRAYED);
             if (!item->Picture().Empty()) {
                 // Drawn by DrawPicture: menus copy a bitmap as it is, alpha and all,
                 // where the platform cannot blend it.
