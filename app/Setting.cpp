@@ -5,10 +5,13 @@
 #include <shellapi.h>
 
 #include <functional>
+#include <utility>
 
 #include "app/About.h"
 #include "app/Captions.h"
 #include "app/ClipboardRun.h"
+#include "app/HotKeys.h"
+#include "app/MakeControl.h"
 #include "app/TrayIcon.h"
 #include "app/res/Resources.h"
 #include "clipboard/QzClipDetector.h"
@@ -21,6 +24,7 @@
 #include "framework/Exception.h"
 #include "framework/ExtCtrls.h"
 #include "framework/ImageList.h"
+#include "framework/Memo.h"
 #include "framework/Menus.h"
 #include "framework/StdCtrls.h"
 #include "settings/AutoIni.h"
@@ -39,16 +43,6 @@ bool FileExists(const std::string& path) {
     if (path.empty()) return false;
     const DWORD attributes = GetFileAttributesA(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-template <typename T>
-T* Make(TComponent* owner, TWinControl* parent, const char* name, int left, int top, int width,
-        int height) {
-    auto* control = new T(owner);
-    control->SetName(name);
-    control->SetParent(parent);
-    control->SetBounds(left, top, width, height);
-    return control;
 }
 
 TRadioGroup* Group(TForm1* form, TWinControl* parent, const char* name, const char* caption,
@@ -111,6 +105,7 @@ TForm1::TForm1() : TForm(nullptr) {
 
 TForm1::~TForm1() {
     Application().RemoveHook(closeHook_);
+    Application().RemoveHook(hotKeyHook_);
     // The components outlive the form's own members: no notice may reach the run
     // once it is gone.
     WatchClipBoard1->OnAddText = nullptr;
@@ -226,6 +221,11 @@ void TForm1::BuildControls() {
     FilterFile->SetTabOrder(1);
     FilterView->SetTabOrder(2);
 
+    // Pages the program gained later come after these three, so that the settings file
+    // lists their keys after every older one.
+    BuildBehaviorPage();
+    BuildTryOutPage();
+
     OkButton = Make<TButton>(this, this, "OkButton", 160, 280, 75, 22);
     OkButton->SetCaption("OK");
     OkButton->SetDefault(true);
@@ -264,6 +264,7 @@ void TForm1::BuildComponents() {
     const Entry entries[] = {
         {&N3, "N3", "-", 0, nullptr},
         {&O1, "O1", kMenuOptions, IDI_MENU_OPTIONS, &TForm1::O1Click},
+        {&Undo1, "Undo1", kMenuUndo, IDI_MENU_UNDO, &TForm1::Undo1Click},
         {&N2, "N2", "-", 0, nullptr},
         {&Contents1, "Contents1", kMenuContents, IDI_MENU_CONTENTS, &TForm1::Contents1Click},
         {&WebSite, "WebSite", "Orrinworks(&W)", IDI_MENU_WEBSITE, &TForm1::WebSiteClick},
@@ -281,6 +282,7 @@ void TForm1::BuildComponents() {
         MenuR->Items().Add(item);
         *e.item = item;
     }
+    MenuR->OnPopup = [this](TComponent*) { Undo1->SetEnabled(run_->CanRestore()); };
 
     IconList = new TImageList(this);
     IconList->SetName("IconList");
@@ -319,12 +321,22 @@ void TForm1::BuildComponents() {
         if (working) idle = TrayIcon->Hint();
         TrayIcon->SetHint(working ? std::string(kWorkingHint) : idle);
     };
+    hooks.leaveAlone = [this](HWND owner) { return IsLeftAlone(owner); };
+    hooks.read = [this](const ClipboardCopy& copy) { KeepSample(copy); };
     run_ = std::make_unique<ClipboardRun>(std::move(hooks));
 
     WatchClipBoard1 = new TWatchClipBoard(this);
     WatchClipBoard1->SetName("WatchClipBoard1");
     WatchClipBoard1->SetWatch(true);
     WatchClipBoard1->OnAddText = [this](TComponent* sender) { ClipTrapClipChange(sender); };
+
+    hotKeys_ = std::make_unique<GlobalHotKeys>(Application().Handle());
+    hotKeyHook_ = Application().AddHook([this](UINT message, WPARAM id, LPARAM, LRESULT& result) {
+        if (message != WM_HOTKEY) return false;
+        HotKeyPressed(static_cast<int>(id));
+        result = 0;
+        return true;
+    });
 }
 
 bool TForm1::IsSuspendArgument(const std::string& argument) {
@@ -370,6 +382,7 @@ void TForm1::FormCreate(const std::vector<std::string>& arguments) {
         });
         SetPriorityClass(GetCurrentProcess(), IDLE_PRIORITY_CLASS);
         step([&] { RebuildSettingsMenu(); });
+        step([&] { RegisterHotKeys(); });
     }
     if (failures.empty()) return;
     std::string text = failures.front();
@@ -415,6 +428,10 @@ void TForm1::ClipTrapClipChange(TComponent*) {
 
 void TForm1::ShowDialog() {
     MakeFullyVisible();
+    // A copy that came since the dialog last opened replaces the sample; else the
+    // sample stays as the user left it.
+    if (!sample_.empty()) SampleText->SetText(std::exchange(sample_, std::string()));
+    RefreshTryOut();
     Show();
     BringToFront();
 }
@@ -458,11 +475,13 @@ void TForm1::OkButtonClick(TComponent*) {
     HideDialog();
     ReloadFilterView();
     RebuildSettingsMenu();
+    RegisterHotKeys();
 }
 
 void TForm1::CancelButtonClick(TComponent*) {
     HideDialog();
     LoadSettings();
+    RegisterHotKeys();
 }
 
 void TForm1::FormCloseQuery(TComponent*, bool& canClose) {
@@ -487,6 +506,10 @@ void TForm1::WebSiteClick(TComponent*) {
 
 void TForm1::About1Click(TComponent*) {
     ShowAboutBox(Handle(), Application().Title());
+}
+
+void TForm1::Undo1Click(TComponent*) {
+    run_->Restore(Busy, Suspended);
 }
 
 void TForm1::ExitProgramClick(TComponent*) {

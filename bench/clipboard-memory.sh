@@ -24,7 +24,7 @@ options=("$@")
 # shellcheck source=scripts/wine-env.sh
 . scripts/wine-env.sh
 work=$(mktemp -d)
-trap 'kill "${app:-}" 2>/dev/null; wait 2>/dev/null; qm_display_stop; rm -rf "$work"' EXIT
+trap 'kill "${app:-}" 2>/dev/null; wait "${app:-}" 2>/dev/null; qm_display_stop; rm -rf "$work"' EXIT
 qm_display_start
 scripts/build.sh windows --target Quillmoth cliptool quillmoth-filter >/dev/null
 bash bench/make-corpus.sh >/dev/null
@@ -91,4 +91,6 @@ if [ -n "$unicode" ]; then
     utf16_kb=$(($(iconv -f utf-8 -t utf-16le <"$text" | wc -c) / 1024))
     echo "  the copy as UTF-16 on the clipboard: $((utf16_kb / 1024)) MB, growth $(echo "scale=2; $growth / $utf16_kb" | bc) x that"
 fi
+# The copy as read stays for the undo command until the clipboard moves on.
+echo "resident after the run: $(($(kb VmRSS) / 1024)) MB"
 [ "$result" = correct ]

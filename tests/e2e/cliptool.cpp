@@ -6,6 +6,9 @@
 //                         "HTML Format" beside it and empty blocks of the named formats;
 //                         --time waits until another program writes the clipboard and
 //                         prints the milliseconds from the copy to that write
+//   cliptool put-owned SECONDS
+//                         standard input becomes the clipboard's CF_TEXT, owned by a
+//                         window of this program that stays for SECONDS
 //   cliptool put-unicode [--time]
 //                         standard input (UTF-8) becomes the clipboard's CF_UNICODETEXT
 //                         and nothing else
@@ -203,21 +206,17 @@ LRESULT CALLBACK OwnerProc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
     return DefWindowProcA(w, m, wp, lp);
 }
 
-// Owns the clipboard with "HTML Format" and a CF_TEXT to be rendered on request.
-int Own(int seconds) {
+HWND OwnerWindow() {
     WNDCLASSA wc{};
     wc.lpfnWndProc = OwnerProc;
     wc.hInstance = GetModuleHandleA(nullptr);
     wc.lpszClassName = "cliptool-owner";
     RegisterClassA(&wc);
-    HWND owner = CreateWindowA("cliptool-owner", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                               wc.hInstance, nullptr);
-    for (int i = 0; i < 100 && !OpenClipboard(owner); ++i)
-        Sleep(20);
-    EmptyClipboard();
-    SetClipboardData(RegisterClipboardFormatA("HTML Format"), Block(kHtml));
-    SetClipboardData(CF_TEXT, nullptr);
-    CloseClipboard();
+    return CreateWindowA("cliptool-owner", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance,
+                         nullptr);
+}
+
+void PumpFor(int seconds) {
     const DWORD end = GetTickCount() + static_cast<DWORD>(seconds) * 1000;
     while (GetTickCount() < end) {
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
@@ -225,7 +224,35 @@ int Own(int seconds) {
         while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
             DispatchMessageA(&msg);
     }
+}
+
+// Owns the clipboard with "HTML Format" and a CF_TEXT to be rendered on request.
+int Own(int seconds) {
+    HWND owner = OwnerWindow();
+    for (int i = 0; i < 100 && !OpenClipboard(owner); ++i)
+        Sleep(20);
+    EmptyClipboard();
+    SetClipboardData(RegisterClipboardFormatA("HTML Format"), Block(kHtml));
+    SetClipboardData(CF_TEXT, nullptr);
+    CloseClipboard();
+    PumpFor(seconds);
     return 0;
+}
+
+int PutOwned(int seconds) {
+    std::string data;
+    char buf[65536];
+    std::size_t n;
+    while ((n = std::fread(buf, 1, sizeof buf, stdin)) > 0)
+        data.append(buf, n);
+    HWND owner = OwnerWindow();
+    for (int i = 0; i < 100 && !OpenClipboard(owner); ++i)
+        Sleep(20);
+    EmptyClipboard();
+    const bool ok = SetClipboardData(CF_TEXT, Block(data)) != nullptr;
+    CloseClipboard();
+    PumpFor(seconds);
+    return ok ? 0 : 2;
 }
 
 int RenderThenCopy() {
@@ -277,6 +304,7 @@ int main(int argc, char** argv) {
     _setmode(_fileno(stdout), _O_BINARY);
     const std::string command = argc > 1 ? argv[1] : "";
     if (command == "put") return Put(argc, argv);
+    if (command == "put-owned" && argc > 2) return PutOwned(std::atoi(argv[2]));
     if (command == "put-bitmap") return PutBitmap();
     if (command == "get") return Get();
     if (command == "put-unicode") return PutUnicode(argc, argv);
@@ -289,8 +317,8 @@ int main(int argc, char** argv) {
     if (command == "render-then-copy") return RenderThenCopy();
     std::fputs(
         "usage: cliptool "
-        "put|put-unicode|put-bitmap|get|get-unicode|formats|has|locale|owner|own-refusing|"
-        "render-then-copy\n",
+        "put|put-owned|put-unicode|put-bitmap|get|get-unicode|formats|has|locale|owner|"
+        "own-refusing|render-then-copy\n",
         stderr);
     return 2;
 }
