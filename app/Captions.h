@@ -79,6 +79,20 @@ inline constexpr char kCaptionExtend[] = "\x8A\x67\x92\xA3\x90\xDD\x92\xE8";
 inline constexpr char kCaptionTabSheet1[] = "\x83\x74\x83\x42\x83\x8B\x83\x5E\x90\xDD\x92\xE8";
 // HTML
 inline constexpr char kCaptionHTMLGroup[] = "HTML\x8A\xD6\x98\x41";
+// behavior settings
+inline constexpr char kCaptionBehavior[] = "\x93\xAE\x8D\xEC\x90\xDD\x92\xE8";
+// try it out
+inline constexpr char kCaptionTryOut[] = "\x8E\x8E\x82\xB7";
+// hot key (suspend/resume)
+inline constexpr char kCaptionSuspendKeyGroup[] =
+    "\x83\x7A\x83\x62\x83\x67\x83\x4C\x81\x5B (\x88\xEA\x8E\x9E\x92\xE2\x8E\x7E/\x8D\xC4\x8A\x4A)";
+// hot key (undo)
+inline constexpr char kCaptionUndoKeyGroup[] =
+    "\x83\x7A\x83\x62\x83\x67\x83\x4C\x81\x5B (\x8C\xB3\x82\xC9\x96\xDF\x82\xB7)";
+// programs not to filter (separated by ;)
+inline constexpr char kCaptionExcludeGroup[] =
+    "\x83\x74\x83\x42\x83\x8B\x83\x5E\x82\xB5\x82\xC8\x82\xA2\x83\x76\x83\x8D\x83\x4F\x83\x89\x83"
+    "\x80 (;\x82\xC5\x8B\xE6\x90\xD8\x82\xE9)";
 // cancel
 inline constexpr char kCaptionCancel[] = "\x83\x4C\x83\x83\x83\x93\x83\x5A\x83\x8B";
 // save settings
@@ -124,12 +138,16 @@ inline constexpr char kItemJoinLines[] = "\x89\xFC\x8D\x73\x8F\x9C\x8B\x8E";
 // options (&O)
 inline constexpr char kMenuOptions[] =
     "\x8A\xC2\x8B\xAB\x83\x49\x83\x76\x83\x56\x83\x87\x83\x93(&O)";
+// undo (&U)
+inline constexpr char kMenuUndo[] = "\x8C\xB3\x82\xC9\x96\xDF\x82\xB7(&U)";
 // contents (&C)
 inline constexpr char kMenuContents[] = "\x96\xDA\x8E\x9F(&C)";
 // version information (&A)
 inline constexpr char kMenuAbout[] = "\x83\x6F\x81\x5B\x83\x57\x83\x87\x83\x93\x8F\xEE\x95\xF1(&A)";
 // exit Quillmoth (&X)
 inline constexpr char kMenuExit[] = "Quillmoth\x8F\x49\x97\xB9(&X)";
+// "...", the last presets entry when there are more settings files than it lists
+inline constexpr char kMenuMorePresets[] = "\x81\x63";
 // settings files (*.ini)|*.ini
 inline constexpr char kSettingsFilter[] =
     "\x90\xDD\x92\xE8\x83\x74\x83\x40\x83\x43\x83\x8B(*.ini)|*.ini";

@@ -8,33 +8,11 @@
 #include <vector>
 
 #include "app/Setting.h"
+#include "app/SingleInstance.h"
 #include "framework/Application.h"
+#include "settings/AutoIni.h"
 
 namespace {
-
-class MutexHandle {
-  public:
-    explicit MutexHandle(HANDLE h) : handle_(h) {}
-    ~MutexHandle() {
-        if (handle_) {
-            ReleaseMutex(handle_);
-            CloseHandle(handle_);
-        }
-    }
-    MutexHandle(const MutexHandle&) = delete;
-    MutexHandle& operator=(const MutexHandle&) = delete;
-
-  private:
-    HANDLE handle_;
-};
-
-std::string ExecutableFileName() {
-    char path[MAX_PATH];
-    const DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string full(path, n);
-    const std::size_t slash = full.find_last_of("\\/");
-    return slash == std::string::npos ? full : full.substr(slash + 1);
-}
 
 std::vector<std::string> Arguments() {
     std::vector<std::string> args;
@@ -47,12 +25,15 @@ std::vector<std::string> Arguments() {
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     // A second start from the same file name ends here, silently.
-    const std::string name = ExecutableFileName();
-    if (HANDLE running = OpenMutexA(MUTEX_ALL_ACCESS, FALSE, name.c_str())) {
-        CloseHandle(running);
-        return 0;
+    std::unique_ptr<qm::SingleInstance> instance;
+    try {
+        instance = std::make_unique<qm::SingleInstance>(qm::ProgramFileName());
+    } catch (const std::exception& e) {
+        qm::Application().SetTitle("Quillmoth");
+        qm::Application().ShowException(e);
+        return 1;
     }
-    const MutexHandle mutex(CreateMutexA(nullptr, FALSE, name.c_str()));
+    if (instance->AlreadyRunning()) return 0;
 
     qm::TApplication& app = qm::Application();
     app.SetShowMainForm(false);

@@ -4,9 +4,14 @@
 
 #include <shellapi.h>
 
+#include <functional>
+#include <utility>
+
 #include "app/About.h"
 #include "app/Captions.h"
 #include "app/ClipboardRun.h"
+#include "app/HotKeys.h"
+#include "app/MakeControl.h"
 #include "app/TrayIcon.h"
 #include "app/res/Resources.h"
 #include "clipboard/QzClipDetector.h"
@@ -19,6 +24,7 @@
 #include "framework/Exception.h"
 #include "framework/ExtCtrls.h"
 #include "framework/ImageList.h"
+#include "framework/Memo.h"
 #include "framework/Menus.h"
 #include "framework/StdCtrls.h"
 #include "settings/AutoIni.h"
@@ -39,16 +45,6 @@ bool FileExists(const std::string& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-template <typename T>
-T* Make(TComponent* owner, TWinControl* parent, const char* name, int left, int top, int width,
-        int height) {
-    auto* control = new T(owner);
-    control->SetName(name);
-    control->SetParent(parent);
-    control->SetBounds(left, top, width, height);
-    return control;
-}
-
 TRadioGroup* Group(TForm1* form, TWinControl* parent, const char* name, const char* caption,
                    std::initializer_list<const char*> items, int left, int top, int width,
                    int height) {
@@ -66,6 +62,20 @@ TCheckBox* Check(TForm1* form, TWinControl* parent, const char* name, const char
     box->SetCaption(caption);
     return box;
 }
+
+// For its lifetime, the store's messages join a list instead of showing a box.
+class StoreMessagesTo {
+  public:
+    StoreMessagesTo(TAutoIni& store, std::vector<std::string>& list) : store_(store) {
+        store_.OnMessage = [&list](const std::string& m) { list.push_back(m); };
+    }
+    ~StoreMessagesTo() { store_.OnMessage = nullptr; }
+    StoreMessagesTo(const StoreMessagesTo&) = delete;
+    StoreMessagesTo& operator=(const StoreMessagesTo&) = delete;
+
+  private:
+    TAutoIni& store_;
+};
 
 std::string UserName() {
     char name[256];
@@ -95,6 +105,7 @@ TForm1::TForm1() : TForm(nullptr) {
 
 TForm1::~TForm1() {
     Application().RemoveHook(closeHook_);
+    Application().RemoveHook(hotKeyHook_);
     // The components outlive the form's own members: no notice may reach the run
     // once it is gone.
     WatchClipBoard1->OnAddText = nullptr;
@@ -210,6 +221,11 @@ void TForm1::BuildControls() {
     FilterFile->SetTabOrder(1);
     FilterView->SetTabOrder(2);
 
+    // Pages the program gained later come after these three, so that the settings file
+    // lists their keys after every older one.
+    BuildBehaviorPage();
+    BuildTryOutPage();
+
     OkButton = Make<TButton>(this, this, "OkButton", 160, 280, 75, 22);
     OkButton->SetCaption("OK");
     OkButton->SetDefault(true);
@@ -248,6 +264,7 @@ void TForm1::BuildComponents() {
     const Entry entries[] = {
         {&N3, "N3", "-", 0, nullptr},
         {&O1, "O1", kMenuOptions, IDI_MENU_OPTIONS, &TForm1::O1Click},
+        {&Undo1, "Undo1", kMenuUndo, IDI_MENU_UNDO, &TForm1::Undo1Click},
         {&N2, "N2", "-", 0, nullptr},
         {&Contents1, "Contents1", kMenuContents, IDI_MENU_CONTENTS, &TForm1::Contents1Click},
         {&WebSite, "WebSite", "Orrinworks(&W)", IDI_MENU_WEBSITE, &TForm1::WebSiteClick},
@@ -265,6 +282,7 @@ void TForm1::BuildComponents() {
         MenuR->Items().Add(item);
         *e.item = item;
     }
+    MenuR->OnPopup = [this](TComponent*) { Undo1->SetEnabled(run_->CanRestore()); };
 
     IconList = new TImageList(this);
     IconList->SetName("IconList");
@@ -303,12 +321,22 @@ void TForm1::BuildComponents() {
         if (working) idle = TrayIcon->Hint();
         TrayIcon->SetHint(working ? std::string(kWorkingHint) : idle);
     };
+    hooks.leaveAlone = [this](HWND owner) { return IsLeftAlone(owner); };
+    hooks.read = [this](const ClipboardCopy& copy) { KeepSample(copy); };
     run_ = std::make_unique<ClipboardRun>(std::move(hooks));
 
     WatchClipBoard1 = new TWatchClipBoard(this);
     WatchClipBoard1->SetName("WatchClipBoard1");
     WatchClipBoard1->SetWatch(true);
     WatchClipBoard1->OnAddText = [this](TComponent* sender) { ClipTrapClipChange(sender); };
+
+    hotKeys_ = std::make_unique<GlobalHotKeys>(Application().Handle());
+    hotKeyHook_ = Application().AddHook([this](UINT message, WPARAM id, LPARAM, LRESULT& result) {
+        if (message != WM_HOTKEY) return false;
+        HotKeyPressed(static_cast<int>(id));
+        result = 0;
+        return true;
+    });
 }
 
 bool TForm1::IsSuspendArgument(const std::string& argument) {
@@ -318,23 +346,49 @@ bool TForm1::IsSuspendArgument(const std::string& argument) {
 }
 
 void TForm1::FormCreate(const std::vector<std::string>& arguments) {
-    SetBounds(0, 0, Width(), Height());
-    AutoSave->SetSection(UserName());
-    HelpFile = ProgramPath().substr(0, ProgramPath().rfind('.')) + ".pdf";
-    AutoSave->LoadFromIniFile();
-    Busy = false;
-    Suspended = false;
-    if (ShowForm->Checked()) ShowDialog();
-    if (FileExists(FilterFile->Text())) FilterView->LoadFromFile(FilterFile->Text());
-    PageControl1->SetActivePageIndex(0);
-    for (const std::string& argument : arguments) {
-        if (IsSuspendArgument(argument)) {
-            Suspended = true;
-            TrayIcon->SetIconIndex(1);
+    // Every step runs whatever became of the ones before it, and what failed is shown
+    // in one box at the end: a box's message loop would let copies be filtered before
+    // the command line had its say.
+    std::vector<std::string> failures;
+    const auto step = [&failures](const std::function<void()>& run) {
+        try {
+            run();
+        } catch (const std::exception& e) {
+            failures.push_back(TApplication::ExceptionText(e));
         }
+    };
+    {
+        const StoreMessagesTo collect(*AutoSave, failures);
+        step([&] { SetBounds(0, 0, Width(), Height()); });
+        step([&] { AutoSave->SetSection(UserName()); });
+        step([&] { HelpFile = ChangeFileExt(ProgramPath(), ".pdf"); });
+        step([&] { LoadSettings(); });
+        Busy = false;
+        Suspended = false;
+        step([&] {
+            if (ShowForm->Checked()) ShowDialog();
+        });
+        step([&] {
+            if (FileExists(FilterFile->Text())) FilterView->LoadFromFile(FilterFile->Text());
+        });
+        step([&] { PageControl1->SetActivePageIndex(0); });
+        step([&] {
+            for (const std::string& argument : arguments) {
+                if (IsSuspendArgument(argument)) {
+                    Suspended = true;
+                    TrayIcon->SetIconIndex(1);
+                }
+            }
+        });
+        SetPriorityClass(GetCurrentProcess(), IDLE_PRIORITY_CLASS);
+        step([&] { RebuildSettingsMenu(); });
+        step([&] { RegisterHotKeys(); });
     }
-    SetPriorityClass(GetCurrentProcess(), IDLE_PRIORITY_CLASS);
-    RebuildSettingsMenu();
+    if (failures.empty()) return;
+    std::string text = failures.front();
+    for (std::size_t i = 1; i < failures.size(); ++i)
+        text += "\r\n\r\n" + failures[i];
+    Application().ShowError(text);
 }
 
 FilterOptions TForm1::CurrentOptions() const {
@@ -373,6 +427,11 @@ void TForm1::ClipTrapClipChange(TComponent*) {
 }
 
 void TForm1::ShowDialog() {
+    MakeFullyVisible();
+    // A copy that came since the dialog last opened replaces the sample; else the
+    // sample stays as the user left it.
+    if (!sample_.empty()) SampleText->SetText(std::exchange(sample_, std::string()));
+    RefreshTryOut();
     Show();
     BringToFront();
 }
@@ -389,23 +448,48 @@ void TForm1::ReloadFilterView() {
     }
 }
 
+bool TForm1::LoadSettings() {
+    try {
+        AutoSave->LoadFromIniFile();
+    } catch (const std::exception&) {
+        settingsUnread_ = true;
+        return false;
+    }
+    settingsUnread_ = false;
+    return true;
+}
+
+bool TForm1::SaveSettings() {
+    try {
+        AutoSave->SaveToIniFile();
+    } catch (const std::exception&) {
+        return false;
+    }
+    settingsUnread_ = false;
+    return true;
+}
+
 void TForm1::OkButtonClick(TComponent*) {
-    AutoSave->SaveToIniFile();
+    // Unsaved, the dialog stays for the user to try again or cancel.
+    if (!SaveSettings()) return;
     HideDialog();
     ReloadFilterView();
     RebuildSettingsMenu();
+    RegisterHotKeys();
 }
 
 void TForm1::CancelButtonClick(TComponent*) {
     HideDialog();
-    AutoSave->LoadFromIniFile();
+    LoadSettings();
+    RegisterHotKeys();
 }
 
 void TForm1::FormCloseQuery(TComponent*, bool& canClose) {
-    // The close box on screen only hides the dialog; a close while hidden is Exit.
+    // The close box on screen only hides the dialog; a close while hidden is Exit,
+    // which ends the program also when the settings cannot be written.
     canClose = !Visible();
     HideDialog();
-    if (canClose) AutoSave->SaveToIniFile();
+    if (canClose && !settingsUnread_) SaveSettings();
 }
 
 void TForm1::O1Click(TComponent*) {
@@ -422,6 +506,10 @@ void TForm1::WebSiteClick(TComponent*) {
 
 void TForm1::About1Click(TComponent*) {
     ShowAboutBox(Handle(), Application().Title());
+}
+
+void TForm1::Undo1Click(TComponent*) {
+    run_->Restore(Busy, Suspended);
 }
 
 void TForm1::ExitProgramClick(TComponent*) {
@@ -465,7 +553,7 @@ void TForm1::OptSaveClick(TComponent*) {
         AutoSave->SetAIniFileName("");
         RebuildSettingsMenu();
     } catch (const Exception&) {
-        // The store has shown "Can not save to IniFile"; nothing more is said.
+        // The store has shown that it cannot save; nothing more is said.
     }
 }
 
@@ -479,8 +567,17 @@ void TForm1::RebuildSettingsMenu() {
     std::vector<std::string> files;
     const std::string folder = ProgramFolder();
     const DWORD attributes = GetFileAttributesA(folder.c_str());
+    bool complete = true;
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-        ListFiles(folder + "\\", "*.ini", files);
+        complete = ListFiles(folder + "\\", "*.ini", files);
+    }
+    if (!complete) {
+        // More settings files than the menu lists: a last entry says so.
+        auto* more = new TMenuItem(this);
+        more->SetCaption(kMenuMorePresets);
+        more->SetEnabled(false);
+        more->SetAutoHotkeys(maManual);
+        items.Insert(0, more);
     }
     for (std::size_t i = 0; i < files.size(); ++i) {
         const std::string& path = files[files.size() - 1 - i];

@@ -6,6 +6,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "engine/FilterOptions.h"
@@ -13,14 +14,19 @@
 
 namespace qm {
 
+struct ClipboardCopy;
 class ClipboardRun;
+class GlobalHotKeys;
 class TAutoIni;
 class TBigView;
 class TButton;
 class TCheckBox;
+class TEdit;
 class TEllipsesEdit;
 class TGroupBox;
+class THotKey;
 class TImageList;
+class TMemo;
 class TMenuItem;
 class TOpenDialog;
 class TPageControl;
@@ -31,6 +37,10 @@ class TSaveDialog;
 class TTabSheet;
 class TTrayIcon;
 class TWatchClipBoard;
+
+// The try-out page's sample made from a copy: its start, cut on a character boundary,
+// with every line break CR LF as an edit box shows it.
+std::string SampleOf(std::string_view text);
 
 class TForm1 : public TForm {
   public:
@@ -62,6 +72,17 @@ class TForm1 : public TForm {
     void OptSaveClick(TComponent* sender);
     void SettingsMenuItemClick(TComponent* sender);
     void RebuildSettingsMenu();
+    // Puts back the copy as the last run that changed something read it.
+    void Undo1Click(TComponent* sender);
+    // Registers the hot keys as their boxes hold them; a key that cannot be had is
+    // told once the message being handled is done with.
+    void RegisterHotKeys();
+    // WM_HOTKEY: suspend/resume as a left click on the tray icon, or undo.
+    void HotKeyPressed(int id);
+    // Whether a copy whose clipboard owner is this window is left alone.
+    bool IsLeftAlone(HWND owner);
+    // The try-out page: the sample filtered with the options as they stand.
+    void RefreshTryOut();
 
     void ShowDialog();
     void HideDialog();
@@ -90,11 +111,20 @@ class TForm1 : public TForm {
     TCheckBox* UseCustomFilter;
     TEllipsesEdit* FilterFile;
     TBigView* FilterView;
+    TTabSheet* Behavior;
+    TGroupBox *SuspendKeyGroup, *UndoKeyGroup, *ExcludeGroup;
+    THotKey *HotKeySuspend, *HotKeyUndo;
+    TEdit* ExcludePrograms;
+    TTabSheet* TryOut;
+    // Without a name: the settings file keeps controls by name, and a sample (the
+    // user's last copy, perhaps a secret) is no setting.
+    TMemo* SampleText;
+    TBigView* SampleView;
     TButton *OkButton, *CancelButton, *OptSave;
 
     TAutoIni* AutoSave;
     TPopupMenu* MenuR;
-    TMenuItem *N3, *O1, *N2, *Contents1, *WebSite, *About1, *N1, *ExitProgram;
+    TMenuItem *N3, *O1, *Undo1, *N2, *Contents1, *WebSite, *About1, *N1, *ExitProgram;
     TTrayIcon* TrayIcon;
     TImageList* IconList;
     TQzClipDetector* ClipTrap;
@@ -108,14 +138,28 @@ class TForm1 : public TForm {
 
   private:
     void BuildControls();
+    void BuildBehaviorPage();
+    void BuildTryOutPage();
     void BuildComponents();
     void ReloadFilterView();
+    // The program's own settings file. Each answers whether it worked; when not, the
+    // store has shown why.
+    bool LoadSettings();
+    bool SaveSettings();
+    // The last copy a run read, as the try-out page starts from it.
+    void KeepSample(const ClipboardCopy& copy);
 
     // Preset entries and the settings file each one loads, relative to the program's
     // folder (a file found in a subfolder keeps its subfolder).
     std::map<const TMenuItem*, std::string> presetFiles_;
     int closeHook_ = 0;
+    // The settings file could not be read: Exit leaves it as it is rather than write
+    // over it what the dialog holds instead. An explicit OK may write.
+    bool settingsUnread_ = false;
+    int hotKeyHook_ = 0;
     std::unique_ptr<ClipboardRun> run_;
+    std::unique_ptr<GlobalHotKeys> hotKeys_;
+    std::string sample_;
 };
 
 }  // namespace qm

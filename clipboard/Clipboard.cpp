@@ -1,10 +1,12 @@
 #include "clipboard/Clipboard.h"
 
 #include <cstring>
+#include <string>
 #include <utility>
 
 #include "framework/Application.h"
 #include "framework/Exception.h"
+#include "framework/Messages.h"
 
 namespace qm {
 
@@ -86,20 +88,34 @@ bool ClipboardHasFormat(UINT format) {
 
 namespace {
 
-// The open clipboard's CF_TEXT up to its first NUL into out; false when the text is
-// offered but cannot be had.
-bool ReadOpenText(std::string& out) {
+// The open clipboard's text in `format` (CF_TEXT into bytes, CF_UNICODETEXT into
+// UTF-16) up to its first NUL into out; false when the text is offered but cannot
+// be had.
+template <typename Text>
+bool ReadOpenText(UINT format, Text& out) {
+    using Unit = typename Text::value_type;
     out.clear();
-    HANDLE data = GetClipboardData(CF_TEXT);
+    HANDLE data = GetClipboardData(format);
     if (!data) return false;
     GlobalLockGuard lock(data);
-    const char* bytes = static_cast<const char*>(lock.Data());
-    if (!bytes) return false;
+    const Unit* units = static_cast<const Unit*>(lock.Data());
+    if (!units) return false;
     // The block may be larger than its text; it is never read past its own size.
-    const std::size_t size = GlobalSize(data);
-    const void* nul = std::memchr(bytes, '\0', size);
-    out.assign(bytes, nul ? static_cast<std::size_t>(static_cast<const char*>(nul) - bytes) : size);
+    const std::size_t size = GlobalSize(data) / sizeof(Unit);
+    const Unit* const nul = std::char_traits<Unit>::find(units, size, Unit{});
+    out.assign(units, nul ? static_cast<std::size_t>(nul - units) : size);
     return true;
+}
+
+// Whether the source put Unicode text. The platform lists the formats it converts
+// the source's text to after the source's own, and a source that writes several
+// puts its best first: the first text format listed is the one to read.
+bool SourceWroteUnicode() {
+    for (UINT format = EnumClipboardFormats(0); format; format = EnumClipboardFormats(format)) {
+        if (format == CF_UNICODETEXT) return true;
+        if (format == CF_TEXT || format == CF_OEMTEXT) return false;
+    }
+    return false;
 }
 
 // Formats by which a source marks its copy as none of a clipboard tool's business.
@@ -118,28 +134,44 @@ bool IsMarkedPrivate() {
 // user's input language: the text is always Japanese.
 constexpr LCID kJapanese = 0x0411;
 
-void PutText(ClipboardOpening& opening, std::string_view text) {
+template <typename Unit>
+void PutText(ClipboardOpening& opening, UINT format, std::basic_string_view<Unit> text) {
     // Both blocks exist before the clipboard is emptied: a failed allocation leaves
     // the user's copy where it was.
-    GlobalBlock block(text.size() + 1);
+    const std::size_t bytes = text.size() * sizeof(Unit);
+    GlobalBlock block(bytes + sizeof(Unit));
     GlobalBlock locale(sizeof(LCID));
-    if (!block.Get() || !locale.Get()) throw Exception("Not enough memory for the clipboard text");
+    if (!block.Get() || !locale.Get()) throw Exception(kClipboardMemoryMessage);
     {
         GlobalLockGuard lock(block.Get());
         GlobalLockGuard localeLock(locale.Get());
-        if (!lock.Data() || !localeLock.Data())
-            throw Exception("Not enough memory for the clipboard text");
-        std::memcpy(lock.Data(), text.data(), text.size());
-        static_cast<char*>(lock.Data())[text.size()] = '\0';
+        if (!lock.Data() || !localeLock.Data()) throw Exception(kClipboardMemoryMessage);
+        std::memcpy(lock.Data(), text.data(), bytes);
+        static_cast<Unit*>(lock.Data())[text.size()] = Unit{};
         std::memcpy(localeLock.Data(), &kJapanese, sizeof kJapanese);
     }
     opening.EmptyOnce();
-    if (!SetClipboardData(CF_TEXT, block.Get()))
-        throw Exception("Cannot put the text on the clipboard");
+    if (!SetClipboardData(format, block.Get())) throw Exception(kClipboardPutMessage);
     block.Release();  // the clipboard owns it now
     // The text is on the clipboard either way; without the locale a Unicode reader
     // falls back to the system's code page, which is Japanese on our systems.
     if (SetClipboardData(CF_LOCALE, locale.Get())) locale.Release();
+}
+
+void PutText(ClipboardOpening& opening, std::string_view text) {
+    PutText(opening, CF_TEXT, text);
+}
+
+void PutText(ClipboardOpening& opening, std::u16string_view text) {
+    PutText(opening, CF_UNICODETEXT, text);
+}
+
+template <typename Text>
+bool WriteIfUnchanged(Text text, DWORD sequence) {
+    ClipboardOpening opening;
+    if (GetClipboardSequenceNumber() != sequence) return false;
+    PutText(opening, text);
+    return true;
 }
 
 }  // namespace
@@ -147,7 +179,7 @@ void PutText(ClipboardOpening& opening, std::string_view text) {
 std::string ReadClipboardText() {
     ClipboardOpening opening;
     std::string text;
-    ReadOpenText(text);
+    ReadOpenText(CF_TEXT, text);
     return text;
 }
 
@@ -155,7 +187,11 @@ ClipboardCopy ReadClipboardCopy() {
     ClipboardOpening opening;
     ClipboardCopy copy;
     copy.isPrivate = IsMarkedPrivate();
-    if (!copy.isPrivate) copy.unreadable = !ReadOpenText(copy.text);
+    if (!copy.isPrivate) {
+        copy.isUnicode = SourceWroteUnicode();
+        copy.unreadable = copy.isUnicode ? !ReadOpenText(CF_UNICODETEXT, copy.unicode)
+                                         : !ReadOpenText(CF_TEXT, copy.text);
+    }
     // Taken after the read: an owner that renders its text on our request may count
     // that as a change, and it is still the copy we read.
     copy.sequence = GetClipboardSequenceNumber();
@@ -168,10 +204,11 @@ void WriteClipboardText(std::string_view text) {
 }
 
 bool WriteClipboardTextIfUnchanged(std::string_view text, DWORD sequence) {
-    ClipboardOpening opening;
-    if (GetClipboardSequenceNumber() != sequence) return false;
-    PutText(opening, text);
-    return true;
+    return WriteIfUnchanged(text, sequence);
+}
+
+bool WriteClipboardTextIfUnchanged(std::u16string_view text, DWORD sequence) {
+    return WriteIfUnchanged(text, sequence);
 }
 
 bool ClipboardHoldsOurWrite() {

@@ -34,7 +34,13 @@ void ClearClipboard();
 // The clipboard's text as one opening found it, with what a filter run must know
 // before it may write anything back.
 struct ClipboardCopy {
+    // The text in the form its source wrote it: CF_UNICODETEXT in `unicode` when
+    // the source put Unicode text, CF_TEXT in `text` when it put code page 932
+    // bytes. Each is the other's conversion by the platform, and only the source's
+    // own form holds the text without loss.
+    bool isUnicode = false;
     std::string text;
+    std::u16string unicode;
     // The clipboard's sequence number under the same opening: a write that finds
     // another has come since would destroy a newer copy.
     DWORD sequence = 0;
@@ -50,6 +56,9 @@ ClipboardCopy ReadClipboardCopy();
 // Writes as WriteClipboardText does, unless the clipboard's sequence number has
 // moved past `sequence`; answers whether it wrote.
 bool WriteClipboardTextIfUnchanged(std::string_view text, DWORD sequence);
+// The same for Unicode text: CF_UNICODETEXT with CF_LOCALE Japanese, and nothing
+// else; programs that read CF_TEXT get what the platform makes of it.
+bool WriteClipboardTextIfUnchanged(std::u16string_view text, DWORD sequence);
 // Whether what the clipboard holds is still what the program last wrote: no other
 // program has emptied it since.
 bool ClipboardHoldsOurWrite();

@@ -1,11 +1,9 @@
 #include "clipboard/QzClipDetector.h"
 
 #include "framework/Exception.h"
+#include "framework/Messages.h"
 
 namespace qm {
-
-const char TQzClipDetector::kWindowError[] =
-    "TQzClipDetector.SetOnClipChange: Cannot Allocate HWnd";
 
 TQzClipDetector::TQzClipDetector(TComponent* owner) : TComponent(owner) {}
 
@@ -32,7 +30,7 @@ void TQzClipDetector::SetOnClipChange(Event handler) {
         window_ = std::make_unique<MessageWindow>(
             [this](HWND w, UINT m, WPARAM wp, LPARAM lp) { return HandleMessage(w, m, wp, lp); });
     } catch (const Exception&) {
-        throw Exception(kWindowError);
+        throw Exception(kClipWatchWindowMessage);
     }
     onClipChange_ = std::move(handler);
     joining_ = true;

@@ -31,8 +31,6 @@ class TQzClipDetector : public TComponent {
     bool InChain() const { return window_ != nullptr; }
     HWND NextViewer() const { return chain_.Next(); }
 
-    static const char kWindowError[];
-
   protected:
     virtual void ClipChanged();
 

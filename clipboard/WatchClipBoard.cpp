@@ -67,7 +67,7 @@ LRESULT TWatchClipBoard::HandleMessage(HWND window, UINT message, WPARAM wParam,
                     RaiseEvents();
                 } catch (const std::exception& e) {
                     failed = true;
-                    error = e.what();
+                    error = TApplication::ExceptionText(e);
                 }
             }
             // The chain hears of the change whatever became of our handlers, and

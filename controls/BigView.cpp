@@ -399,6 +399,11 @@ void TBigView::WndProc(TMessage& m) {
             HScrollMessage(LOWORD(m.WParam));
             m.Result = 0;
             return;
+        case WM_MOUSEWHEEL:
+        case WM_MOUSEHWHEEL:
+            WheelMessage(m.Msg, m.WParam);
+            m.Result = 0;
+            return;
         case WM_DRAGSTEP:
             DragStep(m);
             return;

@@ -190,6 +190,8 @@ class TBigView : public TCustomControl {
     std::int32_t RowsVisible() const { return rowsVisible_; }
     std::int32_t TopRow() const { return topRow_; }
     std::int32_t BottomRow() const { return bottomRow_; }
+    // The visible rows as the window shows them: as wide as the client area, the text
+    // drawn moved left by the horizontal scroll position.
     TBitmap& BackBuffer() { return backBuffer_; }
     void UpdateMetrics();
     void Recalculate();
@@ -276,6 +278,10 @@ class TBigView : public TCustomControl {
     std::int32_t ClampRow(std::int32_t row) const;
     std::int32_t ViewLineLength(std::int32_t row) const;
     int WindowHeight();
+    // Pixels the text is drawn to the left by horizontal scrolling.
+    int ScrolledBy() const;
+    // Width of the text's extent: MaxChar + 1 character widths.
+    long long ContentWidth() const;
 
     // Layout and drawing helpers (BigViewLayout.cpp).
     void ApplyFont();
@@ -302,6 +308,7 @@ class TBigView : public TCustomControl {
     void ScrollBuffer(std::int32_t n, bool up);
     void VScrollMessage(int code);
     void HScrollMessage(int code);
+    void WheelMessage(UINT message, WPARAM wParam);
 
     LRESULT HitTest(LRESULT answer) const;
     void SizeLimits(MINMAXINFO& info);
@@ -345,6 +352,9 @@ class TBigView : public TCustomControl {
     std::int32_t scrollStep_ = 1;
     std::int32_t stepRun_ = 0;
     std::uint32_t lastScrollTick_ = 0;
+    // Wheel movement not yet worth a row or a column (fine-grained wheels send parts
+    // of a notch), towards the end positive.
+    int wheelRest_[2] = {0, 0};  // vertical, horizontal
 
     // Input state.
     TViewPos caretPos_;

@@ -111,7 +111,7 @@ void TBigView::PlaceCaret(TViewPos p) {
     int w = 0;
     if (caretPos_.Row < ViewLineCount())
         w = TextWidth(std::string_view(GetViewLine(caretPos_.Row)).substr(0, c - 1));
-    const int x = Margin + w - charWidth_ * hScrollPos_;
+    const int x = Margin + w - ScrolledBy();
     // Only the caret this window made: the thread's caret may belong to another control.
     if (caretCreated_) SetCaretPos(x, y);
 }
@@ -124,8 +124,8 @@ TViewPos TBigView::PointToPosition(int x, int y, bool raw) {
         edge = -1;
         y = 0;
     }
-    int e = x + charWidth_ * hScrollPos_ - Margin;
-    if (e > backBuffer_.Width()) e = backBuffer_.Width();
+    int e = x + ScrolledBy() - Margin;
+    if (e > ContentWidth()) e = static_cast<int>(ContentWidth());
     std::int32_t row = y / lineHeight_ + topRow_;
     if (row >= ViewLineCount()) {
         row = ViewLineCount() - 1;
@@ -199,7 +199,7 @@ bool TBigView::EnsureVisible(TViewPos p) {
     bool moved = false;
     {
         SuspendRender suspend(*this);
-        const int left = charWidth_ * hScrollPos_;
+        const int left = ScrolledBy();
         const int w = ClientWidth();
         int px = 0;
         if (p.Row >= 0 && p.Row < ViewLineCount())

@@ -88,7 +88,16 @@ void TBigView::InitialMetrics() {
     lineHeight_ = std::max(1, std::abs(Font().Height()) + 2);
     charWidth_ = std::max(1, backBuffer_.Canvas().TextWidth("x"));
     rowsVisible_ = std::max(0, Height() / lineHeight_);
-    backBuffer_.SetSize((maxChar_ + 1) * charWidth_, rowsVisible_ * lineHeight_);
+    backBuffer_.SetSize(std::max(1, ClientWidth()), rowsVisible_ * lineHeight_);
+}
+
+int TBigView::ScrolledBy() const {
+    return static_cast<int>(
+        std::min<long long>(static_cast<long long>(charWidth_) * hScrollPos_, INT_MAX / 2));
+}
+
+long long TBigView::ContentWidth() const {
+    return (maxChar_ + 1LL) * charWidth_;
 }
 
 void TBigView::UpdateMetrics() {
@@ -122,9 +131,9 @@ void TBigView::Recalculate() {
         LayoutFrom(0);
     }
     UpdateScrollBars();
-    const long long width = static_cast<long long>(maxChar_ + 1LL) * charWidth_;
-    backBuffer_.SetSize(static_cast<int>(std::min<long long>(width, INT_MAX)),
-                        rowsVisible_ * lineHeight_);
+    // The buffer holds what the window shows, whatever the longest line: a line of
+    // 100 KB would otherwise ask for a bitmap of hundreds of megabytes.
+    backBuffer_.SetSize(std::max(1, ClientWidth()), rowsVisible_ * lineHeight_);
     if (top >= 0) {
         SetSelStart(TextToView(start));
         SetSelEnd(TextToView(end));
@@ -311,7 +320,8 @@ void TBigView::RenderAll() {
 
 void TBigView::DrawRow(std::int32_t row, int y) {
     const std::string text = GetViewLine(row);
-    backBuffer_.Canvas().TabbedTextOut(Margin, y, text, charWidth_ * viewTabStop_, Margin);
+    const int x = Margin - ScrolledBy();
+    backBuffer_.Canvas().TabbedTextOut(x, y, text, charWidth_ * viewTabStop_, x);
     if (crMark_ && viewLines_[static_cast<std::size_t>(row)].LastOfLine) DrawEndMark(text, y);
 }
 
@@ -321,7 +331,7 @@ void TBigView::DrawEndMark(std::string_view text, int y) {
     c.Pen().SetColor(clLime);
     const int w = TextWidth(text);
     const int h = RoundEven(charWidth_ / 2.0);
-    const int x = Margin + w + h;
+    const int x = Margin - ScrolledBy() + w + h;
     const int yb = y + lineHeight_ - 2;
     const int barb = yb - RoundEven((lineHeight_ - 2) / 4.0);
     c.MoveTo(x, yb);
@@ -349,7 +359,8 @@ void TBigView::DrawSelection(TViewPos a, TViewPos b) {
         const int x2 = r == b.Row ? TextWidth(std::string_view(text).substr(0, b.Column - 1))
                                   : TextWidth(text);
         const int y = (r - topRow_) * lineHeight_;
-        const RECT rect{Margin + x1, y, Margin + x2, y + lineHeight_};
+        const int left = Margin - ScrolledBy();
+        const RECT rect{left + x1, y, left + x2, y + lineHeight_};
         c.SetCopyMode(NOTSRCCOPY);
         c.CopyRect(rect, c, rect);
         c.SetCopyMode(SRCCOPY);
@@ -399,14 +410,15 @@ void TBigView::Paint() {
     }
     TCanvas& c = Canvas();
     const RECT clip = c.ClipRect();
-    const int shift = charWidth_ * hScrollPos_;
     c.SetCopyMode(SRCCOPY);
-    c.CopyRect(clip, buffer, {clip.left + shift, clip.top, clip.right + shift, clip.bottom});
+    c.CopyRect(clip, buffer, clip);
     c.Brush().SetColor(Color());
     const int bottom = backBuffer_.Height();
     c.FillRect({clip.left, bottom, clip.right, Height()});
-    // Scrolled to the far right, the window can reach past the buffer's right edge.
-    const int right = backBuffer_.Width() - shift;
+    // The text reaches MaxChar + 1 character widths; scrolled to the far right, the
+    // window shows the background past that.
+    const int right =
+        static_cast<int>(std::clamp<long long>(ContentWidth() - ScrolledBy(), INT_MIN, INT_MAX));
     if (right < clip.right)
         c.FillRect({std::max<LONG>(right, clip.left), clip.top, clip.right,
                     std::min<LONG>(bottom, clip.bottom)});

@@ -257,6 +257,39 @@ void TBigView::VScrollMessage(int code) {
     }
 }
 
+// The wheel scrolls by the system's wheel-scroll lines a notch (columns for a tilt),
+// horizontally with Shift held; also a view without scroll bars, so that a long line
+// can be read.
+void TBigView::WheelMessage(UINT message, WPARAM wParam) {
+    const bool tilt = message == WM_MOUSEHWHEEL;
+    const bool horizontal = tilt || (GET_KEYSTATE_WPARAM(wParam) & MK_SHIFT);
+    UINT perNotch = 3;
+    SystemParametersInfoA(tilt ? SPI_GETWHEELSCROLLCHARS : SPI_GETWHEELSCROLLLINES, 0, &perNotch,
+                          0);
+    const std::int32_t page =
+        horizontal ? std::max(ClientWidth() / charWidth_, 1) : std::max(rowsVisible_ - 1, 1);
+    if (perNotch == WHEEL_PAGESCROLL || perNotch > static_cast<UINT>(page))
+        perNotch = static_cast<UINT>(page);
+    if (perNotch == 0) return;
+    // Turning the wheel away from the user scrolls up, and left with Shift; a tilt to
+    // the right scrolls right.
+    const int delta = tilt ? GET_WHEEL_DELTA_WPARAM(wParam) : -GET_WHEEL_DELTA_WPARAM(wParam);
+    int& rest = wheelRest_[horizontal ? 1 : 0];
+    if ((rest < 0) != (delta < 0)) rest = 0;
+    rest += delta;
+    const int units = rest * static_cast<int>(perNotch) / WHEEL_DELTA;
+    if (units == 0) return;
+    rest -= units * WHEEL_DELTA / static_cast<int>(perNotch);
+    if (horizontal) {
+        const std::int32_t max = std::max(maxChar_ - ClientWidth() / charWidth_, 0);
+        const std::int32_t p = KeepInRange(hScrollPos_ + units, max);
+        if (p != hScrollPos_) SetHScrollPos(p);
+    } else {
+        const std::int32_t p = KeepInRange(topRow_ + units, std::max(MaxTopRow(), 0));
+        if (p != topRow_) SetTopRow(p);
+    }
+}
+
 void TBigView::HScrollMessage(int code) {
     if (code < SB_LINELEFT || code > SB_ENDSCROLL) return;
     SCROLLINFO info{};

@@ -5,6 +5,7 @@
 
 #include "framework/Exception.h"
 #include "framework/FileStream.h"
+#include "framework/Messages.h"
 
 namespace qm {
 
@@ -244,8 +245,7 @@ void TBvStrings::SaveToFile(const std::string& fileName) const {
 
 void TBvStrings::SaveToStream(TStream& stream) const {
     const std::string text = GetText();
-    if (stream.Write(text.data(), text.size()) != text.size())
-        throw Exception("Stream write error");
+    if (stream.Write(text.data(), text.size()) != text.size()) throw Exception(kStreamWriteMessage);
 }
 
 void TBvStrings::LoadFromStream(TStream& stream) {
@@ -254,7 +254,7 @@ void TBvStrings::LoadFromStream(TStream& stream) {
     const std::int64_t position = stream.Position();
     if (size == position) return;
     std::string text(static_cast<std::size_t>(std::max<std::int64_t>(size - position, 0)), '\0');
-    if (stream.Read(text.data(), text.size()) != text.size()) throw Exception("Stream read error");
+    if (stream.Read(text.data(), text.size()) != text.size()) throw Exception(kStreamReadMessage);
     SetText(text);
 }
 

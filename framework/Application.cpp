@@ -1,8 +1,11 @@
 #include "framework/Application.h"
 
 #include <algorithm>
+#include <new>
 
+#include "framework/Exception.h"
 #include "framework/Form.h"
+#include "framework/Messages.h"
 
 namespace qm {
 
@@ -126,8 +129,19 @@ std::string TApplication::ErrorText(const std::string& message) {
     return message;
 }
 
+std::string TApplication::ExceptionText(const std::exception& e) {
+    // Our own failures carry a Japanese text; the standard library's speak English.
+    if (dynamic_cast<const Exception*>(&e)) return e.what();
+    if (dynamic_cast<const std::bad_alloc*>(&e)) return kOutOfMemoryMessage;
+    return std::string(kUnexpectedErrorMessage) + " (" + e.what() + ")";
+}
+
 void TApplication::ShowException(const std::exception& e) noexcept {
-    ShowError(e.what());
+    try {
+        ShowError(ExceptionText(e));
+    } catch (const std::exception&) {
+        MessageBeep(MB_ICONERROR);
+    }
 }
 
 std::string TApplication::MeanwhileText(const std::string& newest, int count) {

@@ -73,6 +73,9 @@ class TApplication {
     void SetErrorDisplay(ErrorDisplay display) { errorDisplay_ = std::move(display); }
 
     static std::string ErrorText(const std::string& message);
+    // What the display says of an exception: its own text, or a Japanese one for the
+    // standard library's.
+    static std::string ExceptionText(const std::exception& e);
     // What the box that follows an open one says of the errors in between.
     static std::string MeanwhileText(const std::string& newest, int count);
 

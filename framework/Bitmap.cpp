@@ -3,11 +3,12 @@
 #include <algorithm>
 
 #include "framework/Exception.h"
+#include "framework/Messages.h"
 
 namespace qm {
 
 TBitmap::TBitmap() {
-    if (!dc_.Get()) throw Exception("cannot create a memory device context");
+    if (!dc_.Get()) throw Exception(kNoMemoryDCMessage);
     canvas_.SetHandle(dc_.Get());
 }
 
@@ -25,7 +26,7 @@ void TBitmap::SetSize(int width, int height) {
         // Compatible with the screen, not with the memory context (which is monochrome).
         WindowDC screen(nullptr);
         fresh.Reset(CreateCompatibleBitmap(screen.Get(), width, height));
-        if (!fresh) throw Exception("cannot create a bitmap");
+        if (!fresh) throw Exception(kNoBitmapMessage);
     }
     if (fresh && bitmap_) {
         MemoryDC copy;

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "framework/Exception.h"
+#include "framework/Messages.h"
 
 namespace qm {
 
@@ -163,7 +164,7 @@ TCanvas::~TCanvas() {
 
 HDC TCanvas::Handle() {
     if (!dc_) CreateHandle();
-    if (!dc_) throw Exception("Canvas does not allow drawing");
+    if (!dc_) throw Exception(kCanvasNotDrawableMessage);
     return dc_;
 }
 

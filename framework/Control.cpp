@@ -4,6 +4,7 @@
 
 #include "framework/Exception.h"
 #include "framework/Form.h"
+#include "framework/Messages.h"
 #include "framework/WinControl.h"
 
 namespace qm {
@@ -74,7 +75,7 @@ TControl::~TControl() {
 void TControl::SetParent(TWinControl* parent) {
     if (parent == parent_) return;
     for (TControl* p = parent; p; p = p->parent_) {
-        if (p == this) throw Exception("A control cannot be its own parent");
+        if (p == this) throw Exception(kOwnParentMessage);
     }
     if (parent_) parent_->RemoveControl(this);
     if (parent) parent->InsertControl(this);

@@ -8,6 +8,7 @@
 
 #include "framework/Application.h"
 #include "framework/Exception.h"
+#include "framework/Messages.h"
 
 namespace qm {
 
@@ -52,8 +53,7 @@ bool TOpenDialog::Execute() {
     const BOOL chosen = SaveDialog() ? GetSaveFileNameA(&ofn) : GetOpenFileNameA(&ofn);
     if (!chosen) {
         const DWORD error = CommDlgExtendedError();
-        if (error != 0)
-            throw Exception("The file dialog failed (error " + std::to_string(error) + ")");
+        if (error != 0) throw Exception(FileDialogFailedMessage(error));
         return false;
     }
     fileName_ = name.data();

@@ -26,4 +26,8 @@ class EInOutError : public Exception {
 // "the list index is out of range (%d)", in Japanese
 std::string ListIndexErrorMessage(long long index);
 
+// The platform's text for an error code (GetLastError on Windows, errno elsewhere),
+// without the line break it ends with.
+std::string SystemErrorText(int code);
+
 }  // namespace qm

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "framework/Exception.h"
+#include "framework/Messages.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -12,39 +13,21 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstring>
 #endif
 
 namespace qm {
 
 #ifdef _WIN32
 
-namespace {
-
-int LastError() {
-    return static_cast<int>(GetLastError());
-}
-
-std::string ErrorText(int code) {
-    char* text = nullptr;
-    const DWORD n = FormatMessageA(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-        nullptr, static_cast<DWORD>(code), 0, reinterpret_cast<char*>(&text), 0, nullptr);
-    std::string s = n ? std::string(text, n) : "error " + std::to_string(code);
-    if (text) LocalFree(text);
-    while (!s.empty() &&
-           (s.back() == '\n' || s.back() == '\r' || s.back() == ' ' || s.back() == '.'))
-        s.pop_back();
-    return s;
-}
-
-}  // namespace
-
 TFileStream::TFileStream(const std::string& fileName, TFileMode mode) : fileName_(fileName) {
     DWORD access = GENERIC_READ;
     DWORD disposition = OPEN_EXISTING;
+    DWORD share = FILE_SHARE_READ;
     switch (mode) {
         case fmOpenRead:
+            // A reader lets others write: an editor that holds the file open for
+            // writing must not keep it from being read.
+            share = FILE_SHARE_READ | FILE_SHARE_WRITE;
             break;
         case fmOpenWrite:
             access = GENERIC_WRITE;
@@ -57,9 +40,9 @@ TFileStream::TFileStream(const std::string& fileName, TFileMode mode) : fileName
             disposition = CREATE_ALWAYS;
             break;
     }
-    handle_ = CreateFileA(fileName.c_str(), access, FILE_SHARE_READ, nullptr, disposition,
+    handle_ = CreateFileA(fileName.c_str(), access, share, nullptr, disposition,
                           FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (handle_ == INVALID_HANDLE_VALUE) Fail("Cannot open file");
+    if (handle_ == INVALID_HANDLE_VALUE) Fail(FileNotOpenedMessage);
 }
 
 TFileStream::~TFileStream() {
@@ -68,20 +51,20 @@ TFileStream::~TFileStream() {
 
 std::int64_t TFileStream::Size() const {
     LARGE_INTEGER size;
-    if (!GetFileSizeEx(handle_, &size)) Fail("Cannot read the size of");
+    if (!GetFileSizeEx(handle_, &size)) Fail(FileNotReadMessage);
     return size.QuadPart;
 }
 
 std::int64_t TFileStream::Position() const {
     LARGE_INTEGER zero{}, position{};
-    if (!SetFilePointerEx(handle_, zero, &position, FILE_CURRENT)) Fail("Cannot seek in");
+    if (!SetFilePointerEx(handle_, zero, &position, FILE_CURRENT)) Fail(FileNotReadMessage);
     return position.QuadPart;
 }
 
 void TFileStream::SetPosition(std::int64_t position) {
     LARGE_INTEGER to;
     to.QuadPart = position < 0 ? 0 : position;
-    if (!SetFilePointerEx(handle_, to, nullptr, FILE_BEGIN)) Fail("Cannot seek in");
+    if (!SetFilePointerEx(handle_, to, nullptr, FILE_BEGIN)) Fail(FileNotReadMessage);
 }
 
 std::size_t TFileStream::Read(void* buffer, std::size_t count) {
@@ -90,7 +73,7 @@ std::size_t TFileStream::Read(void* buffer, std::size_t count) {
         const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(count - done, 1u << 30));
         DWORD got = 0;
         if (!ReadFile(handle_, static_cast<char*>(buffer) + done, chunk, &got, nullptr))
-            Fail("Cannot read from");
+            Fail(FileNotReadMessage);
         if (got == 0) break;
         done += got;
     }
@@ -103,15 +86,15 @@ std::size_t TFileStream::Write(const void* buffer, std::size_t count) {
         const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(count - done, 1u << 30));
         DWORD put = 0;
         if (!WriteFile(handle_, static_cast<const char*>(buffer) + done, chunk, &put, nullptr))
-            Fail("Cannot write to");
+            Fail(FileNotWrittenMessage);
         done += put;
     }
     return done;
 }
 
-void TFileStream::Fail(const std::string& what) const {
-    const int code = LastError();
-    throw EInOutError(what + " " + fileName_ + ": " + ErrorText(code), code);
+void TFileStream::Fail(MessageOf message) const {
+    const int code = static_cast<int>(GetLastError());
+    throw EInOutError(message(fileName_, SystemErrorText(code)), code);
 }
 
 #else
@@ -132,7 +115,7 @@ TFileStream::TFileStream(const std::string& fileName, TFileMode mode) : fileName
             break;
     }
     fd_ = ::open(fileName.c_str(), flags | O_CLOEXEC, 0666);
-    if (fd_ < 0) Fail("Cannot open file");
+    if (fd_ < 0) Fail(FileNotOpenedMessage);
 }
 
 TFileStream::~TFileStream() {
@@ -141,18 +124,18 @@ TFileStream::~TFileStream() {
 
 std::int64_t TFileStream::Size() const {
     struct stat st;
-    if (::fstat(fd_, &st) != 0) Fail("Cannot read the size of");
+    if (::fstat(fd_, &st) != 0) Fail(FileNotReadMessage);
     return st.st_size;
 }
 
 std::int64_t TFileStream::Position() const {
     const off_t at = ::lseek(fd_, 0, SEEK_CUR);
-    if (at < 0) Fail("Cannot seek in");
+    if (at < 0) Fail(FileNotReadMessage);
     return at;
 }
 
 void TFileStream::SetPosition(std::int64_t position) {
-    if (::lseek(fd_, position < 0 ? 0 : position, SEEK_SET) < 0) Fail("Cannot seek in");
+    if (::lseek(fd_, position < 0 ? 0 : position, SEEK_SET) < 0) Fail(FileNotReadMessage);
 }
 
 std::size_t TFileStream::Read(void* buffer, std::size_t count) {
@@ -161,7 +144,7 @@ std::size_t TFileStream::Read(void* buffer, std::size_t count) {
         const ssize_t got = ::read(fd_, static_cast<char*>(buffer) + done, count - done);
         if (got < 0) {
             if (errno == EINTR) continue;
-            Fail("Cannot read from");
+            Fail(FileNotReadMessage);
         }
         if (got == 0) break;
         done += static_cast<std::size_t>(got);
@@ -175,16 +158,16 @@ std::size_t TFileStream::Write(const void* buffer, std::size_t count) {
         const ssize_t put = ::write(fd_, static_cast<const char*>(buffer) + done, count - done);
         if (put < 0) {
             if (errno == EINTR) continue;
-            Fail("Cannot write to");
+            Fail(FileNotWrittenMessage);
         }
         done += static_cast<std::size_t>(put);
     }
     return done;
 }
 
-void TFileStream::Fail(const std::string& what) const {
+void TFileStream::Fail(MessageOf message) const {
     const int code = errno;
-    throw EInOutError(what + " " + fileName_ + ": " + std::strerror(code), code);
+    throw EInOutError(message(fileName_, SystemErrorText(code)), code);
 }
 
 #endif

@@ -10,7 +10,7 @@
 namespace qm {
 
 enum TFileMode {
-    fmOpenRead,       // existing file, read only
+    fmOpenRead,       // existing file, read only; others may read and write it meanwhile
     fmOpenWrite,      // existing file, write only
     fmOpenReadWrite,  // existing file, both
     fmCreate,         // new or emptied file, both
@@ -33,7 +33,9 @@ class TFileStream : public TStream {
     const std::string& FileName() const { return fileName_; }
 
   private:
-    [[noreturn]] void Fail(const std::string& what) const;
+    // The message of a failure from the file's name and the platform's reason.
+    using MessageOf = std::string (*)(const std::string& path, const std::string& reason);
+    [[noreturn]] void Fail(MessageOf message) const;
 
     std::string fileName_;
 #ifdef _WIN32

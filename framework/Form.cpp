@@ -1,5 +1,8 @@
 #include "framework/Form.h"
 
+#include <algorithm>
+#include <climits>
+
 #include "framework/Application.h"
 #include "framework/StdCtrls.h"
 
@@ -75,6 +78,28 @@ void TForm::VisibleChanged() {
 void TForm::Show() {
     SetVisible(true);
     BringToFront();
+}
+
+void TForm::MakeFullyVisible() {
+    // A garbage position may lie near the ends of the integer range.
+    const auto clampToInt = [](long long v) {
+        return static_cast<int>(std::clamp<long long>(v, INT_MIN, INT_MAX));
+    };
+    const RECT bounds{Left(), Top(), clampToInt(static_cast<long long>(Left()) + Width()),
+                      clampToInt(static_cast<long long>(Top()) + Height())};
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    if (!GetMonitorInfoA(MonitorFromRect(&bounds, MONITOR_DEFAULTTONEAREST), &info)) return;
+    const RECT& work = info.rcWork;
+    // Past the right or bottom edge first, so that a form larger than the work area
+    // keeps its caption on screen.
+    const auto inside = [](int at, int size, LONG low, LONG high) {
+        return static_cast<int>(
+            std::max<long long>(std::min<long long>(at, static_cast<long long>(high) - size), low));
+    };
+    const int left = inside(Left(), Width(), work.left, work.right);
+    const int top = inside(Top(), Height(), work.top, work.bottom);
+    if (left != Left() || top != Top()) SetBounds(left, top, Width(), Height());
 }
 
 void TForm::BringToFront() {

@@ -31,6 +31,9 @@ class TForm : public TWinControl {
 
     // Visible and in front.
     void Show();
+    // Moves the form inside the work area of the monitor nearest to it, so that a
+    // stored position off every monitor (one removed, a garbage value) comes back.
+    void MakeFullyVisible();
     void BringToFront() override;
     // OnCloseQuery decides; a form that may close hides, and the main form's closing
     // ends the application.

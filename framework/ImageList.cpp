@@ -1,6 +1,7 @@
 #include "framework/ImageList.h"
 
 #include "framework/Exception.h"
+#include "framework/Messages.h"
 
 namespace qm {
 
@@ -41,14 +42,14 @@ void TIcon::AssignHandle(HICON icon) {
 void TIcon::LoadFromResource(HINSTANCE instance, int id) {
     auto* icon = static_cast<HICON>(
         LoadImageA(instance, MAKEINTRESOURCEA(id), IMAGE_ICON, kSize, kSize, LR_DEFAULTCOLOR));
-    if (!icon) throw Exception("Cannot load the icon resource " + std::to_string(id));
+    if (!icon) throw Exception(IconNotLoadedMessage(std::to_string(id)));
     SetHandle(icon);
 }
 
 void TIcon::LoadFromFile(const std::string& path) {
     auto* icon = static_cast<HICON>(
         LoadImageA(nullptr, path.c_str(), IMAGE_ICON, kSize, kSize, LR_LOADFROMFILE));
-    if (!icon) throw Exception("Cannot load the icon " + path);
+    if (!icon) throw Exception(IconNotLoadedMessage(path));
     SetHandle(icon);
 }
 
@@ -71,7 +72,7 @@ int TImageList::AddIcon(const TIcon& icon) {
 
 int TImageList::AddIcon(HICON icon) {
     HICON copy = CopyIconAt(icon, Width(), Height());
-    if (!copy) throw Exception("Cannot add an empty icon to the image list");
+    if (!copy) throw Exception(kEmptyIconMessage);
     icons_.push_back(copy);
     Changed();
     return Count() - 1;

@@ -5,6 +5,7 @@
 
 #include "framework/Application.h"
 #include "framework/Exception.h"
+#include "framework/Messages.h"
 #include "framework/SerialRegistry.h"
 
 namespace qm {
@@ -82,10 +83,10 @@ void TMenuItem::Add(TMenuItem* item) {
 
 void TMenuItem::Insert(int index, TMenuItem* item) {
     if (!item) return;
-    if (item->parent_ || item->menu_) throw Exception("Menu item inserted twice");
+    if (item->parent_ || item->menu_) throw Exception(kMenuItemTwiceMessage);
     if (index < 0 || index > Count()) throw Exception(ListIndexErrorMessage(index));
     for (const TMenuItem* p = this; p; p = p->parent_) {
-        if (p == item) throw Exception("A menu item cannot contain itself");
+        if (p == item) throw Exception(kMenuItemInItselfMessage);
     }
     items_.insert(items_.begin() + index, item);
     item->parent_ = this;
@@ -187,7 +188,7 @@ std::vector<std::string> TPopupMenu::MenuTexts(const TMenuItem& parent) {
 
 HMENU TPopupMenu::BuildMenu(TMenuItem& parent) {
     MenuGuard guard{CreatePopupMenu()};
-    if (!guard.menu) throw Exception("Cannot create a menu");
+    if (!guard.menu) throw Exception(kNoMenuMessage);
     const std::vector<std::string> texts = MenuTexts(parent);
     for (int i = 0; i < parent.Count(); ++i) {
         TMenuItem* item = parent.Items(i);
@@ -200,7 +201,8 @@ HMENU TPopupMenu::BuildMenu(TMenuItem& parent) {
             info.fMask = MIIM_ID | MIIM_STRING | MIIM_STATE;
             info.wID = item->Command();
             info.dwTypeData = const_cast<char*>(texts[static_cast<std::size_t>(i)].c_str());
-            info.fState = item->Default() ? MFS_DEFAULT : 0;
+            info.fState =
+                (item->Default() ? MFS_DEFAULT : 0) | (item->Enabled() ? 0 : MFS_DISABLED);
             if (!item->Picture().Empty()) {
                 // Drawn by DrawPicture: menus copy a bitmap as it is, alpha and all,
                 // where the platform cannot blend it.
@@ -214,7 +216,7 @@ HMENU TPopupMenu::BuildMenu(TMenuItem& parent) {
         }
         if (!InsertMenuItemA(guard.menu, static_cast<UINT>(i), TRUE, &info)) {
             if (info.hSubMenu) DestroyMenu(info.hSubMenu);
-            throw Exception("Cannot build the menu");
+            throw Exception(kMenuNotBuiltMessage);
         }
     }
     return std::exchange(guard.menu, nullptr);

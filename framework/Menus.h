@@ -43,6 +43,9 @@ class TMenuItem : public TComponent {
     // The default entry is shown in bold.
     bool Default() const { return default_; }
     void SetDefault(bool value) { default_ = value; }
+    // A disabled entry is shown grey and cannot be chosen.
+    bool Enabled() const { return enabled_; }
+    void SetEnabled(bool value) { enabled_ = value; }
     // A 16 x 16 picture beside the caption; empty for none.
     TIcon& Picture() { return picture_; }
 
@@ -80,6 +83,7 @@ class TMenuItem : public TComponent {
     std::string hint_;
     TMenuAutoFlag autoHotkeys_ = maParent;
     bool default_ = false;
+    bool enabled_ = true;
     TIcon picture_;
     std::vector<TMenuItem*> items_;
     TMenuItem* parent_ = nullptr;

@@ -2,6 +2,7 @@
 
 #include "framework/Application.h"
 #include "framework/Exception.h"
+#include "framework/Messages.h"
 
 namespace qm {
 
@@ -28,7 +29,7 @@ MessageWindow::MessageWindow(Handler handler, CloseRequests close)
     // A top-level popup, never shown: the clipboard chain and the shell talk to it.
     CreateWindowExA(WS_EX_TOOLWINDOW, kClassName, "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
                     GetModuleHandleA(nullptr), this);
-    if (!handle_) throw Exception("cannot create a message window");
+    if (!handle_) throw Exception(kNoMessageWindowMessage);
 }
 
 MessageWindow::~MessageWindow() {

@@ -8,6 +8,7 @@
 #include <unordered_map>
 
 #include "framework/Exception.h"
+#include "framework/Messages.h"
 
 namespace qm {
 
@@ -18,7 +19,7 @@ class SerialRegistry {
     explicit SerialRegistry(std::uint32_t last) : last_(last) {}
 
     std::uint32_t Add(Object* object) {
-        if (objects_.size() >= last_) throw Exception("No free identifier left");
+        if (objects_.size() >= last_) throw Exception(kNoFreeIdentifierMessage);
         do {
             next_ = next_ % last_ + 1;
         } while (objects_.count(next_));

@@ -215,7 +215,11 @@ class TGroupBox : public TCustomControl {
   protected:
     void CreateParams(TCreateParams& params) override;
     void Paint() override;
-    void TextChanged() override { Invalidate(); }
+    // The window keeps the caption too: it is what the window's text answers.
+    void TextChanged() override {
+        TCustomControl::TextChanged();
+        Invalidate();
+    }
 };
 
 }  // namespace qm

@@ -9,6 +9,7 @@
 #include "framework/Application.h"
 #include "framework/Exception.h"
 #include "framework/Form.h"
+#include "framework/Messages.h"
 
 namespace qm {
 
@@ -39,7 +40,7 @@ WNDPROC RegisterWindowClass(const TCreateParams& p, WNDPROC procedure) {
     WNDPROC base = DefWindowProcA;
     if (p.SystemClass) {
         if (!GetClassInfoExA(nullptr, p.SystemClass, &wc))
-            throw Exception("Cannot find the window class " + std::string(p.SystemClass));
+            throw Exception(WindowClassNotFoundMessage(p.SystemClass));
         base = wc.lpfnWndProc;
         wc.style &= ~CS_GLOBALCLASS;
     } else {
@@ -51,7 +52,7 @@ WNDPROC RegisterWindowClass(const TCreateParams& p, WNDPROC procedure) {
     wc.hInstance = GetModuleHandleA(nullptr);
     wc.lpszClassName = p.WinClassName.c_str();
     const ATOM atom = RegisterClassExA(&wc);
-    if (!atom) throw Exception("Cannot register the window class " + p.WinClassName);
+    if (!atom) throw Exception(WindowClassNotRegisteredMessage(p.WinClassName));
     classes.byName[p.WinClassName] = base;
     classes.byAtom[atom] = base;
     return base;
@@ -206,8 +207,7 @@ void TWinControl::CreateParams(TCreateParams& p) {
 void TWinControl::CreateWnd() {
     TCreateParams p;
     CreateParams(p);
-    if ((p.Style & WS_CHILD) && !p.WndParent)
-        throw Exception("Control '" + Name() + "' has no parent window");
+    if ((p.Style & WS_CHILD) && !p.WndParent) throw Exception(NoParentWindowMessage(Name()));
     ownClass_ = p.SystemClass == nullptr;
     defProc_ = RegisterWindowClass(p, WindowProc);
     HMENU id = (p.Style & WS_CHILD) ? reinterpret_cast<HMENU>(static_cast<INT_PTR>(NextChildId()))
@@ -220,7 +220,7 @@ void TWinControl::CreateWnd() {
     creatingControl = previous;
     if (!window || handle_ != window) {
         if (window) DestroyWindow(window);
-        throw Exception("Cannot create the window of '" + Name() + "'");
+        throw Exception(WindowNotCreatedMessage(Name()));
     }
     UpdateBoundsFromWindow();
     SendMessageA(handle_, WM_SETFONT, reinterpret_cast<WPARAM>(Font().Handle()), FALSE);

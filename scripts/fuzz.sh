@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Runs one libFuzzer target for a number of seconds, or every target one after the
 # other: scripts/fuzz.sh TARGET|all SECONDS
-# Targets: filter_text steps filter_file settings line_store.
+# Targets: filter_text steps filter_file settings line_store unicode.
 #
 # Builds the fuzz configuration first (scripts/build.sh fuzz). The seeds in
 # fuzz/seeds are only read: what a run finds new goes to build/fuzz/corpus/TARGET and
@@ -10,8 +10,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 [ $# -eq 2 ] || { echo "usage: $0 TARGET|all SECONDS" >&2; exit 2; }
-# The Unicode stand-in mapping's target joins this list, and plan below, beside the others.
-all=(filter_text steps filter_file settings line_store)
+all=(filter_text steps filter_file settings line_store unicode)
 if [ "$1" = all ]; then targets=("${all[@]}"); else targets=("$1"); fi
 seconds=$2
 
@@ -28,6 +27,7 @@ plan() {
         filter_file) echo "filter text|4096|10" ;;
         settings) echo "settings|65536|2" ;;
         line_store) echo "text settings|65536|2" ;;
+        unicode) echo "utf8 text|65536|2" ;;
         *) echo "fuzz: unknown target $1 (${all[*]})" >&2; return 1 ;;
     esac
 }

@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
 # Takes the pictures of the manuals (docs/manual/) from the real program on a private
-# display with a window manager: the settings dialog's three pages, the tray menu with
+# display with a window manager: the settings dialog's five pages, the tray menu with
 # presets, the tray icon in both states and the About box, each cropped to its window.
+# The try-out page shows a copy made before the dialog opens.
 # Usage: scripts/screenshots.sh [OUT_DIR]   (default docs/manual/)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 out=$(cd "${1:-$root/docs/manual}" && pwd)
 cd "$root"
-scripts/build.sh windows --target Quillmoth wintool >/dev/null
+scripts/build.sh windows --target Quillmoth wintool cliptool >/dev/null
 
 # shellcheck source=scripts/wine-env.sh
 . "$root/scripts/wine-env.sh"
@@ -30,6 +31,8 @@ printf '%s\r\nEnterDeleteMode=1\r\n' "$section" > "$work/presets/Join lines.ini"
 # The third page shows the sample filter file of the packages.
 iconv -f utf-8 -t cp932 "$root/packaging/sample-filter.txt" | sed 's/$/\r/' > "$work/sample-filter.txt"
 printf 'UseCustomFilter=1\r\nFilterFile=C:\\users\\%s\\AppData\\Local\\Programs\\Quillmoth\\sample-filter.txt\r\n' "$(id -un)" >> "$work/Quillmoth.ini"
+# The fourth page: Ctrl+Alt+S and Ctrl+Alt+U, and two programs left alone.
+printf 'HotKeySuspend=%d\r\nHotKeyUndo=%d\r\nExcludePrograms=KeePass.exe; EXCEL.EXE\r\n' $((0xC053)) $((0xC055)) >> "$work/Quillmoth.ini"
 
 (cd "$work" && exec "$QM_WINE" Quillmoth.exe) >/dev/null 2>&1 &
 app=$!
@@ -73,6 +76,12 @@ tray_icon() {  # name: the icon at the tray panel's left end, drawn twice as lar
     import -window root -crop 24x24+0+0 +repage -filter point -resize 200% "$out/$1"
 }
 
+# The copy the try-out page starts from: a tag, half-width katakana, full-width digits and
+# blanks, a tab and blanks at a line's end (UTF-8 escapes keep this file ASCII).
+printf '<b>\xef\xbe\x83\xef\xbd\xb7\xef\xbd\xbd\xef\xbe\x84</b>\xe3\x80\x80\xef\xbc\x91\xef\xbc\x92\xef\xbc\x93\r\n\xe4\xbe\xa1\xe6\xa0\xbc\t\xef\xbc\x91\xef\xbc\x90\xef\xbc\x90\xe5\x86\x86   \r\n' |
+    iconv -f utf-8 -t cp932 | "$QM_WINE" "$root/build/windows/tests/e2e/cliptool.exe" put
+sleep 2
+
 tray_icon tray-on.png
 xdotool mousemove 10 12 click 1
 sleep 1.5
@@ -82,11 +91,10 @@ sleep 1
 
 xdotool mousemove 10 12 click 2
 sleep 2
-# The tabs stand in a row just above the first page, found by its caption.
-read -r l t _ _ < <(wintool rect Quillmoth "$(printf '\xe5\x9f\xba\xe6\x9c\xac\xe8\xa8\xad\xe5\xae\x9a')")  # "basic settings"
-page=1
-for name in settings-basic.png settings-extended.png settings-filter.png; do
-    xdotool mousemove $((l + 26 + (page - 1) * 62)) $((t - 12)) click 1
+page=0
+for name in settings-basic.png settings-extended.png settings-filter.png settings-behavior.png settings-tryout.png; do
+    # shellcheck disable=SC2046
+    xdotool mousemove $(wintool tab Quillmoth $page) click 1
     xdotool mousemove 600 600
     sleep 1
     # shellcheck disable=SC2046

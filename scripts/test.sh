@@ -24,7 +24,7 @@ step "native tests under AddressSanitizer and UBSan"
 scripts/build.sh native-asan
 (cd build/native-asan && ctest --output-on-failure) || status=1
 
-step "fuzzing: every libFuzzer target for ${QM_FUZZ_SECONDS:=55} s"
+step "fuzzing: every libFuzzer target for ${QM_FUZZ_SECONDS:=45} s"
 scripts/fuzz.sh all "$QM_FUZZ_SECONDS" || status=1
 
 step "Windows build and tests under Wine"

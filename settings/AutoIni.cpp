@@ -9,13 +9,12 @@
 #include "framework/Exception.h"
 #include "framework/ExtCtrls.h"
 #include "framework/Form.h"
+#include "framework/Messages.h"
 #include "framework/StdCtrls.h"
 #include "settings/IniFile.h"
+#include "settings/Presets.h"
 
 namespace qm {
-
-const char TAutoIni::kSaveError[] = "Can not save to IniFile";
-const char TAutoIni::kLoadError[] = "Can not load from IniFile";
 
 namespace {
 
@@ -24,7 +23,41 @@ TAutoIni::MessageDisplay& MessageDisplayHook() {
     return display;
 }
 
-void ShowStoreMessage(const std::string& message) {
+// The file that a bare name in the Windows directory stands for.
+std::string FileOfPath(const std::string& path, bool inWindowsDirectory) {
+    if (!inWindowsDirectory) return path;
+    char folder[MAX_PATH];
+    const UINT n = GetWindowsDirectoryA(folder, MAX_PATH);
+    return n > 0 && n < MAX_PATH ? std::string(folder, n) + "\\" + path : path;
+}
+
+// The platform's profile functions read a file they cannot open (held by a sync
+// tool, no permission, a folder of that name) as an empty one: the controls would
+// take their defaults, and the next save would write those over the user's
+// settings. Only a file that does not exist may read as empty.
+void CheckReadable(const std::string& path, const std::string& file) {
+    const HANDLE h = CreateFileA(file.c_str(), GENERIC_READ,
+                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h != INVALID_HANDLE_VALUE) {
+        CloseHandle(h);
+        return;
+    }
+    const DWORD code = GetLastError();
+    if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND) return;
+    throw EInOutError(path + "\r\n" + SystemErrorText(static_cast<int>(code)),
+                      static_cast<int>(code));
+}
+
+}  // namespace
+
+void TAutoIni::ShowStoreMessage(const std::string& headline, const std::exception& e) const {
+    // The headline, then what failed and why: one box says it all.
+    const std::string message = headline + "\r\n" + TApplication::ExceptionText(e);
+    if (OnMessage) {
+        OnMessage(message);
+        return;
+    }
     if (MessageDisplayHook()) {
         MessageDisplayHook()(message);
         return;
@@ -32,10 +65,7 @@ void ShowStoreMessage(const std::string& message) {
     MessageBoxA(Application().MainWindow(), message.c_str(), Application().Title().c_str(), MB_OK);
 }
 
-std::size_t NameStart(const std::string& path) {
-    const std::size_t slash = path.find_last_of("\\/");
-    return slash == std::string::npos ? 0 : slash + 1;
-}
+namespace {
 
 // The key for a key-down or key-up posted to a hot-key box: repeat count 1, scan
 // code 0x48, extended key.
@@ -56,14 +86,11 @@ std::string ProgramPath() {
 }
 
 std::string ProgramFolder() {
-    const std::string path = ProgramPath();
-    const std::size_t start = NameStart(path);
-    return path.substr(0, start == 0 ? 0 : start - 1);
+    return ExtractFileDir(ProgramPath());
 }
 
 std::string ProgramFileName() {
-    const std::string path = ProgramPath();
-    return path.substr(NameStart(path));
+    return ExtractFileName(ProgramPath());
 }
 
 // The INI file of one operation, through the platform's private-profile functions.
@@ -98,9 +125,8 @@ class TAutoIni::Profile {
     void WriteString(const std::string& key, const std::string& value) const {
         if (!WritePrivateProfileStringA(section_.c_str(), key.c_str(), value.c_str(),
                                         path_.c_str())) {
-            // "cannot write to %s"
-            throw Exception(path_ +
-                            " \x82\xc9\x8f\x91\x82\xab\x8d\x9e\x82\xdf\x82\xdc\x82\xb9\x82\xf1");
+            throw Exception(NotWrittenToMessage(path_) + "\r\n" +
+                            SystemErrorText(static_cast<int>(GetLastError())));
         }
     }
 
@@ -128,18 +154,15 @@ void TAutoIni::ResolvePath() {
     if (!iniFileName_.empty()) {
         path_ = ProgramFolder() + "\\" + iniFileName_;
     } else {
-        path_ = ProgramPath();
-        const std::size_t dot = path_.find_last_of('.');
-        if (dot != std::string::npos && dot >= NameStart(path_)) path_.resize(dot);
-        path_ += ".ini";
+        path_ = ChangeFileExt(ProgramPath(), ".ini");
     }
     // A bare file name goes to the Windows directory.
-    if (makeIniWinDir_) path_ = path_.substr(NameStart(path_));
+    if (makeIniWinDir_) path_ = ExtractFileName(path_);
 }
 
 TWinControl* TAutoIni::OwnerControl() const {
     auto* owner = dynamic_cast<TWinControl*>(Owner());
-    if (!owner) throw Exception("The owner of '" + Name() + "' is not a windowed control");
+    if (!owner) throw Exception(OwnerNotWindowedMessage(Name()));
     return owner;
 }
 
@@ -147,8 +170,8 @@ void TAutoIni::SaveToIniFile() {
     ResolvePath();
     try {
         Run(true);
-    } catch (const std::exception&) {
-        ShowStoreMessage(kSaveError);
+    } catch (const std::exception& e) {
+        ShowStoreMessage(kSettingsNotSavedMessage, e);
         throw;
     }
 }
@@ -156,9 +179,10 @@ void TAutoIni::SaveToIniFile() {
 void TAutoIni::LoadFromIniFile() {
     ResolvePath();
     try {
+        CheckReadable(path_, FileOfPath(path_, makeIniWinDir_));
         Run(false);
-    } catch (const std::exception&) {
-        ShowStoreMessage(kLoadError);
+    } catch (const std::exception& e) {
+        ShowStoreMessage(kSettingsNotReadMessage, e);
         throw;
     }
 }
@@ -168,7 +192,7 @@ void TAutoIni::Run(bool save) {
     const Profile ini(path_, section_);
     if (checkWinState_) {
         auto* form = dynamic_cast<TForm*>(owner);
-        if (!form) throw Exception("The owner of '" + Name() + "' is not a form");
+        if (!form) throw Exception(OwnerNotFormMessage(Name()));
         const std::string name = form->Name();
         if (save) {
             ini.WriteInteger(name + "Top", form->Top());

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <exception>
 #include <functional>
 #include <string>
 
@@ -65,8 +66,9 @@ class TAutoIni : public TComponent {
     void SetRegKey(std::string key) { regKey_ = std::move(key); }
 
     // Write or read the window keys (when enabled) and every selected control's
-    // value. A failure shows "Can not save to IniFile" ("Can not load from IniFile")
-    // and is passed on to the caller.
+    // value. A failure shows "cannot save to the settings file" ("cannot read the
+    // settings file") in Japanese with what failed and why, and is passed on to the
+    // caller. A settings file that exists but cannot be opened fails the load.
     void SaveToIniFile();
     void LoadFromIniFile();
 
@@ -75,12 +77,13 @@ class TAutoIni : public TComponent {
 
     // Lets a test see the store's messages instead of a modal box.
     static void SetMessageDisplay(MessageDisplay display);
-
-    static const char kSaveError[];
-    static const char kLoadError[];
+    // When set, this store's messages go here instead (the main form keeps those of
+    // its start-up for one box at its end).
+    MessageDisplay OnMessage;
 
   private:
     class Profile;
+    void ShowStoreMessage(const std::string& headline, const std::exception& e) const;
     void ResolvePath();
     TWinControl* OwnerControl() const;
     void Run(bool save);

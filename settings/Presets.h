@@ -1,21 +1,43 @@
 // Named settings files: every "*.ini" in the program's folder and below.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
 namespace qm {
 
+// The bounds of the presets scan, which runs on the interface thread at start and
+// after every OK, wherever the program sits (the Desktop, a drive's root): subfolder
+// levels below the program's folder, and paths listed.
+inline constexpr int kPresetDepth = 4;
+inline constexpr std::size_t kPresetLimit = 200;
+
 // Appends to list the full paths of the files in folder that match mask, in the
 // order the file system gives them, then those of every subfolder, depth-first.
-// Hidden and system files are listed; folders are searched, never listed.
-void ListFiles(std::string folder, const std::string& mask, std::vector<std::string>& list);
+// Hidden and system files are listed; folders are searched, never listed. Folders
+// that are reparse points (links, junctions) are not entered, subfolders only down
+// to depth levels, and the list grows to limit paths at most: the answer is false
+// when it stopped there with more to list.
+bool ListFiles(std::string folder, const std::string& mask, std::vector<std::string>& list,
+               int depth = kPresetDepth, std::size_t limit = kPresetLimit);
 
 // The bare file name of path without its last extension: "a.b" for "C:\x\a.b.ini".
 // A 0x5C that is the second byte of a two-byte character is no separator.
 std::string ExtractFileTitle(const std::string& path);
 
+// The splits of a path walk its characters: a 0x5C that is the second byte of a
+// two-byte character (the kanji 0x955C of a program named with it) is no separator.
+
 // The bare file name of path, extension included.
 std::string ExtractFileName(const std::string& path);
+
+// The folder part of path without its trailing separator ("C:\x" for "C:\x\a.ini");
+// empty when path names no folder.
+std::string ExtractFileDir(const std::string& path);
+
+// path with its last extension replaced by ext (".ini"); a dot in a folder's name is
+// no extension, and a name without one gets ext appended.
+std::string ChangeFileExt(const std::string& path, const std::string& ext);
 
 }  // namespace qm

@@ -9,3 +9,4 @@
 #define IDI_MENU_WEBSITE 113
 #define IDI_MENU_ABOUT 114
 #define IDI_MENU_EXIT 115
+#define IDI_MENU_UNDO 116

@@ -7,6 +7,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "app/HotKeys.h"
+#include "app/LeftAlone.h"
 #include "app/TrayIcon.h"
 #include "clipboard/Clipboard.h"
 #include "clipboard/WatchClipBoard.h"
@@ -16,9 +18,12 @@
 #include "framework/Application.h"
 #include "framework/ComCtrls.h"
 #include "framework/ExtCtrls.h"
+#include "framework/Memo.h"
 #include "framework/Menus.h"
+#include "framework/Messages.h"
 #include "framework/StdCtrls.h"
 #include "settings/AutoIni.h"
+#include "settings/Presets.h"
 
 namespace qm {
 namespace {
@@ -81,6 +86,7 @@ struct FormTest : ::testing::Test {
         Application().SetErrorDisplay([this](const std::string& m) { errors.push_back(m); });
         TAutoIni::SetMessageDisplay([this](const std::string& m) { errors.push_back(m); });
         DeleteFileA(ini.c_str());
+        RemoveDirectoryA(ini.c_str());
     }
     void TearDown() override {
         form.reset();
@@ -88,6 +94,7 @@ struct FormTest : ::testing::Test {
         TAutoIni::SetMessageDisplay(nullptr);
         SetPriorityClass(GetCurrentProcess(), NORMAL_PRIORITY_CLASS);
         DeleteFileA(ini.c_str());
+        RemoveDirectoryA(ini.c_str());
     }
     void Start(std::vector<std::string> arguments = {}) {
         form = std::make_unique<TForm1>();
@@ -150,7 +157,8 @@ TEST_F(FormTest, OkWritesTheUsersSectionWithTheKeysInWalkOrder) {
         "PeriodMode", "ParenthesisMode", "EnterDeleteMode", "DelDmySpc",    "DelConma",
         "UpDownCase", "Space2Tab",       "TagDelete",       "AddLI",        "RepAmp",
         "RepLG",      "RepQuot",         "RepNumber",       "DelEmptyLine", "ShowForm",
-        "URLHelper",  "RemoveIme",       "UseCustomFilter", "FilterFile"};
+        "URLHelper",  "RemoveIme",       "UseCustomFilter", "FilterFile",   "HotKeySuspend",
+        "HotKeyUndo", "ExcludePrograms"};
     EXPECT_EQ(KeysOf(ReadFile(ini), UserName()), expected);
     EXPECT_NE(ReadFile(ini).find("NumberMode=1"), std::string::npos);
     EXPECT_TRUE(errors.empty());
@@ -186,6 +194,67 @@ TEST_F(FormTest, ExitSavesChangesNeverConfirmed) {
     form->ExitProgramClick(nullptr);
     EXPECT_FALSE(form->Visible());
     EXPECT_NE(ReadFile(ini).find("TagDelete=1"), std::string::npos);
+}
+
+TEST_F(FormTest, UnreadableSettingsAreReportedOnceAndNotOverwrittenAtExit) {
+    const std::string saved = SectionLine() + "NumberMode=1\r\n";
+    WriteFile(ini, saved);
+    // A sync tool holds the file while the program starts.
+    HANDLE held = CreateFileA(ini.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    Start();
+    CloseHandle(held);
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_EQ(errors[0].rfind(kSettingsNotReadMessage, 0), 0u) << errors[0];
+    EXPECT_NE(errors[0].find(ini), std::string::npos);
+    form->ExitProgramClick(nullptr);
+    EXPECT_EQ(ReadFile(ini), saved);
+}
+
+TEST_F(FormTest, ExitEndsAndOkKeepsTheDialogWhenTheSettingsCannotBeWritten) {
+    Start();
+    ASSERT_TRUE(CreateDirectoryA(ini.c_str(), nullptr));  // a folder where the file goes
+    form->ShowDialog();
+    form->OkButtonClick(form->OkButton);
+    EXPECT_TRUE(form->Visible());
+    EXPECT_EQ(errors.size(), 1u);
+    form->HideDialog();
+    bool canClose = false;
+    form->FormCloseQuery(form.get(), canClose);
+    EXPECT_TRUE(canClose);
+    ASSERT_EQ(errors.size(), 2u);
+    EXPECT_EQ(errors[1].rfind(kSettingsNotSavedMessage, 0), 0u) << errors[1];
+}
+
+TEST_F(FormTest, AFailedStartUpStepSkipsNoLaterOne) {
+    const std::string rules = folder + "\\qm-held.txt";
+    WriteFile(rules, "a\tb\r\n");
+    WriteFile(ini, SectionLine() + "FilterFile=" + rules + "\r\n");
+    // An editor holds the filter file without sharing it: the view cannot show it.
+    HANDLE held = CreateFileA(rules.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    Start({"s"});
+    CloseHandle(held);
+    DeleteFileA(rules.c_str());
+    EXPECT_TRUE(form->Suspended);
+    EXPECT_EQ(GetPriorityClass(GetCurrentProcess()), static_cast<DWORD>(IDLE_PRIORITY_CLASS));
+    EXPECT_NE(form->MenuR->Items().Items(0)->Caption(), "-") << "the presets menu is built";
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_NE(errors[0].find("qm-held.txt"), std::string::npos);
+}
+
+TEST_F(FormTest, AStoredPositionOffEveryMonitorComesBackOnScreen) {
+    WriteFile(ini, SectionLine() + "Form1Top=-30000\r\nForm1Left=2147483000\r\n");
+    Start();
+    form->ShowDialog();
+    RECT window, work;
+    GetWindowRect(form->Handle(), &window);
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+    EXPECT_GE(window.left, work.left);
+    EXPECT_GE(window.top, work.top);
+    EXPECT_LE(window.right, work.right);
+    EXPECT_LE(window.bottom, work.bottom);
 }
 
 TEST_F(FormTest, EndOfSessionHidesTheDialogAndSavesNothing) {
@@ -243,6 +312,23 @@ TEST_F(FormTest, PresetsListTheFolderFirstAndLoadTheFileTheyName) {
     RemoveDirectoryA(sub.c_str());
 }
 
+TEST_F(FormTest, PresetsBeyondTheMenusLimitEndInADisabledEllipsis) {
+    const std::string sub = folder + "\\qm-many";
+    CreateDirectoryA(sub.c_str(), nullptr);
+    for (std::size_t i = 0; i <= kPresetLimit; ++i)
+        WriteFile(sub + "\\" + std::to_string(i) + ".ini", "");
+    Start();
+    TMenuItem& items = form->MenuR->Items();
+    const int last = static_cast<int>(kPresetLimit);
+    ASSERT_GT(items.Count(), last + 1);
+    EXPECT_EQ(items.Items(last)->Caption(), "\x81\x63");  // "..."
+    EXPECT_FALSE(items.Items(last)->Enabled());
+    EXPECT_EQ(items.Items(last + 1)->Caption(), "-");
+    for (std::size_t i = 0; i <= kPresetLimit; ++i)
+        DeleteFileA((sub + "\\" + std::to_string(i) + ".ini").c_str());
+    RemoveDirectoryA(sub.c_str());
+}
+
 TEST_F(FormTest, TheFilterViewShowsTheFilterFileAndOkClearsItWhenTheFileIsGone) {
     const std::string rules = folder + "\\qm-rules.txt";
     WriteFile(rules, "a\tb\r\nc\td\r\n");
@@ -274,6 +360,142 @@ TEST_F(FormTest, FailedRunLeftBusySetAndTheNextCopyUnfiltered) {
     PutText("aa\n");
     ASSERT_TRUE(PumpUntil([] { return ReadClipboardText() == "bb"; }));
     DeleteFileA(rules.c_str());
+}
+
+TEST_F(FormTest, ARefusedFilterFileIsReportedOncePerVersionAndCopiesStayAsTheyAre) {
+    const std::string rules = folder + "\\qm-binary.txt";
+    WriteFile(rules, std::string("a\tb\r\n\0x\r\n", 9));  // a NUL byte: no text file
+    Start();
+    form->UseCustomFilter->SetChecked(true);
+    form->FilterFile->SetText(rules);
+    PutText("a\n");
+    ASSERT_TRUE(PumpUntil([&] { return !errors.empty(); }));
+    PutText("aa\n");
+    Settle();
+    Settle();
+    EXPECT_EQ(errors.size(), 1u) << "no box at the second copy";
+    EXPECT_EQ(ReadClipboardText(), "aa\n");
+    WriteFile(rules, std::string("a\tb\r\n\0xy\r\n", 10));  // changed, still refused
+    PutText("a\n");
+    ASSERT_TRUE(PumpUntil([&] { return errors.size() == 2; }));
+    EXPECT_EQ(ReadClipboardText(), "a\n");
+    DeleteFileA(rules.c_str());
+}
+
+std::vector<std::string> ViewLines(const TBigView& view) {
+    std::vector<std::string> lines;
+    for (int i = 0; i < view.Lines().Count(); ++i)
+        lines.push_back(view.Lines().Get(i));
+    return lines;
+}
+
+// The try-out page starts from the last copy and shows it filtered anew when an option
+// changes; a filter file that cannot be read is told in the view, not in a box.
+TEST_F(FormTest, TryOutShowsTheLastCopyFilteredAsTheOptionsChange) {
+    const std::string rules = folder + "\\qm-tryout.txt";
+    WriteFile(rules, "a\tb\r\n");
+    Start();
+    // full-width 1 2, a tab, full-width A, LF, half-width katakana a
+    PutText("\x82\x50\x82\x51\t\x82\x60\n\xb1");
+    ASSERT_TRUE(PumpUntil([] { return ReadClipboardText().find("\r\n") != std::string::npos; }));
+    form->ShowDialog();
+    EXPECT_EQ(form->SampleText->Text(), "\x82\x50\x82\x51\t\x82\x60\r\n\xb1");
+    EXPECT_EQ(ViewLines(*form->SampleView),
+              (std::vector<std::string>{"\x82\x50\x82\x51\t\x82\x60", "\xb1"}));
+    // The user picks half-width digits.
+    SendMessageA(static_cast<TWinControl*>(form->NumberMode->Controls(1))->Handle(), BM_CLICK, 0,
+                 0);
+    EXPECT_EQ(ViewLines(*form->SampleView), (std::vector<std::string>{"12\t\x82\x60", "\xb1"}));
+
+    form->FilterFile->SetText(rules);
+    HANDLE held = CreateFileA(rules.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    form->UseCustomFilter->SetChecked(true);
+    ASSERT_EQ(form->SampleView->LineCount(), 1);
+    EXPECT_NE(form->SampleView->Lines().Get(0).find("qm-tryout.txt"), std::string::npos);
+    EXPECT_TRUE(errors.empty());
+    CloseHandle(held);
+    DeleteFileA(rules.c_str());
+}
+
+TEST(TryOut, SampleIsCutBeforeATwoByteCharacterThatWouldNotFit) {
+    std::string copy(64 * 1024 - 1, 'a');
+    copy += "\x82\xa0";  // hiragana a across the limit
+    EXPECT_EQ(SampleOf(copy), std::string(64 * 1024 - 1, 'a'));
+}
+
+// Undo puts back the bytes the last changing run read, and only while the clipboard
+// still holds that run's result; its own write is not filtered again.
+TEST_F(FormTest, UndoPutsBackTheOriginalUntilTheClipboardMovesOn) {
+    Start();
+    form->NumberMode->SetItemIndex(1);
+    const auto undoEnabled = [&] {
+        form->MenuR->OnPopup(form->MenuR);
+        return form->Undo1->Enabled();
+    };
+    EXPECT_FALSE(undoEnabled());
+    const std::string original = "\x82\x51\x82\x4f\r\n";  // 20 in full-width digits
+    PutText(original);
+    ASSERT_TRUE(PumpUntil([] { return ReadClipboardText() == "20\r\n"; }));
+    EXPECT_TRUE(undoEnabled());
+    form->Undo1Click(form->Undo1);
+    EXPECT_EQ(ReadClipboardText(), original);
+    // A notice of the restore that comes late is recognised as well.
+    SendMessageA(form->WatchClipBoard1->WindowHandle(), WM_DRAWCLIPBOARD, 0, 0);
+    Settle();
+    EXPECT_EQ(ReadClipboardText(), original);
+    EXPECT_FALSE(undoEnabled());
+
+    PutText("\x82\x52");  // 3 in a full-width digit
+    ASSERT_TRUE(PumpUntil([] { return ReadClipboardText() == "3"; }));
+    PutText("plain");  // a copy the filter leaves alone: the 3 can no longer be put back
+    Settle();
+    EXPECT_FALSE(undoEnabled());
+    form->Undo1Click(form->Undo1);
+    EXPECT_EQ(ReadClipboardText(), "plain");
+    EXPECT_TRUE(errors.empty());
+}
+
+// WM_HOTKEY suspends as a left click does; a key that another program holds is named
+// in one message, and the other key is registered all the same.
+TEST_F(FormTest, HotKeysAreRegisteredAndAKeyHeldElsewhereIsNamed) {
+    ASSERT_TRUE(RegisterHotKey(nullptr, 0x51, MOD_CONTROL | MOD_ALT, VK_F9));
+    Start();
+    form->HotKeySuspend->SetHotKey(scCtrl | scAlt | VK_F10);
+    form->HotKeyUndo->SetHotKey(scCtrl | scAlt | VK_F9);
+    form->OkButtonClick(form->OkButton);
+    ASSERT_TRUE(PumpUntil([&] { return !errors.empty(); }));
+    EXPECT_EQ(errors.size(), 1u);
+    EXPECT_NE(errors.front().find("Ctrl+Alt+F9"), std::string::npos);
+    EXPECT_FALSE(RegisterHotKey(nullptr, 0x52, MOD_CONTROL | MOD_ALT, VK_F10));
+    PostMessageA(Application().Handle(), WM_HOTKEY, GlobalHotKeys::kSuspend, 0);
+    ASSERT_TRUE(PumpUntil([&] { return form->Suspended; }));
+    EXPECT_EQ(form->TrayIcon->IconIndex(), 1);
+    UnregisterHotKey(nullptr, 0x51);
+}
+
+TEST_F(FormTest, CopiesOfAListedProgramAreLeftAlone) {
+    Start();
+    std::string self = ProgramFileName();
+    CharUpperA(self.data());
+    form->ExcludePrograms->SetText("other.exe; " + self);
+    PutText("a\nb");  // the test's own window owns this copy
+    Settle();
+    EXPECT_EQ(ReadClipboardText(), "a\nb");
+    form->ExcludePrograms->SetText("other.exe");
+    PutText("c\nd");
+    ASSERT_TRUE(PumpUntil([] { return ReadClipboardText() == "c\r\nd"; }));
+}
+
+TEST(LeftAlone, ListedNamesMatchByBareNameInAnyCase) {
+    // Blanks round the names, a folder, and a name whose katakana so (0x83 0x5C) has "\"
+    // for its second byte.
+    const std::string list = " KeePass.exe ;C:\\Tools\\\x83\x5C\x83\x74\x83\x67.exe; ";
+    EXPECT_TRUE(IsListedProgram(list, L"keepass.EXE"));
+    EXPECT_TRUE(IsListedProgram(list, L"\u30bd\u30d5\u30c8.exe"));
+    EXPECT_FALSE(IsListedProgram(list, L"\u30d5\u30c8.exe"));
+    EXPECT_FALSE(IsListedProgram(list, L"KeePass"));
+    EXPECT_FALSE(IsListedProgram(list, L""));
 }
 
 }  // namespace

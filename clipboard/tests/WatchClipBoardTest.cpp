@@ -166,6 +166,25 @@ TEST(Clipboard, WriteLeavesOnlyTheTextAndReadStopsAtNul) {
     EXPECT_EQ(ReadClipboardText(), "");
 }
 
+// The platform offers each text format converted from the other; only the source's
+// own keeps the text whole.
+TEST(Clipboard, CopyIsReadInTheFormItsSourceWrote) {
+    // A code that reads back as another one (an NEC-selected IBM kanji), then "a" in hiragana
+    const std::string bytes = "\xED\x40\x82\xA0";
+    PutBitmap(false);
+    WriteClipboardText(bytes);
+    ClipboardCopy copy = ReadClipboardCopy();
+    EXPECT_FALSE(copy.isUnicode);
+    EXPECT_EQ(copy.text, bytes);
+
+    // An emoji, then text after a NUL
+    ASSERT_TRUE(WriteClipboardTextIfUnchanged(std::u16string(u"\U0001F600 x\0y", 5),
+                                              GetClipboardSequenceNumber()));
+    copy = ReadClipboardCopy();
+    EXPECT_TRUE(copy.isUnicode);
+    EXPECT_EQ(copy.unicode, u"\U0001F600 x");
+}
+
 TEST(Clipboard, OpeningsNest) {
     {
         ClipboardOpening outer;

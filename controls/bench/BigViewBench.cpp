@@ -203,5 +203,22 @@ int main(int argc, char** argv) {
         std::printf("  %6d lines                               %8.3f ms  %8.3f ms\n",
                     view->LineCount(), top, end);
     }
+
+    // Lines of 100 KB: the back buffer keeps to the window, however far the text runs.
+    const std::string wide = MakeFile(corpus, 20, 100000, folder + "bigview-wide.txt");
+    const double wideLoad = Time([&] { view->LoadFromFile(wide); });
+    TBitmap& buffer = view->BackBuffer();
+    std::printf("\n20 lines of 100 KB: load and show %.1f ms; back buffer %d x %d (%.2f MB)\n",
+                wideLoad, buffer.Width(), buffer.Height(),
+                buffer.Width() * 4.0 * buffer.Height() / 1e6);
+    auto page = [&] {
+        for (int i = 0; i < 20; ++i)
+            view->RenderAll();
+    };
+    const double left = Time(page) / 20;
+    view->SetHScrollPos(view->MaxChar() / 2);
+    const double middle = Time(page) / 20;
+    std::printf("  paint one page at the left edge / half-way along: %.2f ms / %.2f ms\n", left,
+                middle);
     return 0;
 }

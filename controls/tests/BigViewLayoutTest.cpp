@@ -245,7 +245,7 @@ TEST_F(BigViewLayout, LongLineIsOneViewLineAndWidensMaxChar) {
     view->AddLine(std::string(1000, 'a'));
     EXPECT_EQ(view->ViewLineCount(), 1);
     EXPECT_EQ(view->MaxChar(), 1000);
-    EXPECT_EQ(view->BackBuffer().Width(), 1001 * view->CharWidth());
+    EXPECT_EQ(view->BackBuffer().Width(), view->ClientWidth());
     EXPECT_EQ(view->HScrollMax(), 1000 - view->ClientWidth() / view->CharWidth());
     view->InsertLine(0, std::string(1200, 'b'));
     EXPECT_EQ(view->MaxChar(), 1200);
@@ -254,6 +254,47 @@ TEST_F(BigViewLayout, LongLineIsOneViewLineAndWidensMaxChar) {
     TMemoryStream in(std::string(1500, 'c') + "\r\n");
     view->LoadFromStream(in);
     EXPECT_EQ(view->MaxChar(), 1500);
+}
+
+TEST_F(BigViewLayout, ALineOf100KBKeepsTheBufferToTheWindowAndScrollsAcrossIt) {
+    view->SetWordWrap(false);
+    view->SetScrollBar(ssBoth);
+    std::string line;
+    while (line.size() < 100000)
+        line += "ab\tcd efg ";
+    TMemoryStream in(line + "\r\n");
+    view->LoadFromStream(in);
+    EXPECT_EQ(view->BackBuffer().Width(), view->ClientWidth());
+    // Far along the line, three characters further shows the same text moved left.
+    const int cw = view->CharWidth();
+    view->SetHScrollPos(50000);
+    const Picture at = CaptureWindow(*view);
+    view->SetHScrollPos(50003);
+    const Picture further = CaptureWindow(*view);
+    int ink = 0;
+    for (int y = 0; y < view->LineHeight(); ++y) {
+        for (int x = 0; x + 3 * cw < at.width; ++x) {
+            ASSERT_EQ(further.At(x, y), at.At(x + 3 * cw, y)) << x << "," << y;
+            ink += at.At(x, y) != 0xFFFFFFu;
+        }
+    }
+    EXPECT_GT(ink, 0) << "the text is drawn there";
+}
+
+TEST_F(BigViewLayout, AFileThatAnEditorHoldsOpenForWritingStillShows) {
+    char tmp[MAX_PATH];
+    GetTempPathA(MAX_PATH, tmp);
+    const std::string path = std::string(tmp) + "qm-held-by-editor.txt";
+    HANDLE editor =
+        CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                    nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(editor, INVALID_HANDLE_VALUE);
+    DWORD written = 0;
+    WriteFile(editor, "a\r\nb\r\n", 6, &written, nullptr);
+    EXPECT_NO_THROW(view->LoadFromFile(path));
+    EXPECT_EQ(view->LineCount(), 2);
+    CloseHandle(editor);
+    DeleteFileA(path.c_str());
 }
 
 TEST_F(BigViewLayout, TextWidthIsThePlatformsTabbedWidthInFull) {

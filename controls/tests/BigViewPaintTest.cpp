@@ -164,7 +164,7 @@ TEST_F(BigViewPaint, WindowBeyondTheBufferShowsTheBackground) {
     view->SetHScrollPos(view->MaxChar() + 10);
     EXPECT_EQ(view->HScrollPos(), view->MaxChar() - 1);
     const Picture w = CaptureWindow(*view);
-    const int visible = view->BackBuffer().Width() - view->CharWidth() * view->HScrollPos();
+    const int visible = (view->MaxChar() + 1 - view->HScrollPos()) * view->CharWidth();
     for (int y = 0; y < w.height; ++y)
         for (int x = std::max(visible, 0); x < w.width; ++x)
             ASSERT_EQ(w.At(x, y), 0xFFFFFFu) << x << "," << y;

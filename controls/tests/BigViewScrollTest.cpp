@@ -37,6 +37,29 @@ TEST_F(BigViewScroll, RangesNeverCollapse) {
     EXPECT_EQ(Range(), 1);
 }
 
+TEST_F(BigViewScroll, TheWheelScrollsRowsAndWithShiftOrATiltColumns) {
+    view->SetWordWrap(false);
+    AddLines(100);
+    view->AddLine(std::string(500, 'x'));  // wider than the window, no horizontal bar
+    UINT lines = 3, columns = 3;
+    SystemParametersInfoA(SPI_GETWHEELSCROLLLINES, 0, &lines, 0);
+    SystemParametersInfoA(SPI_GETWHEELSCROLLCHARS, 0, &columns, 0);
+    const auto wheel = [&](UINT message, WORD keys, int notches) {
+        const auto delta = static_cast<WORD>(static_cast<short>(notches * WHEEL_DELTA));
+        SendMessageA(view->Handle(), message, MAKEWPARAM(keys, delta), 0);
+    };
+    wheel(WM_MOUSEWHEEL, 0, -1);  // towards the user: down
+    EXPECT_EQ(view->TopRow(), static_cast<int>(lines));
+    wheel(WM_MOUSEWHEEL, 0, 100);
+    EXPECT_EQ(view->TopRow(), 0);
+    wheel(WM_MOUSEWHEEL, 0, -100);
+    EXPECT_EQ(view->TopRow(), 91) << "no further than the bar goes";
+    wheel(WM_MOUSEWHEEL, MK_SHIFT, -2);
+    EXPECT_EQ(view->HScrollPos(), static_cast<int>(2 * lines));
+    wheel(WM_MOUSEHWHEEL, 0, -1);  // a tilt to the left
+    EXPECT_EQ(view->HScrollPos(), static_cast<int>(2 * lines - columns));
+}
+
 TEST_F(BigViewScroll, TopAndBottomRowsAreClamped) {
     AddLines(100);
     view->SetTopRow(-5);

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <new>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -7,6 +9,7 @@
 #include "framework/Component.h"
 #include "framework/Exception.h"
 #include "framework/MessageWindow.h"
+#include "framework/Messages.h"
 
 namespace qm {
 namespace {
@@ -70,6 +73,17 @@ TEST(Application, ErrorsWhileABoxIsOpenStackNoBoxButAreCounted) {
     Application().SetErrorDisplay(nullptr);
     EXPECT_EQ(shown,
               (std::vector<std::string>{"first.", TApplication::MeanwhileText("third.", 2)}));
+}
+
+TEST(Application, StandardExceptionsAreShownInJapanese) {
+    std::vector<std::string> shown;
+    Application().SetErrorDisplay([&](const std::string& m) { shown.push_back(m); });
+    Application().ShowException(std::bad_alloc());
+    Application().ShowException(std::length_error("vector"));
+    Application().SetErrorDisplay(nullptr);
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_EQ(shown[0], TApplication::ErrorText(kOutOfMemoryMessage));
+    EXPECT_EQ(shown[1].rfind(kUnexpectedErrorMessage, 0), 0u) << shown[1];
 }
 
 TEST(MessageWindow, HandlerErrorsReachTheErrorDisplay) {

@@ -151,7 +151,7 @@ TEST(MenuTexts, AutoHotkeyNeverMarksTheSecondByteOfATwoByteCharacter) {
                   "O&pen"}));
 }
 
-TEST(PopupMenu, BuiltMenuHasSeparatorsDefaultEntryPicturesAndSubmenus) {
+TEST(PopupMenu, BuiltMenuHasSeparatorsDefaultAndDisabledEntriesPicturesAndSubmenus) {
     TComponent form(nullptr);
     TPopupMenu menu(&form);
     TMenuItem& items = menu.Items();
@@ -163,12 +163,15 @@ TEST(PopupMenu, BuiltMenuHasSeparatorsDefaultEntryPicturesAndSubmenus) {
     items.Add(NewItem(&form, "-"));
     auto* more = NewItem(&form, "&More");
     more->Add(NewItem(&form, "&Inner"));
+    more->SetEnabled(false);
     items.Add(more);
 
     HMENU built = TPopupMenu::BuildMenu(items);
     ASSERT_NE(built, nullptr);
     EXPECT_EQ(GetMenuItemCount(built), 3);
     EXPECT_EQ(GetMenuDefaultItem(built, TRUE, 0), 0u);
+    EXPECT_FALSE(GetMenuState(built, 0, MF_BYPOSITION) & MF_GRAYED);
+    EXPECT_TRUE(GetMenuState(built, 2, MF_BYPOSITION) & MF_GRAYED);
     char text[64] = {};
     GetMenuStringA(built, 0, text, sizeof text, MF_BYPOSITION);
     EXPECT_STREQ(text, "&Options");

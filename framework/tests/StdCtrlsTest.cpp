@@ -103,6 +103,14 @@ TEST(RadioButton, CheckingOneUnchecksItsSiblingsOnly) {
     EXPECT_FALSE(a->TabStop());
 }
 
+TEST(GroupBox, CaptionSetAfterTheWindowExistedWasLost) {
+    TForm form(nullptr);
+    auto* group = Add<TGroupBox>(form);
+    group->HandleNeeded();
+    group->SetCaption("later");
+    EXPECT_EQ(group->Caption(), "later");
+}
+
 TEST(Edit, TextAndOnChangeBeforeAndAfterTheWindowExists) {
     TForm form(nullptr);
     auto* edit = Add<TEdit>(form);

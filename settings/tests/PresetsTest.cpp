@@ -19,6 +19,15 @@ TEST(ExtractFileTitle, CutsOnlyTheLastExtension) {
     EXPECT_EQ(ExtractFileName("C:\\q\\\x95\x5Cx.ini"), "\x95\x5Cx.ini");
 }
 
+TEST(PathSplits, ATwoByteCharacterEndingIn5CIsNoSeparator) {
+    // C:\<hyo>\<hyoji>.exe: the kanji 0x955C names the folder and begins the program's name.
+    const std::string program = "C:\\\x95\x5C\\\x95\x5C\x8E\xA6.exe";
+    EXPECT_EQ(ExtractFileDir(program), "C:\\\x95\x5C");
+    EXPECT_EQ(ExtractFileName(program), "\x95\x5C\x8E\xA6.exe");
+    EXPECT_EQ(ChangeFileExt(program, ".ini"), "C:\\\x95\x5C\\\x95\x5C\x8E\xA6.ini");
+    EXPECT_EQ(ChangeFileExt("C:\\a.b\\prog", ".pdf"), "C:\\a.b\\prog.pdf");
+}
+
 struct TempTree : ::testing::Test {
     void SetUp() override {
         char tmp[MAX_PATH];
@@ -90,6 +99,34 @@ TEST_F(TempTree, FolderFirstThenSubfoldersDepthFirst) {
     }
     EXPECT_EQ(at("a\\deep\\two.ini"), at("a\\one.ini") + 1);
     EXPECT_EQ(std::count(list.begin(), list.end(), "x.ini"), 0);
+}
+
+TEST_F(TempTree, FolderNamedWithA5CTrailByteIsSearchedInside) {
+    Folder("\x95\x5C");  // the kanji 0x955C
+    File("\x95\x5C\\in.ini");
+    std::vector<std::string> list;
+    ListFiles(root + "\x95\x5C", "*.ini", list);
+    EXPECT_EQ(list, std::vector<std::string>{root + "\x95\x5C\\in.ini"});
+}
+
+TEST_F(TempTree, TheScanGoesFourLevelsDownAndStopsAtItsLimit) {
+    Folder("1");
+    Folder("1\\2");
+    Folder("1\\2\\3");
+    Folder("1\\2\\3\\4");
+    Folder("1\\2\\3\\4\\5");
+    File("1\\2\\3\\4\\four.ini");
+    File("1\\2\\3\\4\\5\\five.ini");
+    std::vector<std::string> list;
+    EXPECT_TRUE(ListFiles(root, "*.ini", list));
+    EXPECT_EQ(list, std::vector<std::string>{root + "1\\2\\3\\4\\four.ini"});
+    File("a.ini");
+    File("b.ini");
+    list.clear();
+    EXPECT_FALSE(ListFiles(root, "*.ini", list, kPresetDepth, 2)) << "a third file is left out";
+    EXPECT_EQ(list.size(), 2u);
+    list.clear();
+    EXPECT_TRUE(ListFiles(root, "*.ini", list, kPresetDepth, 3));
 }
 
 TEST_F(TempTree, MissingFolderListsNothing) {

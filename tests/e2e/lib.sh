@@ -59,6 +59,9 @@ expect_clip() {  # name expected-printf-format [seconds]
     fail "$1: clipboard holds [${got:0:240}], want [$want]"
 }
 
+# A fingerprint of the tray icon's pixels at the panel's left end.
+tray_image() { import -window root -crop 20x20+2+2 +repage -depth 8 txt:- 2>/dev/null | md5sum | cut -c1-12; }
+
 pass() { echo "ok   $1"; }
 fail() { echo "FAIL $1"; QM_E2E_FAILURES=$((QM_E2E_FAILURES + 1)); }
 e2e_exit() { exit $((QM_E2E_FAILURES > 0)); }

@@ -31,7 +31,6 @@ click_text() {  # window-title text [n]
     xdotool mousemove $xy click 1
     sleep 0.5
 }
-tray_image() { import -window root -crop 20x20+2+2 +repage -depth 8 txt:- 2>/dev/null | md5sum | cut -c1-12; }
 wait_visible() {  # title [seconds]; waits until the window shows
     local i
     for i in $(seq $((${2:-10} * 2))); do wintool visible "$1" && return 0; sleep 0.5; done
@@ -93,7 +92,7 @@ rm -f "$INI"
 click_text Quillmoth OK
 wait_gone Quillmoth
 keys=$(sed -n "/^\\[$(id -un)\\]/,/^\\[/p" "$INI" | tr -d '\r' | grep = | cut -d= -f1 | paste -sd' ')
-want="Form1Top Form1Left NumberMode AlphabetMode SignMode SpaceMode KanaMode1 KanaMode2 ReturnMode PunctuationMode PeriodMode ParenthesisMode EnterDeleteMode DelDmySpc DelConma UpDownCase Space2Tab TagDelete AddLI RepAmp RepLG RepQuot RepNumber DelEmptyLine ShowForm URLHelper RemoveIme UseCustomFilter FilterFile"
+want="Form1Top Form1Left NumberMode AlphabetMode SignMode SpaceMode KanaMode1 KanaMode2 ReturnMode PunctuationMode PeriodMode ParenthesisMode EnterDeleteMode DelDmySpc DelConma UpDownCase Space2Tab TagDelete AddLI RepAmp RepLG RepQuot RepNumber DelEmptyLine ShowForm URLHelper RemoveIme UseCustomFilter FilterFile HotKeySuspend HotKeyUndo ExcludePrograms"
 [ "$keys" = "$want" ] && pass "OK writes the keys in the dialog's order" || fail "OK writes the keys: [$keys]"
 grep -q '^NumberMode=2' "$INI" && pass "OK saves the choice" || fail "OK saves the choice"
 

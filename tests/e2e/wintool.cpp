@@ -6,6 +6,8 @@
 //   wintool center TITLE TEXT [N] the screen point at the middle of the N-th (from 0)
 //                                 window inside TITLE whose text is TEXT
 //   wintool rect TITLE TEXT [N]   its screen rectangle: left top right bottom
+//   wintool tab TITLE N           the screen point at the middle of the N-th (from 0)
+//                                 tab of the page control inside TITLE
 //   wintool visible TITLE         exit 0 when a visible top-level window has TITLE
 //   wintool close EXE [--untitled]
 //                                 posts WM_CLOSE to every top-level window of the
@@ -15,6 +17,7 @@
 // command line into it).
 #include <windows.h>
 
+#include <commctrl.h>
 #include <tlhelp32.h>
 
 #include <cstdio>
@@ -100,7 +103,7 @@ int main(int argc, char** argv) {
     if (command == "close" && argc >= 3)
         return CloseWindowsOf(argv[2], argc > 3 && std::string(argv[3]) == "--untitled");
     if (argc < 3) {
-        std::fputs("usage: wintool texts|center|rect|visible|close TITLE [TEXT [N]]\n", stderr);
+        std::fputs("usage: wintool texts|center|rect|tab|visible|close TITLE [TEXT [N]]\n", stderr);
         return 2;
     }
     const HWND top = FindTopLevel(argv[2]);
@@ -131,6 +134,34 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "wintool: no such window inside %s\n", argv[2]);
         return 1;
     }
-    std::fputs("usage: wintool texts|center|rect|visible TITLE [TEXT [N]]\n", stderr);
+    if (command == "tab" && argc >= 4) {
+        for (HWND w : Children(top)) {
+            char name[64];
+            GetClassNameA(w, name, sizeof name);
+            const std::string cls = name;
+            if (cls != WC_TABCONTROLA && cls.find("PageControl") == std::string::npos) continue;
+            // The control writes the rectangle into its own process's memory.
+            DWORD process = 0;
+            GetWindowThreadProcessId(w, &process);
+            HANDLE other = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ, FALSE, process);
+            void* remote =
+                other ? VirtualAllocEx(other, nullptr, sizeof(RECT), MEM_COMMIT, PAGE_READWRITE)
+                      : nullptr;
+            RECT r{};
+            const bool got = remote &&
+                             SendMessageA(w, TCM_GETITEMRECT, std::atoi(argv[3]),
+                                          reinterpret_cast<LPARAM>(remote)) &&
+                             ReadProcessMemory(other, remote, &r, sizeof r, nullptr);
+            if (remote) VirtualFreeEx(other, remote, 0, MEM_RELEASE);
+            if (other) CloseHandle(other);
+            if (!got) break;
+            MapWindowPoints(w, nullptr, reinterpret_cast<POINT*>(&r), 2);
+            std::printf("%ld %ld\n", (r.left + r.right) / 2, (r.top + r.bottom) / 2);
+            return 0;
+        }
+        std::fprintf(stderr, "wintool: no such tab inside %s\n", argv[2]);
+        return 1;
+    }
+    std::fputs("usage: wintool texts|center|rect|tab|visible TITLE [TEXT [N]]\n", stderr);
     return 2;
 }
