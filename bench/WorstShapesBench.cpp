@@ -195,8 +195,8 @@ int main(int argc, char** argv) {
             const double ratio = b / a;
             const bool bad = ratio > 4.5;
             over += bad;
-            std::printf("%-20s %-18s %9.4f %9.4f %6.2f%s\n", option.name.c_str(), shape.name, a,
-                        b, ratio, bad ? "  over 4.5" : "");
+            std::printf("%-20s %-18s %9.4f %9.4f %6.2f%s\n", option.name.c_str(), shape.name, a, b,
+                        ratio, bad ? "  over 4.5" : "");
             std::fflush(stdout);
         }
     }

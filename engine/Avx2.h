@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "engine/RowLookup.h"
 #include "engine/SjisBlocks.h"
 
 namespace qm {
@@ -25,7 +26,11 @@ namespace qm {
 class ByteSetAvx2 {
   public:
     QM_AVX2 explicit ByteSetAvx2(const ByteSet& set)
-        : set_(set), ranges_(set.ranges_), singles_(set.singles_), exact_(!set.table_) {
+        : set_(set),
+          ranges_(set.ranges_),
+          singles_(set.singles_),
+          exact_(!set.table_),
+          lookup_(set.lookup_.get()) {
         for (std::size_t r = 0; r < set.ranges_; ++r) {
             low_[r] = _mm256_set1_epi8(static_cast<char>(set.low_[r]));
             span_[r] = _mm256_set1_epi8(static_cast<char>(set.span_[r]));
@@ -35,12 +40,11 @@ class ByteSetAvx2 {
     // Bit k for byte k of the 64 bytes at p.
     QM_AVX2 std::uint64_t Mask(const std::uint8_t* p) const {
         const std::uint64_t rough = RoughMask(p);
-        return exact_ ? rough : set_.Exactly(p, rough);
+        return exact_ || rough == 0 ? rough : Exactly(p, rough);
     }
 
-  private:
-    // The stores of a kernel may alias a set, so what the masks depend on is kept
-    // here, where they cannot.
+    // As ByteSet's: the members, and for a set of many ranges some bytes close to
+    // them, which Exactly sorts out.
     QM_AVX2 std::uint64_t RoughMask(const std::uint8_t* p) const {
         const bool bytes = singles_;
         switch (ranges_) {
@@ -55,6 +59,20 @@ class ByteSetAvx2 {
             default:
                 return Both<4, false>(p);
         }
+    }
+    bool Exact() const { return exact_; }
+    // The members among the rough bits: by shuffles where the set has them.
+    QM_AVX2 std::uint64_t Exactly(const std::uint8_t* p, std::uint64_t rough) const {
+        if (!lookup_) return set_.Exactly(p, rough);
+        return rough & (Members(p) | static_cast<std::uint64_t>(Members(p + 32)) << 32);
+    }
+
+  private:
+    // The stores of a kernel may alias a set, so what the masks depend on is kept
+    // here, where they cannot.
+    QM_AVX2 std::uint32_t Members(const std::uint8_t* p) const {
+        const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+        return static_cast<std::uint32_t>(_mm256_movemask_epi8((*lookup_)(v)));
     }
 
     template <std::size_t Ranges, bool Bytes>
@@ -83,6 +101,7 @@ class ByteSetAvx2 {
     const ByteSet& set_;
     const std::size_t ranges_;
     const bool singles_, exact_;
+    const avx2::RowLookup* lookup_;
     __m256i low_[ByteSet::kMaxRanges], span_[ByteSet::kMaxRanges];
 };
 
@@ -105,69 +124,6 @@ QM_AVX2 inline __m256i BitsToBytes(std::uint32_t m) {
     const __m256i bit = _mm256_set1_epi64x(static_cast<long long>(0x8040201008040201));
     return _mm256_cmpeq_epi8(_mm256_and_si256(spread, bit), bit);
 }
-
-// A byte table looked up 32 bytes at a time, for the bytes with an entry in use;
-// other bytes give any value. The rows of sixteen byte values that have entries in
-// use are looked up by one shuffle each. Where they lie within eight rows, the
-// shuffle of row r reads the byte's distance from the first row less 16 r, which
-// is negative, and gives 0, for the rows after the byte's own: with each row's
-// entries stored XOR those of the row before, the XOR of all rows' answers is the
-// byte's entry. Further apart, each row's answer is taken by a comparison.
-class RowLookup {
-  public:
-    RowLookup(const std::array<std::uint8_t, 256>& values, const std::array<bool, 256>& used) {
-        std::size_t firstRow = 16, lastRow = 0;
-        for (std::size_t row = 0; row < 16; ++row) {
-            for (std::size_t k = 0; k < 16; ++k) {
-                if (!used[row * 16 + k]) continue;
-                firstRow = std::min(firstRow, row);
-                lastRow = row;
-            }
-        }
-        if (firstRow == 16) return;
-        telescoped_ = lastRow - firstRow < 8;
-        for (std::size_t row = firstRow; row <= lastRow; ++row) {
-            high_[rows_] = static_cast<std::uint8_t>(row << 4);
-            for (std::size_t k = 0; k < 16; ++k) {
-                std::uint8_t entry = values[row * 16 + k];
-                if (telescoped_ && row > firstRow) entry ^= values[(row - 1) * 16 + k];
-                table_[rows_][k] = table_[rows_][16 + k] = entry;
-            }
-            ++rows_;
-        }
-    }
-
-    QM_AVX2 __m256i operator()(__m256i v) const {
-        const __m256i sixteen = _mm256_set1_epi8(16);
-        __m256i found = _mm256_setzero_si256();
-        if (telescoped_) {
-            __m256i distance = _mm256_sub_epi8(v, _mm256_set1_epi8(static_cast<char>(high_[0])));
-            for (std::size_t r = 0; r < rows_; ++r) {
-                found = _mm256_xor_si256(found, _mm256_shuffle_epi8(Row(r), distance));
-                distance = _mm256_sub_epi8(distance, sixteen);
-            }
-            return found;
-        }
-        const __m256i low = _mm256_and_si256(v, _mm256_set1_epi8(0x0F));
-        const __m256i high = _mm256_and_si256(v, _mm256_set1_epi8(static_cast<char>(0xF0)));
-        for (std::size_t r = 0; r < rows_; ++r) {
-            const __m256i in =
-                _mm256_cmpeq_epi8(high, _mm256_set1_epi8(static_cast<char>(high_[r])));
-            found = _mm256_or_si256(found, _mm256_and_si256(in, _mm256_shuffle_epi8(Row(r), low)));
-        }
-        return found;
-    }
-
-  private:
-    QM_AVX2 __m256i Row(std::size_t r) const {
-        return _mm256_load_si256(reinterpret_cast<const __m256i*>(table_[r]));
-    }
-
-    std::size_t rows_ = 0;
-    bool telescoped_ = false;
-    std::uint8_t high_[16] = {};
-    alignas(32) std::uint8_t table_[16][32] = {};
-};
 
 // For each 8-bit mask m: the shuffle that spreads eight pairs of bytes (first,
 // second) into the first byte of every pair and the second byte of those whose bit

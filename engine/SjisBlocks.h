@@ -18,6 +18,7 @@
 #include <emmintrin.h>
 #endif
 
+#include "engine/RowLookup.h"
 #include "engine/TextServices.h"
 #include "engine/Vector.h"
 
@@ -62,8 +63,16 @@ class ByteSet {
         }
         // More ranges than are compared at once: the closest ones are compared as one,
         // and the bytes found that way are looked up.
-        if (ranges.size() > kMaxRanges)
+        if (ranges.size() > kMaxRanges) {
             table_ = std::make_shared<const std::array<bool, 256>>(members);
+#ifdef QM_AVX2_KERNELS
+            std::array<std::uint8_t, 256> marks{};
+            for (unsigned b = 0; b < 256; ++b)
+                marks[b] = members[b] ? 0xFF : 0;
+            auto lookup = std::make_shared<const avx2::RowLookup>(marks, members);
+            if (lookup->Telescoped()) lookup_ = std::move(lookup);
+#endif
+        }
         while (ranges.size() > kMaxRanges) {
             std::size_t closest = 0;
             for (std::size_t r = 1; r + 1 < ranges.size(); ++r) {
@@ -110,7 +119,9 @@ class ByteSet {
     }
 
     // Whether RoughMask gives the members only.
-    bool Exact() const { return !table_; }
+    bool Exact() const {
+        return !table_;
+    }
 
     // The members among the 64 bytes at p, and, for a set of many ranges, some other
     // bytes close to them.
@@ -197,6 +208,10 @@ class ByteSet {
     bool singles_ = true;  // every range is one byte
     // A set of more ranges than are compared at once; shared, since finders copy sets.
     std::shared_ptr<const std::array<bool, 256>> table_;
+#ifdef QM_AVX2_KERNELS
+    // Its members by shuffles, when they lie within eight rows of sixteen values.
+    std::shared_ptr<const avx2::RowLookup> lookup_;
+#endif
 };
 
 // The block masks of a ByteSet, for the loops written once for every vector level
