@@ -246,12 +246,24 @@ std::string FilterText(std::string_view text, const FilterOptions& o, std::size_
     std::string piece;         // with tag removal: the text form of a piece
     std::string untagged;      // what tag removal gave, until its lines are whole
     std::size_t unbroken = 0;  // untagged's first bytes hold no line break
+    // Steps 24 and 25 look beyond a line. While the pieces are fresh in the cache,
+    // they are searched for redirectors: where there is none, step 24 has nothing
+    // to do; and without step 24, step 25 joins the lines a piece at a time.
+    bool redirectors = false;
+    std::optional<LineJoiner> joiner;
+    if (o.EnterDeleteMode == 1 && !o.RemoveIme) joiner.emplace();
+    const auto lastSteps = [&](std::size_t start) {
+        if (o.RemoveIme && !redirectors)
+            redirectors = MayHoldRedirectors(std::string_view(result).substr(start));
+        if (joiner) joiner->Join(result, start);
+    };
     const auto linesAfterTags = [&](std::string_view lines) {
         const std::size_t start = result.size();
         result.append(lines);
         after.Start(result, start);
         LineStepsAfterTags(after, o, rules);
         after.Finish();
+        lastSteps(start);
     };
     for (std::size_t from = 0; from < text.size();) {
         const std::size_t to = PieceEnd(text, from, pieceBytes);
@@ -265,6 +277,7 @@ std::string FilterText(std::string_view text, const FilterOptions& o, std::size_
             LineStepsBeforeTags(before, o);
             LineStepsAfterTags(before, o, rules);
             before.Finish();
+            lastSteps(start);
             continue;
         }
         LoadTextForm(lines, piece);
@@ -290,8 +303,8 @@ std::string FilterText(std::string_view text, const FilterOptions& o, std::size_
         if (!untagged.empty()) linesAfterTags(untagged);
     }
 
-    // Steps 24 and 25 look beyond a line: on the whole text.
-    if (o.RemoveIme) {
+    // Steps 24 and 25 on the whole text.
+    if (redirectors) {
         StepRunner whole;
         whole.Start(result, 0);
         for (std::string_view pattern : kRedirectorPatterns) {
@@ -300,7 +313,11 @@ std::string FilterText(std::string_view text, const FilterOptions& o, std::size_
         }
         whole.Finish();
     }
-    if (o.EnterDeleteMode == 1) JoinLinesInPlace(result);
+    if (joiner) {
+        joiner->Finish(result);
+    } else if (o.EnterDeleteMode == 1) {
+        JoinLinesInPlace(result);
+    }
 
     if (!endsWithCrLf && result.size() >= 2) result.resize(result.size() - 2);
     return result;

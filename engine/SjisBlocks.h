@@ -323,6 +323,9 @@ class StartFinder {
 
   private:
     void Compute(std::size_t at) {
+#ifdef QM_AVX2_KERNELS
+        if (avx2_) at = SkipAvx2(at);
+#endif
         block_ = std::min(at, n_);
         bits_ = 0;
         if (at >= n_) return;
@@ -361,6 +364,9 @@ class StartFinder {
 #ifdef QM_AVX2_KERNELS
     // The same and the lead bytes, 32 bytes to an instruction (engine/Avx2Blocks.cpp).
     QM_AVX2 std::uint64_t FoundAvx2(const std::uint8_t* p) const;
+    // The first block from `at` on with a wanted byte, or the last whole block
+    // before the text's end: the blocks without one are passed over in one call.
+    QM_AVX2 std::size_t SkipAvx2(std::size_t at) const;
     QM_AVX2 std::uint64_t LeadAvx2(const std::uint8_t* p) const;
     bool avx2_ = ActiveVectorLevel() == VectorLevel::Avx2;
 #endif
