@@ -264,6 +264,54 @@ QM_AVX2 inline void MapSinglesBlock(const std::uint8_t* block, std::uint64_t sin
     }
 }
 
+// The pairs of a map with one first byte whose entries all keep their length and
+// their first byte `to`: second bytes are looked up, a new second byte of 0 means no
+// entry. The look-up holds for the second bytes from `low` to `high`.
+struct PairRow {
+    std::uint8_t first, to, low, high;
+    RowLookup seconds;
+};
+
+// Writes over the block's bytes at w the pairs of `pairs` that begin with the row's
+// first byte and have an entry, but for one at the last bit, whose second byte lies
+// past the block; returns the pairs it did not write.
+QM_AVX2 inline std::uint64_t MapPairsBlock(const std::uint8_t* block, std::uint64_t pairs,
+                                           const PairRow& row, std::uint8_t* w) {
+    const __m256i first = _mm256_set1_epi8(static_cast<char>(row.first));
+    const __m256i low = _mm256_set1_epi8(static_cast<char>(row.low));
+    const __m256i span = _mm256_set1_epi8(static_cast<char>(row.high - row.low));
+    const __m256i zero = _mm256_setzero_si256();
+    const std::uint64_t candidates = pairs & ~(std::uint64_t{1} << 63);
+    std::uint64_t done = 0;
+    __m256i hitBefore = zero, secondBefore = zero;
+    for (int h = 0; h < 2; ++h) {
+        const __m256i v = Load(block + 32 * h);
+        const __m256i next = Load(block + 32 * h + 1);
+        const __m256i second = row.seconds(next);
+        const __m256i d = _mm256_sub_epi8(next, low);
+        const __m256i covered = _mm256_cmpeq_epi8(_mm256_min_epu8(d, span), d);
+        const __m256i entry = _mm256_andnot_si256(_mm256_cmpeq_epi8(second, zero), covered);
+        const __m256i hit = _mm256_and_si256(
+            _mm256_and_si256(BitsToBytes(static_cast<std::uint32_t>(candidates >> (32 * h))),
+                             _mm256_cmpeq_epi8(v, first)),
+            entry);
+        // The second bytes go one byte further on.
+        const __m256i secondHit =
+            _mm256_alignr_epi8(hit, _mm256_permute2x128_si256(hit, hitBefore, 0x03), 15);
+        const __m256i secondByte =
+            _mm256_alignr_epi8(second, _mm256_permute2x128_si256(second, secondBefore, 0x03), 15);
+        __m256i out = Load(w + 32 * h);
+        out = _mm256_blendv_epi8(out, _mm256_set1_epi8(static_cast<char>(row.to)), hit);
+        out = _mm256_blendv_epi8(out, secondByte, secondHit);
+        Store(w + 32 * h, out);
+        hitBefore = hit;
+        secondBefore = second;
+        done |= static_cast<std::uint64_t>(static_cast<std::uint32_t>(_mm256_movemask_epi8(hit)))
+                << (32 * h);
+    }
+    return pairs & ~done;
+}
+
 }  // namespace avx2
 }  // namespace qm
 

@@ -1,7 +1,9 @@
 #include "engine/TextServices.h"
 
 #include <bit>
+#include <bitset>
 #include <optional>
+#include <vector>
 
 #include "engine/SjisBlocks.h"
 #include "engine/Vector.h"
@@ -20,10 +22,54 @@ struct BlockEntries {
     ByteSet longSingles;                       // bytes with a two-byte entry
     ByteSet sameFirsts, sameSeconds;           // first and second bytes of two-byte entries
     ByteSet anyFirsts, anySeconds;             // the same of every pair entry
+    // The codes with an entry, and with a two-byte entry: a bit each, looked at
+    // before the entry, since most pairs the sets let through have none.
+    std::bitset<65536> anyCodes, sameCodes;
 #ifdef QM_AVX2_KERNELS
     std::optional<avx2::RowLookup> singleLookup;
+    // The first bytes whose pairs are written by shuffles: of all entries, of the
+    // entries that keep lengths.
+    std::vector<avx2::PairRow> allRows, sameRows;
 #endif
 };
+
+#ifdef QM_AVX2_KERNELS
+namespace {
+
+// The rows of the first bytes whose pairs the kernel can write: every entry (of
+// those that count) keeps its length and the first byte of all of them, no entry
+// makes a second byte 0, and their second bytes lie within eight rows of sixteen
+// values. A few, the most used in Japanese text first.
+std::vector<avx2::PairRow> PairRows(const std::vector<MappedChar>& pairs, bool all) {
+    std::vector<avx2::PairRow> rows;
+    for (const unsigned first : {0x82u, 0x83u, 0x81u}) {
+        std::array<std::uint8_t, 256> seconds{};
+        std::array<bool, 256> used{};
+        int to = -1;
+        bool fits = true;
+        unsigned low = 256, high = 0;
+        for (unsigned second = 0; second < 256 && fits; ++second) {
+            const MappedChar& m = pairs[first << 8 | second];
+            if (m.length == 0 || (!all && m.length != 2)) continue;
+            fits = m.length == 2 && m.bytes[1] != 0 && (to < 0 || to == m.bytes[0]);
+            to = m.bytes[0];
+            seconds[second] = m.bytes[1];
+            used[second] = true;
+            low = std::min(low, second);
+            high = second;
+        }
+        if (!fits || to < 0) continue;
+        avx2::RowLookup lookup(seconds, used);
+        if (!lookup.Telescoped()) continue;
+        rows.push_back({static_cast<std::uint8_t>(first), static_cast<std::uint8_t>(to),
+                        static_cast<std::uint8_t>(low & 0xF0),
+                        static_cast<std::uint8_t>(high | 0x0F), lookup});
+    }
+    return rows;
+}
+
+}  // namespace
+#endif
 
 namespace {
 
@@ -64,7 +110,10 @@ const BlockEntries& CharMap::Blocks() const {
         for (unsigned code = 0; code < 65536; ++code) {
             if (pair_[code].length == 0) continue;
             anyFirsts[code >> 8] = anySeconds[code & 0xFF] = true;
-            if (pair_[code].length == 2) sameFirsts[code >> 8] = sameSeconds[code & 0xFF] = true;
+            entries->anyCodes[code] = true;
+            if (pair_[code].length != 2) continue;
+            sameFirsts[code >> 8] = sameSeconds[code & 0xFF] = true;
+            entries->sameCodes[code] = true;
         }
         entries->singles = ByteSet(singles);
         entries->longSingles = ByteSet(longSingles);
@@ -74,6 +123,8 @@ const BlockEntries& CharMap::Blocks() const {
         entries->anySeconds = ByteSet(anySeconds);
 #ifdef QM_AVX2_KERNELS
         entries->singleLookup.emplace(entries->singleTo, singles);
+        entries->allRows = PairRows(pair_, true);
+        entries->sameRows = PairRows(pair_, false);
 #endif
         blocks_ = std::move(entries);
     });
@@ -105,9 +156,10 @@ template <typename Masks>
     const auto entry = [all](const MappedChar& m) {
         return all || m.length == 1 ? m : MappedChar{};
     };
-    const auto pairEntry = [all, pairEntries](std::uint8_t first, std::uint8_t second) {
-        const MappedChar& m = pairEntries[first << 8 | second];
-        return all || m.length == 2 ? m : MappedChar{};
+    const std::bitset<65536>& codes = all ? map.anyCodes : map.sameCodes;
+    const auto pairEntry = [&codes, pairEntries](std::uint8_t first, std::uint8_t second) {
+        const unsigned code = first << 8 | second;
+        return codes[code] ? pairEntries[code] : MappedChar{};
     };
     const auto* p = reinterpret_cast<const std::uint8_t*>(text.data());
     const std::size_t n = text.size();
@@ -150,6 +202,15 @@ template <typename Masks>
                 const int k = std::countr_zero(single);
                 w[k] = map.singleTo[block[k]];
             }
+#ifdef QM_AVX2_KERNELS
+            if constexpr (Masks::kAvx2) {
+                const std::uint64_t before = pair;
+                for (const avx2::PairRow& row : all ? map.allRows : map.sameRows) {
+                    if (pair != 0) pair = avx2::MapPairsBlock(block, pair, row, w);
+                }
+                mapped = mapped || pair != before;
+            }
+#endif
             if (incoming >= 0) w[0] = static_cast<std::uint8_t>(incoming);
             second = kSecondAsItIs;
             for (; pair != 0 && regular; pair &= pair - 1) {

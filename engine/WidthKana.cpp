@@ -465,30 +465,64 @@ bool ConvertKatakanaInto(std::string_view text, int mode, std::string& out) {
     return false;
 }
 
-bool FullWidthKanaInto(std::string_view text, std::string& out) {
-    const ByteSet& lead = LeadByteSet();
-    std::array<bool, 256> kana{};
-    for (unsigned b = kKanaFirst; b <= kKanaLast; ++b)
-        kana[b] = !lead.Contains(static_cast<std::uint8_t>(b));
+namespace {
+
+// The half-width kana of the text where characters begin, a block at a time: every
+// block's second bytes come from its lead bytes, since the trail bytes of most
+// Japanese characters are bytes of the half-width kana's range too.
+template <typename Masks>
+[[gnu::always_inline]] inline bool FullWidthKanaLoop(std::string_view text, std::string& out) {
+    static const ByteSet kana = [] {
+        std::array<bool, 256> bytes{};
+        for (unsigned b = kKanaFirst; b <= kKanaLast; ++b)
+            bytes[b] = !LeadByteSet().Contains(static_cast<std::uint8_t>(b));
+        return ByteSet(bytes);
+    }();
+    const typename Masks::Set lead(LeadByteSet()), letters(kana);
     const std::uint8_t* p = Bytes(text);
     const std::size_t n = text.size();
-    StartFinder letters(text, ByteSet(kana), lead);
     PieceWriter writer(text, out);
+    TrailBits trail;
     bool changed = false;
     std::size_t copied = 0;
-    for (std::size_t i = letters.Next(0); i < n; i = letters.Next(copied)) {
-        const std::uint8_t next = i + 1 < n ? p[i + 1] : 0;
-        const bool voiced = next == kVoicedMark, semiVoiced = next == kSemiVoicedMark;
-        const KanaTable& table = voiced ? kVoicedKana : semiVoiced ? kSemiVoicedKana : kPlainKana;
-        const std::uint16_t code = table[p[i] - kKanaFirst];
-        writer.Copy(copied, i);
-        writer.Put(static_cast<char>(code >> 8), static_cast<char>(code), 2);
-        copied = i + (voiced || semiVoiced ? 2 : 1);  // the mark goes with its letter
-        changed = true;
+    for (std::size_t i = 0; i < n; i += kBlockBytes) {
+        PaddedBlock padded;
+        const std::uint8_t* block = ReadableBlock(p + i, n - i, padded);
+        std::uint64_t found = letters.Mask(block) & ~trail.Next(lead.Mask(block));
+        if (n - i < kBlockBytes) found &= (std::uint64_t{1} << (n - i)) - 1;
+        for (; found != 0; found &= found - 1) {
+            // A mark after a letter is no letter: it never comes up here.
+            const std::size_t j = i + static_cast<std::size_t>(std::countr_zero(found));
+            const std::uint8_t next = j + 1 < n ? p[j + 1] : 0;
+            const bool voiced = next == kVoicedMark, semiVoiced = next == kSemiVoicedMark;
+            const KanaTable& table = voiced       ? kVoicedKana
+                                     : semiVoiced ? kSemiVoicedKana
+                                                  : kPlainKana;
+            const std::uint16_t code = table[p[j] - kKanaFirst];
+            writer.Copy(copied, j);
+            writer.Put(static_cast<char>(code >> 8), static_cast<char>(code), 2);
+            copied = j + (voiced || semiVoiced ? 2 : 1);  // the mark goes with its letter
+            changed = true;
+        }
     }
     if (!changed) return false;
     writer.Copy(copied, n);
     return true;
+}
+
+#ifdef QM_AVX2_KERNELS
+QM_AVX2 bool FullWidthKanaAvx2(std::string_view text, std::string& out) {
+    return FullWidthKanaLoop<avx2::Avx2Masks>(text, out);
+}
+#endif
+
+}  // namespace
+
+bool FullWidthKanaInto(std::string_view text, std::string& out) {
+#ifdef QM_AVX2_KERNELS
+    if (ActiveVectorLevel() == VectorLevel::Avx2) return FullWidthKanaAvx2(text, out);
+#endif
+    return FullWidthKanaLoop<Sse2Masks>(text, out);
 }
 
 namespace {
