@@ -110,11 +110,12 @@ void AppendLines(std::string_view text, std::size_t from, std::string& out) {
 }
 
 #ifdef QM_AVX2_KERNELS
-// The whole blocks of 64 bytes, as long as the byte after a block is there too; the
-// place where they end is returned. A byte that makes a line break of its own, an
+// The whole blocks of 64 bytes, as long as the byte after a block is there too and
+// the block holds no NUL; the place where they end is returned. A byte that makes a line break of its own, an
 // LF after no CR or a CR before no LF, becomes CR LF; the rest is copied.
 QM_AVX2 std::size_t AppendLineBlocksAvx2(std::string_view text, std::string& out) {
-    static const ByteSet crSet = ByteSet::Of('\r', '\r'), lfSet = ByteSet::Of('\n', '\n');
+    static const ByteSet crSet = ByteSet::Of('\r', '\r'), lfSet = ByteSet::Of('\n', '\n'),
+                         nulSet = ByteSet::Of(0, 0);
     static const avx2::RowLookup toLf = [] {
         std::array<std::uint8_t, 256> lf{};
         std::array<bool, 256> breaks{};
@@ -122,14 +123,14 @@ QM_AVX2 std::size_t AppendLineBlocksAvx2(std::string_view text, std::string& out
         breaks['\r'] = breaks['\n'] = true;
         return avx2::RowLookup(lf, breaks);
     }();
-    const ByteSetAvx2 crs(crSet), lfs(lfSet);
+    const ByteSetAvx2 crs(crSet), lfs(lfSet), nuls(nulSet);
     const auto* p = reinterpret_cast<const std::uint8_t*>(text.data());
     const std::size_t n = text.size();
     constexpr std::size_t kBuffer = 4096;
     std::uint8_t buffer[kBuffer + 3 * kBlockBytes];
     std::size_t used = 0, i = 0;
     std::uint64_t crBefore = 0;
-    for (; n - i > kBlockBytes; i += kBlockBytes) {
+    for (; n - i > kBlockBytes && nuls.Mask(p + i) == 0; i += kBlockBytes) {
         const std::uint64_t cr = crs.Mask(p + i), lf = lfs.Mask(p + i);
         const std::uint64_t lfAfter = lf >> 1 | std::uint64_t{p[i + kBlockBytes] == '\n'} << 63;
         const std::uint64_t own = (lf & ~(cr << 1 | crBefore)) | (cr & ~lfAfter);
@@ -161,13 +162,14 @@ void Room(std::string& out, std::size_t more) {
 }  // namespace
 
 void AppendTextForm(std::string_view text, std::string& out) {
-    text = text.substr(0, Find(text, '\0', 0));
     // Line breaks are a small part of most texts.
     Room(out, text.size() + text.size() / 16 + 2 * kBlock + 2);
     std::size_t from = 0;
 #ifdef QM_AVX2_KERNELS
     if (ActiveVectorLevel() == VectorLevel::Avx2) {
+        // The blocks look for a NUL themselves; the text ends at the first.
         from = AppendLineBlocksAvx2(text, out);
+        text = text.substr(0, Find(text, '\0', from));
         // The LF of a CR LF split between the blocks and the rest.
         if (from > 0 && from < text.size() && text[from - 1] == '\r' && text[from] == '\n') {
             out += '\n';
@@ -175,6 +177,7 @@ void AppendTextForm(std::string_view text, std::string& out) {
         }
     }
 #endif
+    if (from == 0) text = text.substr(0, Find(text, '\0', 0));
     AppendLines(text, from, out);
     // A last line without a line break is a line all the same.
     if (!text.empty() && text.back() != '\r' && text.back() != '\n') out += "\r\n";
