@@ -264,8 +264,11 @@ void LineJoiner::Join(std::string& text, std::size_t from) {
     const TextServices& services = Text();
     char* const d = text.data();
     const std::size_t n = text.size();
-    std::size_t w = from;    // the joined lines end here
-    std::size_t pos = from;  // the next line to join begins here
+    // The open line's break, left at the end by the piece before, is where a break
+    // goes when this piece's first line does not join it: writing the break at
+    // `from` would overwrite the first two bytes of that line before they move.
+    std::size_t w = started_ ? from - 2 : from;  // the joined lines end here
+    std::size_t pos = from;                      // the next line to join begins here
     LineEnds ends(std::string_view(text).substr(from));
     // The line's bytes lie at or after w, where they go.
     auto put = [&](std::string_view line) {
@@ -301,11 +304,13 @@ void LineJoiner::Join(std::string& text, std::size_t from) {
         }
     }
     text.resize(w);
+    if (started_) text += "\r\n";
 }
 
-void LineJoiner::Finish(std::string& text) {
-    if (started_) text += "\r\n";
+void LineJoiner::Finish(std::string&) {
+    // The break after the last line is in place already.
     started_ = false;
+    joinNext_ = false;
 }
 
 void JoinLinesInPlace(std::string& text) {

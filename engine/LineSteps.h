@@ -51,9 +51,10 @@ void JoinLinesInPlace(std::string& textForm);
 class LineJoiner {
   public:
     // Joins the lines of text from `from` on (a text form appended to what the
-    // joiner left), and cuts text to the joined lines; the last stays open.
+    // joiner left), and cuts text to the joined lines. The last stays open: the next
+    // piece's first line may still join it, over the break it ends with.
     void Join(std::string& text, std::size_t from);
-    // After the last piece: the break after the last line.
+    // After the last piece: the text is whole; the joiner may start another.
     void Finish(std::string& text);
 
   private:
