@@ -6,6 +6,8 @@
 #include <memory>
 #include <utility>
 
+#include "unicode/HugePages.h"
+
 namespace qm {
 
 namespace {
@@ -160,6 +162,7 @@ Cp932Text EncodePass(const In* begin, const In* end, std::size_t grow, Run run, 
         return text.status == Status::Ok ? n : 0;
     };
     text.bytes.reserve(grow * static_cast<std::size_t>(end - begin));
+    AdviseHugePages(text.bytes.data(), text.bytes.capacity());
     const In* stop = Convert<char>(begin, end, grow, one, [&](const char* units, std::size_t n) {
         text.bytes.append(units, n);
     });
@@ -170,12 +173,13 @@ Cp932Text EncodePass(const In* begin, const In* end, std::size_t grow, Run run, 
     return text;
 }
 
-Cp932Text Utf8Pass(std::string_view in, const CodePage932& cp, const StandIns::AreaCodes& taken,
-                   StandIns::AreaCodes& own) {
+Cp932Text Utf8Pass(std::string_view in, const CodePage932& cp, runs::Level level,
+                   const StandIns::AreaCodes& taken, StandIns::AreaCodes& own) {
     // Three-byte characters with a common code (the table has none below U+0800, so
-    // no overlong form gets through).
-    const auto run = [pairs = cp.CommonPairBytes()](const unsigned char* p,
-                                                    const unsigned char* limit, char*& w) {
+    // no overlong form gets through), after the fast path has taken what it can.
+    const auto run = [pairs = cp.CommonPairBytes(), level](const unsigned char* p,
+                                                           const unsigned char* limit, char*& w) {
+        p = runs::Utf8ToCp932(level, p, limit, w, pairs);
         auto character = [](std::uint64_t v) {
             return (v & 0x0F) << 12 | (v >> 2 & 0xFC0) | (v >> 16 & 0x3F);
         };
@@ -204,8 +208,9 @@ std::size_t DecodeUtf16(const char16_t* p, const char16_t* end, char32_t& c) {
     return 2;
 }
 
-Cp932Text Utf16Pass(std::u16string_view in, const CodePage932& cp, const StandIns::AreaCodes& taken,
-                    StandIns::AreaCodes& own) {
+// (UTF-16 has no block walk: a character there is one unit and one look-up.)
+Cp932Text Utf16Pass(std::u16string_view in, const CodePage932& cp, runs::Level,
+                    const StandIns::AreaCodes& taken, StandIns::AreaCodes& own) {
     // Characters from U+0800 on with a common code (no surrogate has a code).
     const auto run = [pairs = cp.CommonPairBytes()](const char16_t* p, const char16_t* limit,
                                                     char*& w) {
@@ -221,10 +226,11 @@ Cp932Text Utf16Pass(std::u16string_view in, const CodePage932& cp, const StandIn
 // codes to a foreign character before they came up: then once more, with the codes
 // the text holds kept out of the stand-ins.
 template <typename Pass, typename Text>
-Cp932Text ToCp932(Pass pass, Text in, const CodePage932& cp) {
+Cp932Text ToCp932(Pass pass, Text in, const CodePage932& cp, runs::Level level) {
     StandIns::AreaCodes own;
-    Cp932Text text = pass(in, cp, StandIns::AreaCodes(), own);
-    if (text.status == Status::Ok && text.standIns.UsesAny(own)) text = pass(in, cp, own, own);
+    Cp932Text text = pass(in, cp, level, StandIns::AreaCodes(), own);
+    if (text.status == Status::Ok && text.standIns.UsesAny(own))
+        text = pass(in, cp, level, own, own);
     return text;
 }
 
@@ -309,13 +315,25 @@ void ToUnicode(std::string_view bytes, const StandIns& standIns, const CodePage9
     Convert<Unit>(p, end, grow, one, emit);
 }
 
+// The fast path knows the lead bytes that code page 932 has everywhere.
+bool UsualLeadBytes(const CodePage932& cp) {
+    for (unsigned b = 0; b < 256; ++b) {
+        const bool usual = (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+        if (cp.IsLead(static_cast<std::uint8_t>(b)) != usual) return false;
+    }
+    return true;
+}
+
 // The runs: codes below the user-defined area, so that no stand-in is among them.
 template <typename Emit>
-void ToUtf8(std::string_view bytes, const StandIns& standIns, const CodePage932& cp, Emit emit) {
-    const auto run = [utf8 = cp.ThreeByteUtf8()](const unsigned char* q, const unsigned char* limit,
-                                                 char*& w) {
+void ToUtf8(std::string_view bytes, const StandIns& standIns, const CodePage932& cp,
+            runs::Level level, Emit emit) {
+    if (!UsualLeadBytes(cp)) level = runs::Level::Plain;
+    const auto run = [utf8 = cp.ThreeByteUtf8(), level](const unsigned char* q,
+                                                        const unsigned char* limit, char*& w) {
+        q = runs::Cp932ToUtf8(level, q, limit, w, utf8);
         while (limit - q >= 2) {
-            const std::uint32_t three = utf8[q[0] << 8 | q[1]];
+            const std::uint32_t three = utf8[q[0] | q[1] << 8];
             if (three == 0) break;
             // One store of four bytes, the last of them overwritten by what follows.
             std::memcpy(w, &three, 4);
@@ -346,29 +364,33 @@ void ToUtf16(std::string_view bytes, const StandIns& standIns, const CodePage932
 template <typename Out>
 auto AppendTo(Out& out, std::size_t expected) {
     out.reserve(out.size() + expected);
+    AdviseHugePages(out.data(), out.capacity() * sizeof(typename Out::value_type));
     return [&out](const typename Out::value_type* units, std::size_t n) { out.append(units, n); };
 }
 
 }  // namespace
 
-Cp932Text Utf8ToCp932(std::string_view utf8, const CodePage932& cp) {
-    return ToCp932(Utf8Pass, utf8, cp);
+Cp932Text Utf8ToCp932(std::string_view utf8, const CodePage932& cp, runs::Level level) {
+    return ToCp932(Utf8Pass, utf8, cp, level);
 }
 
 Cp932Text Utf16ToCp932(std::u16string_view text, const CodePage932& cp) {
-    return ToCp932(Utf16Pass, text, cp);
+    return ToCp932(Utf16Pass, text, cp, runs::Level::Plain);
 }
 
-std::string Cp932ToUtf8(std::string_view bytes, const StandIns& standIns, const CodePage932& cp) {
+std::string Cp932ToUtf8(std::string_view bytes, const StandIns& standIns, const CodePage932& cp,
+                        runs::Level level) {
     std::string out;
     // Japanese text grows by half in UTF-8; more than that is the exception.
-    ToUtf8(bytes, standIns, cp, AppendTo(out, bytes.size() + bytes.size() / 2));
+    ToUtf8(bytes, standIns, cp, level, AppendTo(out, bytes.size() + bytes.size() / 2));
     return out;
 }
 
 void Cp932ToUtf8(std::string_view bytes, const StandIns& standIns, const Utf8Sink& write,
                  const CodePage932& cp) {
-    ToUtf8(bytes, standIns, cp, [&](const char* units, std::size_t n) { write({units, n}); });
+    ToUtf8(bytes, standIns, cp, runs::Best(), [&](const char* units, std::size_t n) {
+        write({units, n});
+    });
 }
 
 std::u16string Cp932ToUtf16(std::string_view bytes, const StandIns& standIns,
