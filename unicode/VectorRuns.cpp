@@ -36,22 +36,22 @@ constexpr auto kPack = [] {
     return table;
 }();
 
-// Eight bytes of code page 932 as UTF-8, by their lead bytes (bits 0..7) and
-// whether the first is the trail byte of a lead byte before them (bit 8): for each
-// byte of the result, the byte it takes (0..7), or 0x80 + 4 x k + i for byte i of
-// the UTF-8 of the k-th lead byte; and the number of bytes of the result.
+// Eight bytes of code page 932 as UTF-8, by whether the byte before them is a
+// lead byte (bit 0) and which of them are (bits 1..8): for each byte of the
+// result, the byte it takes (0..7), or 0x80 + 4 x k + i for byte i of the UTF-8
+// of the k-th lead byte; the number of bytes of the result; the lead bytes.
 struct Merges {
     alignas(16) std::uint8_t from[512][16];
     std::uint8_t length[512];
+    std::uint8_t leads[512];
 };
 constexpr Merges kMerge = [] {
     Merges table{};
     for (unsigned key = 0; key < 512; ++key) {
         unsigned n = 0, leads = 0;
         for (unsigned k = 0; k < 8; ++k) {
-            const bool trail = k == 0 ? key >> 8 & 1 : key >> (k - 1) & 1;
-            if (trail) continue;
-            if (key >> k & 1) {
+            if (key >> k & 1) continue;  // the trail byte of the byte before
+            if (key >> (k + 1) & 1) {
                 for (unsigned i = 0; i < 3; ++i)
                     table.from[key][n++] = static_cast<std::uint8_t>(0x80 + 4 * leads + i);
                 ++leads;
@@ -60,6 +60,7 @@ constexpr Merges kMerge = [] {
             }
         }
         table.length[key] = static_cast<std::uint8_t>(n);
+        table.leads[key] = static_cast<std::uint8_t>(leads);
     }
     return table;
 }();
@@ -157,13 +158,12 @@ QM_AVX2 unsigned Cp932Block(const unsigned char* p, unsigned n, std::uint64_t fi
         }
         utf8[count++] = three;
     }
-    // Each piece by its lead bytes and by the trail byte of a lead byte before it.
-    std::uint64_t pieces = first, trails = first << 1;
+    // Each piece by its lead bytes and the byte before it (no lead byte is last).
+    std::uint64_t keys = first << 1;
     char* o = w;
     const std::uint32_t* next = utf8;
-    for (unsigned k = 0; k < 64; k += 8, pieces >>= 8, trails >>= 8) {
-        const auto leads = static_cast<std::uint8_t>(pieces);
-        const unsigned key = leads | (static_cast<unsigned>(trails) & 1) << 8;
+    for (unsigned k = 0; k < 64; k += 8, keys >>= 8) {
+        const auto key = static_cast<unsigned>(keys & 0x1FF);
         const __m128i from = _mm_load_si128(reinterpret_cast<const __m128i*>(kMerge.from[key]));
         const __m128i bytes = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p + k));
         const __m128i three = _mm_loadu_si128(reinterpret_cast<const __m128i*>(next));
@@ -173,7 +173,7 @@ QM_AVX2 unsigned Cp932Block(const unsigned char* p, unsigned n, std::uint64_t fi
                          _mm_shuffle_epi8(three, _mm_xor_si128(from, _mm_set1_epi8('\x80'))));
         _mm_storeu_si128(reinterpret_cast<__m128i*>(o), merged);
         o += kMerge.length[key];
-        next += std::popcount(leads);
+        next += kMerge.leads[key];
     }
     // Every lead byte gives three bytes for two: n + 1 for each.
     w += n + static_cast<unsigned>(std::popcount(first));
