@@ -69,6 +69,13 @@ QM_AVX2 __m256i Load(const unsigned char* p) {
     return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
 }
 
+// A block of ASCII alone (a fifth of the blocks of the manual pages) as it is.
+QM_AVX2 void Store(char*& w, __m256i low, __m256i high) {
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(w), low);
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(w + 32), high);
+    w += 64;
+}
+
 // Bit k for each byte k of the block whose byte is set in the two halves.
 QM_AVX2 std::uint64_t Bits(__m256i low, __m256i high) {
     return static_cast<unsigned>(_mm256_movemask_epi8(low)) |
@@ -188,6 +195,11 @@ QM_AVX2 __attribute__((flatten)) const unsigned char* Utf8Walk(const unsigned ch
     while (limit - p >= kReach) {
         const __m256i low = Load(p), high = Load(p + 32);
         const std::uint64_t ascii = ~Bits(low, high);
+        if (ascii == ~std::uint64_t{0}) {
+            Store(w, low, high);
+            p += 64;
+            continue;
+        }
         const std::uint64_t first = Bits(Is(low, '\xF0', '\xE0'), Is(high, '\xF0', '\xE0'));
         const std::uint64_t more = Bits(Is(low, '\xC0', '\x80'), Is(high, '\xC0', '\x80'));
         // A character that runs past the block goes to the next one.
@@ -224,6 +236,11 @@ QM_AVX2 __attribute__((flatten)) const unsigned char* Cp932Walk(
     while (limit - p >= kReach) {
         const __m256i low = Load(p), high = Load(p + 32);
         const std::uint64_t ascii = ~Bits(low, high);
+        if (ascii == ~std::uint64_t{0}) {
+            Store(w, low, high);
+            p += 64;
+            continue;
+        }
         // In a run of bytes that may open a character, every other one does, from
         // the run's first: the runs that start on an even byte are found by adding
         // their starts, which carries through each of them.
