@@ -73,6 +73,15 @@ std::size_t DecodeUtf8(const unsigned char* p, const unsigned char* end, char32_
     return 0;
 }
 
+// Whether a step of Convert ends where the runs stopped (from p, at q): at the end
+// of the block, or at ASCII, which is copied in bulk. Otherwise it takes the
+// character there one at a time as well, rather than asking the runs again at a
+// character they do not take.
+template <typename In>
+bool StopsAtLast(const In* p, const In* q, const In* limit) {
+    return q == limit || (q != p && *q < 0x80);
+}
+
 // A function as a type of its own, so that the loops it is handed to inline it.
 template <auto F>
 struct Call {
@@ -151,15 +160,21 @@ Cp932Text EncodePass(const In* begin, const In* end, std::size_t grow, Run run, 
     text.standIns = StandIns(taken);
     Encoder encoder(cp, text, own);
     const auto one = [&](const In* p, const In* limit, char*& w) -> std::size_t {
-        if (const In* q = run(p, limit, w); q != p) return static_cast<std::size_t>(q - p);
+        const In* q = run(p, limit, w);
+        if (StopsAtLast(p, q, limit)) return static_cast<std::size_t>(q - p);
         char32_t c = 0;
-        const std::size_t n = decode(p, end, c);
+        const std::size_t n = decode(q, end, c);
+        Status failed = Status::Ok;
         if (n == 0) {
-            text.status = Status::InvalidUtf8;
+            failed = Status::InvalidUtf8;
         } else if (!encoder.Put(c, w)) {
-            text.status = Status::TooManyForeign;
+            failed = Status::TooManyForeign;
         }
-        return text.status == Status::Ok ? n : 0;
+        if (failed == Status::Ok) return static_cast<std::size_t>(q + n - p);
+        // After what the runs took, the next call fails here again, at its own offset.
+        if (q != p) return static_cast<std::size_t>(q - p);
+        text.status = failed;
+        return 0;
     };
     text.bytes.reserve(grow * static_cast<std::size_t>(end - begin));
     AdviseHugePages(text.bytes.data(), text.bytes.capacity());
@@ -306,11 +321,11 @@ void ToUnicode(std::string_view bytes, const StandIns& standIns, const CodePage9
     const auto* const p = reinterpret_cast<const unsigned char*>(bytes.data());
     const auto* const end = p + bytes.size();
     const auto one = [&](const unsigned char* at, const unsigned char* limit, Unit*& w) {
-        if (const unsigned char* q = run(at, limit, w); q != at)
-            return static_cast<std::size_t>(q - at);
+        const unsigned char* q = run(at, limit, w);
+        if (StopsAtLast(at, q, limit)) return static_cast<std::size_t>(q - at);
         std::size_t n = 1;
-        w = put(DecodeCp932(at, end, standIns, cp, n), w);
-        return n;
+        w = put(DecodeCp932(q, end, standIns, cp, n), w);
+        return static_cast<std::size_t>(q + n - at);
     };
     Convert<Unit>(p, end, grow, one, emit);
 }

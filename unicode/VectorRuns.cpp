@@ -114,6 +114,19 @@ QM_AVX2 void Characters(const unsigned char* p, std::uint16_t* c) {
     }
 }
 
+// Calls piece(k) for the pieces of eight bytes that hold the first n bytes of a
+// block: all eight, unrolled, unless the walk stops inside the block.
+template <typename Piece>
+QM_AVX2 void EachPiece(unsigned n, Piece piece) {
+    if (n > 56) {
+        for (unsigned k = 0; k < 64; k += 8)
+            piece(k);
+    } else {
+        for (unsigned k = 0; k < n; k += 8)
+            piece(k);
+    }
+}
+
 // Each block is written in eight pieces of a byte shuffle, without a branch, and
 // each Japanese character is then one look-up and a store into what they left:
 // UTF-8 loses the first byte of each three-byte sequence, code page 932 gains a
@@ -124,27 +137,31 @@ QM_AVX2 void Characters(const unsigned char* p, std::uint16_t* c) {
 
 QM_AVX2 unsigned Utf8Block(const unsigned char* p, unsigned n, std::uint64_t first, char*& w,
                            const std::uint16_t* pairBytes) {
+    // A copy of the block with each code over the last two bytes of its sequence.
+    alignas(32) unsigned char block[64];
+    _mm256_store_si256(reinterpret_cast<__m256i*>(block), Load(p));
+    _mm256_store_si256(reinterpret_cast<__m256i*>(block + 32), Load(p + 32));
     std::uint16_t characters[64];
     if (first != 0) Characters(p, characters);
-    const std::uint64_t keep = Below(n) & ~first;
-    char* o = w;
-    for (unsigned k = 0; k < 64; k += 8) {
-        const auto m = static_cast<std::uint8_t>(keep >> k);
-        const __m128i bytes = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p + k));
-        const __m128i order = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(kPack[m].data()));
-        _mm_storel_epi64(reinterpret_cast<__m128i*>(o), _mm_shuffle_epi8(bytes, order));
-        o += std::popcount(m);
-    }
-    for (unsigned before = 0; first != 0; first &= first - 1, ++before) {
-        const auto k = static_cast<unsigned>(std::countr_zero(first));
+    for (std::uint64_t at = first; at != 0; at &= at - 1) {
+        const auto k = static_cast<unsigned>(std::countr_zero(at));
         const std::uint16_t two = pairBytes[characters[k]];
         if (two == 0) {
-            w += k - before;
-            return k;
+            n = k;
+            first &= Below(k);
+            break;
         }
-        std::memcpy(w + k - before, &two, 2);
+        std::memcpy(block + k + 1, &two, 2);
     }
-    w = o;
+    const std::uint64_t keep = Below(n) & ~first;
+    const auto piece = [&block, keep, &w](unsigned k) QM_AVX2 {
+        const auto m = static_cast<std::uint8_t>(keep >> k);
+        const __m128i bytes = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(block + k));
+        const __m128i order = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(kPack[m].data()));
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(w), _mm_shuffle_epi8(bytes, order));
+        w += std::popcount(m);
+    };
+    EachPiece(n, piece);
     return n;
 }
 
@@ -165,12 +182,14 @@ QM_AVX2 unsigned Cp932Block(const unsigned char* p, unsigned n, std::uint64_t fi
         }
         utf8[count++] = three;
     }
+    // The last piece's window reads up to three entries past the block's own.
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(utf8 + count), _mm_setzero_si128());
     // Each piece by its lead bytes and the byte before it (no lead byte is last).
-    std::uint64_t keys = first << 1;
+    const std::uint64_t keys = first << 1;
     char* o = w;
     const std::uint32_t* next = utf8;
-    for (unsigned k = 0; k < 64; k += 8, keys >>= 8) {
-        const auto key = static_cast<unsigned>(keys & 0x1FF);
+    const auto piece = [&](unsigned k) QM_AVX2 {
+        const auto key = static_cast<unsigned>(keys >> k & 0x1FF);
         const __m128i from = _mm_load_si128(reinterpret_cast<const __m128i*>(kMerge.from[key]));
         const __m128i bytes = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p + k));
         const __m128i three = _mm_loadu_si128(reinterpret_cast<const __m128i*>(next));
@@ -181,7 +200,8 @@ QM_AVX2 unsigned Cp932Block(const unsigned char* p, unsigned n, std::uint64_t fi
         _mm_storeu_si128(reinterpret_cast<__m128i*>(o), merged);
         o += kMerge.length[key];
         next += kMerge.leads[key];
-    }
+    };
+    EachPiece(n, piece);
     // Every lead byte gives three bytes for two: n + 1 for each.
     w += n + static_cast<unsigned>(std::popcount(first));
     return n;
@@ -232,7 +252,7 @@ QM_AVX2 __attribute__((flatten)) const unsigned char* Cp932Walk(
     const unsigned char* p, const unsigned char* limit, char*& out,
     const std::uint32_t* threeByteUtf8) {
     char* w = out;  // in a register: the bytes written through it could be its own
-    std::uint32_t utf8[36] = {};
+    std::uint32_t utf8[36];
     while (limit - p >= kReach) {
         const __m256i low = Load(p), high = Load(p + 32);
         const std::uint64_t ascii = ~Bits(low, high);
