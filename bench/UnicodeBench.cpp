@@ -118,8 +118,8 @@ BENCHMARK(BM_Utf8ToCp932)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Cp932ToUtf8)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Cp932ToUtf8_Pieces)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FilterText_Initial)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_Utf8ToCp932_Foreign)->Arg(1)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_Cp932ToUtf8_Foreign)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Utf8ToCp932_Foreign)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Cp932ToUtf8_Foreign)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

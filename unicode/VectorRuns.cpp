@@ -127,13 +127,15 @@ QM_AVX2 void EachPiece(unsigned n, Piece piece) {
     }
 }
 
-// Each block is written in eight pieces of a byte shuffle, without a branch, and
-// each Japanese character is then one look-up and a store into what they left:
-// UTF-8 loses the first byte of each three-byte sequence, code page 932 gains a
-// byte after each lead byte, and the code or the UTF-8 goes over the bytes that
-// stand for the character. The first n bytes of the block are taken, `first`
-// marks where their characters start; returns the number of bytes taken: n, or
-// the start of the first character without a code.
+// Each Japanese character of a block is one table look-up; the block is then
+// written in pieces of eight bytes by byte shuffles, with no branch per character
+// or per change between ASCII and Japanese. To code page 932 the code goes over
+// the last two bytes of its sequence in a copy of the block and the shuffles drop
+// the first; to UTF-8 the shuffles take the ASCII from the block and three bytes
+// for each lead byte from the characters looked up. The first n bytes of the
+// block are taken, `first` marks where their characters start; returns the number
+// of bytes taken: n, or the start of the first character without a code, where
+// the pieces stop.
 
 QM_AVX2 unsigned Utf8Block(const unsigned char* p, unsigned n, std::uint64_t first, char*& w,
                            const std::uint16_t* pairBytes) {
