@@ -127,30 +127,46 @@ class Encoder {
 
     // False when no stand-in code is left for c.
     bool Put(char32_t c, char*& w) {
-        std::uint16_t code = c < 0x10000 ? cp_.Code(static_cast<char16_t>(c)) : StandIns::kNoCode;
+        const std::uint16_t code = CodeOf(c);
+        if (code == StandIns::kNoCode) return false;
         if (code < 0x100) {
             *w++ = static_cast<char>(code);
             return true;
-        }
-        if (code == StandIns::kNoCode) {
-            code = text_.standIns.CodeFor(c);
-            if (code == StandIns::kNoCode) return false;
-        } else if (StandIns::InArea(code)) {
-            own_[StandIns::AreaIndex(code)] = true;
         }
         *w++ = static_cast<char>(code >> 8);
         *w++ = static_cast<char>(code & 0xFF);
         return true;
     }
 
+    // For the fast path, a character of a three-byte sequence that its table lacks
+    // (a stand-in, a user-defined character), as the table would hold its code; 0
+    // for what is no character (a surrogate, an overlong form), for a code of one
+    // byte, and when no stand-in code is left.
+    static std::uint32_t PairBytes(void* self, std::uint32_t c) {
+        if (c < 0x800 || (c >= 0xD800 && c < 0xE000)) return 0;
+        const std::uint16_t code = static_cast<Encoder*>(self)->CodeOf(c);
+        if (code < 0x100 || code == StandIns::kNoCode) return 0;
+        return static_cast<std::uint16_t>(code >> 8 | code << 8);
+    }
+
   private:
+    // The code c is written with, a stand-in's when the code page has none, or
+    // kNoCode when no stand-in code is left.
+    std::uint16_t CodeOf(char32_t c) {
+        const std::uint16_t code =
+            c < 0x10000 ? cp_.Code(static_cast<char16_t>(c)) : StandIns::kNoCode;
+        if (code == StandIns::kNoCode) return text_.standIns.CodeFor(c);
+        if (StandIns::InArea(code)) own_[StandIns::AreaIndex(code)] = true;
+        return code;
+    }
+
     const CodePage932& cp_;
     Cp932Text& text_;
     StandIns::AreaCodes& own_;
 };
 
 // One pass from UTF-8 (bytes) or UTF-16 (code units) to code page 932. `run(p,
-// limit, w)` takes what it can of the characters that make up most of a Japanese
+// limit, w, encoder)` takes what it can of the characters that make up most of a Japanese
 // text and returns where it stopped; `decode` reads any one character.
 template <typename In, typename Run, typename Decode>
 Cp932Text EncodePass(const In* begin, const In* end, std::size_t grow, Run run, Decode decode,
@@ -160,7 +176,7 @@ Cp932Text EncodePass(const In* begin, const In* end, std::size_t grow, Run run, 
     text.standIns = StandIns(taken);
     Encoder encoder(cp, text, own);
     const auto one = [&](const In* p, const In* limit, char*& w) -> std::size_t {
-        const In* q = run(p, limit, w);
+        const In* q = run(p, limit, w, encoder);
         if (StopsAtLast(p, q, limit)) return static_cast<std::size_t>(q - p);
         char32_t c = 0;
         const std::size_t n = decode(q, end, c);
@@ -193,8 +209,9 @@ Cp932Text Utf8Pass(std::string_view in, const CodePage932& cp, runs::Level level
     // Three-byte characters with a common code (the table has none below U+0800, so
     // no overlong form gets through), after the fast path has taken what it can.
     const auto run = [pairs = cp.CommonPairBytes(), level](const unsigned char* p,
-                                                           const unsigned char* limit, char*& w) {
-        p = runs::Utf8ToCp932(level, p, limit, w, pairs);
+                                                           const unsigned char* limit, char*& w,
+                                                           Encoder& encoder) {
+        p = runs::Utf8ToCp932(level, p, limit, w, pairs, {&Encoder::PairBytes, &encoder});
         auto character = [](std::uint64_t v) {
             return (v & 0x0F) << 12 | (v >> 2 & 0xFC0) | (v >> 16 & 0x3F);
         };
@@ -228,7 +245,7 @@ Cp932Text Utf16Pass(std::u16string_view in, const CodePage932& cp, runs::Level,
                     const StandIns::AreaCodes& taken, StandIns::AreaCodes& own) {
     // Characters from U+0800 on with a common code (no surrogate has a code).
     const auto run = [pairs = cp.CommonPairBytes()](const char16_t* p, const char16_t* limit,
-                                                    char*& w) {
+                                                    char*& w, Encoder&) {
         for (; p < limit && pairs[*p] != 0; ++p, w += 2)
             std::memcpy(w, &pairs[*p], 2);
         return p;
@@ -339,14 +356,33 @@ bool UsualLeadBytes(const CodePage932& cp) {
     return true;
 }
 
+// For the fast path, a two-byte code its table lacks (by the table's index), as
+// the table would hold its character in UTF-8: a stand-in's or a user-defined
+// character's; 0 for a code without a character of three bytes in UTF-8.
+struct Cp932Characters {
+    const StandIns& standIns;
+    const CodePage932& cp;
+
+    static std::uint32_t ThreeBytes(void* self, std::uint32_t index) {
+        const auto& [standIns, cp] = *static_cast<const Cp932Characters*>(self);
+        const auto code = static_cast<std::uint16_t>(index >> 8 | index << 8);
+        char32_t c = standIns.CharacterOf(code);
+        if (c == 0) c = cp.Pair(code);
+        if (c < 0x800 || c >= CodePage932::kNoCharacter || (c >= 0xD800 && c < 0xE000)) return 0;
+        return (0xE0 | c >> 12) | (0x80 | (c >> 6 & 0x3F)) << 8 | (0x80 | (c & 0x3F)) << 16;
+    }
+};
+
 // The runs: codes below the user-defined area, so that no stand-in is among them.
 template <typename Emit>
 void ToUtf8(std::string_view bytes, const StandIns& standIns, const CodePage932& cp,
             runs::Level level, Emit emit) {
     if (!UsualLeadBytes(cp)) level = runs::Level::Plain;
-    const auto run = [utf8 = cp.ThreeByteUtf8(), level](const unsigned char* q,
-                                                        const unsigned char* limit, char*& w) {
-        q = runs::Cp932ToUtf8(level, q, limit, w, utf8);
+    Cp932Characters characters{standIns, cp};
+    const auto run = [utf8 = cp.ThreeByteUtf8(), level, &characters](
+                         const unsigned char* q, const unsigned char* limit, char*& w) {
+        q = runs::Cp932ToUtf8(level, q, limit, w, utf8,
+                              {&Cp932Characters::ThreeBytes, &characters});
         while (limit - q >= 2) {
             const std::uint32_t three = utf8[q[0] | q[1] << 8];
             if (three == 0) break;

@@ -114,6 +114,11 @@ QM_AVX2 void Characters(const unsigned char* p, std::uint16_t* c) {
     }
 }
 
+// The fallback's entry, out of the way of the loops that hardly ever need it.
+__attribute__((noinline, cold)) std::uint32_t Ask(Fallback other, std::uint32_t key) {
+    return other.entry(other.context, key);
+}
+
 // Calls piece(k) for the pieces of eight bytes that hold the first n bytes of a
 // block: all eight, unrolled, unless the walk stops inside the block.
 template <typename Piece>
@@ -138,7 +143,7 @@ QM_AVX2 void EachPiece(unsigned n, Piece piece) {
 // the pieces stop.
 
 QM_AVX2 unsigned Utf8Block(const unsigned char* p, unsigned n, std::uint64_t first, char*& w,
-                           const std::uint16_t* pairBytes) {
+                           const std::uint16_t* pairBytes, Fallback other) {
     // A copy of the block with each code over the last two bytes of its sequence.
     alignas(32) unsigned char block[64];
     _mm256_store_si256(reinterpret_cast<__m256i*>(block), Load(p));
@@ -147,11 +152,14 @@ QM_AVX2 unsigned Utf8Block(const unsigned char* p, unsigned n, std::uint64_t fir
     if (first != 0) Characters(p, characters);
     for (std::uint64_t at = first; at != 0; at &= at - 1) {
         const auto k = static_cast<unsigned>(std::countr_zero(at));
-        const std::uint16_t two = pairBytes[characters[k]];
-        if (two == 0) {
-            n = k;
-            first &= Below(k);
-            break;
+        auto two = static_cast<std::uint16_t>(pairBytes[characters[k]]);
+        if (two == 0) [[unlikely]] {
+            two = static_cast<std::uint16_t>(Ask(other, characters[k]));
+            if (two == 0) {
+                n = k;
+                first &= Below(k);
+                break;
+            }
         }
         std::memcpy(block + k + 1, &two, 2);
     }
@@ -170,17 +178,21 @@ QM_AVX2 unsigned Utf8Block(const unsigned char* p, unsigned n, std::uint64_t fir
 // The UTF-8 of the block's characters is looked up first, into `utf8` (room for
 // 36), and shuffled in with the ASCII between them.
 QM_AVX2 unsigned Cp932Block(const unsigned char* p, unsigned n, std::uint64_t first, char*& w,
-                            const std::uint32_t* threeByteUtf8, std::uint32_t* utf8) {
+                            const std::uint32_t* threeByteUtf8, Fallback other,
+                            std::uint32_t* utf8) {
     unsigned count = 0;
     for (std::uint64_t at = first; at != 0; at &= at - 1) {
         const auto k = static_cast<unsigned>(std::countr_zero(at));
         std::uint16_t code;
         std::memcpy(&code, p + k, 2);
-        const std::uint32_t three = threeByteUtf8[code];
-        if (three == 0) {
-            n = k;
-            first &= Below(k);
-            break;
+        std::uint32_t three = threeByteUtf8[code];
+        if (three == 0) [[unlikely]] {
+            three = Ask(other, code);
+            if (three == 0) {
+                n = k;
+                first &= Below(k);
+                break;
+            }
         }
         utf8[count++] = three;
     }
@@ -212,7 +224,8 @@ QM_AVX2 unsigned Cp932Block(const unsigned char* p, unsigned n, std::uint64_t fi
 QM_AVX2 __attribute__((flatten)) const unsigned char* Utf8Walk(const unsigned char* p,
                                                                const unsigned char* limit,
                                                                char*& out,
-                                                               const std::uint16_t* pairBytes) {
+                                                               const std::uint16_t* pairBytes,
+                                                               Fallback other) {
     char* w = out;  // in a register: the bytes written through it could be its own
     while (limit - p >= kReach) {
         const __m256i low = Load(p), high = Load(p + 32);
@@ -242,7 +255,7 @@ QM_AVX2 __attribute__((flatten)) const unsigned char* Utf8Walk(const unsigned ch
                 whole = false;
             }
         }
-        const unsigned taken = Utf8Block(p, n, first & Below(n), w, pairBytes);
+        const unsigned taken = Utf8Block(p, n, first & Below(n), w, pairBytes, other);
         p += taken;
         if (!whole || taken < n) break;
     }
@@ -250,9 +263,11 @@ QM_AVX2 __attribute__((flatten)) const unsigned char* Utf8Walk(const unsigned ch
     return p;
 }
 
-QM_AVX2 __attribute__((flatten)) const unsigned char* Cp932Walk(
-    const unsigned char* p, const unsigned char* limit, char*& out,
-    const std::uint32_t* threeByteUtf8) {
+QM_AVX2 __attribute__((flatten)) const unsigned char* Cp932Walk(const unsigned char* p,
+                                                                const unsigned char* limit,
+                                                                char*& out,
+                                                                const std::uint32_t* threeByteUtf8,
+                                                                Fallback other) {
     char* w = out;  // in a register: the bytes written through it could be its own
     std::uint32_t utf8[36];
     while (limit - p >= kReach) {
@@ -275,7 +290,7 @@ QM_AVX2 __attribute__((flatten)) const unsigned char* Cp932Walk(
         const std::uint64_t wrong = ~(ascii | first | first << 1) & Below(n);
         const bool whole = wrong == 0;  // whether the walk goes on after n
         if (!whole) n = static_cast<unsigned>(std::countr_zero(wrong));
-        const unsigned taken = Cp932Block(p, n, first & Below(n), w, threeByteUtf8, utf8);
+        const unsigned taken = Cp932Block(p, n, first & Below(n), w, threeByteUtf8, other, utf8);
         p += taken;
         if (!whole || taken < n) break;
     }
@@ -300,13 +315,13 @@ Level Best() {
 }
 
 const unsigned char* Utf8ToCp932(Level level, const unsigned char* p, const unsigned char* limit,
-                                 char*& w, const std::uint16_t* pairBytes) {
-    return level == Level::Avx2 ? Utf8Walk(p, limit, w, pairBytes) : p;
+                                 char*& w, const std::uint16_t* pairBytes, Fallback other) {
+    return level == Level::Avx2 ? Utf8Walk(p, limit, w, pairBytes, other) : p;
 }
 
 const unsigned char* Cp932ToUtf8(Level level, const unsigned char* p, const unsigned char* limit,
-                                 char*& w, const std::uint32_t* threeByteUtf8) {
-    return level == Level::Avx2 ? Cp932Walk(p, limit, w, threeByteUtf8) : p;
+                                 char*& w, const std::uint32_t* threeByteUtf8, Fallback other) {
+    return level == Level::Avx2 ? Cp932Walk(p, limit, w, threeByteUtf8, other) : p;
 }
 
 }  // namespace qm::runs
