@@ -14,6 +14,8 @@
 #include "app/MakeControl.h"
 #include "app/TrayIcon.h"
 #include "app/res/Resources.h"
+#include "base/Exception.h"
+#include "base/Path.h"
 #include "clipboard/QzClipDetector.h"
 #include "clipboard/WatchClipBoard.h"
 #include "controls/BigView.h"
@@ -21,14 +23,12 @@
 #include "framework/Application.h"
 #include "framework/ComCtrls.h"
 #include "framework/Dialogs.h"
-#include "framework/Exception.h"
 #include "framework/ExtCtrls.h"
 #include "framework/ImageList.h"
 #include "framework/Memo.h"
 #include "framework/Menus.h"
 #include "framework/StdCtrls.h"
 #include "settings/AutoIni.h"
-#include "settings/Presets.h"
 
 namespace qm {
 
@@ -38,12 +38,6 @@ const char TForm1::kWebSite[] = "https://example.com/";
 const char TForm1::kWorkingHint[] = "Quillmoth - \x8f\x88\x97\x9d\x92\x86";
 
 namespace {
-
-bool FileExists(const std::string& path) {
-    if (path.empty()) return false;
-    const DWORD attributes = GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
 
 TRadioGroup* Group(TForm1* form, TWinControl* parent, const char* name, const char* caption,
                    std::initializer_list<const char*> items, int left, int top, int width,

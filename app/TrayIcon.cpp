@@ -4,7 +4,7 @@
 #include <cstring>
 #include <vector>
 
-#include "engine/Sjis.h"
+#include "base/Characters.h"
 #include "framework/Application.h"
 #include "framework/Form.h"
 #include "framework/SerialRegistry.h"

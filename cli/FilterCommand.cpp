@@ -5,8 +5,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "base/Exception.h"
 #include "engine/Pipeline.h"
-#include "framework/Exception.h"
 #include "settings/IniFile.h"
 
 namespace qm {

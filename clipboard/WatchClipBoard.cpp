@@ -2,9 +2,9 @@
 
 #include <string>
 
+#include "base/Exception.h"
 #include "clipboard/Clipboard.h"
 #include "framework/Application.h"
-#include "framework/Exception.h"
 
 namespace qm {
 

@@ -14,9 +14,6 @@ namespace qm {
 
 namespace {
 
-bool InWideLeadRange(std::uint8_t b) {
-    return (b >= 0x80 && b <= 0x9F) || b >= 0xE0;
-}
 constexpr bool InKanaLeadRange(std::uint8_t b) {
     return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
 }
@@ -146,17 +143,6 @@ constexpr std::array<std::uint8_t, 86> kKanaTable = {
 };
 
 }  // namespace
-
-bool LeadByteAt(std::string_view text, std::ptrdiff_t n) {
-    if (n <= 0 || n > static_cast<std::ptrdiff_t>(text.size())) return false;
-    bool state = false;
-    for (std::ptrdiff_t i = 0; i < n; ++i) {
-        state = InWideLeadRange(static_cast<std::uint8_t>(text[static_cast<std::size_t>(i)]))
-                    ? !state
-                    : false;
-    }
-    return state;
-}
 
 bool LeadByteWalker::At(std::ptrdiff_t n) {
     const auto len = static_cast<std::ptrdiff_t>(text_.size());

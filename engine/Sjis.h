@@ -7,13 +7,11 @@
 #include <string>
 #include <string_view>
 
+#include "base/Characters.h"
+
 namespace qm {
 
-// Whether the byte at 1-based position n opens a two-byte character, by the wide
-// lead range 0x80-0x9F, 0xE0-0xFF and a walk from the first byte. This is the plain
-// version; LeadByteWalker gives the same answers for rising positions in one pass.
-bool LeadByteAt(std::string_view text, std::ptrdiff_t n);
-
+// LeadByteAt's answers for rising positions, in one pass.
 class LeadByteWalker {
   public:
     explicit LeadByteWalker(std::string_view text) : text_(text) {}

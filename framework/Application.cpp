@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <new>
 
-#include "framework/Exception.h"
+#include "base/Exception.h"
 #include "framework/Form.h"
 #include "framework/Messages.h"
 

@@ -2,7 +2,7 @@
 
 #include <windowsx.h>
 
-#include "framework/Exception.h"
+#include "base/Exception.h"
 #include "framework/Form.h"
 #include "framework/Messages.h"
 #include "framework/WinControl.h"

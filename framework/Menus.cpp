@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <utility>
 
+#include "base/Exception.h"
 #include "framework/Application.h"
-#include "framework/Exception.h"
 #include "framework/Messages.h"
 #include "framework/SerialRegistry.h"
 

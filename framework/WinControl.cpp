@@ -6,8 +6,8 @@
 #include <map>
 #include <unordered_map>
 
+#include "base/Exception.h"
 #include "framework/Application.h"
-#include "framework/Exception.h"
 #include "framework/Form.h"
 #include "framework/Messages.h"
 

@@ -10,6 +10,7 @@
 #include "app/HotKeys.h"
 #include "app/LeftAlone.h"
 #include "app/TrayIcon.h"
+#include "base/Path.h"
 #include "clipboard/Clipboard.h"
 #include "clipboard/WatchClipBoard.h"
 #include "clipboard/tests/ClipboardTestSupport.h"
@@ -23,7 +24,6 @@
 #include "framework/Messages.h"
 #include "framework/StdCtrls.h"
 #include "settings/AutoIni.h"
-#include "settings/Presets.h"
 
 namespace qm {
 namespace {
@@ -44,10 +44,6 @@ std::string ReadFile(const std::string& path) {
 
 void WriteFile(const std::string& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary) << bytes;
-}
-
-bool FileExists(const std::string& path) {
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 std::string UserName() {

@@ -1,0 +1,27 @@
+#include "base/Characters.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace qm {
+namespace {
+
+TEST(LeadByteAt, WalksLeadTrailPairsFromTheFirstByte) {
+    const std::string aThenA =
+        "\x82\xA0"
+        "a";  // hiragana a and a
+    EXPECT_TRUE(LeadByteAt(aThenA, 1));
+    EXPECT_FALSE(LeadByteAt(aThenA, 2));
+    EXPECT_FALSE(LeadByteAt(aThenA, 3));
+    const std::string threeLeads = "\x81\x81\x81";
+    EXPECT_TRUE(LeadByteAt(threeLeads, 1));
+    EXPECT_FALSE(LeadByteAt(threeLeads, 2));
+    EXPECT_TRUE(LeadByteAt(threeLeads, 3));
+    EXPECT_FALSE(LeadByteAt(threeLeads, 0));
+    EXPECT_FALSE(LeadByteAt(threeLeads, -1));
+    EXPECT_TRUE(LeadByteAt("\x80\xFF\xFF", 3));  // the wide range includes 0x80 and 0xFD-0xFF
+}
+
+}  // namespace
+}  // namespace qm
