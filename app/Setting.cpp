@@ -27,6 +27,7 @@
 #include "framework/ImageList.h"
 #include "framework/Memo.h"
 #include "framework/Menus.h"
+#include "framework/Messages.h"
 #include "framework/StdCtrls.h"
 #include "settings/AutoIni.h"
 
@@ -57,6 +58,19 @@ TCheckBox* Check(TForm1* form, TWinControl* parent, const char* name, const char
     return box;
 }
 
+// Whether control is of the kind that holds the option's value.
+bool HoldsOption(TControl* control, const FilterOptionField& f) {
+    switch (f.kind) {
+        case FilterOptionField::Kind::Check:
+            return dynamic_cast<TCheckBox*>(control) != nullptr;
+        case FilterOptionField::Kind::Radio:
+            return dynamic_cast<TRadioGroup*>(control) != nullptr;
+        case FilterOptionField::Kind::Text:
+            break;
+    }
+    return dynamic_cast<TEdit*>(control) != nullptr;
+}
+
 // For its lifetime, the store's messages join a list instead of showing a box.
 class StoreMessagesTo {
   public:
@@ -84,6 +98,7 @@ TForm1::TForm1() : TForm(nullptr) {
     SetCaption("Quillmoth");
     SetClientSize(400, 309);
     BuildControls();
+    BindOptionControls();
     BuildComponents();
     OnCloseQuery = [this](TComponent* sender, bool& canClose) { FormCloseQuery(sender, canClose); };
     // A close request to the application's window (taskkill without /F, a "close all
@@ -385,34 +400,33 @@ void TForm1::FormCreate(const std::vector<std::string>& arguments) {
     Application().ShowError(text);
 }
 
+void TForm1::BindOptionControls() {
+    for (const FilterOptionField& f : FilterOptionFields()) {
+        auto* control = dynamic_cast<TControl*>(FindComponent(f.name));
+        // The settings file keeps each option under its control's name.
+        if (!HoldsOption(control, f)) throw Exception(NoOptionControlMessage(f.name));
+        optionControls_.push_back(control);
+    }
+}
+
 FilterOptions TForm1::CurrentOptions() const {
     FilterOptions o;
-    o.DelEmptyLine = DelEmptyLine->Checked();
-    o.NumberMode = NumberMode->ItemIndex();
-    o.AlphabetMode = AlphabetMode->ItemIndex();
-    o.PunctuationMode = PunctuationMode->ItemIndex();
-    o.PeriodMode = PeriodMode->ItemIndex();
-    o.SignMode = SignMode->ItemIndex();
-    o.SpaceMode = SpaceMode->ItemIndex();
-    o.ParenthesisMode = ParenthesisMode->ItemIndex();
-    o.KanaMode1 = KanaMode1->ItemIndex();
-    o.KanaMode2 = KanaMode2->ItemIndex();
-    o.ReturnMode = ReturnMode->ItemIndex();
-    o.TagDelete = TagDelete->Checked();
-    o.RepAmp = RepAmp->Checked();
-    o.RepLG = RepLG->Checked();
-    o.RepQuot = RepQuot->Checked();
-    o.RepNumber = RepNumber->Checked();
-    o.AddLI = AddLI->Checked();
-    o.Space2Tab = Space2Tab->ItemIndex();
-    o.DelDmySpc = DelDmySpc->Checked();
-    o.DelConma = DelConma->Checked();
-    o.UpDownCase = UpDownCase->ItemIndex();
-    o.UseCustomFilter = UseCustomFilter->Checked();
-    o.FilterFile = FilterFile->Text();
-    o.URLHelper = URLHelper->Checked();
-    o.RemoveIme = RemoveIme->Checked();
-    o.EnterDeleteMode = EnterDeleteMode->ItemIndex();
+    const auto fields = FilterOptionFields();
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        const FilterOptionField& f = fields[i];
+        TControl* control = optionControls_[i];
+        switch (f.kind) {
+            case FilterOptionField::Kind::Check:
+                o.*f.check = static_cast<TCheckBox*>(control)->Checked();
+                break;
+            case FilterOptionField::Kind::Radio:
+                o.*f.radio = static_cast<TRadioGroup*>(control)->ItemIndex();
+                break;
+            case FilterOptionField::Kind::Text:
+                o.*f.text = control->Text();
+                break;
+        }
+    }
     return o;
 }
 

@@ -140,6 +140,12 @@ inline std::string OwnerNotWindowedMessage(const std::string& name) {
            "\xCC\x82\xA0\x82\xE9\x83\x52\x83\x93\x83\x67\x83\x8D\x81\x5B\x83\x8B\x82\xC5\x82\xCD"
            "\x82\xA0\x82\xE8\x82\xDC\x82\xB9\x82\xF1";
 }
+// the dialog has no control for the option %s
+inline std::string NoOptionControlMessage(const std::string& name) {
+    return "\x90\xDD\x92\xE8\x8D\x80\x96\xDA " + name +
+           " \x82\xCC\x83\x52\x83\x93\x83\x67\x83\x8D\x81\x5B\x83\x8B\x82\xAA\x82\xA0\x82\xE8"
+           "\x82\xDC\x82\xB9\x82\xF1";
+}
 // the owner of '%s' is not a form
 inline std::string OwnerNotFormMessage(const std::string& name) {
     return "'" + name +

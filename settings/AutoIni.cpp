@@ -94,12 +94,11 @@ class TAutoIni::Profile {
     }
 
     std::int32_t ReadInteger(const std::string& key, std::int32_t fallback) const {
-        const std::string text = ReadString(key, "");
-        return ParseIniInteger(text).value_or(fallback);
+        return RestoredInteger(ReadString(key, ""), fallback);
     }
 
     bool ReadBool(const std::string& key, bool fallback) const {
-        return ReadInteger(key, fallback ? 1 : 0) != 0;
+        return RestoredBool(ReadString(key, ""), fallback);
     }
 
     void WriteString(const std::string& key, const std::string& value) const {
