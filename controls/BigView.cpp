@@ -460,4 +460,21 @@ void TBigView::SizeLimits(MINMAXINFO& info) {
     }
 }
 
+void SetFileViewStyle(TBigView& view) {
+    view.SetBvStyle({bvClientLow});
+    view.SetCapacity(0);
+    view.SetCaret(false);
+    view.SetColor(clInfoBk);
+    view.SetCRMark(false);
+    view.SetMaxChar(255);
+    view.SetPCanLimit(0);
+    view.SetScOver(false);
+    view.SetScrollBar(ssVertical);
+    view.SetScrollSense(1);
+    view.SetSelect(true);
+    view.SetViewTabStop(8);
+    view.SetWrapByte(0);
+    view.SetWordWrap(false);
+}
+
 }  // namespace qm
