@@ -14,9 +14,10 @@ CodePage932::CodePage932()
 void CodePage932::SetPair(std::uint16_t code, char16_t c) {
     pair_[code] = c;
     const bool threeBytes = c >= 0x800 && c != kNoCharacter && (c < 0xD800 || c >= 0xE000);
-    utf8_[code] = code < 0xF000 && threeBytes ? (0xE0u | c >> 12) | (0x80u | (c >> 6 & 0x3F)) << 8 |
-                                                    (0x80u | (c & 0x3F)) << 16
-                                              : 0;
+    utf8_[static_cast<std::uint16_t>(code >> 8 | code << 8)] =
+        code < 0xF000 && threeBytes
+            ? (0xE0u | c >> 12) | (0x80u | (c >> 6 & 0x3F)) << 8 | (0x80u | (c & 0x3F)) << 16
+            : 0;
 }
 
 void CodePage932::SetCode(char16_t c, std::uint16_t code) {

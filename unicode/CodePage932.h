@@ -28,7 +28,8 @@ class CodePage932 {
 
     // Tables for loops that look up every character.
     const char16_t* Pairs() const { return pair_.data(); }  // as Pair
-    // By two-byte code below the user-defined area (0xF000), the three bytes of its
+    // By the two bytes of a code below the user-defined area (0xF000) as a
+    // little-endian load reads them (lead byte low), the three bytes of its
     // character in UTF-8 as they lie in memory; 0 for every other code.
     const std::uint32_t* ThreeByteUtf8() const { return utf8_.data(); }
     // By character from U+0800 on, its two-byte code below the user-defined area

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "unicode/UnicodeText.h"
 
@@ -15,15 +16,27 @@ void Check(bool holds) {
     if (!holds) std::abort();
 }
 
+// Every level of the fast paths this processor runs, the plain loops first.
+std::vector<runs::Level> Levels() {
+    std::vector<runs::Level> levels{runs::Level::Plain};
+    if (runs::Runs(runs::Level::Avx2)) levels.push_back(runs::Level::Avx2);
+    return levels;
+}
+
 }  // namespace
 
 void Utf8RoundTrip(const std::uint8_t* data, std::size_t size) {
     const std::string_view text(reinterpret_cast<const char*>(data), size);
-    const Cp932Text t = Utf8ToCp932(text);
-    if (t.status == Cp932Text::Status::Ok) {
-        Check(Cp932ToUtf8(t.bytes, t.standIns) == text);
-    } else {
-        Check(t.errorOffset < size && t.bytes.empty());
+    const Cp932Text t = Utf8ToCp932(text, Cp932(), runs::Level::Plain);
+    for (const runs::Level level : Levels()) {
+        const Cp932Text fast = Utf8ToCp932(text, Cp932(), level);
+        Check(fast.status == t.status && fast.bytes == t.bytes &&
+              fast.errorOffset == t.errorOffset);
+        if (t.status == Cp932Text::Status::Ok) {
+            Check(Cp932ToUtf8(t.bytes, t.standIns, Cp932(), level) == text);
+        } else {
+            Check(t.errorOffset < size && t.bytes.empty());
+        }
     }
 }
 
@@ -37,7 +50,9 @@ void Utf16RoundTrip(const std::uint8_t* data, std::size_t size) {
 void Cp932ToUnicode(const std::uint8_t* data, std::size_t size) {
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
     const StandIns none;
-    const std::string utf8 = Cp932ToUtf8(bytes, none);
+    const std::string utf8 = Cp932ToUtf8(bytes, none, Cp932(), runs::Level::Plain);
+    for (const runs::Level level : Levels())
+        Check(Cp932ToUtf8(bytes, none, Cp932(), level) == utf8);
     const Cp932Text back = Utf8ToCp932(utf8);
     Check(back.status == Cp932Text::Status::Ok);
     Check(Cp932ToUtf16(back.bytes, back.standIns) == Cp932ToUtf16(bytes, none));

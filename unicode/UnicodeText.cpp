@@ -6,6 +6,8 @@
 #include <memory>
 #include <utility>
 
+#include "unicode/HugePages.h"
+
 namespace qm {
 
 namespace {
@@ -71,6 +73,15 @@ std::size_t DecodeUtf8(const unsigned char* p, const unsigned char* end, char32_
     return 0;
 }
 
+// Whether a step of Convert ends where the runs stopped (from p, at q): at the end
+// of the block, or at ASCII, which is copied in bulk. Otherwise it takes the
+// character there one at a time as well, rather than asking the runs again at a
+// character they do not take.
+template <typename In>
+bool StopsAtLast(const In* p, const In* q, const In* limit) {
+    return q == limit || (q != p && *q < 0x80);
+}
+
 // A function as a type of its own, so that the loops it is handed to inline it.
 template <auto F>
 struct Call {
@@ -116,30 +127,46 @@ class Encoder {
 
     // False when no stand-in code is left for c.
     bool Put(char32_t c, char*& w) {
-        std::uint16_t code = c < 0x10000 ? cp_.Code(static_cast<char16_t>(c)) : StandIns::kNoCode;
+        const std::uint16_t code = CodeOf(c);
+        if (code == StandIns::kNoCode) return false;
         if (code < 0x100) {
             *w++ = static_cast<char>(code);
             return true;
-        }
-        if (code == StandIns::kNoCode) {
-            code = text_.standIns.CodeFor(c);
-            if (code == StandIns::kNoCode) return false;
-        } else if (StandIns::InArea(code)) {
-            own_[StandIns::AreaIndex(code)] = true;
         }
         *w++ = static_cast<char>(code >> 8);
         *w++ = static_cast<char>(code & 0xFF);
         return true;
     }
 
+    // For the fast path, a character of a three-byte sequence that its table lacks
+    // (a stand-in, a user-defined character), as the table would hold its code; 0
+    // for what is no character (a surrogate, an overlong form), for a code of one
+    // byte, and when no stand-in code is left.
+    static std::uint32_t PairBytes(void* self, std::uint32_t c) {
+        if (c < 0x800 || (c >= 0xD800 && c < 0xE000)) return 0;
+        const std::uint16_t code = static_cast<Encoder*>(self)->CodeOf(c);
+        if (code < 0x100 || code == StandIns::kNoCode) return 0;
+        return static_cast<std::uint16_t>(code >> 8 | code << 8);
+    }
+
   private:
+    // The code c is written with, a stand-in's when the code page has none, or
+    // kNoCode when no stand-in code is left.
+    std::uint16_t CodeOf(char32_t c) {
+        const std::uint16_t code =
+            c < 0x10000 ? cp_.Code(static_cast<char16_t>(c)) : StandIns::kNoCode;
+        if (code == StandIns::kNoCode) return text_.standIns.CodeFor(c);
+        if (StandIns::InArea(code)) own_[StandIns::AreaIndex(code)] = true;
+        return code;
+    }
+
     const CodePage932& cp_;
     Cp932Text& text_;
     StandIns::AreaCodes& own_;
 };
 
 // One pass from UTF-8 (bytes) or UTF-16 (code units) to code page 932. `run(p,
-// limit, w)` takes what it can of the characters that make up most of a Japanese
+// limit, w, encoder)` takes what it can of the characters that make up most of a Japanese
 // text and returns where it stopped; `decode` reads any one character.
 template <typename In, typename Run, typename Decode>
 Cp932Text EncodePass(const In* begin, const In* end, std::size_t grow, Run run, Decode decode,
@@ -149,17 +176,24 @@ Cp932Text EncodePass(const In* begin, const In* end, std::size_t grow, Run run, 
     text.standIns = StandIns(taken);
     Encoder encoder(cp, text, own);
     const auto one = [&](const In* p, const In* limit, char*& w) -> std::size_t {
-        if (const In* q = run(p, limit, w); q != p) return static_cast<std::size_t>(q - p);
+        const In* q = run(p, limit, w, encoder);
+        if (StopsAtLast(p, q, limit)) return static_cast<std::size_t>(q - p);
         char32_t c = 0;
-        const std::size_t n = decode(p, end, c);
+        const std::size_t n = decode(q, end, c);
+        Status failed = Status::Ok;
         if (n == 0) {
-            text.status = Status::InvalidUtf8;
+            failed = Status::InvalidUtf8;
         } else if (!encoder.Put(c, w)) {
-            text.status = Status::TooManyForeign;
+            failed = Status::TooManyForeign;
         }
-        return text.status == Status::Ok ? n : 0;
+        if (failed == Status::Ok) return static_cast<std::size_t>(q + n - p);
+        // After what the runs took, the next call fails here again, at its own offset.
+        if (q != p) return static_cast<std::size_t>(q - p);
+        text.status = failed;
+        return 0;
     };
     text.bytes.reserve(grow * static_cast<std::size_t>(end - begin));
+    AdviseHugePages(text.bytes.data(), text.bytes.capacity());
     const In* stop = Convert<char>(begin, end, grow, one, [&](const char* units, std::size_t n) {
         text.bytes.append(units, n);
     });
@@ -170,12 +204,14 @@ Cp932Text EncodePass(const In* begin, const In* end, std::size_t grow, Run run, 
     return text;
 }
 
-Cp932Text Utf8Pass(std::string_view in, const CodePage932& cp, const StandIns::AreaCodes& taken,
-                   StandIns::AreaCodes& own) {
+Cp932Text Utf8Pass(std::string_view in, const CodePage932& cp, runs::Level level,
+                   const StandIns::AreaCodes& taken, StandIns::AreaCodes& own) {
     // Three-byte characters with a common code (the table has none below U+0800, so
-    // no overlong form gets through).
-    const auto run = [pairs = cp.CommonPairBytes()](const unsigned char* p,
-                                                    const unsigned char* limit, char*& w) {
+    // no overlong form gets through), after the fast path has taken what it can.
+    const auto run = [pairs = cp.CommonPairBytes(), level](const unsigned char* p,
+                                                           const unsigned char* limit, char*& w,
+                                                           Encoder& encoder) {
+        p = runs::Utf8ToCp932(level, p, limit, w, pairs, {&Encoder::PairBytes, &encoder});
         auto character = [](std::uint64_t v) {
             return (v & 0x0F) << 12 | (v >> 2 & 0xFC0) | (v >> 16 & 0x3F);
         };
@@ -204,11 +240,12 @@ std::size_t DecodeUtf16(const char16_t* p, const char16_t* end, char32_t& c) {
     return 2;
 }
 
-Cp932Text Utf16Pass(std::u16string_view in, const CodePage932& cp, const StandIns::AreaCodes& taken,
-                    StandIns::AreaCodes& own) {
+// (UTF-16 has no block walk: a character there is one unit and one look-up.)
+Cp932Text Utf16Pass(std::u16string_view in, const CodePage932& cp, runs::Level,
+                    const StandIns::AreaCodes& taken, StandIns::AreaCodes& own) {
     // Characters from U+0800 on with a common code (no surrogate has a code).
     const auto run = [pairs = cp.CommonPairBytes()](const char16_t* p, const char16_t* limit,
-                                                    char*& w) {
+                                                    char*& w, Encoder&) {
         for (; p < limit && pairs[*p] != 0; ++p, w += 2)
             std::memcpy(w, &pairs[*p], 2);
         return p;
@@ -221,10 +258,11 @@ Cp932Text Utf16Pass(std::u16string_view in, const CodePage932& cp, const StandIn
 // codes to a foreign character before they came up: then once more, with the codes
 // the text holds kept out of the stand-ins.
 template <typename Pass, typename Text>
-Cp932Text ToCp932(Pass pass, Text in, const CodePage932& cp) {
+Cp932Text ToCp932(Pass pass, Text in, const CodePage932& cp, runs::Level level) {
     StandIns::AreaCodes own;
-    Cp932Text text = pass(in, cp, StandIns::AreaCodes(), own);
-    if (text.status == Status::Ok && text.standIns.UsesAny(own)) text = pass(in, cp, own, own);
+    Cp932Text text = pass(in, cp, level, StandIns::AreaCodes(), own);
+    if (text.status == Status::Ok && text.standIns.UsesAny(own))
+        text = pass(in, cp, level, own, own);
     return text;
 }
 
@@ -300,22 +338,53 @@ void ToUnicode(std::string_view bytes, const StandIns& standIns, const CodePage9
     const auto* const p = reinterpret_cast<const unsigned char*>(bytes.data());
     const auto* const end = p + bytes.size();
     const auto one = [&](const unsigned char* at, const unsigned char* limit, Unit*& w) {
-        if (const unsigned char* q = run(at, limit, w); q != at)
-            return static_cast<std::size_t>(q - at);
+        const unsigned char* q = run(at, limit, w);
+        if (StopsAtLast(at, q, limit)) return static_cast<std::size_t>(q - at);
         std::size_t n = 1;
-        w = put(DecodeCp932(at, end, standIns, cp, n), w);
-        return n;
+        w = put(DecodeCp932(q, end, standIns, cp, n), w);
+        return static_cast<std::size_t>(q + n - at);
     };
     Convert<Unit>(p, end, grow, one, emit);
 }
 
+// The fast path knows the lead bytes that code page 932 has everywhere.
+bool UsualLeadBytes(const CodePage932& cp) {
+    for (unsigned b = 0; b < 256; ++b) {
+        const bool usual = (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+        if (cp.IsLead(static_cast<std::uint8_t>(b)) != usual) return false;
+    }
+    return true;
+}
+
+// For the fast path, a two-byte code its table lacks (by the table's index), as
+// the table would hold its character in UTF-8: a stand-in's or a user-defined
+// character's; 0 for a code without a character of three bytes in UTF-8.
+struct Cp932Characters {
+    const StandIns& standIns;
+    const CodePage932& cp;
+
+    static std::uint32_t ThreeBytes(void* self, std::uint32_t index) {
+        const auto& [standIns, cp] = *static_cast<const Cp932Characters*>(self);
+        const auto code = static_cast<std::uint16_t>(index >> 8 | index << 8);
+        char32_t c = standIns.CharacterOf(code);
+        if (c == 0) c = cp.Pair(code);
+        if (c < 0x800 || c >= CodePage932::kNoCharacter || (c >= 0xD800 && c < 0xE000)) return 0;
+        return (0xE0 | c >> 12) | (0x80 | (c >> 6 & 0x3F)) << 8 | (0x80 | (c & 0x3F)) << 16;
+    }
+};
+
 // The runs: codes below the user-defined area, so that no stand-in is among them.
 template <typename Emit>
-void ToUtf8(std::string_view bytes, const StandIns& standIns, const CodePage932& cp, Emit emit) {
-    const auto run = [utf8 = cp.ThreeByteUtf8()](const unsigned char* q, const unsigned char* limit,
-                                                 char*& w) {
+void ToUtf8(std::string_view bytes, const StandIns& standIns, const CodePage932& cp,
+            runs::Level level, Emit emit) {
+    if (!UsualLeadBytes(cp)) level = runs::Level::Plain;
+    Cp932Characters characters{standIns, cp};
+    const auto run = [utf8 = cp.ThreeByteUtf8(), level, &characters](
+                         const unsigned char* q, const unsigned char* limit, char*& w) {
+        q = runs::Cp932ToUtf8(level, q, limit, w, utf8,
+                              {&Cp932Characters::ThreeBytes, &characters});
         while (limit - q >= 2) {
-            const std::uint32_t three = utf8[q[0] << 8 | q[1]];
+            const std::uint32_t three = utf8[q[0] | q[1] << 8];
             if (three == 0) break;
             // One store of four bytes, the last of them overwritten by what follows.
             std::memcpy(w, &three, 4);
@@ -346,29 +415,33 @@ void ToUtf16(std::string_view bytes, const StandIns& standIns, const CodePage932
 template <typename Out>
 auto AppendTo(Out& out, std::size_t expected) {
     out.reserve(out.size() + expected);
+    AdviseHugePages(out.data(), out.capacity() * sizeof(typename Out::value_type));
     return [&out](const typename Out::value_type* units, std::size_t n) { out.append(units, n); };
 }
 
 }  // namespace
 
-Cp932Text Utf8ToCp932(std::string_view utf8, const CodePage932& cp) {
-    return ToCp932(Utf8Pass, utf8, cp);
+Cp932Text Utf8ToCp932(std::string_view utf8, const CodePage932& cp, runs::Level level) {
+    return ToCp932(Utf8Pass, utf8, cp, level);
 }
 
 Cp932Text Utf16ToCp932(std::u16string_view text, const CodePage932& cp) {
-    return ToCp932(Utf16Pass, text, cp);
+    return ToCp932(Utf16Pass, text, cp, runs::Level::Plain);
 }
 
-std::string Cp932ToUtf8(std::string_view bytes, const StandIns& standIns, const CodePage932& cp) {
+std::string Cp932ToUtf8(std::string_view bytes, const StandIns& standIns, const CodePage932& cp,
+                        runs::Level level) {
     std::string out;
     // Japanese text grows by half in UTF-8; more than that is the exception.
-    ToUtf8(bytes, standIns, cp, AppendTo(out, bytes.size() + bytes.size() / 2));
+    ToUtf8(bytes, standIns, cp, level, AppendTo(out, bytes.size() + bytes.size() / 2));
     return out;
 }
 
 void Cp932ToUtf8(std::string_view bytes, const StandIns& standIns, const Utf8Sink& write,
                  const CodePage932& cp) {
-    ToUtf8(bytes, standIns, cp, [&](const char* units, std::size_t n) { write({units, n}); });
+    ToUtf8(bytes, standIns, cp, runs::Best(), [&](const char* units, std::size_t n) {
+        write({units, n});
+    });
 }
 
 std::u16string Cp932ToUtf16(std::string_view bytes, const StandIns& standIns,

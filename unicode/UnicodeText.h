@@ -12,6 +12,7 @@
 
 #include "unicode/CodePage932.h"
 #include "unicode/StandIns.h"
+#include "unicode/VectorRuns.h"
 
 namespace qm {
 
@@ -26,8 +27,9 @@ struct Cp932Text {
 };
 
 // Any byte string: what is not UTF-8 (overlong forms and surrogates included)
-// ends the conversion with InvalidUtf8.
-Cp932Text Utf8ToCp932(std::string_view utf8, const CodePage932& cp = Cp932());
+// ends the conversion with InvalidUtf8. Every level gives the same result.
+Cp932Text Utf8ToCp932(std::string_view utf8, const CodePage932& cp = Cp932(),
+                      runs::Level level = runs::Best());
 // Any code units: a lone surrogate is a character of its own and comes back as itself.
 Cp932Text Utf16ToCp932(std::u16string_view text, const CodePage932& cp = Cp932());
 
@@ -35,7 +37,7 @@ Cp932Text Utf16ToCp932(std::u16string_view text, const CodePage932& cp = Cp932()
 // code page does not define (a lone lead byte, say) becomes U+FFFD, and with it
 // a non-ASCII second byte.
 std::string Cp932ToUtf8(std::string_view bytes, const StandIns& standIns,
-                        const CodePage932& cp = Cp932());
+                        const CodePage932& cp = Cp932(), runs::Level level = runs::Best());
 // The same handed to `write` a piece at a time, for output that goes straight out.
 using Utf8Sink = std::function<void(std::string_view)>;
 void Cp932ToUtf8(std::string_view bytes, const StandIns& standIns, const Utf8Sink& write,

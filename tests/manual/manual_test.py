@@ -6,7 +6,10 @@
       with the example's options and compares the result with the text the manual shows
   manual_test.py pdf CAPTIONS_H MANUAL.pdf
       the PDF names every caption of the dialog and the tray menu, and embeds its fonts
+  manual_test.py messages SOURCE_ROOT SOURCE.md...
+      every message a troubleshooting heading quotes is one the program's sources hold
 """
+import glob
 import json
 import os
 import re
@@ -122,11 +125,59 @@ def check_pdf(header, pdf):
     return ok
 
 
+# Comments and character literals are read past, so that a quote mark in them opens no string.
+TOKEN = re.compile(r'//[^\n]*|/\*.*?\*/|\'(?:[^\'\\\n]|\\.)*\'|"(?:[^"\\\n]|\\.)*"', re.S)
+
+
+def program_texts(root):
+    """Every run of adjacent string literals in the program's sources, decoded."""
+    texts = []
+    for path in glob.glob(os.path.join(root, "*", "*.h")) + glob.glob(os.path.join(root, "*", "*.cpp")):
+        source = open(path, encoding="ascii", errors="replace").read()
+        run, end = "", 0
+        for token in TOKEN.finditer(source):
+            if not token.group().startswith('"'):
+                run = ""
+            else:
+                run = (run if not source[end:token.start()].strip() else "") + token.group()
+                texts.append(c_string(run).decode("cp932", "replace"))
+            end = token.end()
+    return texts
+
+
+# A heading that quotes a message: 「...」と表示される in Japanese, "..." (meaning) in English.
+QUOTING_HEADING = re.compile(r'^## (?:\u300c(.+)\u300d(?:\u306a\u3069)?\u3068\u8868\u793a\u3055\u308c\u308b'
+                             r'|"(.+)" (?:\(|and the like))')
+
+
+def check_messages(root, sources):
+    def bare(text):  # blanks and quote marks vary with the sentence around a message
+        return re.sub(r'[\s"]', "", text)
+    texts = [bare(t) for t in program_texts(root)]
+    failures = count = 0
+    for source in sources:
+        for line in open(source, encoding="utf-8"):
+            found = QUOTING_HEADING.match(line)
+            if not found:
+                continue
+            count += 1
+            quoted = found.group(1) or found.group(2)
+            # "\u2026" stands for what the program fills in: a path, a key, a number.
+            for piece in filter(None, map(bare, quoted.split("\u2026"))):
+                if not any(piece in t for t in texts):
+                    failures += 1
+                    print(f"FAIL {os.path.basename(source)} quotes {quoted!r}: no message holds {piece!r}")
+    print(f"{count} quoted messages, {failures} not in the program")
+    return failures == 0 and count > 0
+
+
 def main(argv):
     if len(argv) >= 3 and argv[0] == "examples":
         return 0 if check_examples(argv[1], argv[2:]) else 1
     if len(argv) == 3 and argv[0] == "pdf":
         return 0 if check_pdf(argv[1], argv[2]) else 1
+    if len(argv) >= 3 and argv[0] == "messages":
+        return 0 if check_messages(argv[1], argv[2:]) else 1
     print(__doc__, file=sys.stderr)
     return 2
 

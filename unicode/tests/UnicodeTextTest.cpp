@@ -96,6 +96,49 @@ TEST(UnicodeText, ConversionsWriteWhatTheTablesSay) {
     }
 }
 
+// Long random texts of ASCII and Japanese runs, now and then a character outside
+// the fast paths' tables (a stand-in, two- and four-byte UTF-8, half-width
+// katakana, user-defined characters, one of them the first stand-in's code) or a
+// byte that is no UTF-8, and the code page 932 text with a few bytes spoilt: every
+// level gives what the plain loops give, across blocks of every alignment.
+TEST(UnicodeText, FastPathsConvertAsThePlainLoopsDo) {
+    if (!runs::Runs(runs::Level::Avx2)) GTEST_SKIP() << "this processor has no AVX2";
+    const CodePage932& cp = Cp932();
+    std::vector<char16_t> japanese;
+    for (unsigned u = 0x3000; u < 0x10000; ++u) {
+        if (cp.CommonPairBytes()[u] != 0) japanese.push_back(static_cast<char16_t>(u));
+    }
+    const char32_t rare[] = {0xE9, 0x3B1, 0xA7, 0xFF71, 0x301C, 0xAC00, 0x1F600, 0xE000, 0xE03F};
+    std::mt19937 rng(64);
+    auto pick = [&](std::size_t n) {
+        return std::uniform_int_distribution<std::size_t>(0, n - 1)(rng);
+    };
+    for (int round = 0; round < 60; ++round) {
+        std::string utf8;
+        while (utf8.size() < 20000 + 400 * static_cast<std::size_t>(round)) {
+            for (std::size_t n = pick(40); n > 0; --n)
+                utf8 += static_cast<char>(pick(4) == 0 ? "\r\n"[pick(2)] : 0x20 + pick(0x5F));
+            for (std::size_t n = pick(30); n > 0; --n)
+                AppendUtf8(utf8, japanese[pick(japanese.size())]);
+            if (pick(20) == 0) AppendUtf8(utf8, rare[pick(std::size(rare))]);
+        }
+        if (round % 10 == 9) utf8.insert(pick(utf8.size()), 1, '\xFF');
+        const Cp932Text plain = Utf8ToCp932(utf8, cp, runs::Level::Plain);
+        const Cp932Text fast = Utf8ToCp932(utf8, cp, runs::Level::Avx2);
+        ASSERT_EQ(fast.status, plain.status) << round;
+        ASSERT_EQ(fast.errorOffset, plain.errorOffset) << round;
+        ASSERT_EQ(fast.bytes, plain.bytes) << round;
+        std::string spoilt = plain.bytes;
+        for (std::size_t n = spoilt.size() / 500; n > 0; --n)
+            spoilt[pick(spoilt.size())] = static_cast<char>(pick(256));
+        for (const std::string& bytes : {plain.bytes, spoilt}) {
+            ASSERT_EQ(Cp932ToUtf8(bytes, plain.standIns, cp, runs::Level::Avx2),
+                      Cp932ToUtf8(bytes, plain.standIns, cp, runs::Level::Plain))
+                << round;
+        }
+    }
+}
+
 TEST(UnicodeText, StandInsNeverTakeTheTextsOwnCodes) {
     // U+E03F is the user-defined character of 0xF080, the first stand-in code; the
     // second text meets it only after the emoji has been given a code.

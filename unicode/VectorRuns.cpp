@@ -1,0 +1,327 @@
+#include "unicode/VectorRuns.h"
+
+#include <array>
+#include <bit>
+#include <cstring>
+
+#include <immintrin.h>
+
+// Everything that runs AVX2 is marked for it, function by function, and runs only
+// after the processor was asked: the rest of the program stays plain x86-64.
+#define QM_AVX2 __attribute__((target("avx2,bmi,popcnt")))
+
+namespace qm::runs {
+
+namespace {
+
+constexpr std::ptrdiff_t kBlock = 64;
+// A block reads a few bytes past its end (the three-byte sequences of its last
+// bytes), and writes up to 16 bytes past what it gives.
+constexpr std::ptrdiff_t kReach = kBlock + 16;
+constexpr std::uint64_t kEven = 0x5555555555555555u;
+
+std::uint64_t Below(unsigned n) {
+    return n >= 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << n) - 1;
+}
+
+// For each mask of eight bytes, the positions of its bytes in order.
+constexpr auto kPack = [] {
+    std::array<std::array<std::uint8_t, 8>, 256> table{};
+    for (unsigned m = 0; m < 256; ++m) {
+        unsigned n = 0;
+        for (unsigned k = 0; k < 8; ++k) {
+            if (m >> k & 1) table[m][n++] = static_cast<std::uint8_t>(k);
+        }
+    }
+    return table;
+}();
+
+// Eight bytes of code page 932 as UTF-8, by whether the byte before them is a
+// lead byte (bit 0) and which of them are (bits 1..8): for each byte of the
+// result, the byte it takes (0..7), or 0x80 + 4 x k + i for byte i of the UTF-8
+// of the k-th lead byte; the number of bytes of the result; the lead bytes.
+struct Merges {
+    alignas(16) std::uint8_t from[512][16];
+    std::uint8_t length[512];
+    std::uint8_t leads[512];
+};
+constexpr Merges kMerge = [] {
+    Merges table{};
+    for (unsigned key = 0; key < 512; ++key) {
+        unsigned n = 0, leads = 0;
+        for (unsigned k = 0; k < 8; ++k) {
+            if (key >> k & 1) continue;  // the trail byte of the byte before
+            if (key >> (k + 1) & 1) {
+                for (unsigned i = 0; i < 3; ++i)
+                    table.from[key][n++] = static_cast<std::uint8_t>(0x80 + 4 * leads + i);
+                ++leads;
+            } else {
+                table.from[key][n++] = static_cast<std::uint8_t>(k);
+            }
+        }
+        table.length[key] = static_cast<std::uint8_t>(n);
+        table.leads[key] = static_cast<std::uint8_t>(leads);
+    }
+    return table;
+}();
+
+QM_AVX2 __m256i Load(const unsigned char* p) {
+    return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+}
+
+// A block of ASCII alone (a fifth of the blocks of the manual pages) as it is.
+QM_AVX2 void Store(char*& w, __m256i low, __m256i high) {
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(w), low);
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(w + 32), high);
+    w += 64;
+}
+
+// Bit k for each byte k of the block whose byte is set in the two halves.
+QM_AVX2 std::uint64_t Bits(__m256i low, __m256i high) {
+    return static_cast<unsigned>(_mm256_movemask_epi8(low)) |
+           static_cast<std::uint64_t>(static_cast<unsigned>(_mm256_movemask_epi8(high))) << 32;
+}
+
+QM_AVX2 __m256i Is(__m256i v, char mask, char value) {
+    return _mm256_cmpeq_epi8(_mm256_and_si256(v, _mm256_set1_epi8(mask)), _mm256_set1_epi8(value));
+}
+
+// 0x81..0x9F and 0xE0..0xFC, the bytes that open a two-byte character.
+QM_AVX2 __m256i IsLeadRange(__m256i v) {
+    // As signed bytes 0x01..0x1F and 0x60..0x7C.
+    const __m256i s = _mm256_xor_si256(v, _mm256_set1_epi8('\x80'));
+    const __m256i low = _mm256_and_si256(_mm256_cmpgt_epi8(s, _mm256_setzero_si256()),
+                                         _mm256_cmpgt_epi8(_mm256_set1_epi8(0x20), s));
+    const __m256i high = _mm256_and_si256(_mm256_cmpgt_epi8(s, _mm256_set1_epi8(0x5F)),
+                                          _mm256_cmpgt_epi8(_mm256_set1_epi8(0x7D), s));
+    return _mm256_or_si256(low, high);
+}
+
+QM_AVX2 __m256i Widen(const unsigned char* p) {
+    return _mm256_cvtepu8_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)));
+}
+
+// For each byte k of a block, the character of a three-byte sequence that starts
+// there: (b0 & 0x0F) << 12 | (b1 & 0x3F) << 6 | (b2 & 0x3F).
+QM_AVX2 void Characters(const unsigned char* p, std::uint16_t* c) {
+    const __m256i six = _mm256_set1_epi16(0x3F);
+    for (unsigned k = 0; k < 64; k += 16) {
+        const __m256i first = _mm256_slli_epi16(Widen(p + k), 12);
+        const __m256i second = _mm256_slli_epi16(_mm256_and_si256(Widen(p + k + 1), six), 6);
+        const __m256i third = _mm256_and_si256(Widen(p + k + 2), six);
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(c + k),
+                            _mm256_or_si256(_mm256_or_si256(first, second), third));
+    }
+}
+
+// The fallback's entry, out of the way of the loops that hardly ever need it.
+__attribute__((noinline, cold)) std::uint32_t Ask(Fallback other, std::uint32_t key) {
+    return other.entry(other.context, key);
+}
+
+// Calls piece(k) for the pieces of eight bytes that hold the first n bytes of a
+// block: all eight, unrolled, unless the walk stops inside the block.
+template <typename Piece>
+QM_AVX2 void EachPiece(unsigned n, Piece piece) {
+    if (n > 56) {
+        for (unsigned k = 0; k < 64; k += 8)
+            piece(k);
+    } else {
+        for (unsigned k = 0; k < n; k += 8)
+            piece(k);
+    }
+}
+
+// Each Japanese character of a block is one table look-up; the block is then
+// written in pieces of eight bytes by byte shuffles, with no branch per character
+// or per change between ASCII and Japanese. To code page 932 the code goes over
+// the last two bytes of its sequence in a copy of the block and the shuffles drop
+// the first; to UTF-8 the shuffles take the ASCII from the block and three bytes
+// for each lead byte from the characters looked up. The first n bytes of the
+// block are taken, `first` marks where their characters start; returns the number
+// of bytes taken: n, or the start of the first character without a code, where
+// the pieces stop.
+
+QM_AVX2 unsigned Utf8Block(const unsigned char* p, unsigned n, std::uint64_t first, char*& w,
+                           const std::uint16_t* pairBytes, Fallback other) {
+    // A copy of the block with each code over the last two bytes of its sequence.
+    alignas(32) unsigned char block[64];
+    _mm256_store_si256(reinterpret_cast<__m256i*>(block), Load(p));
+    _mm256_store_si256(reinterpret_cast<__m256i*>(block + 32), Load(p + 32));
+    std::uint16_t characters[64];
+    if (first != 0) Characters(p, characters);
+    for (std::uint64_t at = first; at != 0; at &= at - 1) {
+        const auto k = static_cast<unsigned>(std::countr_zero(at));
+        auto two = static_cast<std::uint16_t>(pairBytes[characters[k]]);
+        if (two == 0) [[unlikely]] {
+            two = static_cast<std::uint16_t>(Ask(other, characters[k]));
+            if (two == 0) {
+                n = k;
+                first &= Below(k);
+                break;
+            }
+        }
+        std::memcpy(block + k + 1, &two, 2);
+    }
+    const std::uint64_t keep = Below(n) & ~first;
+    const auto piece = [&block, keep, &w](unsigned k) QM_AVX2 {
+        const auto m = static_cast<std::uint8_t>(keep >> k);
+        const __m128i bytes = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(block + k));
+        const __m128i order = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(kPack[m].data()));
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(w), _mm_shuffle_epi8(bytes, order));
+        w += std::popcount(m);
+    };
+    EachPiece(n, piece);
+    return n;
+}
+
+// The UTF-8 of the block's characters is looked up first, into `utf8` (room for
+// 36), and shuffled in with the ASCII between them.
+QM_AVX2 unsigned Cp932Block(const unsigned char* p, unsigned n, std::uint64_t first, char*& w,
+                            const std::uint32_t* threeByteUtf8, Fallback other,
+                            std::uint32_t* utf8) {
+    unsigned count = 0;
+    for (std::uint64_t at = first; at != 0; at &= at - 1) {
+        const auto k = static_cast<unsigned>(std::countr_zero(at));
+        std::uint16_t code;
+        std::memcpy(&code, p + k, 2);
+        std::uint32_t three = threeByteUtf8[code];
+        if (three == 0) [[unlikely]] {
+            three = Ask(other, code);
+            if (three == 0) {
+                n = k;
+                first &= Below(k);
+                break;
+            }
+        }
+        utf8[count++] = three;
+    }
+    // The last piece's window reads up to three entries past the block's own.
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(utf8 + count), _mm_setzero_si128());
+    // Each piece by its lead bytes and the byte before it (no lead byte is last).
+    const std::uint64_t keys = first << 1;
+    char* o = w;
+    const std::uint32_t* next = utf8;
+    const auto piece = [&](unsigned k) QM_AVX2 {
+        const auto key = static_cast<unsigned>(keys >> k & 0x1FF);
+        const __m128i from = _mm_load_si128(reinterpret_cast<const __m128i*>(kMerge.from[key]));
+        const __m128i bytes = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p + k));
+        const __m128i three = _mm_loadu_si128(reinterpret_cast<const __m128i*>(next));
+        // Indices with the high bit set give 0; the other source has it flipped.
+        const __m128i merged =
+            _mm_or_si128(_mm_shuffle_epi8(bytes, from),
+                         _mm_shuffle_epi8(three, _mm_xor_si128(from, _mm_set1_epi8('\x80'))));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(o), merged);
+        o += kMerge.length[key];
+        next += kMerge.leads[key];
+    };
+    EachPiece(n, piece);
+    // Every lead byte gives three bytes for two: n + 1 for each.
+    w += n + static_cast<unsigned>(std::popcount(first));
+    return n;
+}
+
+QM_AVX2 __attribute__((flatten)) const unsigned char* Utf8Walk(const unsigned char* p,
+                                                               const unsigned char* limit,
+                                                               char*& out,
+                                                               const std::uint16_t* pairBytes,
+                                                               Fallback other) {
+    char* w = out;  // in a register: the bytes written through it could be its own
+    while (limit - p >= kReach) {
+        const __m256i low = Load(p), high = Load(p + 32);
+        const std::uint64_t ascii = ~Bits(low, high);
+        if (ascii == ~std::uint64_t{0}) {
+            Store(w, low, high);
+            p += 64;
+            continue;
+        }
+        const std::uint64_t first = Bits(Is(low, '\xF0', '\xE0'), Is(high, '\xF0', '\xE0'));
+        const std::uint64_t more = Bits(Is(low, '\xC0', '\x80'), Is(high, '\xC0', '\x80'));
+        // A character that runs past the block goes to the next one.
+        const std::uint64_t cut = first & (std::uint64_t{3} << 62);
+        unsigned n = cut ? static_cast<unsigned>(std::countr_zero(cut)) : 64;
+        const std::uint64_t expected = first << 1 | first << 2;
+        const std::uint64_t wrong = (more ^ expected) | ~(ascii | first | more);
+        bool whole = true;  // whether the walk goes on after n
+        if (wrong != 0) {
+            // The character that holds the first byte out of place starts there, or
+            // at the first byte of a sequence just before.
+            const auto b = static_cast<unsigned>(std::countr_zero(wrong));
+            const unsigned start = !(expected >> b & 1)     ? b
+                                   : (first >> (b - 1) & 1) ? b - 1
+                                                            : b - 2;
+            if (start < n) {
+                n = start;
+                whole = false;
+            }
+        }
+        const unsigned taken = Utf8Block(p, n, first & Below(n), w, pairBytes, other);
+        p += taken;
+        if (!whole || taken < n) break;
+    }
+    out = w;
+    return p;
+}
+
+QM_AVX2 __attribute__((flatten)) const unsigned char* Cp932Walk(const unsigned char* p,
+                                                                const unsigned char* limit,
+                                                                char*& out,
+                                                                const std::uint32_t* threeByteUtf8,
+                                                                Fallback other) {
+    char* w = out;  // in a register: the bytes written through it could be its own
+    std::uint32_t utf8[36];
+    while (limit - p >= kReach) {
+        const __m256i low = Load(p), high = Load(p + 32);
+        const std::uint64_t ascii = ~Bits(low, high);
+        if (ascii == ~std::uint64_t{0}) {
+            Store(w, low, high);
+            p += 64;
+            continue;
+        }
+        // In a run of bytes that may open a character, every other one does, from
+        // the run's first: the runs that start on an even byte are found by adding
+        // their starts, which carries through each of them.
+        const std::uint64_t range = Bits(IsLeadRange(low), IsLeadRange(high));
+        const std::uint64_t starts = range & ~(range << 1);
+        const std::uint64_t even = range & ~(range + (starts & kEven));
+        const std::uint64_t first = (even & kEven) | (range & ~even & ~kEven);
+        unsigned n = first >> 63 ? 63 : 64;
+        // Bytes that stand alone must be ASCII.
+        const std::uint64_t wrong = ~(ascii | first | first << 1) & Below(n);
+        const bool whole = wrong == 0;  // whether the walk goes on after n
+        if (!whole) n = static_cast<unsigned>(std::countr_zero(wrong));
+        const unsigned taken = Cp932Block(p, n, first & Below(n), w, threeByteUtf8, other, utf8);
+        p += taken;
+        if (!whole || taken < n) break;
+    }
+    out = w;
+    return p;
+}
+
+}  // namespace
+
+bool Runs(Level level) {
+    if (level == Level::Plain) return true;
+    static const bool avx2 = [] {
+        __builtin_cpu_init();
+        return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("bmi") &&
+               __builtin_cpu_supports("popcnt");
+    }();
+    return avx2;
+}
+
+Level Best() {
+    return Runs(Level::Avx2) ? Level::Avx2 : Level::Plain;
+}
+
+const unsigned char* Utf8ToCp932(Level level, const unsigned char* p, const unsigned char* limit,
+                                 char*& w, const std::uint16_t* pairBytes, Fallback other) {
+    return level == Level::Avx2 ? Utf8Walk(p, limit, w, pairBytes, other) : p;
+}
+
+const unsigned char* Cp932ToUtf8(Level level, const unsigned char* p, const unsigned char* limit,
+                                 char*& w, const std::uint32_t* threeByteUtf8, Fallback other) {
+    return level == Level::Avx2 ? Cp932Walk(p, limit, w, threeByteUtf8, other) : p;
+}
+
+}  // namespace qm::runs

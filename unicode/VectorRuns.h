@@ -1,0 +1,50 @@
+// The conversions' fast paths: mixed text of ASCII and Japanese taken sixty-four
+// bytes at a time with AVX2. Bit masks of a block tell where its characters
+// start; a byte shuffle writes the block in a few pieces and each Japanese
+// character is one table look-up, so that a change between ASCII and Japanese
+// costs no branch of its own.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace qm::runs {
+
+// Plain converts a character at a time, as processors without AVX2 do: the
+// reference the fast paths are held against. (A walk with SSE2 alone, copying the
+// ASCII between the characters, ran more instructions than the plain loops.)
+enum class Level { Plain, Avx2 };
+
+// The best level this processor runs.
+Level Best();
+// Whether this processor runs the level.
+bool Runs(Level level);
+
+// What a walk asks for a character whose entry in its table is 0: the entry it
+// would have (a stand-in's, say), worked out by the caller with `context`, or 0 to
+// stop before the character. The key is the character (to code page 932) or the
+// table's index (to UTF-8).
+struct Fallback {
+    std::uint32_t (*entry)(void* context, std::uint32_t key);
+    void* context;
+};
+
+// Both walks start at a character and stop before the first character they do
+// not take (or when fewer bytes are left before limit than a block reads),
+// returning where; w moves past what they wrote. They write up to 16 bytes past
+// it, within room the caller has for the input's worst case. At Plain they take
+// nothing.
+
+// UTF-8 of ASCII and three-byte characters with a code in `pairBytes` (indexed by
+// character, the code's bytes as they lie in memory, 0 for none) to code page 932.
+const unsigned char* Utf8ToCp932(Level level, const unsigned char* p, const unsigned char* limit,
+                                 char*& w, const std::uint16_t* pairBytes, Fallback other);
+
+// Code page 932 of ASCII and two-byte codes with an entry in `threeByteUtf8`
+// (indexed by the code's two bytes as a little-endian load reads them, the UTF-8
+// bytes as they lie in memory, 0 for none) to UTF-8.
+// The lead bytes are 0x81..0x9F and 0xE0..0xFC.
+const unsigned char* Cp932ToUtf8(Level level, const unsigned char* p, const unsigned char* limit,
+                                 char*& w, const std::uint32_t* threeByteUtf8, Fallback other);
+
+}  // namespace qm::runs
