@@ -39,14 +39,11 @@ void TApplication::SetTitle(std::string title) {
 }
 
 int TApplication::AddHook(Hook hook) {
-    hooks_.emplace_back(nextHookId_, std::move(hook));
-    return nextHookId_++;
+    return hooks_.Add(std::move(hook));
 }
 
 void TApplication::RemoveHook(int id) {
-    hooks_.erase(
-        std::remove_if(hooks_.begin(), hooks_.end(), [id](const auto& h) { return h.first == id; }),
-        hooks_.end());
+    hooks_.Remove(id);
 }
 
 HWND TApplication::MainWindow() const {
@@ -211,7 +208,7 @@ void TApplication::ShowLaterErrors() noexcept {
 }
 
 LRESULT TApplication::HandleWindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    for (auto& [id, hook] : std::vector<std::pair<int, Hook>>(hooks_)) {
+    for (const auto& [id, hook] : hooks_.Snapshot()) {
         LRESULT result = 0;
         if (hook(message, wParam, lParam, result)) return result;
     }

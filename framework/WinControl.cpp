@@ -144,11 +144,8 @@ TWinControl* TWinControl::FindControl(HWND window) {
 }
 
 void TWinControl::Dispatch(TMessage& m) {
-    if (!hooks_.empty()) {
-        const auto hooks = hooks_;  // a hook may remove itself
-        for (const auto& [id, hook] : hooks) {
-            if (hook(m)) return;
-        }
+    for (const auto& [id, hook] : hooks_.Snapshot()) {
+        if (hook(m)) return;
     }
     WndProc(m);
 }
@@ -460,14 +457,11 @@ void TWinControl::SetFocus() {
 }
 
 int TWinControl::AddMessageHook(MessageHook hook) {
-    hooks_.emplace_back(nextHookId_, std::move(hook));
-    return nextHookId_++;
+    return hooks_.Add(std::move(hook));
 }
 
 void TWinControl::RemoveMessageHook(int id) {
-    hooks_.erase(
-        std::remove_if(hooks_.begin(), hooks_.end(), [id](const auto& h) { return h.first == id; }),
-        hooks_.end());
+    hooks_.Remove(id);
 }
 
 // Messages
