@@ -38,15 +38,6 @@ std::size_t TipLength(const std::string& hint) {
                                                                                             : n;
 }
 
-// Shift, Alt and Ctrl as they are at this moment, not as the message queue saw them.
-TShiftState AsyncShiftState() {
-    TShiftState shift = 0;
-    if (GetAsyncKeyState(VK_SHIFT) < 0) shift |= ssShift;
-    if (GetAsyncKeyState(VK_MENU) < 0) shift |= ssAlt;
-    if (GetAsyncKeyState(VK_CONTROL) < 0) shift |= ssCtrl;
-    return shift;
-}
-
 POINT CursorPos() {
     POINT p{};
     GetCursorPos(&p);
@@ -419,7 +410,7 @@ void TTrayIcon::HandleNotification(UINT code) {
     if (!enabled_) return;
     const std::weak_ptr<int> alive = alive_;
     const POINT p = CursorPos();
-    const TShiftState shift = AsyncShiftState();
+    const TShiftState shift = KeyboardShiftState(true);
     switch (code) {
         case WM_MOUSEMOVE:
             if (wantEnterExitEvents_ && cursorOutside_) {
