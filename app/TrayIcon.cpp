@@ -26,11 +26,6 @@ SerialRegistry<TTrayIcon>& LiveIcons() {
     return icons;
 }
 
-std::unique_ptr<TTrayIconHandler>& SharedHandler() {
-    static std::unique_ptr<TTrayIconHandler> handler;
-    return handler;
-}
-
 // The first bytes of the hint that fit the record, without a broken last character.
 std::size_t TipLength(const std::string& hint) {
     const std::size_t n = std::min(hint.size(), TTrayIcon::kMaxTipBytes);
@@ -585,25 +580,8 @@ TTrayIconHandler::TTrayIconHandler()
 
 TTrayIconHandler::~TTrayIconHandler() = default;
 
-TTrayIconHandler* TTrayIconHandler::Instance() {
-    return SharedHandler().get();
-}
-
 TTrayIcon* TTrayIconHandler::Find(UINT id) {
     return LiveIcons().Find(id);
-}
-
-void TTrayIconHandler::Acquire() {
-    auto& handler = SharedHandler();
-    if (!handler) handler.reset(new TTrayIconHandler());
-    ++handler->refCount_;
-}
-
-void TTrayIconHandler::Release() {
-    auto& handler = SharedHandler();
-    if (!handler) return;
-    if (handler->refCount_ > 0) --handler->refCount_;
-    if (handler->refCount_ == 0) handler.reset();
 }
 
 UINT TTrayIconHandler::Register(TTrayIcon* icon) {
