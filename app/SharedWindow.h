@@ -16,6 +16,9 @@ class SharedWindow {
     static Handler* Instance() { return Slot().get(); }
     int RefCount() const { return refCount_; }
 
+    SharedWindow(const SharedWindow&) = delete;
+    SharedWindow& operator=(const SharedWindow&) = delete;
+
   protected:
     SharedWindow() = default;
     ~SharedWindow() = default;

@@ -72,8 +72,6 @@ class TSimpleTimer {
 class TSimpleTimerHandler : public SharedWindow<TSimpleTimerHandler> {
   public:
     ~TSimpleTimerHandler();
-    TSimpleTimerHandler(const TSimpleTimerHandler&) = delete;
-    TSimpleTimerHandler& operator=(const TSimpleTimerHandler&) = delete;
 
     HWND Handle() const { return window_.Handle(); }
 

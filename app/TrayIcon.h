@@ -213,8 +213,6 @@ class TTrayIcon : public TComponent {
 class TTrayIconHandler : public SharedWindow<TTrayIconHandler> {
   public:
     ~TTrayIconHandler();
-    TTrayIconHandler(const TTrayIconHandler&) = delete;
-    TTrayIconHandler& operator=(const TTrayIconHandler&) = delete;
 
     HWND Handle() const { return window_.Handle(); }
 
