@@ -150,15 +150,8 @@ void TForm1::BuildControls() {
               {kItemAsIs, kItemIdeographicFullStop, kItemFullWidthFullStop}, 104, 168, 89, 73);
     ParenthesisMode =
         Group(this, Basic, "ParenthesisMode", kCaptionParenthesisMode, widths, 296, 8, 89, 73);
-    int order = 0;
-    for (TWinControl* c :
-         {static_cast<TWinControl*>(NumberMode), static_cast<TWinControl*>(AlphabetMode),
-          static_cast<TWinControl*>(SignMode), static_cast<TWinControl*>(SpaceMode),
-          static_cast<TWinControl*>(PunctuationMode), static_cast<TWinControl*>(PeriodMode),
-          static_cast<TWinControl*>(KanaMode1), static_cast<TWinControl*>(KanaMode2),
-          static_cast<TWinControl*>(ReturnMode), static_cast<TWinControl*>(ParenthesisMode)}) {
-        c->SetTabOrder(order++);
-    }
+    SetTabOrders({NumberMode, AlphabetMode, SignMode, SpaceMode, PunctuationMode, PeriodMode,
+                  KanaMode1, KanaMode2, ReturnMode, ParenthesisMode});
 
     Extend = new TTabSheet(this);
     Extend->SetName("Extend");
@@ -188,15 +181,8 @@ void TForm1::BuildControls() {
     ShowForm = Check(this, Extend, "ShowForm", kCaptionShowForm, 200, 181, 177, 17);
     URLHelper = Check(this, Extend, "URLHelper", kCaptionURLHelper, 8, 184, 185, 17);
     RemoveIme = Check(this, Extend, "RemoveIme", kCaptionRemoveIme, 8, 200, 185, 17);
-    order = 0;
-    for (TWinControl* c :
-         {static_cast<TWinControl*>(HTMLGroup), static_cast<TWinControl*>(DelDmySpc),
-          static_cast<TWinControl*>(DelConma), static_cast<TWinControl*>(EnterDeleteMode),
-          static_cast<TWinControl*>(UpDownCase), static_cast<TWinControl*>(Space2Tab),
-          static_cast<TWinControl*>(DelEmptyLine), static_cast<TWinControl*>(ShowForm),
-          static_cast<TWinControl*>(URLHelper), static_cast<TWinControl*>(RemoveIme)}) {
-        c->SetTabOrder(order++);
-    }
+    SetTabOrders({HTMLGroup, DelDmySpc, DelConma, EnterDeleteMode, UpDownCase, Space2Tab,
+                  DelEmptyLine, ShowForm, URLHelper, RemoveIme});
 
     TabSheet1 = new TTabSheet(this);
     TabSheet1->SetName("TabSheet1");
@@ -212,9 +198,7 @@ void TForm1::BuildControls() {
     FilterView = Make<TBigView>(this, TabSheet1, "FilterView", 8, 56, 377, 185);
     SetFileViewStyle(*FilterView);
     FilterView->OnDblClick = [this](TComponent* sender) { FilterViewDblClick(sender); };
-    UseCustomFilter->SetTabOrder(0);
-    FilterFile->SetTabOrder(1);
-    FilterView->SetTabOrder(2);
+    SetTabOrders({UseCustomFilter, FilterFile, FilterView});
 
     // Pages the program gained later come after these three, so that the settings file
     // lists their keys after every older one.

@@ -70,8 +70,7 @@ void TForm1::BuildTryOutPage() {
     SampleView->SetViewTabStop(8);
     SampleView->SetWrapByte(0);
     SampleView->SetWordWrap(false);
-    SampleText->SetTabOrder(0);
-    SampleView->SetTabOrder(1);
+    SetTabOrders({SampleText, SampleView});
 
     // Every control that feeds the options shows the sample again when it changes. While
     // the dialog is hidden nothing is shown: opening it shows the sample anew.
