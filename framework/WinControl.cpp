@@ -536,18 +536,15 @@ void TWinControl::WndProc(TMessage& m) {
             UpdateBoundsFromWindow();
             return;
         case WM_KEYDOWN:
-        case WM_SYSKEYDOWN: {
-            auto key = static_cast<WORD>(m.WParam);
-            KeyDown(key, KeyboardShiftState());
-            if (key == 0) return;
-            m.WParam = key;
-            DefaultHandler(m);
-            return;
-        }
+        case WM_SYSKEYDOWN:
         case WM_KEYUP:
         case WM_SYSKEYUP: {
+            // The handler may change the key, or take it (0) from the window.
             auto key = static_cast<WORD>(m.WParam);
-            KeyUp(key, KeyboardShiftState());
+            if (m.Msg == WM_KEYDOWN || m.Msg == WM_SYSKEYDOWN)
+                KeyDown(key, KeyboardShiftState());
+            else
+                KeyUp(key, KeyboardShiftState());
             if (key == 0) return;
             m.WParam = key;
             DefaultHandler(m);
