@@ -189,17 +189,26 @@ BENCHMARK(BM_URLHelper)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RemoveIme)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_EnterDeleteMode)->Unit(benchmark::kMillisecond);
 
-// 1,000 rules over the first megabyte of the text, file reading included.
-void BM_UserFilter1000RulesOver1MB(benchmark::State& state) {
-    std::string text = Corpus().substr(0, 1000000);
+// A filter file of `count` rules over the first `bytes` of the text (all of it when
+// it is shorter, up to its last line break), file reading included.
+void UserFilterOver(benchmark::State& state, std::size_t bytes, int count, unsigned seed) {
+    std::string text = Corpus().substr(0, bytes);
     text.resize(text.rfind('\n') + 1);
-    static const RulesFile rules("qm-bench-1000-rules.txt", MakeRules(text, 1000, 2));
+    const RulesFile rules("qm-bench-" + std::to_string(count) + "-rules.txt",
+                          MakeRules(text, count, seed));
     for (auto _ : state)
         benchmark::DoNotOptimize(qm::ApplyUserFilter(text, rules.Path()));
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
                             static_cast<std::int64_t>(text.size()));
 }
+void BM_UserFilter1000RulesOver1MB(benchmark::State& state) {
+    UserFilterOver(state, 1000000, 1000, 2);
+}
+void BM_UserFilter10000RulesOver10MB(benchmark::State& state) {
+    UserFilterOver(state, 10000000, 10000, 3);
+}
 BENCHMARK(BM_UserFilter1000RulesOver1MB)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_UserFilter10000RulesOver10MB)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Whole-process times of the command-line filter's width and kana steps against nkf
-# doing the nearest conversion, on the same 80 MB code page 932 file, output thrown
-# away; with the argument utf-8, the same on the corpus's UTF-8 form, with
+# Whole-process times of the command-line filter's width and kana steps, and of its
+# initial options, against nkf doing the nearest conversion (every one that nkf
+# can do: -Z0 and -Z4 also narrow symbols, -Z1 letters and blanks), on the same
+# 80 MB code page 932 file, output thrown away; with the argument utf-8, the same on the corpus's UTF-8 form, with
 # --encoding utf-8 and nkf reading and writing UTF-8, the initial options included.
 # Each command runs QM_RUNS times (5 by default) after one warm-up run; the best
 # time counts. Uses hyperfine when it is installed, bash's time otherwise.
@@ -25,15 +26,22 @@ if [ "$encoding" = utf-8 ]; then
     comparisons=(
         "initial options: breaks to CR LF||-W -w -x -Lw"
         "digits, letters, blanks to half-width|NumberMode=1 AlphabetMode=1 SpaceMode=1|-W -w -x -Z1 -Lw"
+        "digits, letters, symbols to half-width|NumberMode=1 AlphabetMode=1 SignMode=1|-W -w -x -Z0 -Lw"
         "half-width katakana to full-width|KanaMode2=2|-W -w -Lw"
         "hiragana to katakana|KanaMode1=2|-W -w -x --katakana -Lw"
+        "katakana to half-width|KanaMode2=1|-W -w -x -Z4 -Lw"
+        "katakana to hiragana|KanaMode2=3|-W -w --hiragana -Lw"
     )
 else
     corpus=${QM_CORPUS:-$root/bench/corpus/ja-80M.txt}
     comparisons=(
+        "initial options||-S -s -x"
         "digits, letters, blanks to half-width|NumberMode=1 AlphabetMode=1 SpaceMode=1|-S -s -x -Z1"
+        "digits, letters, symbols to half-width|NumberMode=1 AlphabetMode=1 SignMode=1|-S -s -x -Z0"
         "half-width katakana to full-width|KanaMode2=2|-S -s"
         "hiragana to katakana|KanaMode1=2|-S -s -x --katakana"
+        "katakana to half-width|KanaMode2=1|-S -s -x -Z4"
+        "katakana to hiragana|KanaMode2=3|-S -s --hiragana"
     )
 fi
 [ -s "$corpus" ] || bash "$root/bench/make-corpus.sh"

@@ -159,6 +159,17 @@ bool RemoveRedirector(std::string_view pattern, std::string_view text, std::stri
     return removedAny;
 }
 
+bool MayHoldRedirectors(std::string_view text) {
+    static const std::array<std::uint8_t, 256> lower = LowerSingleBytes(Text());
+    for (std::size_t at = text.find('/'); at != std::string_view::npos;
+         at = text.find('/', at + 1)) {
+        for (const std::string_view pattern : kRedirectorPatterns) {
+            if (LowerEquals(text, at, pattern, lower)) return true;
+        }
+    }
+    return false;
+}
+
 // The plain forms.
 
 std::string CompleteSchemes(std::string_view text) {

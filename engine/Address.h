@@ -19,4 +19,8 @@ std::string RemoveRedirector(std::string_view pattern, std::string_view text);
 bool CompleteSchemes(std::string_view text, std::string& out);
 bool RemoveRedirector(std::string_view pattern, std::string_view text, std::string& out);
 
+// Whether any of the redirector patterns occurs in text as bytes, in any letter
+// case: where none does, RemoveRedirector changes nothing.
+bool MayHoldRedirectors(std::string_view text);
+
 }  // namespace qm

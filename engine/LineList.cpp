@@ -7,6 +7,10 @@
 #include <cstdint>
 
 #include "engine/SjisBlocks.h"
+#include "engine/Vector.h"
+#ifdef QM_AVX2_KERNELS
+#include "engine/Avx2.h"
+#endif
 
 namespace qm {
 
@@ -69,12 +73,12 @@ void LineList::Load(std::string_view text) {
     text_ = std::move(out);
 }
 
-void LoadTextForm(std::string_view text, std::string& out) {
-    text = text.substr(0, Find(text, '\0', 0));
-    out.clear();
-    out.reserve(text.size() + text.size() / 16 + 2 * kBlock + 2);
-    const char* p = text.data();
-    const char* const end = p + text.size();
+namespace {
+
+// From `from` on, by sixteen bytes at a time between line breaks.
+void AppendLines(std::string_view text, std::size_t from, std::string& out) {
+    const char* p = text.data() + from;
+    const char* const end = text.data() + text.size();
     while (p < end) {
         // Each input byte gives at most two output bytes: room for a whole block.
         const char* const blockEnd =
@@ -103,8 +107,86 @@ void LoadTextForm(std::string_view text, std::string& out) {
         }
         out.resize(static_cast<std::size_t>(w - out.data()));
     }
+}
+
+#ifdef QM_AVX2_KERNELS
+// The whole blocks of 64 bytes, as long as the byte after a block is there too and
+// the block holds no NUL; the place where they end is returned. A byte that makes a line break of its own, an
+// LF after no CR or a CR before no LF, becomes CR LF; the rest is copied.
+QM_AVX2 std::size_t AppendLineBlocksAvx2(std::string_view text, std::string& out) {
+    static const ByteSet crSet = ByteSet::Of('\r', '\r'), lfSet = ByteSet::Of('\n', '\n'),
+                         nulSet = ByteSet::Of(0, 0);
+    static const avx2::RowLookup toLf = [] {
+        std::array<std::uint8_t, 256> lf{};
+        std::array<bool, 256> breaks{};
+        lf['\r'] = lf['\n'] = '\n';
+        breaks['\r'] = breaks['\n'] = true;
+        return avx2::RowLookup(lf, breaks);
+    }();
+    const ByteSetAvx2 crs(crSet), lfs(lfSet), nuls(nulSet);
+    const auto* p = reinterpret_cast<const std::uint8_t*>(text.data());
+    const std::size_t n = text.size();
+    constexpr std::size_t kBuffer = 4096;
+    std::uint8_t buffer[kBuffer + 3 * kBlockBytes];
+    std::size_t used = 0, i = 0;
+    std::uint64_t crBefore = 0;
+    for (; n - i > kBlockBytes && nuls.Mask(p + i) == 0; i += kBlockBytes) {
+        const std::uint64_t cr = crs.Mask(p + i), lf = lfs.Mask(p + i);
+        const std::uint64_t lfAfter = lf >> 1 | std::uint64_t{p[i + kBlockBytes] == '\n'} << 63;
+        const std::uint64_t own = (lf & ~(cr << 1 | crBefore)) | (cr & ~lfAfter);
+        crBefore = cr >> 63;
+        if (own == 0) {
+            std::memcpy(buffer + used, p + i, kBlockBytes);
+            used += kBlockBytes;
+        } else {
+            used = static_cast<std::size_t>(
+                avx2::WidenBlock(p + i, own, '\r', toLf, buffer + used) - buffer);
+        }
+        if (used >= kBuffer) {
+            out.append(reinterpret_cast<const char*>(buffer), used);
+            used = 0;
+        }
+    }
+    out.append(reinterpret_cast<const char*>(buffer), used);
+    return i;
+}
+#endif
+
+// Room for `more` bytes after out's; growing by at least half, so that appends one
+// after the other copy each byte a bounded number of times.
+void Room(std::string& out, std::size_t more) {
+    if (out.capacity() - out.size() < more)
+        out.reserve(std::max(out.size() + more, out.capacity() + out.capacity() / 2));
+}
+
+}  // namespace
+
+void AppendTextForm(std::string_view text, std::string& out) {
+    // Line breaks are a small part of most texts.
+    Room(out, text.size() + text.size() / 16 + 2 * kBlock + 2);
+    std::size_t from = 0;
+#ifdef QM_AVX2_KERNELS
+    if (ActiveVectorLevel() == VectorLevel::Avx2) {
+        // The blocks look for a NUL themselves; the text ends at the first.
+        from = AppendLineBlocksAvx2(text, out);
+        text = text.substr(0, Find(text, '\0', from));
+        // The LF of a CR LF split between the blocks and the rest.
+        if (from > 0 && from < text.size() && text[from - 1] == '\r' && text[from] == '\n') {
+            out += '\n';
+            ++from;
+        }
+    }
+#endif
+    if (from == 0) text = text.substr(0, Find(text, '\0', 0));
+    AppendLines(text, from, out);
     // A last line without a line break is a line all the same.
     if (!text.empty() && text.back() != '\r' && text.back() != '\n') out += "\r\n";
+}
+
+void LoadTextForm(std::string_view text, std::string& out) {
+    out.clear();
+    out.reserve(text.size() + text.size() / 16 + 2 * kBlock + 2);
+    AppendTextForm(text, out);
 }
 
 void LineList::Load(std::string&& text) {

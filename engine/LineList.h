@@ -71,5 +71,7 @@ bool IsTextForm(std::string_view text);
 // The text form of the lines of text into out (its content replaced), as Load
 // makes it: out's buffer is used again when it is large enough.
 void LoadTextForm(std::string_view text, std::string& out);
+// The same appended to out.
+void AppendTextForm(std::string_view text, std::string& out);
 
 }  // namespace qm

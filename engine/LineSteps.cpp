@@ -260,30 +260,34 @@ bool ChangeCase(std::string_view text, int mode, std::string& out) {
         .ApplySameLength(text, services.LeadBytes(), out);
 }
 
-void JoinLinesInPlace(std::string& text) {
-    if (text.empty()) return;
+void LineJoiner::Join(std::string& text, std::size_t from) {
     const TextServices& services = Text();
     char* const d = text.data();
     const std::size_t n = text.size();
-    std::size_t w = 0;          // the result so far is d[0, w)
-    std::size_t lineStart = 0;  // start of the current line (line i) in the result
-    std::size_t pos = 0;        // the next line of the list begins here
-    LineEnds ends(text);
-    auto next = [&] {
-        const std::size_t cr = ends.Next(pos);
-        const std::string_view line(d + pos, cr - pos);
-        pos = cr + 2;
-        return line;
-    };
+    // The open line's break, left at the end by the piece before, is where a break
+    // goes when this piece's first line does not join it: writing the break at
+    // `from` would overwrite the first two bytes of that line before they move.
+    std::size_t w = started_ ? from - 2 : from;  // the joined lines end here
+    std::size_t pos = from;                      // the next line to join begins here
+    LineEnds ends(std::string_view(text).substr(from));
     // The line's bytes lie at or after w, where they go.
     auto put = [&](std::string_view line) {
         std::memmove(d + w, line.data(), line.size());
         w += line.size();
     };
-    put(next());
     while (pos < n) {
-        const std::string_view following = next();
-        const std::string_view current(d + lineStart, w - lineStart);
+        const std::size_t cr = from + ends.Next(pos - from);
+        const std::string_view following(d + pos, cr - pos);
+        pos = cr + 2;
+        if (!started_ || joinNext_) {
+            // The first line, or the line after an empty one: it joins whatever it
+            // holds.
+            started_ = true;
+            joinNext_ = false;
+            put(following);
+            continue;
+        }
+        const std::string_view current(d + lineStart_, w - lineStart_);
         // The cheap half of the test first; the outcome is the same.
         if ((following.starts_with(' ') || following.starts_with("\x81\x40")) &&
             current.size() >= 2 &&
@@ -291,20 +295,28 @@ void JoinLinesInPlace(std::string& text) {
             // The break goes where the one before `following` was, or further ahead.
             d[w++] = '\r';
             d[w++] = '\n';
-            lineStart = w;
+            lineStart_ = w;
             put(following);
-            continue;
-        }
-        if (following.empty()) {
-            if (pos >= n) break;  // the empty line was the last one
-            put(next());          // the line after it joins, whatever it holds
+        } else if (following.empty()) {
+            joinNext_ = true;
         } else {
             put(following);
         }
     }
-    d[w++] = '\r';
-    d[w++] = '\n';
     text.resize(w);
+    if (started_) text += "\r\n";
+}
+
+void LineJoiner::Finish(std::string&) {
+    // The break after the last line is in place already.
+    started_ = false;
+    joinNext_ = false;
+}
+
+void JoinLinesInPlace(std::string& text) {
+    LineJoiner joiner;
+    joiner.Join(text, 0);
+    joiner.Finish(text);
 }
 
 bool JoinLines(std::string_view text, std::string& out) {

@@ -45,6 +45,24 @@ bool JoinLines(std::string_view textForm, std::string& out);
 // empty lines out, so what it writes never overtakes what it reads.
 void JoinLinesInPlace(std::string& textForm);
 
+// JoinLines over a text form given a piece at a time, each piece whole lines, in
+// the buffer the pieces are appended to: the joined lines stay there, and the pieces
+// after them are joined to them.
+class LineJoiner {
+  public:
+    // Joins the lines of text from `from` on (a text form appended to what the
+    // joiner left), and cuts text to the joined lines. The last stays open: the next
+    // piece's first line may still join it, over the break it ends with.
+    void Join(std::string& text, std::size_t from);
+    // After the last piece: the text is whole; the joiner may start another.
+    void Finish(std::string& text);
+
+  private:
+    bool started_ = false;       // a line is open
+    bool joinNext_ = false;      // the line before was empty: the next joins whatever it holds
+    std::size_t lineStart_ = 0;  // where the open line begins
+};
+
 // RemoveTags over a text form given a piece at a time, each piece whole lines: the
 // result comes out in order, all but what follows the "<" of a tag whose ">" has not
 // come yet, which is held back until it comes or the text ends.

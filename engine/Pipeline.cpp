@@ -5,9 +5,11 @@
 #include <optional>
 
 #include "engine/Address.h"
+#include "engine/LargePages.h"
 #include "engine/LineList.h"
 #include "engine/LineSteps.h"
 #include "engine/Sjis.h"
+#include "engine/TextServices.h"
 #include "engine/UserFilter.h"
 #include "engine/WidthKana.h"
 
@@ -19,12 +21,34 @@ bool OneOf(int value, int a, int b) {
     return value == a || value == b;
 }
 
-// Runs text steps one after the other on a text form. Each step builds its result
-// in the buffer that held the text before the last change, so that no step faults
-// in fresh memory, and a step that changes nothing costs no copy.
+// Runs text steps one after the other on a text form, which stays where it was put
+// as long as no step changes it. A step builds its result in the buffer that held
+// the text before the last change, so that no step faults in fresh memory, and a
+// step that changes nothing costs no copy.
 class StepRunner {
   public:
-    std::string& Text() { return text_; }
+    // The text form is home from `from` on; Finish puts the steps' result there.
+    void Start(std::string& home, std::size_t from) {
+        home_ = &home;
+        from_ = from;
+        moved_ = false;
+    }
+
+    std::string_view Text() const {
+        return moved_ ? std::string_view(text_) : std::string_view(*home_).substr(from_);
+    }
+
+    void Finish() {
+        if (!moved_) return;
+        // The home may have room for more than the steps' text (the whole result).
+        if (from_ == 0 && text_.capacity() >= home_->capacity()) {
+            home_->swap(text_);
+        } else {
+            home_->resize(from_);
+            home_->append(text_);
+        }
+        moved_ = false;
+    }
 
     // step(std::string_view textForm, std::string& out) -> bool changed, for a step
     // that keeps the text form as it is: none but the platform's kana mappings adds
@@ -35,7 +59,7 @@ class StepRunner {
     void Run(Step step) {
         if (!Build(step)) return;
         assert(IsTextForm(spare_));
-        text_.swap(spare_);
+        Take();
     }
 
     // For a step that may put a CR or LF into the text: its result is loaded.
@@ -43,9 +67,11 @@ class StepRunner {
     void RunAndLoad(Step step) {
         if (!Build(step)) return;
         if (IsTextForm(spare_)) {
-            text_.swap(spare_);
+            Take();
         } else {
+            // The text before the step, in text_ or at home, is done with.
             LoadTextForm(spare_, text_);
+            moved_ = true;
         }
     }
 
@@ -56,14 +82,23 @@ class StepRunner {
         // a new buffer on the way; pages that are never written cost nothing. A
         // buffer that is too small is let go first: growing it would double its size
         // and copy what it holds.
-        const std::size_t size = text_.size();
+        const std::size_t size = Text().size();
         if (spare_.capacity() < size + size / 8) {
             spare_ = std::string();
             spare_.reserve(size + size / 4 + 64);
+            PreferLargePages(spare_);
         }
-        return step(std::string_view(text_), spare_);
+        return step(Text(), spare_);
     }
 
+    void Take() {
+        text_.swap(spare_);
+        moved_ = true;
+    }
+
+    std::string* home_ = nullptr;
+    std::size_t from_ = 0;
+    bool moved_ = false;  // the text is in text_
     std::string text_, spare_;
 };
 
@@ -79,10 +114,14 @@ using Out = std::string&;
 // Steps 1 to 11. The text form of the lines is in the runner.
 void LineStepsBeforeTags(StepRunner& steps, const FilterOptions& o) {
     if (o.DelEmptyLine) {
-        LineList lines;
-        lines.AssignTextForm(std::move(steps.Text()));
-        lines.DeleteEmptyLines();
-        steps.Text() = lines.TakeText();
+        steps.Run([](std::string_view t, Out out) {
+            out.assign(t);
+            LineList lines;
+            lines.AssignTextForm(std::move(out));
+            lines.DeleteEmptyLines();
+            out = lines.TakeText();
+            return out.size() != t.size();
+        });
     }
     if (OneOf(o.NumberMode, 1, 2)) {
         steps.Run(
@@ -116,23 +155,23 @@ void LineStepsBeforeTags(StepRunner& steps, const FilterOptions& o) {
             return ConvertParenthesesInto(t, o.ParenthesisMode, out);
         });
     }
-    // KanaMode1 2 and KanaMode2 3 go through the platform's kana mapping.
-    const auto kanaStep = [&](bool platformMapping, auto step) {
-        if (platformMapping) {
-            steps.RunAndLoad(step);
-        } else {
-            steps.Run(step);
-        }
+    // KanaMode1 2 and KanaMode2 3 go through the platform's kana mapping, which might
+    // make a line break: their results are loaded.
+    const auto hiragana = [&](std::string_view t, Out out) {
+        return ConvertHiraganaInto(t, o.KanaMode1, out);
     };
-    if (OneOf(o.KanaMode1, 1, 2)) {
-        kanaStep(o.KanaMode1 == 2, [&](std::string_view t, Out out) {
-            return ConvertHiraganaInto(t, o.KanaMode1, out);
-        });
+    if (o.KanaMode1 == 1) steps.Run(hiragana);
+    if (o.KanaMode1 == 2) steps.RunAndLoad(hiragana);
+    if (o.KanaMode2 == 1 || o.KanaMode2 == 2) {
+        steps.Run(
+            [&](std::string_view t, Out out) { return ConvertKatakanaInto(t, o.KanaMode2, out); });
     }
-    if (o.KanaMode2 >= 1 && o.KanaMode2 <= 3) {
-        kanaStep(o.KanaMode2 == 3, [&](std::string_view t, Out out) {
-            return ConvertKatakanaInto(t, o.KanaMode2, out);
-        });
+    if (o.KanaMode2 == 3) {
+        // Half-width katakana to full width, then to hiragana: two steps, each
+        // writing into the runner's buffers.
+        steps.Run([](std::string_view t, Out out) { return FullWidthKanaInto(t, out); });
+        steps.RunAndLoad(
+            [](std::string_view t, Out out) { return MapLocaleString(t, kLcmapHiragana, out); });
     }
     // ReturnMode 1 (NormalizeLineBreaks) has nothing to do here: the text form has
     // CR LF breaks only.
@@ -200,53 +239,88 @@ std::string FilterText(std::string_view text, const FilterOptions& o, std::size_
     // text to grow; pages that are never written cost nothing.
     std::string result;
     result.reserve(text.size() + text.size() / 4 + 64);
+    PreferLargePages(result);
     StepRunner before, after;
     std::optional<TagRemover> tags;
     if (o.TagDelete) tags.emplace();
-    std::string untagged;  // what tag removal gave, until its lines are whole
+    std::string piece;         // with tag removal: the text form of a piece
+    std::string untagged;      // what tag removal gave, until its lines are whole
+    std::size_t unbroken = 0;  // untagged's first bytes hold no line break
+    // Steps 24 and 25 look beyond a line. While the pieces are fresh in the cache,
+    // they are searched for redirectors: where there is none, step 24 has nothing
+    // to do; and without step 24, step 25 joins the lines a piece at a time.
+    bool redirectors = false;
+    std::optional<LineJoiner> joiner;
+    if (o.EnterDeleteMode == 1 && !o.RemoveIme) joiner.emplace();
+    const auto lastSteps = [&](std::size_t start) {
+        if (o.RemoveIme && !redirectors)
+            redirectors = MayHoldRedirectors(std::string_view(result).substr(start));
+        if (joiner) joiner->Join(result, start);
+    };
     const auto linesAfterTags = [&](std::string_view lines) {
-        after.Text().assign(lines);
+        const std::size_t start = result.size();
+        result.append(lines);
+        after.Start(result, start);
         LineStepsAfterTags(after, o, rules);
-        result.append(after.Text());
+        after.Finish();
+        lastSteps(start);
     };
     for (std::size_t from = 0; from < text.size();) {
         const std::size_t to = PieceEnd(text, from, pieceBytes);
-        LoadTextForm(text.substr(from, to - from), before.Text());
+        const std::string_view lines = text.substr(from, to - from);
         from = to;
-        LineStepsBeforeTags(before, o);
         if (!tags) {
+            // The steps run where the text form is appended to the result.
+            const std::size_t start = result.size();
+            AppendTextForm(lines, result);
+            before.Start(result, start);
+            LineStepsBeforeTags(before, o);
             LineStepsAfterTags(before, o, rules);
-            result.append(before.Text());
+            before.Finish();
+            lastSteps(start);
             continue;
         }
+        LoadTextForm(lines, piece);
+        before.Start(piece, 0);
+        LineStepsBeforeTags(before, o);
         // Step 12. Tags may span lines, and a text without the ">" of a tag keeps
         // all that follows: tag removal goes on from piece to piece, and the lines
-        // it completes go on to the later steps.
+        // it completes go on to the later steps. Only what this piece added can hold
+        // a new line break.
         tags->Feed(before.Text(), untagged);
-        const std::size_t lastBreak = untagged.rfind("\r\n");
-        if (lastBreak == std::string::npos) continue;
-        linesAfterTags(std::string_view(untagged).substr(0, lastBreak + 2));
-        untagged.erase(0, lastBreak + 2);
+        const std::size_t look = unbroken > 0 ? unbroken - 1 : 0;
+        const std::size_t lastBreak = std::string_view(untagged).substr(look).rfind("\r\n");
+        if (lastBreak == std::string_view::npos) {
+            unbroken = untagged.size();
+            continue;
+        }
+        linesAfterTags(std::string_view(untagged).substr(0, look + lastBreak + 2));
+        untagged.erase(0, look + lastBreak + 2);
+        unbroken = untagged.size();
     }
     if (tags) {
         tags->Finish(untagged);
         if (!untagged.empty()) linesAfterTags(untagged);
     }
 
-    // Steps 24 and 25 look beyond a line: on the whole text.
-    StepRunner whole;
-    whole.Text() = std::move(result);
-    if (o.RemoveIme) {
+    // Steps 24 and 25 on the whole text.
+    if (redirectors) {
+        StepRunner whole;
+        whole.Start(result, 0);
         for (std::string_view pattern : kRedirectorPatterns) {
             whole.Run(
                 [&](std::string_view t, Out out) { return RemoveRedirector(pattern, t, out); });
         }
+        whole.Finish();
     }
-    if (o.EnterDeleteMode == 1) JoinLinesInPlace(whole.Text());
+    if (joiner) {
+        joiner->Finish(result);
+    } else if (o.EnterDeleteMode == 1) {
+        JoinLinesInPlace(result);
+    }
 
-    std::string out = std::move(whole.Text());
-    if (!endsWithCrLf && out.size() >= 2) out.resize(out.size() - 2);
-    return out;
+    if (!endsWithCrLf && result.size() >= 2) result.resize(result.size() - 2);
+    return result;
 }
 
 }  // namespace qm

@@ -9,6 +9,10 @@
 #include "engine/SjisBlocks.h"
 #include "engine/SjisScan.h"
 #include "engine/TextServices.h"
+#include "engine/Vector.h"
+#ifdef QM_AVX2_KERNELS
+#include "engine/Avx2.h"
+#endif
 
 namespace qm {
 
@@ -178,31 +182,129 @@ namespace {
 enum class KanaAction : std::uint8_t { Keep, Alone, Spell };
 
 struct KanaRule {
+    explicit KanaRule(int selector);
     std::uint8_t lead;  // the first byte of every kana of the row
     std::array<KanaAction, 256> action{};
     std::array<char, 256> letter{}, mark{};  // Spell: the letter, and the mark if any
-    std::array<bool, 256> changes{};         // the action is not Keep
+    ByteSet row;                             // the lead byte
+    ByteSet changes;                         // second bytes whose action is not Keep
+    ByteSet alone;                           // second bytes whose action is Alone
+#ifdef QM_AVX2_KERNELS
+    std::optional<avx2::RowLookup> spelling;  // Spell: by second byte, as the kernel reads it
+#endif
 };
 
-KanaRule MakeKanaRule(int selector) {
-    KanaRule rule;
-    rule.lead = static_cast<std::uint8_t>(0x82 + selector);
+KanaRule::KanaRule(int selector) : lead(static_cast<std::uint8_t>(0x82 + selector)) {
+    std::array<bool, 256> changing{}, alone1{}, spelled{};
+    std::array<std::uint8_t, 256> spellings{};
     for (unsigned s = 0; s < 256; ++s) {
-        const std::uint16_t jis = SjisToJis(static_cast<std::uint16_t>(rule.lead << 8 | s));
-        const int row = jis >> 8, cell = jis & 0xFF;
-        if (row != 0x24 + selector) continue;
-        rule.changes[s] = true;
+        const std::uint16_t jis = SjisToJis(static_cast<std::uint16_t>(lead << 8 | s));
+        const int r = jis >> 8, cell = jis & 0xFF;
+        if (r != 0x24 + selector) continue;
+        changing[s] = true;
         if (cell < 0x21 || cell > 0x76) {
-            rule.action[s] = KanaAction::Alone;
+            action[s] = KanaAction::Alone;
+            alone1[s] = true;
             continue;
         }
         const std::uint8_t entry = KanaTableEntry(cell);
-        rule.action[s] = KanaAction::Spell;
-        rule.letter[s] = static_cast<char>(0xA6 + entry % 56);
-        rule.mark[s] = entry < 56 ? '\0' : entry < 112 ? '\xDE' : '\xDF';
+        action[s] = KanaAction::Spell;
+        letter[s] = static_cast<char>(0xA6 + entry % 56);
+        mark[s] = entry < 56 ? '\0' : entry < 112 ? '\xDE' : '\xDF';
+        spelled[s] = true;
+        spellings[s] = static_cast<std::uint8_t>(entry / 56 << 6 | entry % 56);
     }
-    return rule;
+    row = ByteSet::Of(lead, lead);
+    changes = ByteSet(changing);
+    alone = ByteSet(alone1);
+#ifdef QM_AVX2_KERNELS
+    spelling.emplace(spellings, spelled);
+#endif
 }
+
+// The kana of the whole blocks from the start of the text, as long as the byte after
+// a block is there too; the place where the blocks end is returned. Only the row's
+// lead byte where a character begins, followed by a second byte that changes
+// something, is looked at; whole blocks without one are passed over. A first byte
+// given alone makes its second byte begin a character, against what the block's
+// bits say: the blocks start again right there.
+template <typename Masks>
+[[gnu::always_inline]] inline std::size_t KanaBlocks(const std::uint8_t* p, std::size_t n,
+                                                     const KanaRule& rule, TrailBits& walk,
+                                                     std::size_t& copiedTo, bool& changedAny,
+                                                     PieceWriter& writer) {
+    static const ByteSet kanaLead(kKanaLeadBytes);
+    const typename Masks::Set lead(kanaLead), row(rule.row), changes(rule.changes),
+        alone(rule.alone);
+    // Kept here while the writer's bytes are written, which might be any of these.
+    TrailBits trail = walk;
+    std::size_t copied = copiedTo;
+    bool changed = false;
+    std::size_t i = 0;
+    while (n - i > kBlockBytes) {  // the byte after the block is read too
+        const std::uint64_t starts = ~trail.Next(lead.Mask(p + i));
+        std::uint64_t found = row.Mask(p + i) & starts & changes.Mask(p + i + 1);
+        std::size_t next = i + kBlockBytes;
+        if (found == 0) {
+            i = next;
+            continue;
+        }
+#ifdef QM_AVX2_KERNELS
+        if constexpr (Masks::kAvx2) {
+            // A whole block at once, unless a first byte goes alone in it. A pair
+            // at its end takes the first byte of the next block with it.
+            if ((found & alone.Mask(p + i + 1)) == 0) {
+                if (copied < i) writer.Copy(copied, i);
+                auto* w = reinterpret_cast<std::uint8_t*>(writer.Reserve(kBlockBytes + 16));
+                std::uint8_t* end =
+                    avx2::NarrowKanaBlock(p + i, found, copied > i, *rule.spelling, w);
+                copied = next;
+                if (found >> 63) {
+                    const char mark = rule.mark[p[next]];
+                    if (mark) *end++ = static_cast<std::uint8_t>(mark);
+                    copied = next + 1;
+                }
+                writer.Wrote(static_cast<std::size_t>(end - w));
+                changed = true;
+                i = next;
+                continue;
+            }
+        }
+#endif
+        for (; found != 0; found &= found - 1) {
+            const std::size_t j = i + static_cast<std::size_t>(std::countr_zero(found));
+            const std::uint8_t second = p[j + 1];
+            if (rule.action[second] == KanaAction::Alone) {
+                next = j + 1;
+                trail = TrailBits();
+                break;
+            }
+            writer.Copy(copied, j);
+            writer.Put(rule.letter[second], rule.mark[second], rule.mark[second] ? 2 : 1);
+            copied = j + 2;
+            changed = true;
+        }
+        i = next;
+    }
+    walk = trail;
+    copiedTo = copied;
+    changedAny = changedAny || changed;
+    return i;
+}
+
+std::size_t KanaBlocksSse2(const std::uint8_t* p, std::size_t n, const KanaRule& rule,
+                           TrailBits& trail, std::size_t& copied, bool& changed,
+                           PieceWriter& writer) {
+    return KanaBlocks<Sse2Masks>(p, n, rule, trail, copied, changed, writer);
+}
+
+#ifdef QM_AVX2_KERNELS
+QM_AVX2 std::size_t KanaBlocksAvx2(const std::uint8_t* p, std::size_t n, const KanaRule& rule,
+                                   TrailBits& trail, std::size_t& copied, bool& changed,
+                                   PieceWriter& writer) {
+    return KanaBlocks<avx2::Avx2Masks>(p, n, rule, trail, copied, changed, writer);
+}
+#endif
 
 // The walk of KanaToHalfWidth over [from, n) for a selector of neither kana row,
 // and for the last bytes of a text for the rows.
@@ -247,36 +349,15 @@ bool KanaToHalfWidth(std::string_view text, int selector, std::string& out) {
     std::size_t copied = 0, i = 0;
     bool changed = false;
     if (selector == KanaRowHiragana || selector == KanaRowKatakana) {
-        static const KanaRule rules[2] = {MakeKanaRule(KanaRowHiragana),
-                                          MakeKanaRule(KanaRowKatakana)};
-        static const ByteSet lead(kKanaLeadBytes);
-        const KanaRule& rule = rules[selector];
-        const ByteSet row = ByteSet::Of(rule.lead, rule.lead);
-        const ByteSet changes(rule.changes);
-        // Only the row's lead byte where a character begins, followed by a second
-        // byte that changes something, is looked at; whole blocks without one are
-        // passed over. A first byte given alone makes its second byte begin a
-        // character, against what the block's bits say: the blocks start again
-        // right there.
+        static const KanaRule rules[2] = {KanaRule(KanaRowHiragana), KanaRule(KanaRowKatakana)};
         TrailBits trail;
-        while (n - i > kBlockBytes) {  // the byte after the block is read too
-            const std::uint64_t starts = ~trail.Next(lead.Mask(p + i));
-            std::uint64_t found = row.Mask(p + i) & starts & changes.Mask(p + i + 1);
-            std::size_t next = i + kBlockBytes;
-            for (; found != 0; found &= found - 1) {
-                const std::size_t j = i + static_cast<std::size_t>(std::countr_zero(found));
-                const std::uint8_t second = p[j + 1];
-                if (rule.action[second] == KanaAction::Alone) {
-                    next = j + 1;
-                    trail = TrailBits();
-                    break;
-                }
-                writer.Copy(copied, j);
-                writer.Put(rule.letter[second], rule.mark[second], rule.mark[second] ? 2 : 1);
-                copied = j + 2;
-                changed = true;
-            }
-            i = next;
+#ifdef QM_AVX2_KERNELS
+        if (ActiveVectorLevel() == VectorLevel::Avx2) {
+            i = KanaBlocksAvx2(p, n, rules[selector], trail, copied, changed, writer);
+        } else
+#endif
+        {
+            i = KanaBlocksSse2(p, n, rules[selector], trail, copied, changed, writer);
         }
         if (trail.NextIsTrail()) ++i;
     }
@@ -327,6 +408,47 @@ std::string ReplaceAll(std::string_view text, std::string_view old, std::string_
     return ReplaceAll(text, old, replacement, ignoreCase, out) ? out : std::string(text);
 }
 
+bool ReplaceBytes(std::string_view text, std::string_view pattern, std::string_view replacement,
+                  std::string& out) {
+    if (pattern.empty()) return false;
+    BoundaryTracker boundary(text, Text().LeadBytes());
+    bool replaced = false;
+    std::size_t start = 0;  // beginning of the rest
+    // The first byte by memchr; the second before a call to compare the rest, since
+    // in Japanese text most first bytes are common lead bytes.
+    const auto find = [&](std::size_t from) {
+        const char* t = text.data();
+        const std::size_t n = text.size(), m = pattern.size();
+        while (n - from >= m) {
+            const void* hit = std::memchr(t + from, pattern[0], n - from - m + 1);
+            if (!hit) break;
+            const auto c = static_cast<std::size_t>(static_cast<const char*>(hit) - t);
+            if (m == 1 ||
+                (t[c + 1] == pattern[1] && std::memcmp(t + c + 2, pattern.data() + 2, m - 2) == 0))
+                return c;
+            from = c + 1;
+        }
+        return std::string_view::npos;
+    };
+    for (std::size_t from = 0;;) {
+        const std::size_t c = find(from);
+        if (c == std::string_view::npos) break;
+        if (!boundary.IsBoundary(c)) {
+            from = c + 1;
+            continue;
+        }
+        if (!replaced) out.clear();
+        replaced = true;
+        out.append(text.substr(start, c - start));
+        out.append(replacement);
+        start = from = c + pattern.size();
+        boundary.Restart(start);
+    }
+    if (!replaced) return false;
+    out.append(text.substr(start));
+    return true;
+}
+
 bool ReplaceAll(std::string_view text, std::string_view old, std::string_view replacement,
                 bool ignoreCase, std::string& out) {
     const std::string_view pattern = UpToNul(old);
@@ -334,6 +456,12 @@ bool ReplaceAll(std::string_view text, std::string_view old, std::string_view re
 
     const TextServices& services = Text();
     const LeadByteTable& lead = services.LeadBytes();
+    // A short text (a line of the user filter's) is searched as it is: the block
+    // search below costs more to set up than such a text takes.
+    constexpr std::size_t kShortText = 256;
+    if (!ignoreCase && old.size() == pattern.size() && text.size() <= kShortText &&
+        text.find('\0') == std::string_view::npos)
+        return ReplaceBytes(text, pattern, replacement, out);
     // A pattern of single-byte characters is compared byte for byte through the
     // mapping's single-byte entries: a match that begins a character is made of
     // single-byte characters only, so no upper-cased copy of the text is needed.

@@ -18,7 +18,9 @@
 #include <emmintrin.h>
 #endif
 
+#include "engine/RowLookup.h"
 #include "engine/TextServices.h"
+#include "engine/Vector.h"
 
 namespace qm {
 
@@ -61,8 +63,16 @@ class ByteSet {
         }
         // More ranges than are compared at once: the closest ones are compared as one,
         // and the bytes found that way are looked up.
-        if (ranges.size() > kMaxRanges)
+        if (ranges.size() > kMaxRanges) {
             table_ = std::make_shared<const std::array<bool, 256>>(members);
+#ifdef QM_AVX2_KERNELS
+            std::array<std::uint8_t, 256> marks{};
+            for (unsigned b = 0; b < 256; ++b)
+                marks[b] = members[b] ? 0xFF : 0;
+            auto lookup = std::make_shared<const avx2::RowLookup>(marks, members);
+            if (lookup->Telescoped()) lookup_ = std::move(lookup);
+#endif
+        }
         while (ranges.size() > kMaxRanges) {
             std::size_t closest = 0;
             for (std::size_t r = 1; r + 1 < ranges.size(); ++r) {
@@ -109,7 +119,9 @@ class ByteSet {
     }
 
     // Whether RoughMask gives the members only.
-    bool Exact() const { return !table_; }
+    bool Exact() const {
+        return !table_;
+    }
 
     // The members among the 64 bytes at p, and, for a set of many ranges, some other
     // bytes close to them.
@@ -140,6 +152,7 @@ class ByteSet {
     }
 
   private:
+    friend class ByteSetAvx2;  // the same masks, 32 bytes to an instruction
     static constexpr std::size_t kMaxRanges = 4;
 
     // False when the set has too many ranges already.
@@ -195,6 +208,27 @@ class ByteSet {
     bool singles_ = true;  // every range is one byte
     // A set of more ranges than are compared at once; shared, since finders copy sets.
     std::shared_ptr<const std::array<bool, 256>> table_;
+#ifdef QM_AVX2_KERNELS
+    // Its members by shuffles, when they lie within eight rows of sixteen values.
+    std::shared_ptr<const avx2::RowLookup> lookup_;
+#endif
+};
+
+// The block masks of a ByteSet, for the loops written once for every vector level
+// (engine/Vector.h): a loop is a template over its masks, always inlined into a
+// function of its own for each level, which is compiled for that level. The AVX2
+// masks are engine/Avx2.h's.
+struct Sse2Masks {
+    static constexpr bool kAvx2 = false;
+    // A set's masks: Set(set).Mask(p).
+    class Set {
+      public:
+        explicit Set(const ByteSet& set) : set_(set) {}
+        std::uint64_t Mask(const std::uint8_t* p) const { return set_.Mask(p); }
+
+      private:
+        const ByteSet& set_;
+    };
 };
 
 // Which bytes of consecutive blocks are second bytes of two-byte characters, when
@@ -289,25 +323,53 @@ class StartFinder {
 
   private:
     void Compute(std::size_t at) {
+#ifdef QM_AVX2_KERNELS
+        if (avx2_) at = SkipAvx2(at);
+#endif
         block_ = std::min(at, n_);
         bits_ = 0;
         if (at >= n_) return;
         const std::size_t room = n_ - at;
         PaddedBlock padded;
         const std::uint8_t* p = ReadableBlock(p_ + at, room, padded);
-        std::uint64_t found = wanted_.RoughMask(p);
-        if (pairs_ && found != 0) found &= second_.RoughMask(p + 1);  // the byte after each
-        if (found != 0 && !wanted_.Exact()) found = wanted_.Exactly(p, found);
-        if (found != 0 && pairs_ && !second_.Exact()) found &= second_.Exactly(p + 1, found);
+#ifdef QM_AVX2_KERNELS
+        std::uint64_t found = avx2_ ? FoundAvx2(p) : Found(p);
+#else
+        std::uint64_t found = Found(p);
+#endif
         if (room < kBlockBytes) found &= (std::uint64_t{1} << room) - 1;
         // The last byte of the text has no byte after it.
         if (pairs_ && room <= kBlockBytes) found &= ~(std::uint64_t{1} << (room - 1));
         if (found == 0) return;
         TrailBits trail(TrailAt(at));
+#ifdef QM_AVX2_KERNELS
+        bits_ = found & ~trail.Next(avx2_ ? LeadAvx2(p) : lead_.Mask(p));
+#else
         bits_ = found & ~trail.Next(lead_.Mask(p));
+#endif
         known_ = at + std::min(room, kBlockBytes);
         knownTrail_ = trail.NextIsTrail();
     }
+
+    // The wanted bytes of the block at p (65 bytes readable) that the pair test lets
+    // through.
+    std::uint64_t Found(const std::uint8_t* p) const {
+        std::uint64_t found = wanted_.RoughMask(p);
+        if (pairs_ && found != 0) found &= second_.RoughMask(p + 1);  // the byte after each
+        if (found != 0 && !wanted_.Exact()) found = wanted_.Exactly(p, found);
+        if (found != 0 && pairs_ && !second_.Exact()) found &= second_.Exactly(p + 1, found);
+        return found;
+    }
+
+#ifdef QM_AVX2_KERNELS
+    // The same and the lead bytes, 32 bytes to an instruction (engine/Avx2Blocks.cpp).
+    QM_AVX2 std::uint64_t FoundAvx2(const std::uint8_t* p) const;
+    // The first block from `at` on with a wanted byte, or the last whole block
+    // before the text's end: the blocks without one are passed over in one call.
+    QM_AVX2 std::size_t SkipAvx2(std::size_t at) const;
+    QM_AVX2 std::uint64_t LeadAvx2(const std::uint8_t* p) const;
+    bool avx2_ = ActiveVectorLevel() == VectorLevel::Avx2;
+#endif
 
     // Whether the byte at `at` (no earlier than known_) is a second byte.
     bool TrailAt(std::size_t at) const {
@@ -388,6 +450,14 @@ class PieceWriter {
         buffer_[used_ + 1] = b;
         used_ += length;
     }
+
+    // Room for n bytes (up to a quarter of the buffer) written in place: the caller
+    // writes them at the place returned, then counts them with Wrote.
+    char* Reserve(std::size_t n) {
+        Room(n);
+        return buffer_ + used_;
+    }
+    void Wrote(std::size_t n) { used_ += n; }
 
     void Put(std::string_view bytes) {
         if (bytes.size() > kBuffer / 4) {

@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <string>
 #include <string_view>
 
 #include "engine/TextServices.h"
@@ -134,5 +135,10 @@ inline bool LowerEquals(std::string_view text, std::size_t i, std::string_view l
     }
     return true;
 }
+
+// ReplaceAll, case-sensitive, for a text and a pattern without NUL bytes: what the
+// search in short texts comes to, without its checks.
+bool ReplaceBytes(std::string_view text, std::string_view pattern, std::string_view replacement,
+                  std::string& out);
 
 }  // namespace qm

@@ -11,6 +11,8 @@
 #include <array>
 #include <bitset>
 #include <cstdint>
+#include <memory>
+#include <mutex>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -25,11 +27,15 @@ struct MappedChar {
     std::uint8_t bytes[2] = {0, 0};
 };
 
+struct BlockEntries;
+
 // A character-by-character mapping over code page 932. Characters without an
 // entry, undefined codes and a lead byte without its trail byte stay unchanged.
+// The entries are all set before the map is first applied.
 class CharMap {
   public:
     CharMap();
+    ~CharMap();
     void SetSingle(std::uint8_t byte, std::string_view to);
     void SetPair(std::uint16_t code, std::string_view to);
     const MappedChar& Single(std::uint8_t byte) const { return single_[byte]; }
@@ -50,8 +56,10 @@ class CharMap {
     std::array<MappedChar, 256> single_;
     std::vector<MappedChar> pair_;  // indexed by the two-byte code
     std::bitset<65536> samePairs_;  // codes whose entry has two bytes
-    std::bitset<256> sameFirsts_;   // first bytes of those codes
-    std::bitset<256> pairFirsts_;   // first bytes of codes with an entry
+    // The entries gathered on first use for mapping a block at a time.
+    const BlockEntries& Blocks() const;
+    mutable std::once_flag blocksOnce_;
+    mutable std::unique_ptr<const BlockEntries> blocks_;
 };
 
 // LCMapStringA flags in use.

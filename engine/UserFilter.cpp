@@ -4,7 +4,9 @@
 #include <array>
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <map>
+#include <unordered_map>
 #include <vector>
 
 #include "base/File.h"
@@ -12,6 +14,7 @@
 #include "base/Path.h"
 #include "engine/LineList.h"
 #include "engine/Sjis.h"
+#include "engine/SjisScan.h"
 #include "engine/StepForms.h"
 
 namespace qm {
@@ -52,27 +55,33 @@ namespace {
                              reason);
 }
 
+// A rule's fields, in the text of its file.
 struct Rule {
-    std::string search, replacement;
+    std::string_view search, replacement;
 };
 
 // The rules of a filter file, in file order; rules with an empty search text change
 // nothing and are left out.
-std::vector<Rule> ParseRules(std::string_view content) {
+// `lines` holds the file's lines, which the rules refer to.
+std::vector<Rule> ParseRules(std::string_view content, LineList& lines) {
     std::vector<Rule> rules;
-    const LineList lines(content);
+    lines.Load(content);
     lines.ForEachLine([&](std::string_view line) {
         if (line.empty() || line[0] == '#') return;
-        Rule rule{FieldOf(line, "\t", 0), FieldOf(line, "\t", 1)};
-        if (!rule.search.empty()) rules.push_back(std::move(rule));
+        // The fields of FieldOf (line, TAB, 0) and (line, TAB, 1).
+        const std::size_t tab = std::min(line.find('\t'), line.size());
+        const std::string_view rest = line.substr(std::min(tab + 1, line.size()));
+        const Rule rule{line.substr(0, tab), rest.substr(0, rest.find('\t'))};
+        if (!rule.search.empty()) rules.push_back(rule);
     });
     return rules;
 }
 
-// Which rules can match in a line at all. Every search text is looked for as bytes:
-// search texts are filed by a hash of their first bytes (up to four), and a bitmap of
-// those hashes tells, for a position of the line, in two table reads whether any
-// search text may start there. Only then are the filed texts compared.
+// Which rules can match in a line at all. Every search text is looked for as bytes.
+// A bitmap of the first two bytes of every search text (of the first byte, with any
+// byte after it, for a search text of one byte) tells in one look whether any may
+// start at a position; only then are the search texts filed by a hash of their
+// first bytes (up to four) compared.
 //
 // Search texts never hold a line break, so a match never crosses one, and the
 // character walk starts afresh after every LF (LF is no lead byte, and no second
@@ -82,20 +91,36 @@ std::vector<Rule> ParseRules(std::string_view content) {
 class RuleIndex {
   public:
     explicit RuleIndex(const std::vector<Rule>& rules) {
-        std::map<std::string_view, int> ids;
+        std::unordered_map<std::string_view, int> ids;
+        std::vector<std::vector<int>> rulesOfPattern;
         for (std::size_t r = 0; r < rules.size(); ++r) {
             const auto [it, added] =
                 ids.emplace(rules[r].search, static_cast<int>(patterns_.size()));
             if (added) {
                 patterns_.push_back(rules[r].search);
-                rulesOfPattern_.emplace_back();
+                rulesOfPattern.emplace_back();
             }
-            rulesOfPattern_[static_cast<std::size_t>(it->second)].push_back(static_cast<int>(r));
+            rulesOfPattern[static_cast<std::size_t>(it->second)].push_back(static_cast<int>(r));
+            patternOf_.push_back(it->second);
         }
+        for (const std::vector<int>& own : rulesOfPattern) {
+            firstRule_.push_back(static_cast<int>(ruleList_.size()));
+            ruleList_.insert(ruleList_.end(), own.begin(), own.end());
+        }
+        firstRule_.push_back(static_cast<int>(ruleList_.size()));
         for (std::size_t k = 0; k < kKeyBytes; ++k)
             filings_[k].keyBytes = k + 1;
         for (std::size_t id = 0; id < patterns_.size(); ++id) {
             const std::string_view p = patterns_[id];
+            longest_ = std::max(longest_, p.size());
+            const auto first = static_cast<std::uint8_t>(p[0]);
+            if (p.size() == 1) {
+                single_[first] = true;
+                for (unsigned second = 0; second < 256; ++second)
+                    Mark(first, second);
+            } else {
+                Mark(first, static_cast<std::uint8_t>(p[1]));
+            }
             Filing& f = filings_[std::min<std::size_t>(p.size(), kKeyBytes) - 1];
             if (f.bucketStart.empty()) f.bucketStart.assign(kBuckets + 1, 0);
             ++f.bucketStart[Hash(Key(p.data(), f.keyBytes)) + 1];
@@ -120,63 +145,48 @@ class RuleIndex {
             f.ids[slot] = static_cast<int>(id);
             f.keys[slot] = Key(p.data(), f.keyBytes);
         }
-        seen_.assign(patterns_.size(), 0);
     }
 
-    // Before FirstMatch looks at a new text.
-    void StartText() {
-        for (Filing* f : active_)
-            f->nextKnown = false;
+    std::size_t Patterns() const { return patterns_.size(); }
+    std::size_t Length(int pattern) const {
+        return patterns_[static_cast<std::size_t>(pattern)].size();
     }
+    int PatternOf(int rule) const { return patternOf_[static_cast<std::size_t>(rule)]; }
+    // The rules of a search text, ascending.
+    const int* RulesBegin(int pattern) const {
+        return ruleList_.data() + firstRule_[static_cast<std::size_t>(pattern)];
+    }
+    const int* RulesEnd(int pattern) const {
+        return ruleList_.data() + firstRule_[static_cast<std::size_t>(pattern) + 1];
+    }
+
+    // The longest search text.
+    std::size_t Longest() const { return longest_; }
 
     // The first index from `from` on at which some search text occurs in text, as
-    // bytes, or npos. `from` must not decrease between calls on one text.
-    std::size_t FirstMatch(std::string_view text, std::size_t from) {
-        std::size_t first = std::string_view::npos;
-        for (Filing* f : active_) {
-            if (!f->nextKnown || f->next < from) {
-                f->nextKnown = true;
-                switch (f->keyBytes) {
-                    case 1:
-                        f->next = FindFrom<1>(*f, text, from);
-                        break;
-                    case 2:
-                        f->next = FindFrom<2>(*f, text, from);
-                        break;
-                    case 3:
-                        f->next = FindFrom<3>(*f, text, from);
-                        break;
-                    default:
-                        f->next = FindFrom<4>(*f, text, from);
-                        break;
-                }
-            }
-            first = std::min(first, f->next);
+    // bytes, or npos.
+    std::size_t FirstMatch(std::string_view text, std::size_t from) const {
+        const auto* t = reinterpret_cast<const std::uint8_t*>(text.data());
+        const std::size_t n = text.size();
+        for (std::size_t i = from; i < n; ++i) {
+            if (MayStart(t, n, i) && MatchAt(text, i, [](int) { return true; })) return i;
         }
-        return first;
+        return std::string_view::npos;
     }
 
-    // The rules after rule `after` whose search text occurs in line, ascending.
-    void Candidates(std::string_view line, int after, std::vector<int>& out) {
-        out.clear();
-        ++scan_;
-        for (const Filing* f : active_) {
-            switch (f->keyBytes) {
-                case 1:
-                    Scan<1>(*f, line, after, out);
-                    break;
-                case 2:
-                    Scan<2>(*f, line, after, out);
-                    break;
-                case 3:
-                    Scan<3>(*f, line, after, out);
-                    break;
-                default:
-                    Scan<4>(*f, line, after, out);
-                    break;
-            }
+    // Calls found(index, search text) for every occurrence in line that begins at
+    // an index of [from, to).
+    template <typename Found>
+    void Occurrences(std::string_view line, std::size_t from, std::size_t to, Found found) const {
+        const auto* t = reinterpret_cast<const std::uint8_t*>(line.data());
+        const std::size_t n = line.size();
+        for (std::size_t i = from; i < to; ++i) {
+            if (!MayStart(t, n, i)) continue;
+            MatchAt(line, i, [&](int id) {
+                found(i, id);
+                return false;
+            });
         }
-        if (out.size() > 1) std::sort(out.begin(), out.end());
     }
 
   private:
@@ -184,55 +194,47 @@ class RuleIndex {
 
     struct Filing {
         std::size_t keyBytes = 0;  // search texts of this length, or longer for the last
-        std::array<std::uint64_t, kBuckets / 64> bitmap{};
-        std::vector<std::uint32_t> bucketStart;  // search texts by hash
+        std::array<std::uint64_t, kBuckets / 64> bitmap{};  // the hashes in use
+        std::vector<std::uint32_t> bucketStart;             // search texts by hash
         std::vector<int> ids;
         std::vector<std::uint32_t> keys;  // the first bytes of each, as read by Key
-        std::size_t next = 0;             // FirstMatch's last answer for this filing
-        bool nextKnown = false;
     };
 
-    // Calls found(index, pattern id) for every occurrence from `from` on until it
-    // returns true.
-    template <std::size_t KeyBytes, typename Found>
-    static void Occurrences(const Filing& f, const std::vector<std::string_view>& patterns,
-                            std::string_view text, std::size_t from, Found found) {
+    void Mark(unsigned first, unsigned second) {
+        const unsigned pair = first << 8 | second;
+        starts_[pair / 64] |= std::uint64_t{1} << (pair % 64);
+    }
+
+    // Whether some search text may start at index i of t (n bytes long).
+    bool MayStart(const std::uint8_t* t, std::size_t n, std::size_t i) const {
+        if (i + 1 == n) return single_[t[i]];
+        const unsigned pair = static_cast<unsigned>(t[i]) << 8 | t[i + 1];
+        return starts_[pair / 64] >> (pair % 64) & 1;
+    }
+
+    // Calls found(pattern id) for every search text that occurs at index i until it
+    // returns true; whether it did.
+    template <typename Found>
+    bool MatchAt(std::string_view text, std::size_t i, Found found) const {
         const char* t = text.data();
-        const std::size_t n = text.size();
-        if (n < KeyBytes) return;
-        for (std::size_t i = from; i <= n - KeyBytes; ++i) {
-            const std::uint32_t key = Key(t + i, KeyBytes);
+        const std::size_t rest = text.size() - i;
+        for (const Filing* f : active_) {
+            if (f->keyBytes > rest) break;
+            const std::uint32_t key = Key(t + i, f->keyBytes);
             const std::uint32_t h = Hash(key);
-            if (!(f.bitmap[h / 64] >> (h % 64) & 1)) continue;
-            for (std::uint32_t k = f.bucketStart[h]; k < f.bucketStart[h + 1]; ++k) {
-                if (f.keys[k] != key) continue;
+            if (!(f->bitmap[h / 64] >> (h % 64) & 1)) continue;
+            for (std::uint32_t k = f->bucketStart[h]; k < f->bucketStart[h + 1]; ++k) {
+                if (f->keys[k] != key) continue;
                 // The rest of a search text is short: compared without a call.
-                const std::string_view p = patterns[static_cast<std::size_t>(f.ids[k])];
-                if (p.size() > n - i) continue;
-                std::size_t m = KeyBytes;
+                const std::string_view p = patterns_[static_cast<std::size_t>(f->ids[k])];
+                if (p.size() > rest) continue;
+                std::size_t m = f->keyBytes;
                 while (m < p.size() && t[i + m] == p[m])
                     ++m;
-                if (m == p.size() && found(i, f.ids[k])) return;
+                if (m == p.size() && found(f->ids[k])) return true;
             }
         }
-    }
-
-    template <std::size_t KeyBytes>
-    std::size_t FindFrom(const Filing& f, std::string_view text, std::size_t from) const {
-        std::size_t at = std::string_view::npos;
-        Occurrences<KeyBytes>(f, patterns_, text, from, [&](std::size_t i, int) {
-            at = i;
-            return true;
-        });
-        return at;
-    }
-
-    template <std::size_t KeyBytes>
-    void Scan(const Filing& f, std::string_view line, int after, std::vector<int>& out) {
-        Occurrences<KeyBytes>(f, patterns_, line, 0, [&](std::size_t, int id) {
-            Found(id, after, out);
-            return false;
-        });
+        return false;
     }
 
     static std::uint32_t Key(const char* p, std::size_t bytes) {
@@ -242,77 +244,177 @@ class RuleIndex {
     }
     static std::uint32_t Hash(std::uint32_t key) { return (key * 0x9E3779B1u) >> (32 - kHashBits); }
 
-    void Found(int id, int after, std::vector<int>& out) {
-        if (seen_[static_cast<std::size_t>(id)] == scan_) return;
-        seen_[static_cast<std::size_t>(id)] = scan_;
-        const auto& rules = rulesOfPattern_[static_cast<std::size_t>(id)];
-        out.insert(out.end(), std::upper_bound(rules.begin(), rules.end(), after), rules.end());
-    }
-
-    std::vector<std::string_view> patterns_;        // distinct search texts
-    std::vector<std::vector<int>> rulesOfPattern_;  // rule indexes, ascending
+    std::vector<std::string_view> patterns_;          // distinct search texts
+    std::vector<int> patternOf_;                      // by rule
+    std::vector<int> firstRule_, ruleList_;           // the rules of each search text, ascending
+    std::array<std::uint64_t, 65536 / 64> starts_{};  // first two bytes of the search texts
+    std::array<bool, 256> single_{};                  // search texts of one byte
+    std::size_t longest_ = 0;
     std::array<Filing, kKeyBytes> filings_;
-    std::vector<Filing*> active_;
-    std::vector<std::uint64_t> seen_;
-    std::uint64_t scan_ = 0;
+    std::vector<Filing*> active_;  // in order of key length
 };
 
-// The rules applied to one line, given the rules whose search text occurs in it;
-// false when no rule changed it.
-// Whether p, shifted against r, can share bytes with r: some overlap of the two,
-// at least one byte long, in which they agree.
-bool CanOverlap(std::string_view p, std::string_view r) {
-    const auto plen = static_cast<std::ptrdiff_t>(p.size());
-    const auto rlen = static_cast<std::ptrdiff_t>(r.size());
-    for (std::ptrdiff_t shift = 1 - plen; shift < rlen; ++shift) {
-        const std::ptrdiff_t from = std::max<std::ptrdiff_t>(0, shift);
-        const std::ptrdiff_t to = std::min(rlen, shift + plen);
-        std::ptrdiff_t k = from;
-        while (k < to && r[static_cast<std::size_t>(k)] == p[static_cast<std::size_t>(k - shift)])
-            ++k;
-        if (k == to) return true;
-    }
-    return false;
-}
-
-// For each rule, whether a line it changed must be searched again. A search text
-// that newly occurs after a replacement shares bytes with an inserted replacement,
-// or spans the place of a deletion; every other occurrence was there before and is
-// among the candidates already. Pairs of rules are compared once per run, so only
-// for files of moderate size; beyond that every change leads to a new search.
+// For each rule, whether a line it changed must be searched again for the rules
+// after it. A search text that occurs after a replacement and did not before spans
+// the place of a deletion, or takes a byte of an inserted replacement that is not
+// part of a copy of the rule's search text in it: where the replacement "[abc]"
+// repeats "abc", what lies there and beside it was there before. So a later search
+// text matters only if it is such a piece of the replacement, or ends with one that
+// begins the replacement, or begins with one that ends it, or holds all of it.
+// Every piece of every search text is filed under the last rule that has it; pieces
+// of texts too long to take apart make every rule before them search again.
 std::vector<bool> SearchAgainAfter(const std::vector<Rule>& rules) {
-    constexpr std::size_t kMaxRulesCompared = 1000;
+    constexpr std::size_t kLongest = 64, kMostPieces = 4000000;
     std::vector<bool> again(rules.size(), true);
-    if (rules.size() > kMaxRulesCompared) return again;
+    std::size_t pieces = 0;
+    for (const Rule& rule : rules)
+        pieces += std::min(rule.search.size(), kLongest) * std::min(rule.search.size(), kLongest);
+    if (pieces > kMostPieces) return again;
+    using Last = std::unordered_map<std::string_view, std::size_t>;
+    Last whole, prefix, suffix, inner;  // whole texts, proper prefixes, proper suffixes,
+                                        // pieces with a byte on either side
+    std::size_t beforeLong = 0;         // rules before this one search again
     for (std::size_t r = 0; r < rules.size(); ++r) {
-        if (rules[r].replacement.empty()) continue;
+        const std::string_view s = rules[r].search;
+        whole[s] = r;
+        if (s.size() > kLongest) {
+            beforeLong = r;
+            continue;
+        }
+        for (std::size_t k = 1; k < s.size(); ++k) {
+            prefix[s.substr(0, k)] = r;
+            suffix[s.substr(s.size() - k)] = r;
+            for (std::size_t e = k + 1; e < s.size(); ++e)
+                inner[s.substr(k, e - k)] = r;
+        }
+    }
+    for (std::size_t r = beforeLong; r < rules.size(); ++r) {
+        const std::string_view rep = rules[r].replacement;
+        if (rep.empty() || rep.size() > kLongest) continue;
+        const auto later = [r](const Last& last, std::string_view piece) {
+            const auto it = last.find(piece);
+            return it != last.end() && it->second > r;
+        };
+        const std::size_t copy = rep.find(rules[r].search);
         bool any = false;
-        for (std::size_t q = r + 1; q < rules.size() && !any; ++q)
-            any = CanOverlap(rules[q].search, rules[r].replacement);
+        for (std::size_t a = 0; a < rep.size() && !any; ++a) {
+            for (std::size_t b = a + 1; b <= rep.size() && !any; ++b) {
+                const bool fresh =
+                    copy == std::string_view::npos || a < copy || b > copy + rules[r].search.size();
+                if (!fresh) continue;
+                const std::string_view piece = rep.substr(a, b - a);
+                any = later(whole, piece) || (a == 0 && later(suffix, piece)) ||
+                      (b == rep.size() && later(prefix, piece)) ||
+                      (a == 0 && b == rep.size() && later(inner, piece));
+            }
+        }
         again[r] = any;
     }
     return again;
 }
 
-bool FilterLine(std::string_view line, const std::vector<Rule>& rules,
-                const std::vector<bool>& searchAgain, RuleIndex& matcher,
-                std::vector<int>& candidates, std::string& current, std::string& replaced) {
-    current.assign(line);
+// What filtering a line works with, kept from line to line.
+struct LineWork {
+    explicit LineWork(std::size_t patterns)
+        : live(patterns), liveLine(patterns), queuedLine(patterns) {}
+
+    struct Occurrence {
+        std::size_t at;
+        int pattern;
+    };
+    std::vector<int> waiting;  // a heap of rules, the first on top
+    std::vector<Occurrence> occurrences;
+    std::vector<std::uint32_t> live;        // occurrences of each search text in the line...
+    std::vector<std::uint64_t> liveLine;    // ...if this is the line's number
+    std::vector<std::uint64_t> queuedLine;  // the line in which a search text's rules were queued
+    std::uint64_t line = 0;
+    std::string current, replaced;
+
+    std::uint32_t& Live(int pattern) {
+        const auto k = static_cast<std::size_t>(pattern);
+        if (liveLine[k] != line) {
+            liveLine[k] = line;
+            live[k] = 0;
+        }
+        return live[k];
+    }
+};
+
+// The rules applied to one line, given where the first search text occurs in it;
+// false when no rule changed it. The occurrences of the search texts are kept,
+// moved along with each change, and the rules of those that occur are applied in
+// their order, from a heap; a rule whose search text no longer occurs is passed
+// over. After a change, a search text that newly occurs shares bytes with those
+// that changed, or spans the place of bytes that went (SearchAgainAfter tells
+// whether any later rule's can): only there is the line searched again.
+bool FilterLine(std::string_view line, std::size_t firstMatch, const std::vector<Rule>& rules,
+                const std::vector<bool>& searchAgain, const RuleIndex& matcher, LineWork& w) {
+    const auto later = std::greater<int>();  // the heap gives the first rule first
+    ++w.line;
+    w.waiting.clear();
+    w.occurrences.clear();
+    const auto add = [&](std::size_t at, int pattern, int after) {
+        w.occurrences.push_back({at, pattern});
+        ++w.Live(pattern);
+        if (w.queuedLine[static_cast<std::size_t>(pattern)] == w.line) return;
+        // Rules run in their order: those of a search text found later have run.
+        w.queuedLine[static_cast<std::size_t>(pattern)] = w.line;
+        for (const int* r =
+                 std::upper_bound(matcher.RulesBegin(pattern), matcher.RulesEnd(pattern), after);
+             r != matcher.RulesEnd(pattern); ++r) {
+            w.waiting.push_back(*r);
+            std::push_heap(w.waiting.begin(), w.waiting.end(), later);
+        }
+    };
+    matcher.Occurrences(line, firstMatch, line.size(),
+                        [&](std::size_t at, int pattern) { add(at, pattern, -1); });
+    w.current.assign(line);
     bool changed = false;
-    for (std::size_t k = 0; k < candidates.size();) {
-        const auto r = static_cast<std::size_t>(candidates[k]);
-        if (!ReplaceAll(current, rules[r].search, rules[r].replacement, false, replaced)) {
-            ++k;  // the bytes occur, but not where a character starts, or no longer
-            continue;
-        }
-        current.swap(replaced);
+    while (!w.waiting.empty()) {
+        std::pop_heap(w.waiting.begin(), w.waiting.end(), later);
+        const int rule = w.waiting.back();
+        w.waiting.pop_back();
+        if (w.Live(matcher.PatternOf(rule)) == 0) continue;
+        const Rule& r = rules[static_cast<std::size_t>(rule)];
+        // The bytes may occur but not where a character starts.
+        if (!ReplaceBytes(w.current, r.search, r.replacement, w.replaced)) continue;
         changed = true;
-        if (searchAgain[r]) {
-            matcher.Candidates(current, candidates[k], candidates);
-            k = 0;
-        } else {
-            ++k;
+        const std::string& before = w.current;
+        const std::string& after = w.replaced;
+        const std::size_t shorter = std::min(before.size(), after.size());
+        const auto head = static_cast<std::size_t>(
+            std::mismatch(before.begin(), before.begin() + static_cast<std::ptrdiff_t>(shorter),
+                          after.begin())
+                .first -
+            before.begin());
+        const auto tail = static_cast<std::size_t>(
+            std::mismatch(before.rbegin(),
+                          before.rbegin() + static_cast<std::ptrdiff_t>(shorter - head),
+                          after.rbegin())
+                .first -
+            before.rbegin());
+        const std::size_t oldEnd = before.size() - tail, newEnd = after.size() - tail;
+        // The occurrences that begin in the bytes that changed are looked for again:
+        // some of those bytes may be what they were. With a new search for the later
+        // rules, so are those that might reach into them from before.
+        const std::size_t longest = matcher.Longest();
+        const std::size_t from = !searchAgain[static_cast<std::size_t>(rule)] ? head
+                                 : head >= longest                            ? head - longest + 1
+                                                                              : 0;
+        std::size_t kept = 0;
+        for (const LineWork::Occurrence& o : w.occurrences) {
+            if (o.at < from && o.at + matcher.Length(o.pattern) <= head) {
+                w.occurrences[kept++] = o;
+            } else if (o.at >= oldEnd) {
+                w.occurrences[kept++] = {o.at - oldEnd + newEnd, o.pattern};
+            } else {
+                --w.Live(o.pattern);
+            }
         }
+        w.occurrences.resize(kept);
+        w.current.swap(w.replaced);
+        matcher.Occurrences(w.current, from, newEnd,
+                            [&](std::size_t at, int pattern) { add(at, pattern, rule); });
     }
     return changed;
 }
@@ -320,18 +422,21 @@ bool FilterLine(std::string_view line, const std::vector<Rule>& rules,
 }  // namespace
 
 struct FilterRules::Prepared {
-    explicit Prepared(std::vector<Rule> r)
-        : rules(std::move(r)), matcher(rules), searchAgain(SearchAgainAfter(rules)) {}
+    explicit Prepared(std::string_view content)
+        : rules(ParseRules(content, lines)),
+          matcher(rules),
+          searchAgain(SearchAgainAfter(rules)),
+          work(matcher.Patterns()) {}
+    LineList lines;  // the file's lines, which the rules refer to
     const std::vector<Rule> rules;
-    RuleIndex matcher;  // refers to the rules' search texts
+    const RuleIndex matcher;  // refers to the rules' search texts
     const std::vector<bool> searchAgain;
-    std::string current, replaced;
-    std::vector<int> candidates;
+    LineWork work;
 };
 
-FilterRules::FilterRules(std::string_view content) {
-    std::vector<Rule> rules = ParseRules(content);
-    if (!rules.empty()) prepared_ = std::make_unique<Prepared>(std::move(rules));
+FilterRules::FilterRules(std::string_view content)
+    : prepared_(std::make_unique<Prepared>(content)) {
+    if (prepared_->rules.empty()) prepared_.reset();
 }
 
 FilterRules::~FilterRules() = default;
@@ -340,34 +445,28 @@ FilterRules& FilterRules::operator=(FilterRules&&) noexcept = default;
 
 bool FilterRules::Apply(std::string_view text, std::string& out) {
     if (!prepared_) return false;
-    const std::vector<Rule>& rules = prepared_->rules;
-    RuleIndex& matcher = prepared_->matcher;
-    matcher.StartText();
+    Prepared& p = *prepared_;
     // Nothing is replaced after the first NUL.
     const std::size_t limit = std::min(text.find('\0'), text.size());
     out.clear();
-    std::string& current = prepared_->current;
-    std::string& replaced = prepared_->replaced;
-    std::vector<int>& candidates = prepared_->candidates;
     bool changed = false;
     std::size_t copied = 0;
     const std::string_view searched = text.substr(0, limit);
-    for (std::size_t i = matcher.FirstMatch(searched, 0); i < limit;
-         i = matcher.FirstMatch(searched, i)) {
+    for (std::size_t i = p.matcher.FirstMatch(searched, 0); i < limit;
+         i = p.matcher.FirstMatch(searched, i)) {
+        // Back to the line's start: no search text occurs between there and i.
         std::size_t start = i;
         while (start > 0 && text[start - 1] != '\n')
             --start;
         const void* lf = std::memchr(text.data() + i, '\n', limit - i);
         const std::size_t end =
             lf ? static_cast<std::size_t>(static_cast<const char*>(lf) - text.data()) : limit;
-        const std::string_view line = text.substr(start, end - start);
-        matcher.Candidates(line, -1, candidates);
-        if (FilterLine(line, rules, prepared_->searchAgain, matcher, candidates, current,
-                       replaced)) {
+        if (FilterLine(text.substr(start, end - start), i - start, p.rules, p.searchAgain,
+                       p.matcher, p.work)) {
             if (!changed) out.reserve(text.size() + text.size() / 8);
             changed = true;
             out.append(text.substr(copied, start - copied));
-            out.append(current);
+            out.append(p.work.current);
             copied = end;
         }
         i = end + 1;

@@ -5,11 +5,16 @@
 #include <bit>
 #include <cstdint>
 #include <cstring>
+#include <optional>
 
 #include "engine/Sjis.h"
 #include "engine/SjisBlocks.h"
 #include "engine/StepForms.h"
 #include "engine/TextServices.h"
+#include "engine/Vector.h"
+#ifdef QM_AVX2_KERNELS
+#include "engine/Avx2.h"
+#endif
 
 namespace qm {
 
@@ -219,29 +224,56 @@ bool NarrowPairs(std::string_view text, const NarrowRule& rule, std::string& out
     return true;
 }
 
+// A rule that turns single bytes into two-byte codes, prepared once: the bytes it
+// widens (those with an entry that are no lead byte) and each byte's spelling.
+struct Widening {
+    explicit Widening(const WideTable& to) {
+        const ByteSet& lead = LeadByteSet();
+        std::array<bool, 256> widened{};
+        std::array<std::uint8_t, 256> seconds{};
+        for (unsigned b = 0; b < 256; ++b) {
+            widened[b] = to[b] != 0 && !lead.Contains(static_cast<std::uint8_t>(b));
+            // A byte's spelling as it lies in memory: the byte kept (its second byte is
+            // written over by the next), then the byte widened.
+            spelling[b] = {static_cast<char>(b), 0};
+            spelling[256 + b] = {static_cast<char>(to[b] >> 8), static_cast<char>(to[b])};
+            if (!widened[b]) continue;
+            seconds[b] = static_cast<std::uint8_t>(to[b]);
+            const int first = to[b] >> 8;
+            oneFirst = oneFirst && (firstByte < 0 || firstByte == first);
+            firstByte = first;
+        }
+        wanted = ByteSet(widened);
+#ifdef QM_AVX2_KERNELS
+        secondBytes.emplace(seconds, widened);
+#endif
+    }
+
+    ByteSet wanted;
+    std::array<std::array<char, 2>, 512> spelling{};
+    // The vector kernel writes one first byte for every code.
+    int firstByte = -1;
+    bool oneFirst = true;
+#ifdef QM_AVX2_KERNELS
+    std::optional<avx2::RowLookup> secondBytes;
+#endif
+};
+
 // The byte loop for a rule that turns single bytes into two-byte codes. Widened
 // bytes are everywhere in text with Latin words in it, too many to find one by one:
 // each block's second bytes come from its lead bytes, and a block with widened
-// bytes is spelled out byte by byte without a branch per byte.
-bool WidenSingles(std::string_view text, const WideTable& to, std::string& out) {
-    const ByteSet& lead = LeadByteSet();
-    std::array<bool, 256> widened{};
-    for (unsigned b = 0; b < 256; ++b)
-        widened[b] = to[b] != 0 && !lead.Contains(static_cast<std::uint8_t>(b));
-    const ByteSet wanted(widened);
-    // A byte's spelling as it lies in memory: the byte kept (its second byte is
-    // written over by the next), then the byte widened.
-    std::array<std::array<char, 2>, 512> spelling{};
-    for (unsigned b = 0; b < 256; ++b) {
-        spelling[b] = {static_cast<char>(b), 0};
-        spelling[256 + b] = {static_cast<char>(to[b] >> 8), static_cast<char>(to[b])};
-    }
+// bytes is spelled out whole: by shuffles at AVX2, otherwise byte by byte without a
+// branch per byte.
+template <typename Masks>
+[[gnu::always_inline]] inline bool WidenLoop(std::string_view text, const Widening& rule,
+                                             std::string& out) {
+    const typename Masks::Set lead(LeadByteSet()), wanted(rule.wanted);
     const std::uint8_t* p = Bytes(text);
     const std::size_t n = text.size();
     out.clear();
-    // A block's result is at most twice its size.
+    // A block's result is at most twice its size, and the kernel writes past it.
     constexpr std::size_t kBuffer = 4096;
-    char buffer[kBuffer + 2 * kBlockBytes];
+    std::uint8_t buffer[kBuffer + 3 * kBlockBytes];
     std::size_t used = 0;
     bool changed = false;
     TrailBits trail;
@@ -252,9 +284,22 @@ bool WidenSingles(std::string_view text, const WideTable& to, std::string& out) 
         const std::uint8_t* block = ReadableBlock(p + i, n - i, padded);
         const std::uint64_t seconds = trail.Next(lead.Mask(block));
         const std::uint64_t hits = wanted.Mask(block) & ~seconds;
-        if (hits == 0) {
+        if (hits == 0 && room == kBlockBytes) {
+            std::memcpy(buffer + used, block, kBlockBytes);
+            used += kBlockBytes;
+        } else if (hits == 0) {
             std::memcpy(buffer + used, block, room);
             used += room;
+        } else if (Masks::kAvx2 && room == kBlockBytes && rule.oneFirst) {
+            changed = true;
+#ifdef QM_AVX2_KERNELS
+            if constexpr (Masks::kAvx2) {
+                used = static_cast<std::size_t>(
+                    avx2::WidenBlock(block, hits, static_cast<std::uint8_t>(rule.firstByte),
+                                     *rule.secondBytes, buffer + used) -
+                    buffer);
+            }
+#endif
         } else {
             changed = true;
             std::uint64_t rest = hits;
@@ -262,17 +307,38 @@ bool WidenSingles(std::string_view text, const WideTable& to, std::string& out) 
                 const auto wide = static_cast<unsigned>(rest & 1);
                 // Looked up, not branched on: widened and kept bytes alternate too
                 // often for a branch to be predicted.
-                std::memcpy(buffer + used, spelling[wide << 8 | block[k]].data(), 2);
+                std::memcpy(buffer + used, rule.spelling[wide << 8 | block[k]].data(), 2);
                 used += 1 + wide;
             }
         }
         if (used >= kBuffer) {
-            out.append(buffer, used);
+            out.append(reinterpret_cast<const char*>(buffer), used);
             used = 0;
         }
     }
-    out.append(buffer, used);
+    out.append(reinterpret_cast<const char*>(buffer), used);
     return changed;
+}
+
+#ifdef QM_AVX2_KERNELS
+QM_AVX2 bool WidenSinglesAvx2(std::string_view text, const Widening& rule, std::string& out) {
+    return WidenLoop<avx2::Avx2Masks>(text, rule, out);
+}
+#endif
+
+bool WidenSingles(std::string_view text, const Widening& rule, std::string& out) {
+#ifdef QM_AVX2_KERNELS
+    if (ActiveVectorLevel() == VectorLevel::Avx2) return WidenSinglesAvx2(text, rule, out);
+#endif
+    return WidenLoop<Sse2Masks>(text, rule, out);
+}
+
+// A widening as ReplaceAll makes it: it looks no further than the first NUL.
+bool WidenUpToNul(std::string_view text, const Widening& rule, std::string& out) {
+    const std::size_t limit = std::min(text.find('\0'), text.size());
+    if (!WidenSingles(text.substr(0, limit), rule, out)) return false;
+    out.append(text.substr(limit));
+    return true;
 }
 
 constexpr char kIdeographicComma[] = "\x81\x41";     // ideographic comma
@@ -323,14 +389,16 @@ bool ReplaceEither(std::string_view text, std::string_view oldA, std::string_vie
 }  // namespace
 
 bool ConvertDigitsInto(std::string_view text, int mode, std::string& out) {
+    static const Widening wide(kWideDigits);
     if (mode == 1) return NarrowPairs(text, kNarrowDigitRule, out);
-    if (mode == 2) return WidenSingles(text, kWideDigits, out);
+    if (mode == 2) return WidenSingles(text, wide, out);
     return false;
 }
 
 bool ConvertLettersInto(std::string_view text, int mode, std::string& out) {
+    static const Widening wide(kWideLetters);
     if (mode == 1) return NarrowPairs(text, kNarrowLetterRule, out);
-    if (mode == 2) return WidenSingles(text, kWideLetters, out);
+    if (mode == 2) return WidenSingles(text, wide, out);
     return false;
 }
 
@@ -347,22 +415,35 @@ bool ConvertFullStopsInto(std::string_view text, int mode, std::string& out) {
 }
 
 bool ConvertSymbolsInto(std::string_view text, int mode, std::string& out) {
+    static const Widening wide(kWideSymbols);
     if (mode == 1) return NarrowPairs(text, kNarrowSymbolRule, out);
-    if (mode == 2) return WidenSingles(text, kWideSymbols, out);
+    if (mode == 2) return WidenSingles(text, wide, out);
     return false;
 }
 
 bool ConvertBlanksInto(std::string_view text, int mode, std::string& out) {
+    // Every blank of the text, one character each, becomes the full-width blank.
+    static const Widening wide = [] {
+        WideTable blank{};
+        blank[' '] = 0x8140;
+        return Widening(blank);
+    }();
     if (mode == 1) return Replace(text, kIdeographicBlank, " ", out);
-    if (mode == 2) return Replace(text, " ", kIdeographicBlank, out);
+    if (mode == 2) return WidenUpToNul(text, wide, out);
     return false;
 }
 
 bool ConvertParenthesesInto(std::string_view text, int mode, std::string& out) {
     if (mode == 1)
         return ReplaceEither(text, kFullWidthOpenParen, "(", kFullWidthCloseParen, ")", out);
-    if (mode == 2)
-        return ReplaceEither(text, "(", kFullWidthOpenParen, ")", kFullWidthCloseParen, out);
+    // Brackets are single characters that no replacement makes: one widening.
+    static const Widening wide = [] {
+        WideTable brackets{};
+        brackets['('] = 0x8169;
+        brackets[')'] = 0x816A;
+        return Widening(brackets);
+    }();
+    if (mode == 2) return WidenUpToNul(text, wide, out);
     return false;
 }
 
@@ -384,30 +465,64 @@ bool ConvertKatakanaInto(std::string_view text, int mode, std::string& out) {
     return false;
 }
 
-bool FullWidthKanaInto(std::string_view text, std::string& out) {
-    const ByteSet& lead = LeadByteSet();
-    std::array<bool, 256> kana{};
-    for (unsigned b = kKanaFirst; b <= kKanaLast; ++b)
-        kana[b] = !lead.Contains(static_cast<std::uint8_t>(b));
+namespace {
+
+// The half-width kana of the text where characters begin, a block at a time: every
+// block's second bytes come from its lead bytes, since the trail bytes of most
+// Japanese characters are bytes of the half-width kana's range too.
+template <typename Masks>
+[[gnu::always_inline]] inline bool FullWidthKanaLoop(std::string_view text, std::string& out) {
+    static const ByteSet kana = [] {
+        std::array<bool, 256> bytes{};
+        for (unsigned b = kKanaFirst; b <= kKanaLast; ++b)
+            bytes[b] = !LeadByteSet().Contains(static_cast<std::uint8_t>(b));
+        return ByteSet(bytes);
+    }();
+    const typename Masks::Set lead(LeadByteSet()), letters(kana);
     const std::uint8_t* p = Bytes(text);
     const std::size_t n = text.size();
-    StartFinder letters(text, ByteSet(kana), lead);
     PieceWriter writer(text, out);
+    TrailBits trail;
     bool changed = false;
     std::size_t copied = 0;
-    for (std::size_t i = letters.Next(0); i < n; i = letters.Next(copied)) {
-        const std::uint8_t next = i + 1 < n ? p[i + 1] : 0;
-        const bool voiced = next == kVoicedMark, semiVoiced = next == kSemiVoicedMark;
-        const KanaTable& table = voiced ? kVoicedKana : semiVoiced ? kSemiVoicedKana : kPlainKana;
-        const std::uint16_t code = table[p[i] - kKanaFirst];
-        writer.Copy(copied, i);
-        writer.Put(static_cast<char>(code >> 8), static_cast<char>(code), 2);
-        copied = i + (voiced || semiVoiced ? 2 : 1);  // the mark goes with its letter
-        changed = true;
+    for (std::size_t i = 0; i < n; i += kBlockBytes) {
+        PaddedBlock padded;
+        const std::uint8_t* block = ReadableBlock(p + i, n - i, padded);
+        std::uint64_t found = letters.Mask(block) & ~trail.Next(lead.Mask(block));
+        if (n - i < kBlockBytes) found &= (std::uint64_t{1} << (n - i)) - 1;
+        for (; found != 0; found &= found - 1) {
+            // A mark after a letter is no letter: it never comes up here.
+            const std::size_t j = i + static_cast<std::size_t>(std::countr_zero(found));
+            const std::uint8_t next = j + 1 < n ? p[j + 1] : 0;
+            const bool voiced = next == kVoicedMark, semiVoiced = next == kSemiVoicedMark;
+            const KanaTable& table = voiced       ? kVoicedKana
+                                     : semiVoiced ? kSemiVoicedKana
+                                                  : kPlainKana;
+            const std::uint16_t code = table[p[j] - kKanaFirst];
+            writer.Copy(copied, j);
+            writer.Put(static_cast<char>(code >> 8), static_cast<char>(code), 2);
+            copied = j + (voiced || semiVoiced ? 2 : 1);  // the mark goes with its letter
+            changed = true;
+        }
     }
     if (!changed) return false;
     writer.Copy(copied, n);
     return true;
+}
+
+#ifdef QM_AVX2_KERNELS
+QM_AVX2 bool FullWidthKanaAvx2(std::string_view text, std::string& out) {
+    return FullWidthKanaLoop<avx2::Avx2Masks>(text, out);
+}
+#endif
+
+}  // namespace
+
+bool FullWidthKanaInto(std::string_view text, std::string& out) {
+#ifdef QM_AVX2_KERNELS
+    if (ActiveVectorLevel() == VectorLevel::Avx2) return FullWidthKanaAvx2(text, out);
+#endif
+    return FullWidthKanaLoop<Sse2Masks>(text, out);
 }
 
 namespace {
@@ -426,7 +541,8 @@ constexpr std::array<bool, 256> MakeWideLead() {
 // 0xE0-0xFF): walking pair by pair from the start, the walk of LeadByteAt is always
 // between characters where the pass stands, so a byte opens a pair exactly when it
 // is in that range and no pair opened right before it.
-bool NarrowKanaPunctuation(std::string& t) {
+template <typename Masks>
+[[gnu::always_inline]] inline bool NarrowKanaPunctuationLoop(std::string& t) {
     static const ByteSet wideLead(MakeWideLead());
     static const ByteSet halfWidthKana = ByteSet::Of(0xA1, 0xDF);
     static const ByteSet first = ByteSet::Of(0x81, 0x81);
@@ -436,40 +552,60 @@ bool NarrowKanaPunctuation(std::string& t) {
             seconds[b] = kNarrowKanaPunctuation[b] != 0;
         return ByteSet(seconds);
     }();
+    const typename Masks::Set wideLeads(wideLead), kanas(halfWidthKana), firsts(first),
+        seconds(second);
     const std::size_t n = t.size();
     auto* p = reinterpret_cast<std::uint8_t*>(t.data());
     std::size_t written = 0, copied = 0;
-    std::size_t lastReplaced = n;  // where the last replaced mark began
     TrailBits trail;
-    std::uint64_t kanaBefore = 0;  // the byte before the block is half-width kana
+    std::uint64_t kanaBefore = 0;      // the byte before the block is half-width kana
+    std::uint64_t replacedBefore = 0;  // marks replaced in the last two bytes before it
     for (std::size_t at = 0; at < n; at += kBlockBytes) {
         // All of a block is read before anything in it is written.
         const std::size_t room = n - at;
         PaddedBlock padded;
         const std::uint8_t* block = ReadableBlock(p + at, room, padded);
-        const std::uint64_t starts = ~trail.Next(wideLead.Mask(block));
-        const std::uint64_t kana = halfWidthKana.Mask(block) & starts;
+        const std::uint64_t starts = ~trail.Next(wideLeads.Mask(block));
+        const std::uint64_t kana = kanas.Mask(block) & starts;
         const std::uint64_t afterKana = kana << 1 | kanaBefore;
         kanaBefore = kana >> 63;
-        std::uint64_t found = first.Mask(block) & starts & second.Mask(block + 1);
+        std::uint64_t found = firsts.Mask(block) & starts;
+        if (found != 0) found &= seconds.Mask(block + 1);
         if (room <= kBlockBytes) found &= (std::uint64_t{1} << (room - 1)) - 1;  // a pair fits
-        for (; found != 0; found &= found - 1) {
-            const auto k = static_cast<std::size_t>(std::countr_zero(found));
-            const std::size_t j = at + k;
-            // Half-width kana right before, or a mark replaced for the same reason.
-            if ((afterKana >> k & 1) == 0 && lastReplaced + 2 != j) continue;
+        // A mark is replaced right after half-width kana, and right after a mark
+        // replaced for the same reason.
+        std::uint64_t replaced = found & (afterKana | replacedBefore);
+        for (std::uint64_t chained = replaced; chained != 0;) {
+            chained = chained << 2 & found & ~replaced;
+            replaced |= chained;
+        }
+        replacedBefore = replaced >> 62;
+        for (; replaced != 0; replaced &= replaced - 1) {
+            const std::size_t j = at + static_cast<std::size_t>(std::countr_zero(replaced));
             const std::uint8_t to = kNarrowKanaPunctuation[p[j + 1]];
             std::memmove(p + written, p + copied, j - copied);
             written += j - copied;
             p[written++] = to;
             copied = j + 2;
-            lastReplaced = j;
         }
     }
     if (copied == 0) return false;
     std::memmove(p + written, p + copied, n - copied);
     t.resize(written + n - copied);
     return true;
+}
+
+#ifdef QM_AVX2_KERNELS
+QM_AVX2 bool NarrowKanaPunctuationAvx2(std::string& t) {
+    return NarrowKanaPunctuationLoop<avx2::Avx2Masks>(t);
+}
+#endif
+
+bool NarrowKanaPunctuation(std::string& t) {
+#ifdef QM_AVX2_KERNELS
+    if (ActiveVectorLevel() == VectorLevel::Avx2) return NarrowKanaPunctuationAvx2(t);
+#endif
+    return NarrowKanaPunctuationLoop<Sse2Masks>(t);
 }
 
 }  // namespace

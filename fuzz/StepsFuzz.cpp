@@ -1,8 +1,9 @@
 // Each fast step of the engine against its plain reference from the tests: the same
 // output for every input.
 //
-// Input: the step (a byte), its argument (a byte: mode, pattern length, selector),
-// then the text.
+// Input: the step and the vector level (a byte: the high bit forces SSE2, the rest
+// picks the step), its argument (a byte: mode, pattern length, selector), then the
+// text.
 #include <algorithm>
 #include <functional>
 
@@ -10,7 +11,9 @@
 #include "engine/LineList.h"
 #include "engine/LineSteps.h"
 #include "engine/Sjis.h"
+#include "engine/Vector.h"
 #include "engine/tests/AddressReference.h"
+#include "engine/tests/CharMapReference.h"
 #include "engine/tests/LineListReference.h"
 #include "engine/tests/LineStepsReference.h"
 #include "engine/tests/SjisReference.h"
@@ -111,6 +114,18 @@ std::vector<Case> Cases() {
          }},
         {"LineList", [](std::uint8_t, std::string_view t) { return LineList(t).Text(); },
          [](std::uint8_t, std::string_view t) { return JoinReference(SplitReference(t)); }},
+        {"CharMap of entries of every length",
+         [](std::uint8_t arg, std::string_view t) {
+             std::string out;
+             const LeadByteTable& lead = Text().LeadBytes();
+             const CharMap& map = MixedLengthMap();
+             const bool mapped =
+                 arg & 1 ? map.Apply(t, lead, out) : map.ApplySameLength(t, lead, out);
+             return mapped ? out : std::string(t);
+         },
+         [](std::uint8_t arg, std::string_view t) {
+             return CharWalkReference(MixedLengthMap(), Text().LeadBytes(), t, arg & 1);
+         }},
         {"DeleteEmptyLines", OnList([](LineList& l) { l.DeleteEmptyLines(); }),
          OnLines([](Lines lines) {
              std::erase(lines, std::string());
@@ -179,7 +194,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     using namespace qm::fuzz;
     static const std::vector<Case> cases = Cases();
     FuzzInput in(data, size);
-    const Case& c = cases[in.Byte() % cases.size()];
+    const std::uint8_t pick = in.Byte();
+    const bool avx2 = !(pick & 0x80) && qm::VectorLevelAvailable(qm::VectorLevel::Avx2);
+    const qm::ForceVectorLevel level(avx2 ? qm::VectorLevel::Avx2 : qm::VectorLevel::Sse2);
+    const Case& c = cases[(pick & 0x7F) % cases.size()];
     const std::uint8_t arg = in.Byte();
     const std::string_view text = in.Rest();
     const std::string fast = c.fast(arg, text), plain = c.plain(arg, text);

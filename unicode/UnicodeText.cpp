@@ -6,7 +6,7 @@
 #include <memory>
 #include <utility>
 
-#include "unicode/HugePages.h"
+#include "engine/LargePages.h"
 
 namespace qm {
 
@@ -193,7 +193,7 @@ Cp932Text EncodePass(const In* begin, const In* end, std::size_t grow, Run run, 
         return 0;
     };
     text.bytes.reserve(grow * static_cast<std::size_t>(end - begin));
-    AdviseHugePages(text.bytes.data(), text.bytes.capacity());
+    PreferLargePages(text.bytes.data(), text.bytes.capacity());
     const In* stop = Convert<char>(begin, end, grow, one, [&](const char* units, std::size_t n) {
         text.bytes.append(units, n);
     });
@@ -415,7 +415,7 @@ void ToUtf16(std::string_view bytes, const StandIns& standIns, const CodePage932
 template <typename Out>
 auto AppendTo(Out& out, std::size_t expected) {
     out.reserve(out.size() + expected);
-    AdviseHugePages(out.data(), out.capacity() * sizeof(typename Out::value_type));
+    PreferLargePages(out.data(), out.capacity() * sizeof(typename Out::value_type));
     return [&out](const typename Out::value_type* units, std::size_t n) { out.append(units, n); };
 }
 

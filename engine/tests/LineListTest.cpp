@@ -5,6 +5,7 @@
 #include <random>
 
 #include "engine/tests/LineListReference.h"
+#include "engine/tests/VectorLevels.h"
 
 namespace qm {
 namespace {
@@ -50,6 +51,26 @@ TEST(LineList, AgreesWithThePlainSplitOverRandomTexts) {
         LineList fromString(std::string{s});
         ASSERT_EQ(fromString.Text(), JoinReference(expected));
         ASSERT_EQ(fromView.Count(), expected.size());
+    }
+}
+
+// Texts of many blocks with breaks of every kind, CR LF split between blocks among
+// them, loaded at every vector level and appended after other text.
+TEST(LineList, LongTextsLoadAsThePlainSplitAtEveryVectorLevel) {
+    const char alphabet[] = {'a', '\r', '\n', '\x82', 'b', 'c', 'd', 'e', 'f'};
+    for (const VectorLevel level : AvailableVectorLevels()) {
+        const ForceVectorLevel force(level);
+        std::mt19937 rng(5);
+        for (int round = 0; round < 2000; ++round) {
+            std::string s(rng() % 700, ' ');
+            for (char& c : s)
+                c = alphabet[rng() % (round % 2 ? 3 : sizeof alphabet)];
+            if (round % 50 == 0 && !s.empty()) s[rng() % s.size()] = '\0';
+            std::string appended = "x", want = "x";
+            AppendTextForm(s, appended);
+            want += JoinReference(SplitReference(s));
+            ASSERT_EQ(appended, want) << LevelName(level) << " " << ::testing::PrintToString(s);
+        }
     }
 }
 

@@ -9,6 +9,7 @@
 #include "engine/tests/FilterReference.h"
 #include "engine/tests/LineStepsReference.h"
 #include "engine/tests/RandomText.h"
+#include "engine/tests/VectorLevels.h"
 
 namespace qm {
 namespace {
@@ -195,27 +196,33 @@ TEST(LineSteps, AgreeWithThePlainVersions) {
 }
 
 // Texts of many blocks, so that the steps that find their characters a block at a
-// time meet them at every place in a block and after blocks without any.
-TEST(LineSteps, LongTextsAgreeWithThePlainVersions) {
-    std::mt19937 rng(16);
+// time meet them at every place in a block and after blocks without any; at every
+// vector level.
+TEST(LineSteps, LongTextsAgreeWithThePlainVersionsAtEveryVectorLevel) {
     const auto pieces = testing::WithPieces(
         {"\x87\x54", "\x87\x5D", "\x81\x40\x81\x40", "  ", "\t\t", "<p>", "Z", "\x82\x60",
          "\x88\x9F\x88\x9F\x88\x9F",  // kanji a, three times: runs of lead bytes
          "plain words fill this line without anything to convert "});
-    for (int round = 0; round < 500; ++round) {
-        const std::string text = testing::RandomText(rng, pieces, 200);
-        SCOPED_TRACE(::testing::PrintToString(text));
-        ASSERT_EQ(RemoveTags(text), RemoveTagsReference(text));
-        ASSERT_EQ(SpellRomanNumerals(text), SpellRomanNumeralsReference(text));
-        ASSERT_EQ(EscapeAngleBrackets(text),
-                  ReplaceAll(ReplaceAll(text, "<", "&lt;", false), ">", "&gt;", false));
-        for (int mode = 1; mode <= 2; ++mode)
-            ASSERT_EQ(ChangeCase(text, mode), ChangeCaseReference(text, mode)) << "mode " << mode;
-        const Lines lines = LinesOf(text);
-        for (int mode = 1; mode <= 3; ++mode) {
-            LineList runs(text);
-            RunsToTab(runs, mode);
-            ASSERT_EQ(runs.Lines(), RunsToTabReference(lines, mode)) << "mode " << mode;
+    for (const VectorLevel level : AvailableVectorLevels()) {
+        const ForceVectorLevel force(level);
+        SCOPED_TRACE(LevelName(level));
+        std::mt19937 rng(16);
+        for (int round = 0; round < 500; ++round) {
+            const std::string text = testing::RandomText(rng, pieces, 200);
+            SCOPED_TRACE(::testing::PrintToString(text));
+            ASSERT_EQ(RemoveTags(text), RemoveTagsReference(text));
+            ASSERT_EQ(SpellRomanNumerals(text), SpellRomanNumeralsReference(text));
+            ASSERT_EQ(EscapeAngleBrackets(text),
+                      ReplaceAll(ReplaceAll(text, "<", "&lt;", false), ">", "&gt;", false));
+            for (int mode = 1; mode <= 2; ++mode)
+                ASSERT_EQ(ChangeCase(text, mode), ChangeCaseReference(text, mode))
+                    << "mode " << mode;
+            const Lines lines = LinesOf(text);
+            for (int mode = 1; mode <= 3; ++mode) {
+                LineList runs(text);
+                RunsToTab(runs, mode);
+                ASSERT_EQ(runs.Lines(), RunsToTabReference(lines, mode)) << "mode " << mode;
+            }
         }
     }
 }

@@ -94,6 +94,17 @@ TEST(FilterText, TagsSpanPieces) {
     }
 }
 
+TEST(FilterText, JoinedLinesKeepTheIndentOfALineThatBeginsAPiece) {
+    FilterOptions o;
+    o.EnterDeleteMode = 1;
+    for (std::size_t pieceBytes : {1, 1000}) {
+        // "a" and a Japanese full stop, then an indented line: the break stays
+        EXPECT_EQ(FilterText("a\x81\x42\r\n  b\r\n", o, pieceBytes), "a\x81\x42\r\n  b\r\n");
+        // the line after an empty one joins, and the last break is kept
+        EXPECT_EQ(FilterText("a\r\n\r\n  b\r\nc\r\n\r\n", o, pieceBytes), "a  bc\r\n");
+    }
+}
+
 TEST(FilterText, AllStepsAgreeWithTheirPlainFormsOneAfterTheOther) {
     // Rules that meet what the width and kana steps make, and one that puts a
     // character the kana steps look at behind a lead byte.

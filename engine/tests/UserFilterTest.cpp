@@ -173,6 +173,17 @@ TEST(ApplyFilterRules, LongLinesAgreeWithRuleByRuleReplacement) {
     }
 }
 
+// A replacement that holds its own search text makes new search texts only with
+// its other bytes: later rules that match across them, or within the copy and the
+// bytes beside it, must still run.
+TEST(ApplyFilterRules, LaterRulesMatchAroundAReplacementThatRepeatsItsSearchText) {
+    const std::string text = "ab c abc xab\r\nabab\r\n";
+    for (const char* later : {"Yc\tZ", "Xa\tW", "bY\tV", "XabY\tU", " X\tT", "b\tS", "xa\tR"}) {
+        const std::string rules = std::string("ab\tXabY\r\n") + later + "\r\n";
+        EXPECT_EQ(ApplyFilterRules(text, rules), ApplyFilterRulesReference(text, rules)) << later;
+    }
+}
+
 TEST(ApplyFilterRules, HugeRuleSetsGiveTheSameResult) {
     // Enough different bytes in enough rules that the matcher's table is not built.
     std::mt19937 rng(32);

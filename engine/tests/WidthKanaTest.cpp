@@ -17,6 +17,7 @@
 #include "engine/Pipeline.h"
 #include "engine/Sjis.h"
 #include "engine/tests/Hex.h"
+#include "engine/tests/VectorLevels.h"
 #include "engine/tests/WidthKanaReference.h"
 
 namespace qm {
@@ -74,8 +75,10 @@ TEST(WidthKana, RandomTextsAgreeWithTheTables) {
 
 // Long texts of whole characters and stray lead bytes: most blocks have nothing to
 // convert and are passed over, and the walk must pick up the character boundaries
-// after them, whatever the parity of the lead-byte run it resumes in.
-TEST(WidthKana, LongMixedTextsAgreeWithTheTables) {
+// after them, whatever the parity of the lead-byte run it resumes in. Blocks full of
+// kana and Latin letters go through the vector kernels whole. Every vector level
+// this processor has.
+TEST(WidthKana, LongMixedTextsAgreeWithTheTablesAtEveryVectorLevel) {
     const char* const pieces[] = {
         "\x88\x9F",  // kanji a: both bytes open characters
         "\x9F\xE0",  // kanji yuu, likewise
@@ -111,21 +114,27 @@ TEST(WidthKana, LongMixedTextsAgreeWithTheTables) {
         "\x8A\xBF\x8E\x9A\x8A\xBF\x8E\x9A\x8A\xBF\x8E\x9A\x8A\xBF\x8E\x9A",  // kanji kanji kanji
                                                                              // kanji
         "plain words fill this line without anything to convert ",
+        // hiragana a i u e o and katakana ka ga, many in a block
+        "\x82\xA0\x82\xA2\x82\xA4\x82\xA6\x82\xA8\x83\x4A\x83\x4B",
     };
-    constexpr std::size_t kFillers = 3;
-    std::mt19937 random(19980614);
+    constexpr std::size_t kFillers = 4;
     const std::vector<WidthKanaStep> steps = WidthKanaSteps();
-    for (int n = 0; n < 300; ++n) {
-        std::string text;
-        const std::size_t length = random() % 3000;
-        while (text.size() < length) {
-            // Mostly filler, so that whole blocks go by unchanged.
-            const std::size_t count = std::size(pieces);
-            text += random() % 4 ? pieces[count - 1 - random() % kFillers]
-                                 : pieces[random() % (count - kFillers)];
+    for (const VectorLevel level : AvailableVectorLevels()) {
+        const ForceVectorLevel force(level);
+        SCOPED_TRACE(LevelName(level));
+        std::mt19937 random(19980614);
+        for (int n = 0; n < 300; ++n) {
+            std::string text;
+            const std::size_t length = random() % 3000;
+            while (text.size() < length) {
+                // Mostly filler, so that whole blocks go by unchanged.
+                const std::size_t count = std::size(pieces);
+                text += random() % 4 ? pieces[count - 1 - random() % kFillers]
+                                     : pieces[random() % (count - kFillers)];
+            }
+            for (const WidthKanaStep& step : steps)
+                Check(step, text);
         }
-        for (const WidthKanaStep& step : steps)
-            Check(step, text);
     }
 }
 
