@@ -6,12 +6,19 @@
 
 namespace qm {
 
-bool IsCodePageLeadByte(std::uint8_t b) {
+const std::array<bool, 256>& CodePageLeadBytes() {
+    static const std::array<bool, 256> table = [] {
+        std::array<bool, 256> t{};
+        for (unsigned b = 0; b < 256; ++b) {
 #ifdef _WIN32
-    return IsDBCSLeadByte(b) != FALSE;
+            t[b] = IsDBCSLeadByte(static_cast<BYTE>(b)) != FALSE;
 #else
-    return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+            t[b] = (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
 #endif
+        }
+        return t;
+    }();
+    return table;
 }
 
 bool LeadByteAt(std::string_view text, std::ptrdiff_t n) {

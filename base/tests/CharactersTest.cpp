@@ -23,5 +23,16 @@ TEST(LeadByteAt, WalksLeadTrailPairsFromTheFirstByte) {
     EXPECT_TRUE(LeadByteAt("\x80\xFF\xFF", 3));  // the wide range includes 0x80 and 0xFD-0xFF
 }
 
+TEST(NextCharStart, ALeadByteTakesTheNextByteUnlessItEndsTheText) {
+    // a, hiragana a, a lead byte alone at the end
+    const std::string text = "a\x82\xA0\x82";
+    EXPECT_EQ(NextCharStart(text, 0), 1u);
+    EXPECT_EQ(NextCharStart(text, 1), 3u);
+    EXPECT_EQ(NextCharStart(text, 3), 4u);
+    // 0xFD opens a character in the wide range only
+    EXPECT_EQ(NextCharStart("\xFD\x41", 0, InWideLeadRange), 2u);
+    EXPECT_EQ(NextCharStart("\xFD\x41", 0), 1u);
+}
+
 }  // namespace
 }  // namespace qm
