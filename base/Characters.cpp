@@ -32,4 +32,16 @@ bool LeadByteAt(std::string_view text, std::ptrdiff_t n) {
     return state;
 }
 
+bool LeadByteWalker::At(std::ptrdiff_t n) {
+    const auto len = static_cast<std::ptrdiff_t>(text_.size());
+    if (n <= 0 || n > len) return false;
+    while (pos_ < n) {
+        state_ = InWideLeadRange(static_cast<std::uint8_t>(text_[static_cast<std::size_t>(pos_)]))
+                     ? !state_
+                     : false;
+        ++pos_;
+    }
+    return state_;
+}
+
 }  // namespace qm

@@ -33,4 +33,17 @@ inline std::size_t NextCharStart(std::string_view text, std::size_t i,
 // lead range and a walk from the first byte.
 bool LeadByteAt(std::string_view text, std::ptrdiff_t n);
 
+// LeadByteAt's answers for rising positions, in one pass.
+class LeadByteWalker {
+  public:
+    explicit LeadByteWalker(std::string_view text) : text_(text) {}
+    // Positions must not decrease between calls.
+    bool At(std::ptrdiff_t n);
+
+  private:
+    std::string_view text_;
+    std::ptrdiff_t pos_ = 0;
+    bool state_ = false;
+};
+
 }  // namespace qm
