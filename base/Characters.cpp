@@ -6,12 +6,19 @@
 
 namespace qm {
 
-bool IsCodePageLeadByte(std::uint8_t b) {
+const std::array<bool, 256>& CodePageLeadBytes() {
+    static const std::array<bool, 256> table = [] {
+        std::array<bool, 256> t{};
+        for (unsigned b = 0; b < 256; ++b) {
 #ifdef _WIN32
-    return IsDBCSLeadByte(b) != FALSE;
+            t[b] = IsDBCSLeadByte(static_cast<BYTE>(b)) != FALSE;
 #else
-    return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+            t[b] = (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
 #endif
+        }
+        return t;
+    }();
+    return table;
 }
 
 bool LeadByteAt(std::string_view text, std::ptrdiff_t n) {
@@ -23,6 +30,18 @@ bool LeadByteAt(std::string_view text, std::ptrdiff_t n) {
                     : false;
     }
     return state;
+}
+
+bool LeadByteWalker::At(std::ptrdiff_t n) {
+    const auto len = static_cast<std::ptrdiff_t>(text_.size());
+    if (n <= 0 || n > len) return false;
+    while (pos_ < n) {
+        state_ = InWideLeadRange(static_cast<std::uint8_t>(text_[static_cast<std::size_t>(pos_)]))
+                     ? !state_
+                     : false;
+        ++pos_;
+    }
+    return state_;
 }
 
 }  // namespace qm

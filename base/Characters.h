@@ -3,6 +3,7 @@
 // that some filter steps and the tray icon's tip take on purpose.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
@@ -14,11 +15,35 @@ constexpr bool InWideLeadRange(std::uint8_t b) {
 }
 
 // The code page's lead bytes: the platform's answer on Windows (IsDBCSLeadByte), its
-// code page 932 ranges elsewhere.
-bool IsCodePageLeadByte(std::uint8_t b);
+// code page 932 ranges elsewhere; asked once a byte value, then looked up.
+const std::array<bool, 256>& CodePageLeadBytes();
+inline bool IsCodePageLeadByte(std::uint8_t b) {
+    return CodePageLeadBytes()[b];
+}
+
+// Where the character after the one that starts at index i starts: a lead byte takes
+// the byte after it, when there is one. Walking a text from index 0 by this is the
+// answer to where its characters start.
+inline std::size_t NextCharStart(std::string_view text, std::size_t i,
+                                 bool (*isLead)(std::uint8_t) = IsCodePageLeadByte) {
+    return isLead(static_cast<std::uint8_t>(text[i])) && i + 1 < text.size() ? i + 2 : i + 1;
+}
 
 // Whether the byte at 1-based position n opens a two-byte character, by the wide
 // lead range and a walk from the first byte.
 bool LeadByteAt(std::string_view text, std::ptrdiff_t n);
+
+// LeadByteAt's answers for rising positions, in one pass.
+class LeadByteWalker {
+  public:
+    explicit LeadByteWalker(std::string_view text) : text_(text) {}
+    // Positions must not decrease between calls.
+    bool At(std::ptrdiff_t n);
+
+  private:
+    std::string_view text_;
+    std::ptrdiff_t pos_ = 0;
+    bool state_ = false;
+};
 
 }  // namespace qm

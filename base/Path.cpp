@@ -23,13 +23,9 @@ namespace {
 // when colon is set); 0 when there is none.
 std::size_t AfterLastSeparator(const std::string& path, bool colon) {
     std::size_t start = 0;
-    for (std::size_t i = 0; i < path.size(); ++i) {
-        const auto c = static_cast<unsigned char>(path[i]);
-        if (IsCodePageLeadByte(c) && i + 1 < path.size()) {
-            ++i;
-        } else if (c == '\\' || c == '/' || (colon && c == ':')) {
-            start = i + 1;
-        }
+    for (std::size_t i = 0; i < path.size(); i = NextCharStart(path, i)) {
+        const char c = path[i];
+        if (c == '\\' || c == '/' || (colon && c == ':')) start = i + 1;
     }
     return start;
 }

@@ -148,18 +148,6 @@ constexpr std::array<std::uint8_t, 86> kKanaTable = {
 
 }  // namespace
 
-bool LeadByteWalker::At(std::ptrdiff_t n) {
-    const auto len = static_cast<std::ptrdiff_t>(text_.size());
-    if (n <= 0 || n > len) return false;
-    while (pos_ < n) {
-        state_ = InWideLeadRange(static_cast<std::uint8_t>(text_[static_cast<std::size_t>(pos_)]))
-                     ? !state_
-                     : false;
-        ++pos_;
-    }
-    return state_;
-}
-
 std::uint16_t SjisToJis(std::uint16_t code) {
     const unsigned first = code >> 8, second = code & 0xFF;
     const unsigned hi = (2 * first) & 0xFF;

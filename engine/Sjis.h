@@ -11,19 +11,6 @@
 
 namespace qm {
 
-// LeadByteAt's answers for rising positions, in one pass.
-class LeadByteWalker {
-  public:
-    explicit LeadByteWalker(std::string_view text) : text_(text) {}
-    // Positions must not decrease between calls.
-    bool At(std::ptrdiff_t n);
-
-  private:
-    std::string_view text_;
-    std::ptrdiff_t pos_ = 0;
-    bool state_ = false;
-};
-
 inline std::uint16_t CharCode(std::string_view pair) {
     return static_cast<std::uint16_t>(static_cast<std::uint8_t>(pair[0]) << 8 |
                                       static_cast<std::uint8_t>(pair[1]));

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <new>
 
+#include "base/Characters.h"
 #include "base/Exception.h"
 #include "framework/Form.h"
 #include "framework/Messages.h"
@@ -16,7 +17,7 @@ std::string LastCharacter(const std::string& s) {
     std::size_t i = 0, start = 0;
     while (i < s.size()) {
         start = i;
-        i += (IsDBCSLeadByte(static_cast<BYTE>(s[i])) && i + 1 < s.size()) ? 2 : 1;
+        i = NextCharStart(s, i);
     }
     return s.substr(start);
 }
