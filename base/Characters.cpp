@@ -6,16 +6,26 @@
 
 namespace qm {
 
-const std::array<bool, 256>& CodePageLeadBytes() {
-    static const std::array<bool, 256> table = [] {
-        std::array<bool, 256> t{};
+const LeadByteTable& CodePageLeadBytes() {
+    static const LeadByteTable table = [] {
+        LeadByteTable t{};
         for (unsigned b = 0; b < 256; ++b) {
 #ifdef _WIN32
             t[b] = IsDBCSLeadByte(static_cast<BYTE>(b)) != FALSE;
 #else
-            t[b] = (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+            t[b] = InCodePage932LeadRange(static_cast<std::uint8_t>(b));
 #endif
         }
+        return t;
+    }();
+    return table;
+}
+
+const LeadByteTable& WideLeadBytes() {
+    static const LeadByteTable table = [] {
+        LeadByteTable t{};
+        for (unsigned b = 0; b < 256; ++b)
+            t[b] = InWideLeadRange(static_cast<std::uint8_t>(b));
         return t;
     }();
     return table;

@@ -10,23 +10,33 @@
 
 namespace qm {
 
+// Which bytes open a two-byte character, by byte value.
+using LeadByteTable = std::array<bool, 256>;
+
+// Code page 932's lead bytes by its ranges, whatever the platform says.
+constexpr bool InCodePage932LeadRange(std::uint8_t b) {
+    return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+}
+
 constexpr bool InWideLeadRange(std::uint8_t b) {
     return (b >= 0x80 && b <= 0x9F) || b >= 0xE0;
 }
 
-// The code page's lead bytes: the platform's answer on Windows (IsDBCSLeadByte), its
-// code page 932 ranges elsewhere; asked once a byte value, then looked up.
-const std::array<bool, 256>& CodePageLeadBytes();
+// The code page's lead bytes: the platform's answer on Windows (IsDBCSLeadByte), code
+// page 932's ranges elsewhere; asked once a byte value, then looked up.
+const LeadByteTable& CodePageLeadBytes();
 inline bool IsCodePageLeadByte(std::uint8_t b) {
     return CodePageLeadBytes()[b];
 }
+// The wide range as a table.
+const LeadByteTable& WideLeadBytes();
 
 // Where the character after the one that starts at index i starts: a lead byte takes
 // the byte after it, when there is one. Walking a text from index 0 by this is the
 // answer to where its characters start.
 inline std::size_t NextCharStart(std::string_view text, std::size_t i,
-                                 bool (*isLead)(std::uint8_t) = IsCodePageLeadByte) {
-    return isLead(static_cast<std::uint8_t>(text[i])) && i + 1 < text.size() ? i + 2 : i + 1;
+                                 const LeadByteTable& lead = CodePageLeadBytes()) {
+    return lead[static_cast<std::uint8_t>(text[i])] && i + 1 < text.size() ? i + 2 : i + 1;
 }
 
 // Whether the byte at 1-based position n opens a two-byte character, by the wide

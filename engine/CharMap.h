@@ -11,9 +11,9 @@
 #include <string_view>
 #include <vector>
 
-namespace qm {
+#include "base/Characters.h"
 
-using LeadByteTable = std::array<bool, 256>;
+namespace qm {
 
 // What one character becomes: one or two bytes, or itself when length is 0.
 struct MappedChar {

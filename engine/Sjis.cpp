@@ -18,14 +18,10 @@ namespace qm {
 
 namespace {
 
-constexpr bool InKanaLeadRange(std::uint8_t b) {
-    return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
-}
-
 constexpr std::array<bool, 256> MakeKanaLeadBytes() {
     std::array<bool, 256> t{};
     for (unsigned b = 0; b < 256; ++b)
-        t[b] = InKanaLeadRange(static_cast<std::uint8_t>(b));
+        t[b] = InCodePage932LeadRange(static_cast<std::uint8_t>(b));
     return t;
 }
 constexpr std::array<bool, 256> kKanaLeadBytes = MakeKanaLeadBytes();
@@ -302,7 +298,7 @@ bool KanaToHalfWidthWalk(const std::uint8_t* p, std::size_t from, std::size_t n,
     std::size_t i = from;
     while (i < n) {
         const std::uint8_t b = p[i];
-        if (!InKanaLeadRange(b)) {
+        if (!InCodePage932LeadRange(b)) {
             ++i;
             continue;
         }

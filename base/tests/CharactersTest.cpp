@@ -46,7 +46,7 @@ TEST(NextCharStart, ALeadByteTakesTheNextByteUnlessItEndsTheText) {
     EXPECT_EQ(NextCharStart(text, 1), 3u);
     EXPECT_EQ(NextCharStart(text, 3), 4u);
     // 0xFD opens a character in the wide range only
-    EXPECT_EQ(NextCharStart("\xFD\x41", 0, InWideLeadRange), 2u);
+    EXPECT_EQ(NextCharStart("\xFD\x41", 0, WideLeadBytes()), 2u);
     EXPECT_EQ(NextCharStart("\xFD\x41", 0), 1u);
 }
 
