@@ -4,6 +4,8 @@
 #include <cstring>
 #include <vector>
 
+#include "base/Path.h"
+
 namespace qm {
 
 const char kCopyrightNotice[] = "Copyright (C) 2026 Orrinworks";
@@ -47,12 +49,6 @@ std::string VersionInfoText(const std::string& file, unsigned index) {
     return name + " : None";
 }
 
-std::string ExecutablePath() {
-    char path[MAX_PATH];
-    const DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    return std::string(path, n);
-}
-
 std::string AboutText(const std::string& title, const std::string& executable) {
     // title, a full-width blank (0x81 0x40), the notice, an empty line, the version
     return title + "\x81\x40" + kCopyrightNotice + "\r\n\r\n" + VersionInfoText(executable, 2);
@@ -60,7 +56,7 @@ std::string AboutText(const std::string& title, const std::string& executable) {
 
 void ShowAboutBox(HWND owner, const std::string& title) {
     // "information"
-    MessageBoxA(owner, AboutText(title, ExecutablePath()).c_str(), "\x8f\xee\x95\xf1",
+    MessageBoxA(owner, AboutText(title, ProgramPath()).c_str(), "\x8f\xee\x95\xf1",
                 MB_OK | MB_ICONINFORMATION);
 }
 

@@ -20,6 +20,4 @@ std::string AboutText(const std::string& title, const std::string& executable);
 // Shows the About box (caption "information" in Japanese, information icon, OK) over owner.
 void ShowAboutBox(HWND owner, const std::string& title);
 
-std::string ExecutablePath();
-
 }  // namespace qm

@@ -30,9 +30,7 @@ void TForm1::BuildBehaviorPage() {
     ExcludeGroup->SetCaption(kCaptionExcludeGroup);
     ExcludePrograms = Make<TEdit>(this, ExcludeGroup, "ExcludePrograms", 8, 20, 360, 21);
 
-    SuspendKeyGroup->SetTabOrder(0);
-    UndoKeyGroup->SetTabOrder(1);
-    ExcludeGroup->SetTabOrder(2);
+    SetTabOrders({SuspendKeyGroup, UndoKeyGroup, ExcludeGroup});
 }
 
 void TForm1::RegisterHotKeys() {

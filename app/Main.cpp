@@ -9,8 +9,8 @@
 
 #include "app/Setting.h"
 #include "app/SingleInstance.h"
+#include "base/Path.h"
 #include "framework/Application.h"
-#include "settings/AutoIni.h"
 
 namespace {
 

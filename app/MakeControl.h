@@ -2,6 +2,8 @@
 // the settings file's key), placed in their parent.
 #pragma once
 
+#include <initializer_list>
+
 #include "framework/WinControl.h"
 
 namespace qm {
@@ -14,6 +16,13 @@ T* Make(TComponent* owner, TWinControl* parent, const char* name, int left, int 
     control->SetParent(parent);
     control->SetBounds(left, top, width, height);
     return control;
+}
+
+// The controls of a parent, in the order Tab takes them.
+inline void SetTabOrders(std::initializer_list<TWinControl*> controls) {
+    int order = 0;
+    for (TWinControl* c : controls)
+        c->SetTabOrder(order++);
 }
 
 }  // namespace qm

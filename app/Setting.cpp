@@ -14,6 +14,8 @@
 #include "app/MakeControl.h"
 #include "app/TrayIcon.h"
 #include "app/res/Resources.h"
+#include "base/Exception.h"
+#include "base/Path.h"
 #include "clipboard/QzClipDetector.h"
 #include "clipboard/WatchClipBoard.h"
 #include "controls/BigView.h"
@@ -21,14 +23,13 @@
 #include "framework/Application.h"
 #include "framework/ComCtrls.h"
 #include "framework/Dialogs.h"
-#include "framework/Exception.h"
 #include "framework/ExtCtrls.h"
 #include "framework/ImageList.h"
 #include "framework/Memo.h"
 #include "framework/Menus.h"
+#include "framework/Messages.h"
 #include "framework/StdCtrls.h"
 #include "settings/AutoIni.h"
-#include "settings/Presets.h"
 
 namespace qm {
 
@@ -38,12 +39,6 @@ const char TForm1::kWebSite[] = "https://example.com/";
 const char TForm1::kWorkingHint[] = "Quillmoth - \x8f\x88\x97\x9d\x92\x86";
 
 namespace {
-
-bool FileExists(const std::string& path) {
-    if (path.empty()) return false;
-    const DWORD attributes = GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
 
 TRadioGroup* Group(TForm1* form, TWinControl* parent, const char* name, const char* caption,
                    std::initializer_list<const char*> items, int left, int top, int width,
@@ -61,6 +56,19 @@ TCheckBox* Check(TForm1* form, TWinControl* parent, const char* name, const char
     auto* box = Make<TCheckBox>(form, parent, name, left, top, width, height);
     box->SetCaption(caption);
     return box;
+}
+
+// Whether control is of the kind that holds the option's value.
+bool HoldsOption(TControl* control, const FilterOptionField& f) {
+    switch (f.kind) {
+        case FilterOptionField::Kind::Check:
+            return dynamic_cast<TCheckBox*>(control) != nullptr;
+        case FilterOptionField::Kind::Radio:
+            return dynamic_cast<TRadioGroup*>(control) != nullptr;
+        case FilterOptionField::Kind::Text:
+            break;
+    }
+    return dynamic_cast<TEdit*>(control) != nullptr;
 }
 
 // For its lifetime, the store's messages join a list instead of showing a box.
@@ -90,6 +98,7 @@ TForm1::TForm1() : TForm(nullptr) {
     SetCaption("Quillmoth");
     SetClientSize(400, 309);
     BuildControls();
+    BindOptionControls();
     BuildComponents();
     OnCloseQuery = [this](TComponent* sender, bool& canClose) { FormCloseQuery(sender, canClose); };
     // A close request to the application's window (taskkill without /F, a "close all
@@ -141,15 +150,8 @@ void TForm1::BuildControls() {
               {kItemAsIs, kItemIdeographicFullStop, kItemFullWidthFullStop}, 104, 168, 89, 73);
     ParenthesisMode =
         Group(this, Basic, "ParenthesisMode", kCaptionParenthesisMode, widths, 296, 8, 89, 73);
-    int order = 0;
-    for (TWinControl* c :
-         {static_cast<TWinControl*>(NumberMode), static_cast<TWinControl*>(AlphabetMode),
-          static_cast<TWinControl*>(SignMode), static_cast<TWinControl*>(SpaceMode),
-          static_cast<TWinControl*>(PunctuationMode), static_cast<TWinControl*>(PeriodMode),
-          static_cast<TWinControl*>(KanaMode1), static_cast<TWinControl*>(KanaMode2),
-          static_cast<TWinControl*>(ReturnMode), static_cast<TWinControl*>(ParenthesisMode)}) {
-        c->SetTabOrder(order++);
-    }
+    SetTabOrders({NumberMode, AlphabetMode, SignMode, SpaceMode, PunctuationMode, PeriodMode,
+                  KanaMode1, KanaMode2, ReturnMode, ParenthesisMode});
 
     Extend = new TTabSheet(this);
     Extend->SetName("Extend");
@@ -179,15 +181,8 @@ void TForm1::BuildControls() {
     ShowForm = Check(this, Extend, "ShowForm", kCaptionShowForm, 200, 181, 177, 17);
     URLHelper = Check(this, Extend, "URLHelper", kCaptionURLHelper, 8, 184, 185, 17);
     RemoveIme = Check(this, Extend, "RemoveIme", kCaptionRemoveIme, 8, 200, 185, 17);
-    order = 0;
-    for (TWinControl* c :
-         {static_cast<TWinControl*>(HTMLGroup), static_cast<TWinControl*>(DelDmySpc),
-          static_cast<TWinControl*>(DelConma), static_cast<TWinControl*>(EnterDeleteMode),
-          static_cast<TWinControl*>(UpDownCase), static_cast<TWinControl*>(Space2Tab),
-          static_cast<TWinControl*>(DelEmptyLine), static_cast<TWinControl*>(ShowForm),
-          static_cast<TWinControl*>(URLHelper), static_cast<TWinControl*>(RemoveIme)}) {
-        c->SetTabOrder(order++);
-    }
+    SetTabOrders({HTMLGroup, DelDmySpc, DelConma, EnterDeleteMode, UpDownCase, Space2Tab,
+                  DelEmptyLine, ShowForm, URLHelper, RemoveIme});
 
     TabSheet1 = new TTabSheet(this);
     TabSheet1->SetName("TabSheet1");
@@ -201,25 +196,9 @@ void TForm1::BuildControls() {
     FilterFile->SetDeactiveColor(clWhite);
     FilterFile->OnButtonClick = [this](TComponent* sender) { FilterFileButtonClick(sender); };
     FilterView = Make<TBigView>(this, TabSheet1, "FilterView", 8, 56, 377, 185);
-    FilterView->SetBvStyle(TBvStyle{bvClientLow});
-    FilterView->SetCapacity(0);
-    FilterView->SetCaret(false);
-    FilterView->SetParentColor(false);
-    FilterView->SetColor(clInfoBk);
-    FilterView->SetCRMark(false);
-    FilterView->SetMaxChar(255);
-    FilterView->SetPCanLimit(0);
-    FilterView->SetScOver(false);
-    FilterView->SetScrollBar(ssVertical);
-    FilterView->SetScrollSense(1);
-    FilterView->SetSelect(true);
-    FilterView->SetViewTabStop(8);
-    FilterView->SetWrapByte(0);
-    FilterView->SetWordWrap(false);
+    SetFileViewStyle(*FilterView);
     FilterView->OnDblClick = [this](TComponent* sender) { FilterViewDblClick(sender); };
-    UseCustomFilter->SetTabOrder(0);
-    FilterFile->SetTabOrder(1);
-    FilterView->SetTabOrder(2);
+    SetTabOrders({UseCustomFilter, FilterFile, FilterView});
 
     // Pages the program gained later come after these three, so that the settings file
     // lists their keys after every older one.
@@ -391,34 +370,33 @@ void TForm1::FormCreate(const std::vector<std::string>& arguments) {
     Application().ShowError(text);
 }
 
+void TForm1::BindOptionControls() {
+    for (const FilterOptionField& f : FilterOptionFields()) {
+        auto* control = dynamic_cast<TControl*>(FindComponent(f.name));
+        // The settings file keeps each option under its control's name.
+        if (!HoldsOption(control, f)) throw Exception(NoOptionControlMessage(f.name));
+        optionControls_.push_back(control);
+    }
+}
+
 FilterOptions TForm1::CurrentOptions() const {
     FilterOptions o;
-    o.DelEmptyLine = DelEmptyLine->Checked();
-    o.NumberMode = NumberMode->ItemIndex();
-    o.AlphabetMode = AlphabetMode->ItemIndex();
-    o.PunctuationMode = PunctuationMode->ItemIndex();
-    o.PeriodMode = PeriodMode->ItemIndex();
-    o.SignMode = SignMode->ItemIndex();
-    o.SpaceMode = SpaceMode->ItemIndex();
-    o.ParenthesisMode = ParenthesisMode->ItemIndex();
-    o.KanaMode1 = KanaMode1->ItemIndex();
-    o.KanaMode2 = KanaMode2->ItemIndex();
-    o.ReturnMode = ReturnMode->ItemIndex();
-    o.TagDelete = TagDelete->Checked();
-    o.RepAmp = RepAmp->Checked();
-    o.RepLG = RepLG->Checked();
-    o.RepQuot = RepQuot->Checked();
-    o.RepNumber = RepNumber->Checked();
-    o.AddLI = AddLI->Checked();
-    o.Space2Tab = Space2Tab->ItemIndex();
-    o.DelDmySpc = DelDmySpc->Checked();
-    o.DelConma = DelConma->Checked();
-    o.UpDownCase = UpDownCase->ItemIndex();
-    o.UseCustomFilter = UseCustomFilter->Checked();
-    o.FilterFile = FilterFile->Text();
-    o.URLHelper = URLHelper->Checked();
-    o.RemoveIme = RemoveIme->Checked();
-    o.EnterDeleteMode = EnterDeleteMode->ItemIndex();
+    const auto fields = FilterOptionFields();
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        const FilterOptionField& f = fields[i];
+        TControl* control = optionControls_[i];
+        switch (f.kind) {
+            case FilterOptionField::Kind::Check:
+                o.*f.check = static_cast<TCheckBox*>(control)->Checked();
+                break;
+            case FilterOptionField::Kind::Radio:
+                o.*f.radio = static_cast<TRadioGroup*>(control)->ItemIndex();
+                break;
+            case FilterOptionField::Kind::Text:
+                o.*f.text = control->Text();
+                break;
+        }
+    }
     return o;
 }
 

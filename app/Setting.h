@@ -21,6 +21,7 @@ class TAutoIni;
 class TBigView;
 class TButton;
 class TCheckBox;
+class TControl;
 class TEdit;
 class TEllipsesEdit;
 class TGroupBox;
@@ -138,6 +139,8 @@ class TForm1 : public TForm {
 
   private:
     void BuildControls();
+    // The control of every filter option, found by the option's name.
+    void BindOptionControls();
     void BuildBehaviorPage();
     void BuildTryOutPage();
     void BuildComponents();
@@ -152,6 +155,8 @@ class TForm1 : public TForm {
     // Preset entries and the settings file each one loads, relative to the program's
     // folder (a file found in a subfolder keeps its subfolder).
     std::map<const TMenuItem*, std::string> presetFiles_;
+    // In the order of FilterOptionFields().
+    std::vector<TControl*> optionControls_;
     int closeHook_ = 0;
     // The settings file could not be read: Exit leaves it as it is rather than write
     // over it what the dialog holds instead. An explicit OK may write.

@@ -11,31 +11,25 @@ SerialRegistry<TSimpleTimer>& LiveTimers() {
     return timers;
 }
 
-// The process's shared window; destroyed at program end if a timer outlives main.
-std::unique_ptr<TSimpleTimerHandler>& SharedHandler() {
-    static std::unique_ptr<TSimpleTimerHandler> handler;
-    return handler;
-}
-
 }  // namespace
 
 // TSimpleTimer
 
 TSimpleTimer::TSimpleTimer() {
-    AcquireTimerWindow();
+    TSimpleTimerHandler::Acquire();
     id_ = LiveTimers().Add(this);
 }
 
 TSimpleTimer::TSimpleTimer(std::uint32_t interval, TSimpleTimerEvent onTimer)
     : interval_(interval), onTimer_(std::move(onTimer)) {
-    AcquireTimerWindow();
+    TSimpleTimerHandler::Acquire();
     id_ = LiveTimers().Add(this);
 }
 
 TSimpleTimer::~TSimpleTimer() {
     if (enabled_) Stop(true);
     LiveTimers().Remove(static_cast<std::uint32_t>(id_));
-    ReleaseTimerWindow();
+    TSimpleTimerHandler::Release();
 }
 
 void TSimpleTimer::SetEnabled(bool enabled) {
@@ -88,10 +82,6 @@ TSimpleTimerHandler::TSimpleTimerHandler() : window_(HandleMessage) {}
 
 TSimpleTimerHandler::~TSimpleTimerHandler() = default;
 
-TSimpleTimerHandler* TSimpleTimerHandler::Instance() {
-    return SharedHandler().get();
-}
-
 LRESULT TSimpleTimerHandler::HandleMessage(HWND window, UINT message, WPARAM wParam,
                                            LPARAM lParam) {
     if (message != WM_TIMER) return DefWindowProcA(window, message, wParam, lParam);
@@ -101,19 +91,6 @@ LRESULT TSimpleTimerHandler::HandleMessage(HWND window, UINT message, WPARAM wPa
     const TSimpleTimerEvent onTimer = timer->OnTimer();
     onTimer(timer);
     return 0;
-}
-
-void AcquireTimerWindow() {
-    auto& handler = SharedHandler();
-    if (!handler) handler.reset(new TSimpleTimerHandler());
-    ++handler->refCount_;
-}
-
-void ReleaseTimerWindow() {
-    auto& handler = SharedHandler();
-    if (!handler) return;
-    if (handler->refCount_ > 0) --handler->refCount_;
-    if (handler->refCount_ == 0) handler.reset();
 }
 
 }  // namespace qm

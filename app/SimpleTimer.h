@@ -15,6 +15,7 @@
 #include <functional>
 #include <memory>
 
+#include "app/SharedWindow.h"
 #include "framework/MessageWindow.h"
 
 namespace qm {
@@ -67,32 +68,20 @@ class TSimpleTimer {
     TSimpleTimerEvent onTimer_;
 };
 
-// The hidden window all timers share; at most one per process.
-class TSimpleTimerHandler {
+// The hidden window all timers share; at most one per process, there while a timer is.
+class TSimpleTimerHandler : public SharedWindow<TSimpleTimerHandler> {
   public:
     ~TSimpleTimerHandler();
-    TSimpleTimerHandler(const TSimpleTimerHandler&) = delete;
-    TSimpleTimerHandler& operator=(const TSimpleTimerHandler&) = delete;
-
-    // The shared window, or null while no timer exists.
-    static TSimpleTimerHandler* Instance();
 
     HWND Handle() const { return window_.Handle(); }
-    int RefCount() const { return refCount_; }
 
   private:
-    friend void AcquireTimerWindow();
-    friend void ReleaseTimerWindow();
+    friend class SharedWindow<TSimpleTimerHandler>;
+    friend class TSimpleTimer;
     TSimpleTimerHandler();
     static LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
-    int refCount_ = 0;
     MessageWindow window_;
 };
-
-// Creates the shared window when there is none and adds a reference to it.
-void AcquireTimerWindow();
-// Removes a reference (not below 0); the last one destroys the window.
-void ReleaseTimerWindow();
 
 }  // namespace qm

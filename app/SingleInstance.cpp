@@ -1,6 +1,6 @@
 #include "app/SingleInstance.h"
 
-#include "framework/Exception.h"
+#include "base/Exception.h"
 #include "framework/Messages.h"
 
 namespace qm {

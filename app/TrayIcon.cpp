@@ -4,7 +4,7 @@
 #include <cstring>
 #include <vector>
 
-#include "engine/Sjis.h"
+#include "base/Characters.h"
 #include "framework/Application.h"
 #include "framework/Form.h"
 #include "framework/SerialRegistry.h"
@@ -26,25 +26,11 @@ SerialRegistry<TTrayIcon>& LiveIcons() {
     return icons;
 }
 
-std::unique_ptr<TTrayIconHandler>& SharedHandler() {
-    static std::unique_ptr<TTrayIconHandler> handler;
-    return handler;
-}
-
 // The first bytes of the hint that fit the record, without a broken last character.
 std::size_t TipLength(const std::string& hint) {
     const std::size_t n = std::min(hint.size(), TTrayIcon::kMaxTipBytes);
     return n == TTrayIcon::kMaxTipBytes && LeadByteAt(hint, static_cast<std::ptrdiff_t>(n)) ? n - 1
                                                                                             : n;
-}
-
-// Shift, Alt and Ctrl as they are at this moment, not as the message queue saw them.
-TShiftState AsyncShiftState() {
-    TShiftState shift = 0;
-    if (GetAsyncKeyState(VK_SHIFT) < 0) shift |= ssShift;
-    if (GetAsyncKeyState(VK_MENU) < 0) shift |= ssAlt;
-    if (GetAsyncKeyState(VK_CONTROL) < 0) shift |= ssCtrl;
-    return shift;
 }
 
 POINT CursorPos() {
@@ -419,7 +405,7 @@ void TTrayIcon::HandleNotification(UINT code) {
     if (!enabled_) return;
     const std::weak_ptr<int> alive = alive_;
     const POINT p = CursorPos();
-    const TShiftState shift = AsyncShiftState();
+    const TShiftState shift = KeyboardShiftState(true);
     switch (code) {
         case WM_MOUSEMOVE:
             if (wantEnterExitEvents_ && cursorOutside_) {
@@ -594,25 +580,8 @@ TTrayIconHandler::TTrayIconHandler()
 
 TTrayIconHandler::~TTrayIconHandler() = default;
 
-TTrayIconHandler* TTrayIconHandler::Instance() {
-    return SharedHandler().get();
-}
-
 TTrayIcon* TTrayIconHandler::Find(UINT id) {
     return LiveIcons().Find(id);
-}
-
-void TTrayIconHandler::Acquire() {
-    auto& handler = SharedHandler();
-    if (!handler) handler.reset(new TTrayIconHandler());
-    ++handler->refCount_;
-}
-
-void TTrayIconHandler::Release() {
-    auto& handler = SharedHandler();
-    if (!handler) return;
-    if (handler->refCount_ > 0) --handler->refCount_;
-    if (handler->refCount_ == 0) handler.reset();
 }
 
 UINT TTrayIconHandler::Register(TTrayIcon* icon) {

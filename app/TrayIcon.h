@@ -25,6 +25,7 @@
 #include <memory>
 #include <string>
 
+#include "app/SharedWindow.h"
 #include "app/SimpleTimer.h"
 #include "framework/Component.h"
 #include "framework/Control.h"
@@ -209,30 +210,23 @@ class TTrayIcon : public TComponent {
 };
 
 // The hidden window all tray icons share, reference-counted; at most one per process.
-class TTrayIconHandler {
+class TTrayIconHandler : public SharedWindow<TTrayIconHandler> {
   public:
     ~TTrayIconHandler();
-    TTrayIconHandler(const TTrayIconHandler&) = delete;
-    TTrayIconHandler& operator=(const TTrayIconHandler&) = delete;
 
-    // The shared window, or null while no icon exists.
-    static TTrayIconHandler* Instance();
     HWND Handle() const { return window_.Handle(); }
-    int RefCount() const { return refCount_; }
 
     // The live icon with that identifier, or null.
     static TTrayIcon* Find(UINT id);
 
   private:
+    friend class SharedWindow<TTrayIconHandler>;
     friend class TTrayIcon;
     TTrayIconHandler();
-    static void Acquire();
-    static void Release();
     static UINT Register(TTrayIcon* icon);
     static void Unregister(UINT id);
     static LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
-    int refCount_ = 0;
     MessageWindow window_;
 };
 

@@ -9,11 +9,11 @@
 #include "app/Captions.h"
 #include "app/MakeControl.h"
 #include "app/Setting.h"
+#include "base/Characters.h"
 #include "clipboard/Clipboard.h"
 #include "controls/BigView.h"
 #include "controls/EllipsEd.h"
 #include "engine/Pipeline.h"
-#include "engine/Sjis.h"
 #include "framework/ComCtrls.h"
 #include "framework/ExtCtrls.h"
 #include "framework/Memo.h"
@@ -70,8 +70,7 @@ void TForm1::BuildTryOutPage() {
     SampleView->SetViewTabStop(8);
     SampleView->SetWrapByte(0);
     SampleView->SetWordWrap(false);
-    SampleText->SetTabOrder(0);
-    SampleView->SetTabOrder(1);
+    SetTabOrders({SampleText, SampleView});
 
     // Every control that feeds the options shows the sample again when it changes. While
     // the dialog is hidden nothing is shown: opening it shows the sample anew.

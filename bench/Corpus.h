@@ -6,6 +6,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <string_view>
 
 namespace qm::bench {
 
@@ -16,6 +17,15 @@ inline std::string CorpusFile() {
     std::ostringstream s;
     s << f.rdbuf();
     return std::move(s).str();
+}
+
+// The corpus file, or else piece repeated times over.
+inline std::string CorpusOr(std::string_view piece, int times) {
+    std::string text = CorpusFile();
+    if (!text.empty()) return text;
+    for (int i = 0; i < times; ++i)
+        text += piece;
+    return text;
 }
 
 }  // namespace qm::bench

@@ -10,15 +10,10 @@
 namespace {
 
 const std::string& Corpus() {
-    static const std::string text = [] {
-        std::string t = qm::bench::CorpusFile();
-        if (!t.empty()) return t;
-        // Japanese text (nihongo no tekisuto) with a full stop with ASCII and blank lines, repeated
-        for (int i = 0; i < 200000; ++i)
-            t += "\x93\xFA\x96\x7B\x8C\xEA\x82\xCC\x83\x65\x83\x4C\x83\x58\x83\x67\x81\x42 abc "
-                 "123\n\n";
-        return t;
-    }();
+    // Japanese text (nihongo no tekisuto) with a full stop with ASCII and blank lines, repeated
+    static const std::string text = qm::bench::CorpusOr(
+        "\x93\xFA\x96\x7B\x8C\xEA\x82\xCC\x83\x65\x83\x4C\x83\x58\x83\x67\x81\x42 abc 123\n\n",
+        200000);
     return text;
 }
 

@@ -17,17 +17,12 @@
 namespace {
 
 const std::string& Corpus() {
-    static const std::string text = [] {
-        std::string t = qm::bench::CorpusFile();
-        if (!t.empty()) return t;
-        // <p>Japanese text (nihongo no tekisuto) with a full stop</p> with an address, ASCII and
-        // blank lines, repeated
-        for (int i = 0; i < 100000; ++i) {
-            t += "<p>\x93\xFA\x96\x7B\x8C\xEA\x82\xCC\x83\x65\x83\x4C\x83\x58\x83\x67\x81\x42</p> "
-                 "see www.example.jp & ttp://ime.nu/x.jp/ 1,234\n\n";
-        }
-        return t;
-    }();
+    // <p>Japanese text (nihongo no tekisuto) with a full stop</p> with an address, ASCII and
+    // blank lines, repeated
+    static const std::string text = qm::bench::CorpusOr(
+        "<p>\x93\xFA\x96\x7B\x8C\xEA\x82\xCC\x83\x65\x83\x4C\x83\x58\x83\x67\x81\x42</p> "
+        "see www.example.jp & ttp://ime.nu/x.jp/ 1,234\n\n",
+        100000);
     return text;
 }
 

@@ -13,15 +13,11 @@
 namespace {
 
 const std::string& Utf8Corpus() {
-    static const std::string text = [] {
-        std::string t = qm::bench::CorpusFile();
-        if (!t.empty()) return t;
-        // Japanese text (nihongo no tekisuto) with a full stop, ASCII and blank lines, repeated
-        for (int i = 0; i < 200000; ++i)
-            t += "\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E\xE3\x81\xAE\xE3\x83\x86\xE3\x82\xAD\xE3\x82"
-                 "\xB9\xE3\x83\x88\xE3\x80\x82 abc 123\n\n";
-        return t;
-    }();
+    // Japanese text (nihongo no tekisuto) with a full stop, ASCII and blank lines, repeated
+    static const std::string text = qm::bench::CorpusOr(
+        "\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E\xE3\x81\xAE\xE3\x83\x86\xE3\x82\xAD\xE3\x82"
+        "\xB9\xE3\x83\x88\xE3\x80\x82 abc 123\n\n",
+        200000);
     return text;
 }
 

@@ -1,13 +1,9 @@
 #include "cli/FilterCommand.h"
 
-#include <sys/stat.h>
-
-#include <fstream>
-#include <sstream>
-
+#include "base/Exception.h"
+#include "base/File.h"
 #include "engine/Pipeline.h"
-#include "framework/Exception.h"
-#include "settings/IniFile.h"
+#include "settings/FilterSettings.h"
 
 namespace qm {
 
@@ -50,45 +46,26 @@ bool SetFromArgument(FilterOptions& o, const FilterOptionField& f, const std::st
     return true;
 }
 
-// As the settings store restores the dialog: unreadable values leave the initial
-// state, radio indexes are clamped by the radio group, any non-zero checks a box.
-void SetFromIni(FilterOptions& o, const FilterOptionField& f, const std::string& value) {
-    if (f.kind == Kind::Text) {
-        o.*f.text = value;
-        return;
-    }
-    const auto n = ParseIniInteger(value);
-    if (!n) return;
-    if (f.kind == Kind::Check) {
-        o.*f.check = *n != 0;
-    } else {
-        o.*f.radio = *n < -1 ? -1 : (*n >= f.items ? f.items - 1 : *n);
-    }
-}
-
 bool LoadIni(FilterOptions& o, const std::string& path, const std::string& section,
              std::string& error) {
-    // A device or a FIFO would be read for ever or hold up the command.
-    struct stat status {};
-    if (stat(path.c_str(), &status) == 0 && !S_ISREG(status.st_mode)) {
+    std::string content;
+    try {
+        FileOptions options;
+        options.regularOnly = true;
+        content = ReadWholeFile(path, options);
+    } catch (const EFileRefused&) {
         error = "settings file '" + path + "' is not a regular file";
         return false;
-    }
-    std::ifstream file(path, std::ios::binary);
-    if (!file) {
+    } catch (const EInOutError&) {
         error = "cannot read settings file '" + path + "'";
         return false;
     }
-    std::ostringstream content;
-    content << file.rdbuf();
-    const IniText ini(content.str());
+    const IniText ini(content);
     if (!ini.HasSection(section)) {
         error = "settings file '" + path + "' has no section [" + section + "]";
         return false;
     }
-    for (const FilterOptionField& f : FilterOptionFields()) {
-        if (const auto value = ini.Get(section, f.name)) SetFromIni(o, f, *value);
-    }
+    RestoreFilterOptions(ini, section, o);
     return true;
 }
 

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cctype>
 
+#include "base/Exception.h"
 #include "engine/Pipeline.h"
-#include "framework/Exception.h"
 #include "unicode/UnicodeText.h"
 
 namespace qm {

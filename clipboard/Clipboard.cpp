@@ -4,8 +4,8 @@
 #include <string>
 #include <utility>
 
+#include "base/Exception.h"
 #include "framework/Application.h"
-#include "framework/Exception.h"
 #include "framework/Messages.h"
 
 namespace qm {

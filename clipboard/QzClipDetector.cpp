@@ -1,6 +1,6 @@
 #include "clipboard/QzClipDetector.h"
 
-#include "framework/Exception.h"
+#include "base/Exception.h"
 #include "framework/Messages.h"
 
 namespace qm {
@@ -43,24 +43,18 @@ void TQzClipDetector::ClipChanged() {
 }
 
 LRESULT TQzClipDetector::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-        case WM_DRAWCLIPBOARD:
-            if (!(ignoreFirst_ && joining_)) {
-                // The chain hears of the change even when our handler fails.
-                struct PassOn {
-                    const ViewerChain& chain;
-                    ~PassOn() { chain.PassOnChange(); }
-                } passOn{chain_};
-                ClipChanged();
-                return 0;
-            }
-            chain_.PassOnChange();
-            return 0;
-        case WM_CHANGECBCHAIN:
-            return chain_.Repair(wParam, lParam);
-        default:
-            return DefWindowProcA(window, message, wParam, lParam);
+    if (message != WM_DRAWCLIPBOARD) return chain_.OtherMessage(window, message, wParam, lParam);
+    if (ignoreFirst_ && joining_) {
+        chain_.PassOnChange();
+        return 0;
     }
+    // The chain hears of the change even when our handler fails.
+    struct PassOn {
+        const ViewerChain& chain;
+        ~PassOn() { chain.PassOnChange(); }
+    } passOn{chain_};
+    ClipChanged();
+    return 0;
 }
 
 }  // namespace qm

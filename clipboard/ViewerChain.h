@@ -32,6 +32,13 @@ class ViewerChain {
         return next_ ? Send(WM_CHANGECBCHAIN, leaving, after) : 0;
     }
 
+    // Every message but the change notice: the chain's repairs, and the platform's
+    // handling of the rest.
+    LRESULT OtherMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+        if (message == WM_CHANGECBCHAIN) return Repair(wParam, lParam);
+        return DefWindowProcA(window, message, wParam, lParam);
+    }
+
     // How long a viewer further down may keep us waiting: a hung one must not freeze
     // us, nor through us every viewer before us.
     static constexpr UINT kPassOnTimeoutMs = 3000;

@@ -2,9 +2,9 @@
 
 #include <string>
 
+#include "base/Exception.h"
 #include "clipboard/Clipboard.h"
 #include "framework/Application.h"
-#include "framework/Exception.h"
 
 namespace qm {
 
@@ -58,30 +58,23 @@ void TWatchClipBoard::RaiseEvents() {
 }
 
 LRESULT TWatchClipBoard::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-        case WM_DRAWCLIPBOARD: {
-            std::string error;
-            bool failed = false;
-            if (watch_) {
-                try {
-                    RaiseEvents();
-                } catch (const std::exception& e) {
-                    failed = true;
-                    error = TApplication::ExceptionText(e);
-                }
-            }
-            // The chain hears of the change whatever became of our handlers, and
-            // before any box of ours can hold it up; the viewer before us waits on
-            // this message until we return.
-            chain_.PassOnChange();
-            if (failed) Application().ShowErrorLater(error);
-            return 0;
+    if (message != WM_DRAWCLIPBOARD) return chain_.OtherMessage(window, message, wParam, lParam);
+    std::string error;
+    bool failed = false;
+    if (watch_) {
+        try {
+            RaiseEvents();
+        } catch (const std::exception& e) {
+            failed = true;
+            error = TApplication::ExceptionText(e);
         }
-        case WM_CHANGECBCHAIN:
-            return chain_.Repair(wParam, lParam);
-        default:
-            return DefWindowProcA(window, message, wParam, lParam);
     }
+    // The chain hears of the change whatever became of our handlers, and before any
+    // box of ours can hold it up; the viewer before us waits on this message until we
+    // return.
+    chain_.PassOnChange();
+    if (failed) Application().ShowErrorLater(error);
+    return 0;
 }
 
 }  // namespace qm

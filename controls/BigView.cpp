@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "framework/Exception.h"
+#include "base/Exception.h"
 
 namespace qm {
 
@@ -458,6 +458,23 @@ void TBigView::SizeLimits(MINMAXINFO& info) {
         info.ptMaxTrackSize.x = Width();
         info.ptMinTrackSize.x = Width();
     }
+}
+
+void SetFileViewStyle(TBigView& view) {
+    view.SetBvStyle({bvClientLow});
+    view.SetCapacity(0);
+    view.SetCaret(false);
+    view.SetColor(clInfoBk);
+    view.SetCRMark(false);
+    view.SetMaxChar(255);
+    view.SetPCanLimit(0);
+    view.SetScOver(false);
+    view.SetScrollBar(ssVertical);
+    view.SetScrollSense(1);
+    view.SetSelect(true);
+    view.SetViewTabStop(8);
+    view.SetWrapByte(0);
+    view.SetWordWrap(false);
 }
 
 }  // namespace qm

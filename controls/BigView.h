@@ -373,4 +373,8 @@ class TBigView : public TCustomControl {
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
 
+// A read-only view of a file, as the settings dialog shows the filter file: no caret,
+// lines selectable, unwrapped, a vertical scroll bar only, on the tooltip colour.
+void SetFileViewStyle(TBigView& view);
+
 }  // namespace qm

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "base/Characters.h"
 #include "controls/BigView.h"
 #include "framework/Application.h"
 #include "framework/Form.h"
@@ -24,8 +25,9 @@ std::vector<TByteType> ByteTypes(std::string_view s) {
     std::vector<TByteType> types(s.size());
     bool previousLead = false;
     for (std::size_t i = 0; i < s.size(); ++i) {
-        types[i] =
-            previousLead ? btTrail : (IsDBCSLeadByte(static_cast<BYTE>(s[i])) ? btLead : btSingle);
+        types[i] = previousLead
+                       ? btTrail
+                       : (IsCodePageLeadByte(static_cast<std::uint8_t>(s[i])) ? btLead : btSingle);
         previousLead = types[i] == btLead;
     }
     return types;

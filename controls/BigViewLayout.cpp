@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "base/Characters.h"
 #include "controls/BigView.h"
 #include "framework/GdiObject.h"
 
@@ -13,18 +14,8 @@ namespace qm {
 
 namespace {
 
-const std::array<bool, 256>& LeadBytes() {
-    static const std::array<bool, 256> table = [] {
-        std::array<bool, 256> t{};
-        for (int b = 0; b < 256; ++b)
-            t[static_cast<std::size_t>(b)] = IsDBCSLeadByte(static_cast<BYTE>(b)) != FALSE;
-        return t;
-    }();
-    return table;
-}
-
 bool IsLead(char c) {
-    return LeadBytes()[static_cast<unsigned char>(c)];
+    return IsCodePageLeadByte(static_cast<std::uint8_t>(c));
 }
 
 // The kinds of the bytes of one text at rising positions, in one pass over the text:

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "framework/Exception.h"
+#include "base/Exception.h"
 #include "framework/FileStream.h"
 #include "framework/Messages.h"
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "base/Characters.h"
 #include "framework/GdiObject.h"
 
 namespace qm {
@@ -243,7 +244,7 @@ void TEllipsesEdit::KeyPress(char& key) {
     if (trailByteNext_) {
         // The second byte of a double-byte character is no letter of its own.
         trailByteNext_ = false;
-    } else if (IsDBCSLeadByte(byte)) {
+    } else if (IsCodePageLeadByte(byte)) {
         trailByteNext_ = true;
     } else if (firstCharUpper_ && (Text().empty() || WholeTextSelected())) {
         key = AsciiUpper(key);

@@ -39,7 +39,7 @@ class BuiltinServices final : public TextServices {
   public:
     BuiltinServices() {
         for (unsigned b = 0; b < 256; ++b)
-            lead_[b] = (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+            lead_[b] = InCodePage932LeadRange(static_cast<std::uint8_t>(b));
 
         for (unsigned k = 0; k < kHiraganaCount; ++k) {
             katakana_.SetPair(static_cast<std::uint16_t>(kHiraganaFirst + k),

@@ -1,4 +1,4 @@
-#include "engine/TextServices.h"
+#include "engine/CharMap.h"
 
 #include <bit>
 #include <bitset>

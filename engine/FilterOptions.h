@@ -37,7 +37,9 @@ struct FilterOptions {
     int EnterDeleteMode = 0;
 };
 
-// One field of FilterOptions, for code that reads or writes options by name.
+// One field of FilterOptions. The options are described here once: the dialog finds
+// each field's control by the field's name, and the command line and the settings
+// reader take their names, kinds and choices from this table.
 struct FilterOptionField {
     enum class Kind { Check, Radio, Text };
     const char* name;

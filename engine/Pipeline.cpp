@@ -5,7 +5,7 @@
 #include <optional>
 
 #include "engine/Address.h"
-#include "engine/LargePages.h"
+#include "base/LargePages.h"
 #include "engine/LineList.h"
 #include "engine/LineSteps.h"
 #include "engine/Sjis.h"

@@ -63,10 +63,7 @@ auto LcMap(unsigned flags) {
 
 class PlatformServices final : public TextServices {
   public:
-    PlatformServices() {
-        for (unsigned b = 0; b < 256; ++b)
-            lead_[b] = IsDBCSLeadByte(static_cast<BYTE>(b)) != 0;
-    }
+    PlatformServices() : lead_(CodePageLeadBytes()) {}
 
     const LeadByteTable& LeadBytes() const override { return lead_; }
 

@@ -18,17 +18,10 @@ namespace qm {
 
 namespace {
 
-bool InWideLeadRange(std::uint8_t b) {
-    return (b >= 0x80 && b <= 0x9F) || b >= 0xE0;
-}
-constexpr bool InKanaLeadRange(std::uint8_t b) {
-    return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
-}
-
 constexpr std::array<bool, 256> MakeKanaLeadBytes() {
     std::array<bool, 256> t{};
     for (unsigned b = 0; b < 256; ++b)
-        t[b] = InKanaLeadRange(static_cast<std::uint8_t>(b));
+        t[b] = InCodePage932LeadRange(static_cast<std::uint8_t>(b));
     return t;
 }
 constexpr std::array<bool, 256> kKanaLeadBytes = MakeKanaLeadBytes();
@@ -150,29 +143,6 @@ constexpr std::array<std::uint8_t, 86> kKanaTable = {
 };
 
 }  // namespace
-
-bool LeadByteAt(std::string_view text, std::ptrdiff_t n) {
-    if (n <= 0 || n > static_cast<std::ptrdiff_t>(text.size())) return false;
-    bool state = false;
-    for (std::ptrdiff_t i = 0; i < n; ++i) {
-        state = InWideLeadRange(static_cast<std::uint8_t>(text[static_cast<std::size_t>(i)]))
-                    ? !state
-                    : false;
-    }
-    return state;
-}
-
-bool LeadByteWalker::At(std::ptrdiff_t n) {
-    const auto len = static_cast<std::ptrdiff_t>(text_.size());
-    if (n <= 0 || n > len) return false;
-    while (pos_ < n) {
-        state_ = InWideLeadRange(static_cast<std::uint8_t>(text_[static_cast<std::size_t>(pos_)]))
-                     ? !state_
-                     : false;
-        ++pos_;
-    }
-    return state_;
-}
 
 std::uint16_t SjisToJis(std::uint16_t code) {
     const unsigned first = code >> 8, second = code & 0xFF;
@@ -328,7 +298,7 @@ bool KanaToHalfWidthWalk(const std::uint8_t* p, std::size_t from, std::size_t n,
     std::size_t i = from;
     while (i < n) {
         const std::uint8_t b = p[i];
-        if (!InKanaLeadRange(b)) {
+        if (!InCodePage932LeadRange(b)) {
             ++i;
             continue;
         }

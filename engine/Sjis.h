@@ -7,24 +7,9 @@
 #include <string>
 #include <string_view>
 
+#include "base/Characters.h"
+
 namespace qm {
-
-// Whether the byte at 1-based position n opens a two-byte character, by the wide
-// lead range 0x80-0x9F, 0xE0-0xFF and a walk from the first byte. This is the plain
-// version; LeadByteWalker gives the same answers for rising positions in one pass.
-bool LeadByteAt(std::string_view text, std::ptrdiff_t n);
-
-class LeadByteWalker {
-  public:
-    explicit LeadByteWalker(std::string_view text) : text_(text) {}
-    // Positions must not decrease between calls.
-    bool At(std::ptrdiff_t n);
-
-  private:
-    std::string_view text_;
-    std::ptrdiff_t pos_ = 0;
-    bool state_ = false;
-};
 
 inline std::uint16_t CharCode(std::string_view pair) {
     return static_cast<std::uint16_t>(static_cast<std::uint8_t>(pair[0]) << 8 |

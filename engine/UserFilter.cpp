@@ -9,35 +9,17 @@
 #include <unordered_map>
 #include <vector>
 
+#include "base/File.h"
+#include "base/Messages.h"
+#include "base/Path.h"
 #include "engine/LineList.h"
 #include "engine/Sjis.h"
 #include "engine/SjisScan.h"
 #include "engine/StepForms.h"
-#include "framework/Exception.h"
-
-#ifdef _WIN32
-#include <windows.h>
-#else
-#include <fcntl.h>
-#include <limits.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstdlib>
-#endif
 
 namespace qm {
 
 namespace {
-
-// "Fairu "%s" wa akemasen. %s (File "%s" cannot be opened.)"
-std::string CannotOpenMessage(const std::string& fullPath, const std::string& reason) {
-    return "\x83\x74\x83\x40\x83\x43\x83\x8B \"" + fullPath +
-           "\" \x82\xCD\x8A\x4A\x82\xAF\x82\xDC\x82\xB9\x82\xF1\x81\x42" + reason;
-}
-
-std::string FullPath(const std::string& path);
 
 // "Filter file "%s" ..." with the full path and the rest of the message.
 [[noreturn]] void ThrowRefused(const std::string& path, EFilterFileRefused::Reason reason) {
@@ -72,87 +54,6 @@ std::string FullPath(const std::string& path);
                                  FullPath(path) + "\" " + rest,
                              reason);
 }
-
-#ifdef _WIN32
-
-std::string FullPath(const std::string& path) {
-    const DWORD size = GetFullPathNameA(path.c_str(), 0, nullptr, nullptr);
-    if (size == 0) return path;
-    std::string full(size, '\0');
-    const DWORD used = GetFullPathNameA(path.c_str(), size, full.data(), nullptr);
-    if (used == 0 || used >= size) return path;
-    full.resize(used);
-    return full;
-}
-
-std::string SystemErrorText(DWORD code) {
-    char* buffer = nullptr;
-    const DWORD n = FormatMessageA(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-        nullptr, code, LANG_SYSTEM_DEFAULT, reinterpret_cast<char*>(&buffer), 0, nullptr);
-    // "Eraa koodo %u (error code %u)" where the platform has no text for the code
-    std::string text =
-        n && buffer ? std::string(buffer, n)
-                    : "\x83\x47\x83\x89\x81\x5B \x83\x52\x81\x5B\x83\x68 " + std::to_string(code);
-    if (buffer) LocalFree(buffer);
-    // The platform ends its texts with a line break.
-    while (!text.empty() && static_cast<unsigned char>(text.back()) <= 0x20)
-        text.pop_back();
-    return text;
-}
-
-[[noreturn]] void ThrowCannotOpen(const std::string& path, DWORD code) {
-    throw Exception(CannotOpenMessage(FullPath(path), SystemErrorText(code)));
-}
-
-class Handle {
-  public:
-    explicit Handle(HANDLE h) : h_(h) {}
-    ~Handle() {
-        if (h_ != INVALID_HANDLE_VALUE) CloseHandle(h_);
-    }
-    Handle(const Handle&) = delete;
-    Handle& operator=(const Handle&) = delete;
-    HANDLE get() const { return h_; }
-
-  private:
-    HANDLE h_;
-};
-
-#else
-
-std::string FullPath(const std::string& path) {
-    if (char* real = realpath(path.c_str(), nullptr)) {
-        std::string full(real);
-        std::free(real);
-        return full;
-    }
-    if (!path.empty() && path[0] == '/') return path;
-    std::string cwd(PATH_MAX, '\0');
-    if (!getcwd(cwd.data(), cwd.size())) return path;
-    cwd.resize(std::strlen(cwd.c_str()));
-    return cwd + "/" + path;
-}
-
-[[noreturn]] void ThrowCannotOpen(const std::string& path, int code) {
-    throw Exception(CannotOpenMessage(FullPath(path), std::strerror(code)));
-}
-
-class Descriptor {
-  public:
-    explicit Descriptor(int fd) : fd_(fd) {}
-    ~Descriptor() {
-        if (fd_ >= 0) close(fd_);
-    }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    int get() const { return fd_; }
-
-  private:
-    int fd_;
-};
-
-#endif
 
 // A rule's fields, in the text of its file.
 struct Rule {
@@ -593,59 +494,20 @@ std::string FieldOf(std::string_view text, std::string_view separator, int index
 
 std::optional<std::string> ReadFilterFile(const std::string& path) {
     using Reason = EFilterFileRefused::Reason;
+    if (!FileListed(path)) return std::nullopt;
     std::string content;
-    char chunk[1 << 16];
-#ifdef _WIN32
-    // Wildcards would make the existence test find some other file.
-    if (path.empty() || path.find_first_of("*?") != std::string::npos) return std::nullopt;
-    WIN32_FIND_DATAA found;
-    const HANDLE find = FindFirstFileA(path.c_str(), &found);
-    if (find == INVALID_HANDLE_VALUE) return std::nullopt;
-    FindClose(find);
-    if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return std::nullopt;
-    const Handle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (file.get() == INVALID_HANDLE_VALUE) ThrowCannotOpen(path, GetLastError());
-    // A device or a pipe would be read for ever or hold up the run.
-    if (GetFileType(file.get()) != FILE_TYPE_DISK) ThrowRefused(path, Reason::NotAFile);
-    LARGE_INTEGER size{};
-    if (GetFileSizeEx(file.get(), &size) &&
-        static_cast<unsigned long long>(size.QuadPart) > kMaxFilterFileBytes)
-        ThrowRefused(path, Reason::TooLarge);
-    for (;;) {
-        DWORD n = 0;
-        if (!ReadFile(file.get(), chunk, sizeof chunk, &n, nullptr))
-            ThrowCannotOpen(path, GetLastError());
-        if (n == 0) break;
-        content.append(chunk, n);
-        // The file may have grown since its size was taken.
-        if (content.size() > kMaxFilterFileBytes) ThrowRefused(path, Reason::TooLarge);
+    try {
+        FileOptions options;
+        options.othersMayWrite = false;
+        options.regularOnly = true;
+        options.maxBytes = kMaxFilterFileBytes;
+        content = ReadWholeFile(path, options);
+    } catch (const EFileRefused& e) {
+        ThrowRefused(path, e.GetReason() == EFileRefused::Reason::TooLarge ? Reason::TooLarge
+                                                                           : Reason::NotAFile);
+    } catch (const EInOutError& e) {
+        throw Exception(FileNotOpenedMessage(FullPath(path), SystemErrorText(e.ErrorCode())));
     }
-#else
-    struct stat status;
-    if (path.empty() || stat(path.c_str(), &status) != 0 || S_ISDIR(status.st_mode))
-        return std::nullopt;
-    // A device or a FIFO would be read for ever or hold up the run, and is not even
-    // opened. A socket is tried: it fails to open.
-    if (S_ISCHR(status.st_mode) || S_ISBLK(status.st_mode) || S_ISFIFO(status.st_mode))
-        ThrowRefused(path, Reason::NotAFile);
-    // Not blocking, and looked at again once open: the name may stand for a FIFO by now.
-    const Descriptor file(open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
-    if (file.get() < 0) ThrowCannotOpen(path, errno);
-    if (fstat(file.get(), &status) != 0) ThrowCannotOpen(path, errno);
-    if (!S_ISREG(status.st_mode)) ThrowRefused(path, Reason::NotAFile);
-    if (static_cast<unsigned long long>(status.st_size) > kMaxFilterFileBytes)
-        ThrowRefused(path, Reason::TooLarge);
-    for (;;) {
-        const ssize_t n = read(file.get(), chunk, sizeof chunk);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) ThrowCannotOpen(path, errno);
-        if (n == 0) break;
-        content.append(chunk, static_cast<std::size_t>(n));
-        // The file may have grown since its size was taken.
-        if (content.size() > kMaxFilterFileBytes) ThrowRefused(path, Reason::TooLarge);
-    }
-#endif
     if (content.find('\0') != std::string::npos) ThrowRefused(path, Reason::NulByte);
     return content;
 }

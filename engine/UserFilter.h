@@ -13,7 +13,7 @@
 #include <string>
 #include <string_view>
 
-#include "framework/Exception.h"
+#include "base/Exception.h"
 
 namespace qm {
 

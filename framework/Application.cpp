@@ -3,7 +3,8 @@
 #include <algorithm>
 #include <new>
 
-#include "framework/Exception.h"
+#include "base/Characters.h"
+#include "base/Exception.h"
 #include "framework/Form.h"
 #include "framework/Messages.h"
 
@@ -16,7 +17,7 @@ std::string LastCharacter(const std::string& s) {
     std::size_t i = 0, start = 0;
     while (i < s.size()) {
         start = i;
-        i += (IsDBCSLeadByte(static_cast<BYTE>(s[i])) && i + 1 < s.size()) ? 2 : 1;
+        i = NextCharStart(s, i);
     }
     return s.substr(start);
 }
@@ -39,14 +40,11 @@ void TApplication::SetTitle(std::string title) {
 }
 
 int TApplication::AddHook(Hook hook) {
-    hooks_.emplace_back(nextHookId_, std::move(hook));
-    return nextHookId_++;
+    return hooks_.Add(std::move(hook));
 }
 
 void TApplication::RemoveHook(int id) {
-    hooks_.erase(
-        std::remove_if(hooks_.begin(), hooks_.end(), [id](const auto& h) { return h.first == id; }),
-        hooks_.end());
+    hooks_.Remove(id);
 }
 
 HWND TApplication::MainWindow() const {
@@ -211,7 +209,7 @@ void TApplication::ShowLaterErrors() noexcept {
 }
 
 LRESULT TApplication::HandleWindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    for (auto& [id, hook] : std::vector<std::pair<int, Hook>>(hooks_)) {
+    for (const auto& [id, hook] : hooks_.Snapshot()) {
         LRESULT result = 0;
         if (hook(message, wParam, lParam, result)) return result;
     }

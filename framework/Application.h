@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "framework/HookList.h"
 #include "framework/MessageWindow.h"
 
 namespace qm {
@@ -95,8 +96,7 @@ class TApplication {
     int errorsMeanwhile_ = 0;
     std::string newestError_;
     std::vector<std::string> laterErrors_;
-    std::vector<std::pair<int, Hook>> hooks_;
-    int nextHookId_ = 1;
+    HookList<Hook> hooks_;
     // Last: messages reach it from its creation on, and stop before the rest goes.
     MessageWindow window_;
 };

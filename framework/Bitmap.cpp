@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "framework/Exception.h"
+#include "base/Exception.h"
 #include "framework/Messages.h"
 
 namespace qm {

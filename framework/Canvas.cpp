@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "framework/Exception.h"
+#include "base/Exception.h"
 #include "framework/Messages.h"
 
 namespace qm {

@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "framework/Exception.h"
+#include "base/Exception.h"
 
 namespace qm {
 

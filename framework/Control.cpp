@@ -2,18 +2,21 @@
 
 #include <windowsx.h>
 
-#include "framework/Exception.h"
+#include "base/Exception.h"
 #include "framework/Form.h"
 #include "framework/Messages.h"
 #include "framework/WinControl.h"
 
 namespace qm {
 
-TShiftState KeyboardShiftState() {
+TShiftState KeyboardShiftState(bool now) {
+    const auto down = [now](int key) {
+        return (now ? GetAsyncKeyState(key) : GetKeyState(key)) < 0;
+    };
     TShiftState s = 0;
-    if (GetKeyState(VK_SHIFT) < 0) s |= ssShift;
-    if (GetKeyState(VK_CONTROL) < 0) s |= ssCtrl;
-    if (GetKeyState(VK_MENU) < 0) s |= ssAlt;
+    if (down(VK_SHIFT)) s |= ssShift;
+    if (down(VK_CONTROL)) s |= ssCtrl;
+    if (down(VK_MENU)) s |= ssAlt;
     return s;
 }
 

@@ -53,8 +53,9 @@ enum TShiftStateFlag : unsigned {
 };
 using TShiftState = unsigned;
 
-// Shift, Ctrl and Alt as the keyboard state of the current message has them.
-TShiftState KeyboardShiftState();
+// Shift, Ctrl and Alt as the keyboard state of the current message has them, or, when
+// now, as they are at this moment (what the message queue saw may be older).
+TShiftState KeyboardShiftState(bool now = false);
 // The MK_ flags of a mouse message, plus Alt from the keyboard state.
 TShiftState MouseShiftState(WPARAM keys);
 

@@ -6,8 +6,8 @@
 
 #include <vector>
 
+#include "base/Exception.h"
 #include "framework/Application.h"
-#include "framework/Exception.h"
 #include "framework/Messages.h"
 
 namespace qm {

@@ -3,8 +3,9 @@
 #include <algorithm>
 #include <utility>
 
+#include "base/Characters.h"
+#include "base/Exception.h"
 #include "framework/Application.h"
-#include "framework/Exception.h"
 #include "framework/Messages.h"
 #include "framework/SerialRegistry.h"
 
@@ -16,10 +17,6 @@ namespace {
 SerialRegistry<TMenuItem>& Commands() {
     static SerialRegistry<TMenuItem> commands(0xFFFF);
     return commands;
-}
-
-bool IsLeadByte(unsigned char c) {
-    return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
 }
 
 bool IsHotkeyCandidate(unsigned char c) {
@@ -35,7 +32,7 @@ unsigned char Upper(unsigned char c) {
 int MarkedHotkey(const std::string& caption) {
     for (std::size_t i = 0; i < caption.size(); ++i) {
         const auto c = static_cast<unsigned char>(caption[i]);
-        if (IsLeadByte(c)) {
+        if (IsCodePageLeadByte(c)) {
             ++i;
         } else if (c == '&' && i + 1 < caption.size()) {
             const auto next = static_cast<unsigned char>(caption[i + 1]);
@@ -43,7 +40,7 @@ int MarkedHotkey(const std::string& caption) {
                 ++i;  // "&&" is a plain "&"
                 continue;
             }
-            return IsLeadByte(next) ? -1 : Upper(next);
+            return IsCodePageLeadByte(next) ? -1 : Upper(next);
         }
     }
     return 0;
@@ -174,7 +171,7 @@ std::vector<std::string> TPopupMenu::MenuTexts(const TMenuItem& parent) {
         std::string& text = texts[static_cast<std::size_t>(i)];
         for (std::size_t k = 0; k < text.size(); ++k) {
             const auto c = static_cast<unsigned char>(text[k]);
-            if (IsLeadByte(c)) {
+            if (IsCodePageLeadByte(c)) {
                 ++k;
             } else if (IsHotkeyCandidate(c) && !taken[Upper(c)]) {
                 taken[Upper(c)] = true;

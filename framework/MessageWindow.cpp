@@ -1,7 +1,7 @@
 #include "framework/MessageWindow.h"
 
+#include "base/Exception.h"
 #include "framework/Application.h"
-#include "framework/Exception.h"
 #include "framework/Messages.h"
 
 namespace qm {

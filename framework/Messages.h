@@ -1,6 +1,7 @@
 // The texts of the program's messages, in Shift-JIS, each with its English meaning:
-// everything the error display or a message box may show the user. The dialog's own
-// captions are in app/Captions.h.
+// everything the error display or a message box may show the user. Those of files
+// and platform errors are in base/Messages.h, the dialog's own captions in
+// app/Captions.h.
 #pragma once
 
 #include <string>
@@ -93,27 +94,6 @@ inline constexpr char kStreamReadMessage[] =
     "\x83\x58\x83\x67\x83\x8A\x81\x5B\x83\x80\x82\xA9\x82\xE7\x93\xC7\x82\xDD\x8D\x9E\x82\xDF\x82"
     "\xDC\x82\xB9\x82\xF1";
 
-// error code N, where the platform has no text for a code
-inline std::string ErrorCodeMessage(unsigned long code) {
-    return "\x83\x47\x83\x89\x81\x5B \x83\x52\x81\x5B\x83\x68 " + std::to_string(code);
-}
-
-// the file "%s" cannot be opened. %s (the platform's reason)
-inline std::string FileNotOpenedMessage(const std::string& path, const std::string& reason) {
-    return "\x83\x74\x83\x40\x83\x43\x83\x8B \"" + path +
-           "\" \x82\xCD\x8A\x4A\x82\xAF\x82\xDC\x82\xB9\x82\xF1\x81\x42" + reason;
-}
-// the file "%s" cannot be read. %s
-inline std::string FileNotReadMessage(const std::string& path, const std::string& reason) {
-    return "\x83\x74\x83\x40\x83\x43\x83\x8B \"" + path +
-           "\" \x82\xF0\x93\xC7\x82\xDD\x8D\x9E\x82\xDF\x82\xDC\x82\xB9\x82\xF1\x81\x42" + reason;
-}
-// the file "%s" cannot be written. %s
-inline std::string FileNotWrittenMessage(const std::string& path, const std::string& reason) {
-    return "\x83\x74\x83\x40\x83\x43\x83\x8B \"" + path +
-           "\" \x82\xC9\x8F\x91\x82\xAB\x8D\x9E\x82\xDF\x82\xDC\x82\xB9\x82\xF1\x81\x42" + reason;
-}
-
 // %s cannot be written to
 inline std::string NotWrittenToMessage(const std::string& path) {
     return path + " \x82\xC9\x8F\x91\x82\xAB\x8D\x9E\x82\xDF\x82\xDC\x82\xB9\x82\xF1";
@@ -159,6 +139,12 @@ inline std::string OwnerNotWindowedMessage(const std::string& name) {
            "' \x82\xCC\x8E\x9D\x82\xBF\x8E\xE5\x82\xCD\x83\x45\x83\x42\x83\x93\x83\x68\x83\x45\x82"
            "\xCC\x82\xA0\x82\xE9\x83\x52\x83\x93\x83\x67\x83\x8D\x81\x5B\x83\x8B\x82\xC5\x82\xCD"
            "\x82\xA0\x82\xE8\x82\xDC\x82\xB9\x82\xF1";
+}
+// the dialog has no control for the option %s
+inline std::string NoOptionControlMessage(const std::string& name) {
+    return "\x90\xDD\x92\xE8\x8D\x80\x96\xDA " + name +
+           " \x82\xCC\x83\x52\x83\x93\x83\x67\x83\x8D\x81\x5B\x83\x8B\x82\xAA\x82\xA0\x82\xE8"
+           "\x82\xDC\x82\xB9\x82\xF1";
 }
 // the owner of '%s' is not a form
 inline std::string OwnerNotFormMessage(const std::string& name) {

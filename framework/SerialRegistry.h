@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <unordered_map>
 
-#include "framework/Exception.h"
+#include "base/Exception.h"
 #include "framework/Messages.h"
 
 namespace qm {

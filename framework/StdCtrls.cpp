@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "framework/Exception.h"
+#include "base/Exception.h"
 
 namespace qm {
 
@@ -267,15 +267,6 @@ void TEdit::WndProc(TMessage& m) {
 
 // TControlItems
 
-void TControlItems::Check(int index, int limit) const {
-    if (index < 0 || index >= limit) throw Exception(ListIndexErrorMessage(index));
-}
-
-const std::string& TControlItems::Get(int index) const {
-    Check(index, Count());
-    return items_[static_cast<std::size_t>(index)];
-}
-
 void TControlItems::Put(int index, std::string s) {
     const int selected = ItemIndex();
     Delete(index);
@@ -284,19 +275,17 @@ void TControlItems::Put(int index, std::string s) {
 }
 
 void TControlItems::Insert(int index, std::string s) {
-    Check(index, Count() + 1);
+    TStringList::Insert(index, std::move(s));
     if (control_.HandleAllocated())
         SendMessageA(control_.Handle(), msg_.insert, static_cast<WPARAM>(index),
-                     reinterpret_cast<LPARAM>(s.c_str()));
-    items_.insert(items_.begin() + index, std::move(s));
+                     reinterpret_cast<LPARAM>(Get(index).c_str()));
     if (itemIndex_ >= index) ++itemIndex_;
 }
 
 void TControlItems::Delete(int index) {
-    Check(index, Count());
+    TStringList::Delete(index);
     if (control_.HandleAllocated())
         SendMessageA(control_.Handle(), msg_.remove, static_cast<WPARAM>(index), 0);
-    items_.erase(items_.begin() + index);
     if (itemIndex_ == index)
         itemIndex_ = -1;
     else if (itemIndex_ > index)
@@ -304,8 +293,8 @@ void TControlItems::Delete(int index) {
 }
 
 void TControlItems::Clear() {
+    TStringList::Clear();
     if (control_.HandleAllocated()) SendMessageA(control_.Handle(), msg_.reset, 0, 0);
-    items_.clear();
     itemIndex_ = -1;
 }
 
@@ -332,7 +321,7 @@ void TControlItems::SetItemIndex(int index) {
 void TControlItems::Fill() {
     HWND window = control_.Handle();
     SendMessageA(window, msg_.reset, 0, 0);
-    for (const std::string& s : items_)
+    for (const std::string& s : Items())
         SendMessageA(window, msg_.add, 0, reinterpret_cast<LPARAM>(s.c_str()));
     SendMessageA(window, msg_.setSelection, static_cast<WPARAM>(itemIndex_), 0);
 }

@@ -135,15 +135,14 @@ class TEdit : public TWinControl {
 };
 
 // The items of a list or combo box: kept by the control, mirrored into its window.
-class TControlItems : public TStrings {
+// The lines of a list control, kept in the control's window while it has one.
+class TControlItems : public TStringList {
   public:
     struct Messages {
         UINT add, insert, remove, reset, getSelection, setSelection;
     };
     TControlItems(TWinControl& control, Messages messages) : control_(control), msg_(messages) {}
 
-    int Count() const override { return static_cast<int>(items_.size()); }
-    const std::string& Get(int index) const override;
     void Put(int index, std::string s) override;
     void Insert(int index, std::string s) override;
     void Delete(int index) override;
@@ -159,10 +158,8 @@ class TControlItems : public TStrings {
     void Save();
 
   private:
-    void Check(int index, int limit) const;
     TWinControl& control_;
     Messages msg_;
-    std::vector<std::string> items_;
     int itemIndex_ = -1;
 };
 

@@ -1,6 +1,6 @@
 #include "framework/Strings.h"
 
-#include "framework/Exception.h"
+#include "base/Exception.h"
 
 namespace qm {
 

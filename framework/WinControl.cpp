@@ -6,8 +6,8 @@
 #include <map>
 #include <unordered_map>
 
+#include "base/Exception.h"
 #include "framework/Application.h"
-#include "framework/Exception.h"
 #include "framework/Form.h"
 #include "framework/Messages.h"
 
@@ -144,11 +144,8 @@ TWinControl* TWinControl::FindControl(HWND window) {
 }
 
 void TWinControl::Dispatch(TMessage& m) {
-    if (!hooks_.empty()) {
-        const auto hooks = hooks_;  // a hook may remove itself
-        for (const auto& [id, hook] : hooks) {
-            if (hook(m)) return;
-        }
+    for (const auto& [id, hook] : hooks_.Snapshot()) {
+        if (hook(m)) return;
     }
     WndProc(m);
 }
@@ -460,14 +457,11 @@ void TWinControl::SetFocus() {
 }
 
 int TWinControl::AddMessageHook(MessageHook hook) {
-    hooks_.emplace_back(nextHookId_, std::move(hook));
-    return nextHookId_++;
+    return hooks_.Add(std::move(hook));
 }
 
 void TWinControl::RemoveMessageHook(int id) {
-    hooks_.erase(
-        std::remove_if(hooks_.begin(), hooks_.end(), [id](const auto& h) { return h.first == id; }),
-        hooks_.end());
+    hooks_.Remove(id);
 }
 
 // Messages
@@ -542,18 +536,15 @@ void TWinControl::WndProc(TMessage& m) {
             UpdateBoundsFromWindow();
             return;
         case WM_KEYDOWN:
-        case WM_SYSKEYDOWN: {
-            auto key = static_cast<WORD>(m.WParam);
-            KeyDown(key, KeyboardShiftState());
-            if (key == 0) return;
-            m.WParam = key;
-            DefaultHandler(m);
-            return;
-        }
+        case WM_SYSKEYDOWN:
         case WM_KEYUP:
         case WM_SYSKEYUP: {
+            // The handler may change the key, or take it (0) from the window.
             auto key = static_cast<WORD>(m.WParam);
-            KeyUp(key, KeyboardShiftState());
+            if (m.Msg == WM_KEYDOWN || m.Msg == WM_SYSKEYDOWN)
+                KeyDown(key, KeyboardShiftState());
+            else
+                KeyUp(key, KeyboardShiftState());
             if (key == 0) return;
             m.WParam = key;
             DefaultHandler(m);

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "framework/Control.h"
+#include "framework/HookList.h"
 
 namespace qm {
 
@@ -156,8 +157,7 @@ class TWinControl : public TControl {
     std::vector<TWinControl*> winControls_;  // windowed children
     std::vector<TWinControl*> tabList_;      // windowed children in tab order
     TControl* mouseControl_ = nullptr;       // graphic child holding the mouse
-    std::vector<std::pair<int, MessageHook>> hooks_;
-    int nextHookId_ = 1;
+    HookList<MessageHook> hooks_;
     TBrush brush_;
 };
 

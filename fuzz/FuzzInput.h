@@ -13,6 +13,7 @@
 #include <string_view>
 
 #include "engine/FilterOptions.h"
+#include "engine/tests/Hex.h"
 
 namespace qm::fuzz {
 
@@ -78,23 +79,12 @@ inline FilterOptions DecodeOptions(FuzzInput& in) {
     return o;
 }
 
-inline std::string Hex(std::string_view s, std::size_t most = 256) {
-    std::string out;
-    char buffer[4];
-    for (std::size_t i = 0; i < s.size() && i < most; ++i) {
-        std::snprintf(buffer, sizeof buffer, "%02X ", static_cast<unsigned char>(s[i]));
-        out += buffer;
-    }
-    if (s.size() > most) out += "...";
-    return out;
-}
-
 // A property that does not hold ends the run, and libFuzzer keeps the input.
 inline void Expect(bool holds, const char* what, std::string_view got = {},
                    std::string_view want = {}) {
     if (holds) return;
-    std::fprintf(stderr, "broken: %s\n  got  %s\n  want %s\n", what, Hex(got).c_str(),
-                 Hex(want).c_str());
+    std::fprintf(stderr, "broken: %s\n  got  %s\n  want %s\n", what, testing::Hex(got, 256).c_str(),
+                 testing::Hex(want, 256).c_str());
     std::abort();
 }
 

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Builds every configuration and runs every test: native (plain and sanitized),
+# Checks the include rules between the folders, builds every configuration and
+# runs every test: native (plain and sanitized),
 # each fuzz target for a bounded time, Windows under Wine, the end-to-end tests against
 # the real Quillmoth.exe, and the packages with a silent install and uninstall under Wine.
 # Starts a private virtual display (and a tray panel) when DISPLAY is unset and
@@ -15,6 +16,9 @@ trap 'qm_wine_stop; qm_display_stop' EXIT
 
 status=0
 step() { echo; echo "== $*"; }
+
+step "include rules between the folders"
+bash scripts/check-includes.sh || status=1
 
 step "native build and tests"
 scripts/build.sh native

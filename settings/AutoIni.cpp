@@ -4,15 +4,15 @@
 
 #include <utility>
 
+#include "base/Exception.h"
+#include "base/Path.h"
 #include "framework/Application.h"
 #include "framework/ComCtrls.h"
-#include "framework/Exception.h"
 #include "framework/ExtCtrls.h"
 #include "framework/Form.h"
 #include "framework/Messages.h"
 #include "framework/StdCtrls.h"
 #include "settings/IniFile.h"
-#include "settings/Presets.h"
 
 namespace qm {
 
@@ -73,26 +73,6 @@ constexpr LPARAM kHotKeyKeyData = 0x01480001;
 
 }  // namespace
 
-std::string ProgramPath() {
-    std::string path(MAX_PATH, '\0');
-    for (;;) {
-        const DWORD n = GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
-        if (n < path.size()) {
-            path.resize(n);
-            return path;
-        }
-        path.resize(path.size() * 2);
-    }
-}
-
-std::string ProgramFolder() {
-    return ExtractFileDir(ProgramPath());
-}
-
-std::string ProgramFileName() {
-    return ExtractFileName(ProgramPath());
-}
-
 // The INI file of one operation, through the platform's private-profile functions.
 // Nothing is cached: every value is one read or one write of the file.
 class TAutoIni::Profile {
@@ -114,12 +94,11 @@ class TAutoIni::Profile {
     }
 
     std::int32_t ReadInteger(const std::string& key, std::int32_t fallback) const {
-        const std::string text = ReadString(key, "");
-        return ParseIniInteger(text).value_or(fallback);
+        return RestoredInteger(ReadString(key, ""), fallback);
     }
 
     bool ReadBool(const std::string& key, bool fallback) const {
-        return ReadInteger(key, fallback ? 1 : 0) != 0;
+        return RestoredBool(ReadString(key, ""), fallback);
     }
 
     void WriteString(const std::string& key, const std::string& value) const {

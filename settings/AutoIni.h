@@ -104,9 +104,4 @@ class TAutoIni : public TComponent {
     std::string path_;
 };
 
-// The program file's full path, its folder (no trailing separator) and its name.
-std::string ProgramPath();
-std::string ProgramFolder();
-std::string ProgramFileName();
-
 }  // namespace qm

@@ -105,4 +105,12 @@ std::optional<std::int32_t> ParseIniInteger(std::string_view v) {
                                               : static_cast<std::int64_t>(n));
 }
 
+std::int32_t RestoredInteger(std::string_view value, std::int32_t current) {
+    return ParseIniInteger(value).value_or(current);
+}
+
+bool RestoredBool(std::string_view value, bool current) {
+    return RestoredInteger(value, current ? 1 : 0) != 0;
+}
+
 }  // namespace qm

@@ -36,4 +36,9 @@ class IniText {
 // Anything else, or a number that does not fit 32 bits, gives nothing.
 std::optional<std::int32_t> ParseIniInteger(std::string_view value);
 
+// How the settings store restores a value over a control's state (current): a value
+// that is no integer leaves it as it is, and any integer but 0 checks a box.
+std::int32_t RestoredInteger(std::string_view value, std::int32_t current);
+bool RestoredBool(std::string_view value, bool current);
+
 }  // namespace qm

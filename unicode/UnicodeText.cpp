@@ -6,7 +6,7 @@
 #include <memory>
 #include <utility>
 
-#include "engine/LargePages.h"
+#include "base/LargePages.h"
 
 namespace qm {
 

@@ -61,8 +61,12 @@ for c, codes in sorted(codes_of.items()):
         differences += 1
 
 
+def hex4(value):
+    return "0x%04X" % (0xFFFF if value is None else value)
+
+
 def rows(values, per_line=12):
-    text = ["0x%04X" % (0xFFFF if v is None else v) for v in values]
+    text = [hex4(v) for v in values]
     return "\n".join("    " + ", ".join(text[i:i + per_line]) + ","
                      for i in range(0, len(text), per_line))
 
@@ -79,12 +83,15 @@ const char16_t kSingleBytes[256] = {
 %s
 };
 
+// A line a lead byte, its second bytes 0x40 to 0xFC in order.
+// clang-format off
 const char16_t kPairs[kLeadCount][kTrailCount] = {
 """ % rows(singles))
 for l in LEADS:
-    out.write("    // lead byte 0x%02X\n    {\n%s\n    },\n" %
-              (l, rows([pairs[(l << 8) | t] for t in TRAILS])))
+    out.write("    /* 0x%02X */ {%s},\n" %
+              (l, ", ".join(hex4(pairs[(l << 8) | t]) for t in TRAILS)))
 out.write("""};
+// clang-format on
 
 static_assert(kReadOnlyCount == %d, "Cp932Table.h: the count of read-only codes");
 const std::uint16_t kReadOnlyCodes[kReadOnlyCount] = {

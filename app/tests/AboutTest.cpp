@@ -4,12 +4,14 @@
 
 #include <fstream>
 
+#include "base/Path.h"
+
 namespace qm {
 namespace {
 
 // This test program carries the same version resource as Quillmoth.exe.
 TEST(VersionInfoText, ReadsTheProgramsOwnResource) {
-    const std::string self = ExecutablePath();
+    const std::string self = ProgramPath();
     EXPECT_EQ(VersionInfoText(self, 0), "CompanyName : Orrinworks");
     EXPECT_EQ(
         VersionInfoText(self, 1),
@@ -35,7 +37,7 @@ TEST(VersionInfoText, FileWithoutResourceIsUnidentified) {
 
 TEST(AboutText, TitleNoticeEmptyLineVersion) {
     EXPECT_EQ(
-        AboutText("Quillmoth", ExecutablePath()),
+        AboutText("Quillmoth", ProgramPath()),
         "Quillmoth\x81\x40" + std::string(kCopyrightNotice) + "\r\n\r\nFileVersion : 1.1.16.57");
 }
 

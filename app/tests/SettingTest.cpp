@@ -10,6 +10,8 @@
 #include "app/HotKeys.h"
 #include "app/LeftAlone.h"
 #include "app/TrayIcon.h"
+#include "base/Path.h"
+#include "cli/FilterCommand.h"
 #include "clipboard/Clipboard.h"
 #include "clipboard/WatchClipBoard.h"
 #include "clipboard/tests/ClipboardTestSupport.h"
@@ -23,7 +25,6 @@
 #include "framework/Messages.h"
 #include "framework/StdCtrls.h"
 #include "settings/AutoIni.h"
-#include "settings/Presets.h"
 
 namespace qm {
 namespace {
@@ -44,10 +45,6 @@ std::string ReadFile(const std::string& path) {
 
 void WriteFile(const std::string& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary) << bytes;
-}
-
-bool FileExists(const std::string& path) {
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 std::string UserName() {
@@ -161,6 +158,46 @@ TEST_F(FormTest, OkWritesTheUsersSectionWithTheKeysInWalkOrder) {
         "HotKeyUndo", "ExcludePrograms"};
     EXPECT_EQ(KeysOf(ReadFile(ini), UserName()), expected);
     EXPECT_NE(ReadFile(ini).find("NumberMode=1"), std::string::npos);
+    EXPECT_TRUE(errors.empty());
+}
+
+// Every option the dialog saves, the command line's --ini reads back as the dialog
+// holds it: the two read one file by one set of rules.
+TEST_F(FormTest, TheCommandLineReadsEveryOptionTheDialogSaved) {
+    using Kind = FilterOptionField::Kind;
+    Start();
+    for (const FilterOptionField& f : FilterOptionFields()) {
+        TComponent* control = form->FindComponent(f.name);
+        if (f.kind == Kind::Check) {
+            ASSERT_TRUE(dynamic_cast<TCheckBox*>(control)) << f.name;
+            static_cast<TCheckBox*>(control)->SetChecked(true);
+        } else if (f.kind == Kind::Radio) {
+            auto* group = dynamic_cast<TRadioGroup*>(control);
+            ASSERT_TRUE(group) << f.name;
+            EXPECT_EQ(group->Items().Count(), f.items) << f.name;
+            group->SetItemIndex(f.items - 1);
+        } else {
+            ASSERT_TRUE(dynamic_cast<TEdit*>(control)) << f.name;
+            // C:\<hyo>\rules.txt: the kanji 0x955C ends with the byte of "\"
+            static_cast<TEdit*>(control)->SetText("C:\\\x95\x5C\\rules.txt");
+        }
+    }
+    form->OkButtonClick(form->OkButton);
+    const FilterCommand read = ParseFilterCommand({"--ini", ini, "--section", UserName()});
+    ASSERT_EQ(read.action, FilterCommand::Action::Filter) << read.error;
+    const FilterOptions saved = form->CurrentOptions(), initial;
+    for (const FilterOptionField& f : FilterOptionFields()) {
+        if (f.kind == Kind::Check) {
+            EXPECT_NE(saved.*f.check, initial.*f.check) << f.name;
+            EXPECT_EQ(read.options.*f.check, saved.*f.check) << f.name;
+        } else if (f.kind == Kind::Radio) {
+            EXPECT_NE(saved.*f.radio, initial.*f.radio) << f.name;
+            EXPECT_EQ(read.options.*f.radio, saved.*f.radio) << f.name;
+        } else {
+            EXPECT_NE(saved.*f.text, initial.*f.text) << f.name;
+            EXPECT_EQ(read.options.*f.text, saved.*f.text) << f.name;
+        }
+    }
     EXPECT_TRUE(errors.empty());
 }
 

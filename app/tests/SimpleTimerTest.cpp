@@ -63,25 +63,24 @@ TEST(SimpleTimer, PausedTimerStaysEnabledAndOnlyANewIntervalResumesIt) {
     TSimpleTimer timer(30, count);
     ASSERT_TRUE(timer.Start());
     ASSERT_TRUE(PumpUntil([&] { return ticks > 0; }, 3000));
+    // No tick while paused, and ticks again after a new interval.
+    const auto pausedUntil = [&](std::uint32_t interval) {
+        PumpFor(50);
+        ticks = 0;
+        PumpFor(200);
+        EXPECT_EQ(ticks, 0);
+        timer.SetInterval(interval);
+        return PumpUntil([&] { return ticks > 0; }, 3000);
+    };
 
     timer.SetInterval(0);
     EXPECT_TRUE(timer.Enabled());
-    PumpFor(50);
-    ticks = 0;
-    PumpFor(200);
-    EXPECT_EQ(ticks, 0);
-    timer.SetInterval(30);
-    ASSERT_TRUE(PumpUntil([&] { return ticks > 0; }, 3000));
+    ASSERT_TRUE(pausedUntil(30));
 
     timer.SetOnTimer(nullptr);
     EXPECT_TRUE(timer.Enabled());
     timer.SetOnTimer(count);  // does not resume
-    PumpFor(50);
-    ticks = 0;
-    PumpFor(200);
-    EXPECT_EQ(ticks, 0);
-    timer.SetInterval(40);
-    EXPECT_TRUE(PumpUntil([&] { return ticks > 0; }, 3000));
+    EXPECT_TRUE(pausedUntil(40));
 
     timer.SetEnabled(false);
     EXPECT_FALSE(timer.Enabled());

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "framework/Exception.h"
+#include "base/Exception.h"
 
 namespace qm {
 namespace {

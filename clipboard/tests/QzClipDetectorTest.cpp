@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "base/Exception.h"
 #include "clipboard/tests/ClipboardTestSupport.h"
-#include "framework/Exception.h"
 
 namespace qm {
 namespace {

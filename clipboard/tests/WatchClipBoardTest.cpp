@@ -9,11 +9,11 @@
 #include <string>
 #include <vector>
 
+#include "base/Exception.h"
 #include "clipboard/Clipboard.h"
 #include "clipboard/WatchClipBoard.h"
 #include "clipboard/tests/ClipboardTestSupport.h"
 #include "framework/Application.h"
-#include "framework/Exception.h"
 
 namespace qm {
 namespace {

@@ -68,20 +68,7 @@ int main(int argc, char** argv) {
     auto* view = new TBigView(&form);
     view->SetName("FilterView");
     view->SetParent(&form);
-    view->SetBvStyle({bvClientLow});
-    view->SetCapacity(0);
-    view->SetCaret(false);
-    view->SetColor(clInfoBk);
-    view->SetCRMark(false);
-    view->SetMaxChar(255);
-    view->SetPCanLimit(0);
-    view->SetScOver(false);
-    view->SetScrollBar(ssVertical);
-    view->SetScrollSense(1);
-    view->SetSelect(true);
-    view->SetViewTabStop(8);
-    view->SetWrapByte(0);
-    view->SetWordWrap(false);
+    SetFileViewStyle(*view);
     view->SetBounds(8, 8, 377, 185);
     try {
         view->LoadFromFile(file);

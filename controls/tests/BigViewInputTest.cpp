@@ -172,20 +172,7 @@ TEST_F(BigViewInput, WithoutSelectShiftedKeysDoNothing) {
 
 // The dialog's filter file view: no caret, selection, a vertical bar only.
 TEST_F(BigViewInput, FilterViewConfigurationScrollsWithTheVerticalKeysOnly) {
-    view->SetBvStyle({bvClientLow});
-    view->SetCapacity(0);
-    view->SetCaret(false);
-    view->SetColor(clInfoBk);
-    view->SetCRMark(false);
-    view->SetMaxChar(255);
-    view->SetPCanLimit(0);
-    view->SetScOver(false);
-    view->SetScrollBar(ssVertical);
-    view->SetScrollSense(1);
-    view->SetSelect(true);
-    view->SetViewTabStop(8);
-    view->SetWrapByte(0);
-    view->SetWordWrap(false);
+    SetFileViewStyle(*view);
     view->SetBounds(8, 56, 377, 185);
     AddLines(100);
     Focus();

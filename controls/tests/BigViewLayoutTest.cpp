@@ -2,8 +2,8 @@
 // wrapping, text widths, the line operations and what they redraw, window styles.
 #include <random>
 
+#include "base/Exception.h"
 #include "controls/tests/ViewFixture.h"
-#include "framework/Exception.h"
 
 namespace qm::test {
 namespace {

@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "base/Exception.h"
 #include "controls/BvStrings.h"
-#include "framework/Exception.h"
 #include "framework/FileStream.h"
 
 namespace qm {

@@ -14,6 +14,7 @@
 #include "framework/Application.h"
 #include "framework/Form.h"
 #include "framework/StdCtrls.h"
+#include "framework/tests/PictureTestSupport.h"
 
 namespace qm::test {
 
@@ -37,44 +38,10 @@ inline bool PumpUntil(const std::function<bool()>& done, DWORD ms = 2000) {
     return true;
 }
 
-// A picture: 0xRRGGBB per pixel, row by row.
-struct Picture {
-    int width = 0;
-    int height = 0;
-    std::vector<std::uint32_t> pixels;
-    std::uint32_t At(int x, int y) const {
-        return pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) +
-                      static_cast<std::size_t>(x)];
-    }
-    bool operator==(const Picture&) const = default;
-};
-
 // Copies a rectangle of a device context into a picture.
 inline Picture Capture(HDC source, int x, int y, int width, int height) {
-    Picture p;
-    p.width = width;
-    p.height = height;
-    p.pixels.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;  // top-down
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    HBITMAP dib = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HDC dc = CreateCompatibleDC(nullptr);
-    HGDIOBJ old = SelectObject(dc, dib);
-    BitBlt(dc, 0, 0, width, height, source, x, y, SRCCOPY);
-    GdiFlush();
-    const auto* src = static_cast<const std::uint32_t*>(bits);
-    for (std::size_t i = 0; i < p.pixels.size(); ++i)
-        p.pixels[i] = src[i] & 0xFFFFFF;
-    SelectObject(dc, old);
-    DeleteDC(dc);
-    DeleteObject(dib);
-    return p;
+    return DrawnPicture(width, height,
+                        [&](HDC dc) { BitBlt(dc, 0, 0, width, height, source, x, y, SRCCOPY); });
 }
 
 inline Picture CaptureBuffer(TBigView& view) {

@@ -25,33 +25,6 @@ std::string RandomText(std::mt19937& rng, std::size_t maxLength) {
     return s;
 }
 
-TEST(LeadByteAt, WalksLeadTrailPairsFromTheFirstByte) {
-    const std::string aThenA =
-        "\x82\xA0"
-        "a";  // hiragana a and a
-    EXPECT_TRUE(LeadByteAt(aThenA, 1));
-    EXPECT_FALSE(LeadByteAt(aThenA, 2));
-    EXPECT_FALSE(LeadByteAt(aThenA, 3));
-    const std::string threeLeads = "\x81\x81\x81";
-    EXPECT_TRUE(LeadByteAt(threeLeads, 1));
-    EXPECT_FALSE(LeadByteAt(threeLeads, 2));
-    EXPECT_TRUE(LeadByteAt(threeLeads, 3));
-    EXPECT_FALSE(LeadByteAt(threeLeads, 0));
-    EXPECT_FALSE(LeadByteAt(threeLeads, -1));
-    EXPECT_TRUE(LeadByteAt("\x80\xFF\xFF", 3));  // the wide range includes 0x80 and 0xFD-0xFF
-}
-
-TEST(LeadByteAt, WalkerAgreesWithThePlainWalk) {
-    std::mt19937 rng(7);
-    for (int round = 0; round < 500; ++round) {
-        const std::string s = RandomText(rng, 40);
-        LeadByteWalker walker(s);
-        for (std::ptrdiff_t n = -1; n <= static_cast<std::ptrdiff_t>(s.size()) + 1; ++n) {
-            ASSERT_EQ(walker.At(n), LeadByteAt(s, n)) << "n=" << n;
-        }
-    }
-}
-
 TEST(SjisToJis, GivesJisCodes) {
     EXPECT_EQ(SjisToJis(0x82A0), 0x2422);  // hiragana a
     EXPECT_EQ(SjisToJis(0x8341), 0x2522);  // katakana a

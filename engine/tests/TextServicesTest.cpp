@@ -11,6 +11,7 @@
 #include <string>
 
 #include "engine/tests/CharMapReference.h"
+#include "engine/tests/Hex.h"
 #include "engine/tests/VectorLevels.h"
 
 namespace qm {
@@ -21,15 +22,7 @@ std::string Bytes(const MappedChar& m, std::string_view unchanged) {
                     : std::string(unchanged);
 }
 
-std::string Hex(std::string_view s) {
-    std::string out;
-    char buf[4];
-    for (unsigned char c : s) {
-        std::snprintf(buf, sizeof buf, "%02X", c);
-        out += buf;
-    }
-    return out;
-}
+using testing::Hex;
 
 template <typename F>
 void ForEachTwoByteCode(const LeadByteTable& lead, F f) {

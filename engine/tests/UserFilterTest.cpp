@@ -6,11 +6,11 @@
 #include <fstream>
 #include <optional>
 
+#include "base/Exception.h"
 #include "engine/Pipeline.h"
 #include "engine/Sjis.h"
 #include "engine/tests/RandomText.h"
 #include "engine/tests/UserFilterReference.h"
-#include "framework/Exception.h"
 
 #ifdef _WIN32
 #include <windows.h>

@@ -16,6 +16,7 @@
 
 #include "engine/Pipeline.h"
 #include "engine/Sjis.h"
+#include "engine/tests/Hex.h"
 #include "engine/tests/VectorLevels.h"
 #include "engine/tests/WidthKanaReference.h"
 
@@ -23,16 +24,6 @@ namespace qm {
 namespace {
 
 using namespace testing;
-
-std::string Hex(std::string_view s) {
-    std::string out;
-    char buf[4];
-    for (unsigned char c : s) {
-        std::snprintf(buf, sizeof buf, "%02X ", c);
-        out += buf;
-    }
-    return out;
-}
 
 bool Check(const WidthKanaStep& step, const std::string& text) {
     const std::string got = step.run(text);

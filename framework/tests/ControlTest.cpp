@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
+#include "base/Exception.h"
 #include "framework/Application.h"
 #include "framework/Bitmap.h"
 #include "framework/ComCtrls.h"
-#include "framework/Exception.h"
 #include "framework/ExtCtrls.h"
 #include "framework/Form.h"
 #include "framework/StdCtrls.h"

@@ -3,7 +3,7 @@
 #include <cerrno>
 #include <filesystem>
 
-#include "framework/Exception.h"
+#include "base/Exception.h"
 #include "framework/FileStream.h"
 #include "framework/Stream.h"
 #include "framework/Strings.h"

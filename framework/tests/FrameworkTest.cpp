@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
+#include "base/Exception.h"
 #include "framework/Application.h"
 #include "framework/Component.h"
-#include "framework/Exception.h"
 #include "framework/MessageWindow.h"
 #include "framework/Messages.h"
 

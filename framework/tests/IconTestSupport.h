@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "framework/tests/PictureTestSupport.h"
+
 namespace qm::test {
 
 // A 16 x 16 opaque icon filled with one colour; the caller destroys it.
@@ -34,26 +36,11 @@ inline HICON SolidIcon(COLORREF color) {
 // The colour the icon draws at its centre on a black background; black for none.
 inline COLORREF IconColor(HICON icon) {
     if (!icon) return RGB(0, 0, 0);
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = 16;
-    info.bmiHeader.biHeight = -16;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    HBITMAP target = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HDC dc = CreateCompatibleDC(nullptr);
-    HGDIOBJ old = SelectObject(dc, target);
-    PatBlt(dc, 0, 0, 16, 16, BLACKNESS);
-    DrawIconEx(dc, 0, 0, icon, 16, 16, 0, nullptr, DI_NORMAL);
-    GdiFlush();
-    const auto* pixel = static_cast<const std::uint8_t*>(bits) + (8 * 16 + 8) * 4;
-    const COLORREF color = RGB(pixel[2], pixel[1], pixel[0]);
-    SelectObject(dc, old);
-    DeleteDC(dc);
-    DeleteObject(target);
-    return color;
+    const std::uint32_t centre = DrawnPicture(16, 16, [icon](HDC dc) {
+                                     PatBlt(dc, 0, 0, 16, 16, BLACKNESS);
+                                     DrawIconEx(dc, 0, 0, icon, 16, 16, 0, nullptr, DI_NORMAL);
+                                 }).At(8, 8);
+    return RGB((centre >> 16) & 0xFF, (centre >> 8) & 0xFF, centre & 0xFF);
 }
 
 }  // namespace qm::test

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "base/Exception.h"
 #include "framework/Application.h"
-#include "framework/Exception.h"
 #include "framework/ImageList.h"
 #include "framework/Menus.h"
 #include "framework/SerialRegistry.h"

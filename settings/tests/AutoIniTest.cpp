@@ -10,9 +10,10 @@
 #include <string>
 #include <vector>
 
+#include "base/Exception.h"
+#include "base/Path.h"
 #include "framework/Application.h"
 #include "framework/ComCtrls.h"
-#include "framework/Exception.h"
 #include "framework/ExtCtrls.h"
 #include "framework/Form.h"
 #include "framework/Messages.h"

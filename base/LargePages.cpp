@@ -1,4 +1,4 @@
-#include "engine/LargePages.h"
+#include "base/LargePages.h"
 
 #include <cstdint>
 

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Runs the text view's benchmark under Wine on a virtual display.
-# Usage: controls/bench/run-bench.sh
+# Usage: bench/bigview-bench.sh
 set -euo pipefail
-root=$(cd "$(dirname "$0")/../.." && pwd)
+root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 bash bench/make-corpus.sh >/dev/null
 scripts/build.sh windows --target bigview_bench >/dev/null
@@ -11,4 +11,4 @@ scripts/build.sh windows --target bigview_bench >/dev/null
 trap 'qm_display_stop' EXIT
 qm_display_start
 qm_wine_env "$root/build/windows/wineprefix"
-"$QM_WINE" build/windows/controls/bigview_bench.exe "Z:$(echo "$root/bench/corpus/man.txt" | tr / \\\\)"
+"$QM_WINE" build/windows/bench/bigview_bench.exe "Z:$(echo "$root/bench/corpus/man.txt" | tr / \\\\)"

@@ -1,10 +1,13 @@
-#include "settings/Presets.h"
+#include "base/Path.h"
 
 #include <gtest/gtest.h>
-#include <windows.h>
 
 #include <algorithm>
 #include <fstream>
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 namespace qm {
 namespace {
@@ -27,6 +30,8 @@ TEST(PathSplits, ATwoByteCharacterEndingIn5CIsNoSeparator) {
     EXPECT_EQ(ChangeFileExt(program, ".ini"), "C:\\\x95\x5C\\\x95\x5C\x8E\xA6.ini");
     EXPECT_EQ(ChangeFileExt("C:\\a.b\\prog", ".pdf"), "C:\\a.b\\prog.pdf");
 }
+
+#ifdef _WIN32
 
 struct TempTree : ::testing::Test {
     void SetUp() override {
@@ -134,6 +139,8 @@ TEST_F(TempTree, MissingFolderListsNothing) {
     ListFiles(root + "nowhere", "*.ini", list);
     EXPECT_TRUE(list.empty());
 }
+
+#endif
 
 }  // namespace
 }  // namespace qm

@@ -1,6 +1,6 @@
-#include "framework/Exception.h"
+#include "base/Exception.h"
 
-#include "framework/Messages.h"
+#include "base/Messages.h"
 
 #ifdef _WIN32
 #include <windows.h>

@@ -1,0 +1,59 @@
+// Where a two-byte character of code page 932 starts. Two lead ranges are in use: the
+// code page's own (0x81-0x9F, 0xE0-0xFC), and a wider one (0x80-0x9F, 0xE0-0xFF)
+// that some filter steps and the tray icon's tip take on purpose.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+namespace qm {
+
+// Which bytes open a two-byte character, by byte value.
+using LeadByteTable = std::array<bool, 256>;
+
+// Code page 932's lead bytes by its ranges, whatever the platform says.
+constexpr bool InCodePage932LeadRange(std::uint8_t b) {
+    return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+}
+
+constexpr bool InWideLeadRange(std::uint8_t b) {
+    return (b >= 0x80 && b <= 0x9F) || b >= 0xE0;
+}
+
+// The code page's lead bytes: the platform's answer on Windows (IsDBCSLeadByte), code
+// page 932's ranges elsewhere; asked once a byte value, then looked up.
+const LeadByteTable& CodePageLeadBytes();
+inline bool IsCodePageLeadByte(std::uint8_t b) {
+    return CodePageLeadBytes()[b];
+}
+// The wide range as a table.
+const LeadByteTable& WideLeadBytes();
+
+// Where the character after the one that starts at index i starts: a lead byte takes
+// the byte after it, when there is one. Walking a text from index 0 by this is the
+// answer to where its characters start.
+inline std::size_t NextCharStart(std::string_view text, std::size_t i,
+                                 const LeadByteTable& lead = CodePageLeadBytes()) {
+    return lead[static_cast<std::uint8_t>(text[i])] && i + 1 < text.size() ? i + 2 : i + 1;
+}
+
+// Whether the byte at 1-based position n opens a two-byte character, by the wide
+// lead range and a walk from the first byte.
+bool LeadByteAt(std::string_view text, std::ptrdiff_t n);
+
+// LeadByteAt's answers for rising positions, in one pass.
+class LeadByteWalker {
+  public:
+    explicit LeadByteWalker(std::string_view text) : text_(text) {}
+    // Positions must not decrease between calls.
+    bool At(std::ptrdiff_t n);
+
+  private:
+    std::string_view text_;
+    std::ptrdiff_t pos_ = 0;
+    bool state_ = false;
+};
+
+}  // namespace qm
