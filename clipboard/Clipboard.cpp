@@ -23,12 +23,17 @@ bool g_emptied = false;
 
 // Another program (Wine's own clipboard bridge among them) may hold the clipboard
 // for a moment right after a change; a short wait spares the user a false alarm.
+// The wait is measured in time, not in tries: on a busy machine each try and each
+// sleep take longer, and a count of tries then gives up before the holder is done.
+constexpr ULONGLONG kOpenPatienceMs = 1500;
+
 bool OpenWithRetry(HWND owner) {
-    for (int attempt = 0; attempt < 20; ++attempt) {
+    const ULONGLONG start = GetTickCount64();
+    for (;;) {
         if (OpenClipboard(owner)) return true;
-        Sleep(25);
+        if (GetTickCount64() - start >= kOpenPatienceMs) return false;
+        Sleep(15);
     }
-    return false;
 }
 
 class GlobalBlock {
