@@ -6,29 +6,44 @@
 
 namespace qm {
 
-const LeadByteTable& CodePageLeadBytes() {
-    static const LeadByteTable table = [] {
-        LeadByteTable t{};
-        for (unsigned b = 0; b < 256; ++b) {
-#ifdef _WIN32
-            t[b] = IsDBCSLeadByte(static_cast<BYTE>(b)) != FALSE;
-#else
-            t[b] = InCodePage932LeadRange(static_cast<std::uint8_t>(b));
-#endif
-        }
-        return t;
-    }();
-    return table;
+namespace {
+
+template <std::size_t N>
+constexpr LeadByteTable TableOf(const std::array<ByteRange, N>& ranges) {
+    LeadByteTable t{};
+    for (const ByteRange& r : ranges) {
+        for (unsigned b = r.first; b <= r.last; ++b)
+            t[b] = true;
+    }
+    return t;
 }
 
-const LeadByteTable& WideLeadBytes() {
+constexpr LeadByteTable kCodePage932Table = TableOf(kCodePage932LeadRanges);
+constexpr LeadByteTable kWideTable = TableOf(kWideLeadRanges);
+
+}  // namespace
+
+const LeadByteTable& CodePage932LeadBytes() {
+    return kCodePage932Table;
+}
+
+const LeadByteTable& CodePageLeadBytes() {
+#ifdef _WIN32
     static const LeadByteTable table = [] {
         LeadByteTable t{};
         for (unsigned b = 0; b < 256; ++b)
-            t[b] = InWideLeadRange(static_cast<std::uint8_t>(b));
+            t[b] = IsDBCSLeadByte(static_cast<BYTE>(b)) != FALSE;
         return t;
     }();
     return table;
+#else
+    // Elsewhere the code page is code page 932 by definition: one table serves both.
+    return kCodePage932Table;
+#endif
+}
+
+const LeadByteTable& WideLeadBytes() {
+    return kWideTable;
 }
 
 bool LeadByteAt(std::string_view text, std::ptrdiff_t n) {
