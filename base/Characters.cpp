@@ -6,29 +6,8 @@
 
 namespace qm {
 
-namespace {
-
-template <std::size_t N>
-constexpr LeadByteTable TableOf(const std::array<ByteRange, N>& ranges) {
-    LeadByteTable t{};
-    for (const ByteRange& r : ranges) {
-        for (unsigned b = r.first; b <= r.last; ++b)
-            t[b] = true;
-    }
-    return t;
-}
-
-constexpr LeadByteTable kCodePage932Table = TableOf(kCodePage932LeadRanges);
-constexpr LeadByteTable kWideTable = TableOf(kWideLeadRanges);
-
-}  // namespace
-
-const LeadByteTable& CodePage932LeadBytes() {
-    return kCodePage932Table;
-}
-
-const LeadByteTable& CodePageLeadBytes() {
 #ifdef _WIN32
+const LeadByteTable& CodePageLeadBytes() {
     static const LeadByteTable table = [] {
         LeadByteTable t{};
         for (unsigned b = 0; b < 256; ++b)
@@ -36,14 +15,12 @@ const LeadByteTable& CodePageLeadBytes() {
         return t;
     }();
     return table;
-#else
-    // Elsewhere the code page is code page 932 by definition: one table serves both.
-    return kCodePage932Table;
-#endif
 }
+#endif
 
 const LeadByteTable& WideLeadBytes() {
-    return kWideTable;
+    static constexpr LeadByteTable table = LeadBytesOf(kWideLeadRanges);
+    return table;
 }
 
 bool LeadByteAt(std::string_view text, std::ptrdiff_t n) {

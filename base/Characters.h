@@ -33,13 +33,35 @@ constexpr bool InWideLeadRange(std::uint8_t b) {
     return kWideLeadRanges[0].Holds(b) || kWideLeadRanges[1].Holds(b);
 }
 
+// A table of the bytes in the ranges.
+template <std::size_t N>
+constexpr LeadByteTable LeadBytesOf(const std::array<ByteRange, N>& ranges) {
+    LeadByteTable t{};
+    for (const ByteRange& r : ranges) {
+        for (unsigned b = r.first; b <= r.last; ++b)
+            t[b] = true;
+    }
+    return t;
+}
+
+inline constexpr LeadByteTable kCodePage932LeadBytes = LeadBytesOf(kCodePage932LeadRanges);
+
 // Code page 932's lead bytes by its ranges, whatever the platform says: for the
 // built-in code page rules and the steps that take the code page's own ranges.
-const LeadByteTable& CodePage932LeadBytes();
+inline const LeadByteTable& CodePage932LeadBytes() {
+    return kCodePage932LeadBytes;
+}
 
 // The code page's lead bytes: the platform's answer on Windows (IsDBCSLeadByte), code
-// page 932's ranges elsewhere; asked once a byte value, then looked up.
+// page 932's ranges elsewhere; asked once a byte value, then looked up. Elsewhere the
+// code page is code page 932 by definition, and the table is known to the compiler.
+#ifdef _WIN32
 const LeadByteTable& CodePageLeadBytes();
+#else
+inline const LeadByteTable& CodePageLeadBytes() {
+    return kCodePage932LeadBytes;
+}
+#endif
 inline bool IsCodePageLeadByte(std::uint8_t b) {
     return CodePageLeadBytes()[b];
 }

@@ -4,6 +4,7 @@
 #include <cassert>
 #include <iterator>
 #include <optional>
+#include <vector>
 
 #include "base/LargePages.h"
 #include "engine/Address.h"
@@ -211,26 +212,36 @@ bool AnyEnabled(StepRun run, const FilterOptions& o) {
                        [&](const FilterStep& s) { return s.run == run && s.enabled(o); });
 }
 
-// The enabled rows that run on pieces, of those given, on the text form in the runner.
-void RunPieceSteps(StepRunner& steps, std::span<const FilterStep> rows, const StepInput& in) {
-    for (const FilterStep& s : rows) {
-        if ((s.run != StepRun::Keep && s.run != StepRun::Load) || !s.enabled(in.options)) continue;
-        const auto apply = [&](std::string_view t, Out out) { return s.apply(t, in, out); };
-        if (s.run == StepRun::Keep) {
-            steps.Run(apply);
-        } else {
-            steps.RunAndLoad(apply);
+// The enabled rows of a run that run on pieces, before tag removal and after it,
+// picked once a run: a text runs through them piece after piece.
+class PieceSteps {
+  public:
+    explicit PieceSteps(const StepInput& in) : in_(in) {
+        for (std::size_t k = 0; k < std::size(kSteps); ++k) {
+            const FilterStep& s = kSteps[k];
+            if ((s.run == StepRun::Keep || s.run == StepRun::Load) && s.enabled(in.options))
+                (k < kTagStep ? before_ : after_).push_back(&s);
         }
     }
-}
 
-// The rows before tag removal, and the rows after it.
-void LineStepsBeforeTags(StepRunner& steps, const StepInput& in) {
-    RunPieceSteps(steps, std::span(kSteps).first(kTagStep), in);
-}
-void LineStepsAfterTags(StepRunner& steps, const StepInput& in) {
-    RunPieceSteps(steps, std::span(kSteps).subspan(kTagStep + 1), in);
-}
+    void BeforeTags(StepRunner& steps) const { Run(steps, before_); }
+    void AfterTags(StepRunner& steps) const { Run(steps, after_); }
+
+  private:
+    void Run(StepRunner& steps, const std::vector<const FilterStep*>& rows) const {
+        for (const FilterStep* s : rows) {
+            const auto apply = [&](std::string_view t, Out out) { return s->apply(t, in_, out); };
+            if (s->run == StepRun::Keep) {
+                steps.Run(apply);
+            } else {
+                steps.RunAndLoad(apply);
+            }
+        }
+    }
+
+    const StepInput& in_;
+    std::vector<const FilterStep*> before_, after_;
+};
 
 // Where the piece of the text that begins at `from` ends: after the first line
 // break that ends at least `bytes` further on, or at the text's end.
@@ -270,6 +281,7 @@ std::string FilterText(std::string_view text, const FilterOptions& o, std::size_
     std::optional<FilterRules> rules;
     if (o.UseCustomFilter) rules = ReadFilterRules(o.FilterFile);
     const StepInput in{o, rules ? &*rules : nullptr};
+    const PieceSteps lineSteps(in);
 
     // The result is written once, a piece at a time, into a buffer with room for the
     // text to grow; pages that are never written cost nothing.
@@ -298,7 +310,7 @@ std::string FilterText(std::string_view text, const FilterOptions& o, std::size_
         const std::size_t start = result.size();
         result.append(lines);
         after.Start(result, start);
-        LineStepsAfterTags(after, in);
+        lineSteps.AfterTags(after);
         after.Finish();
         lastSteps(start);
     };
@@ -311,15 +323,15 @@ std::string FilterText(std::string_view text, const FilterOptions& o, std::size_
             const std::size_t start = result.size();
             AppendTextForm(lines, result);
             before.Start(result, start);
-            LineStepsBeforeTags(before, in);
-            LineStepsAfterTags(before, in);
+            lineSteps.BeforeTags(before);
+            lineSteps.AfterTags(before);
             before.Finish();
             lastSteps(start);
             continue;
         }
         LoadTextForm(lines, piece);
         before.Start(piece, 0);
-        LineStepsBeforeTags(before, in);
+        lineSteps.BeforeTags(before);
         // Step 12. Tags may span lines, and a text without the ">" of a tag keeps
         // all that follows: tag removal goes on from piece to piece, and the lines
         // it completes go on to the later steps. Only what this piece added can hold
