@@ -28,7 +28,8 @@ std::string FilterText(std::string_view text, const FilterOptions& options);
 std::string FilterText(std::string_view text, const FilterOptions& options, std::size_t pieceBytes);
 
 // How FilterText runs a step on the text form of the working line list, which it
-// takes in pieces of whole lines.
+// takes in pieces of whole lines. Keep and Load are the two ways its step runner
+// has: Load looks at the result for a line break to load, Keep does not need to.
 enum class StepRun : std::uint8_t {
     Keep,          // a piece at a time; the result is the new text form as it is
     Load,          // a piece at a time; the result may hold a new line break, and is loaded
