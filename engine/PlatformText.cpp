@@ -94,7 +94,7 @@ class PlatformServices final : public TextServices {
   private:
     template <typename Map>
     const CharMap& Lazy(std::once_flag& once, CharMap& table, Map map) const {
-        std::call_once(once, [&] { FillFromPlatform(table, lead_, map); });
+        std::call_once(once, [&] { FillFromPlatform(table, LeadBytes(), map); });
         return table;
     }
 

@@ -470,6 +470,7 @@ bool ReplaceAll(std::string_view text, std::string_view old, std::string_view re
     // After a replacement the search goes on in the rest, whose characters are
     // counted from its start; when the pattern is whole characters, that is where
     // the walk through the text puts a character start anyway.
+    // A pattern that ends in a lead byte without its second byte is not whole.
     std::size_t last = 0;
     for (std::size_t c = 0; c < pattern.size(); c = NextCharStart(pattern, c, lead))
         last = c;
