@@ -6,28 +6,20 @@
 
 namespace qm {
 
+#ifdef _WIN32
 const LeadByteTable& CodePageLeadBytes() {
     static const LeadByteTable table = [] {
         LeadByteTable t{};
-        for (unsigned b = 0; b < 256; ++b) {
-#ifdef _WIN32
+        for (unsigned b = 0; b < 256; ++b)
             t[b] = IsDBCSLeadByte(static_cast<BYTE>(b)) != FALSE;
-#else
-            t[b] = InCodePage932LeadRange(static_cast<std::uint8_t>(b));
-#endif
-        }
         return t;
     }();
     return table;
 }
+#endif
 
 const LeadByteTable& WideLeadBytes() {
-    static const LeadByteTable table = [] {
-        LeadByteTable t{};
-        for (unsigned b = 0; b < 256; ++b)
-            t[b] = InWideLeadRange(static_cast<std::uint8_t>(b));
-        return t;
-    }();
+    static constexpr LeadByteTable table = LeadBytesOf(kWideLeadRanges);
     return table;
 }
 

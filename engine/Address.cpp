@@ -3,7 +3,6 @@
 #include "engine/Sjis.h"
 #include "engine/SjisBlocks.h"
 #include "engine/SjisScan.h"
-#include "engine/StepForms.h"
 #include "engine/TextServices.h"
 
 namespace qm {
@@ -53,9 +52,9 @@ bool CompleteSchemes(std::string_view text, std::string& out) {
         if (lower[b] == 'w') opening.push_back(static_cast<char>(b));
     }
     ByteFinder finder(text, opening);
-    BoundaryTracker boundary(text, services.LeadBytes());
+    BoundaryTracker boundary(text);
     // Asked only about the byte before a scheme, at rising indexes.
-    BoundaryTracker wordEnd(text, services.LeadBytes());
+    BoundaryTracker wordEnd(text);
     out.clear();
     bool edited = false;
     std::size_t copied = 0;
@@ -168,18 +167,6 @@ bool MayHoldRedirectors(std::string_view text) {
         }
     }
     return false;
-}
-
-// The plain forms.
-
-std::string CompleteSchemes(std::string_view text) {
-    return ResultOf(text, [](std::string_view t, std::string& o) { return CompleteSchemes(t, o); });
-}
-
-std::string RemoveRedirector(std::string_view pattern, std::string_view text) {
-    return ResultOf(text, [pattern](std::string_view t, std::string& o) {
-        return RemoveRedirector(pattern, t, o);
-    });
 }
 
 }  // namespace qm

@@ -38,9 +38,6 @@ void ForEachCasePair(F f) {
 class BuiltinServices final : public TextServices {
   public:
     BuiltinServices() {
-        for (unsigned b = 0; b < 256; ++b)
-            lead_[b] = InCodePage932LeadRange(static_cast<std::uint8_t>(b));
-
         for (unsigned k = 0; k < kHiraganaCount; ++k) {
             katakana_.SetPair(static_cast<std::uint16_t>(kHiraganaFirst + k),
                               Code(KatakanaOfHiraganaIndex(k)));
@@ -71,7 +68,7 @@ class BuiltinServices final : public TextServices {
         }
     }
 
-    const LeadByteTable& LeadBytes() const override { return lead_; }
+    const LeadByteTable& LeadBytes() const override { return CodePage932LeadBytes(); }
     const CharMap* KanaMap(unsigned flags) const override {
         if (flags == kLcmapKatakana) return &katakana_;
         if (flags == kLcmapHiragana) return &hiragana_;
@@ -82,13 +79,12 @@ class BuiltinServices final : public TextServices {
     bool EqualIgnoreCase(std::string_view a, std::string_view b) const override {
         if (a.size() != b.size()) return false;
         std::string la(a), lb(b);
-        lower_.ApplySameLength(la, lead_);
-        lower_.ApplySameLength(lb, lead_);
+        lower_.ApplySameLength(la, LeadBytes());
+        lower_.ApplySameLength(lb, LeadBytes());
         return la == lb;
     }
 
   private:
-    LeadByteTable lead_{};
     CharMap katakana_, hiragana_, lower_, upper_;
 };
 

@@ -6,7 +6,6 @@
 #include "engine/Sjis.h"
 #include "engine/SjisBlocks.h"
 #include "engine/SjisScan.h"
-#include "engine/StepForms.h"
 #include "engine/TextServices.h"
 
 namespace qm {
@@ -181,7 +180,7 @@ bool RunsToTab(std::string_view text, int mode, std::string& out) {
     // done at once. A lead byte at the end of a line takes the CR here, but is no
     // separator either way.
     const std::size_t n = text.size();
-    const LeadByteTable& lead = Text().LeadBytes();
+    const LeadByteTable& lead = CodePageLeadBytes();
     auto separator = [&](std::size_t i) -> std::size_t {  // its length at character start i
         const std::uint8_t b = Byte(text, i);
         if (lead[b]) {
@@ -313,61 +312,23 @@ void LineJoiner::Finish(std::string&) {
     joinNext_ = false;
 }
 
-void JoinLinesInPlace(std::string& text) {
-    LineJoiner joiner;
-    joiner.Join(text, 0);
-    joiner.Finish(text);
-}
-
 bool JoinLines(std::string_view text, std::string& out) {
+    // The step only takes line breaks and empty lines out, so what the joiner writes
+    // never overtakes what it reads: it joins the copy where it is.
     out.assign(text);
-    JoinLinesInPlace(out);
+    LineJoiner joiner;
+    joiner.Join(out, 0);
+    joiner.Finish(out);
     return out.size() != text.size();
 }
 
-// The plain forms.
-
-std::string NormalizeLineBreaks(std::string_view text) {
-    return ResultOf(text,
-                    [](std::string_view t, std::string& o) { return NormalizeLineBreaks(t, o); });
-}
-std::string RemoveTags(std::string_view text) {
-    return ResultOf(text, [](std::string_view t, std::string& o) { return RemoveTags(t, o); });
-}
-std::string EscapeAmpersands(std::string_view text) {
-    return ResultOf(text,
-                    [](std::string_view t, std::string& o) { return EscapeAmpersands(t, o); });
-}
-std::string EscapeAngleBrackets(std::string_view text) {
-    return ResultOf(text,
-                    [](std::string_view t, std::string& o) { return EscapeAngleBrackets(t, o); });
-}
-std::string EscapeQuotes(std::string_view text) {
-    return ResultOf(text, [](std::string_view t, std::string& o) { return EscapeQuotes(t, o); });
-}
-std::string SpellRomanNumerals(std::string_view text) {
-    return ResultOf(text,
-                    [](std::string_view t, std::string& o) { return SpellRomanNumerals(t, o); });
-}
-void AddListItemPrefix(LineList& lines) {
-    ApplyToList(lines, [](std::string_view t, std::string& o) { return AddListItemPrefix(t, o); });
-}
-void RunsToTab(LineList& lines, int mode) {
-    ApplyToList(lines,
-                [mode](std::string_view t, std::string& o) { return RunsToTab(t, mode, o); });
-}
-void TrimLineEnds(LineList& lines) {
-    ApplyToList(lines, [](std::string_view t, std::string& o) { return TrimLineEnds(t, o); });
-}
-std::string RemoveCommas(std::string_view text) {
-    return ResultOf(text, [](std::string_view t, std::string& o) { return RemoveCommas(t, o); });
-}
-std::string ChangeCase(std::string_view text, int mode) {
-    return ResultOf(text,
-                    [mode](std::string_view t, std::string& o) { return ChangeCase(t, mode, o); });
-}
-void JoinLines(LineList& lines) {
-    ApplyToList(lines, [](std::string_view t, std::string& o) { return JoinLines(t, o); });
+bool DeleteEmptyLines(std::string_view text, std::string& out) {
+    out.assign(text);
+    LineList lines;
+    lines.AssignTextForm(std::move(out));
+    lines.DeleteEmptyLines();
+    out = lines.TakeText();
+    return out.size() != text.size();
 }
 
 }  // namespace qm

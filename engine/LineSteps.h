@@ -1,10 +1,8 @@
-// Line, spacing and markup steps of the pipeline: 11 to 21 and 25. Text steps take
-// the text form of the working line list and return the new text; line steps change
-// the list in place. A mode the step does not know leaves the text unchanged.
-//
-// Each step also has the pipeline's form (engine/StepForms.h): the text form in, the
-// new text form written into out, false when nothing changes. The line steps work on
-// the text form this way too; none of these steps adds or removes a line break there.
+// Line, spacing and markup steps of the pipeline: 1, 11 to 21 and 25, in the
+// pipeline's form (engine/Pipeline.h): the text form of the working line list in,
+// the new text form written into out, false when nothing changes. A mode the step
+// does not know leaves the text unchanged. None of these steps but 1 and 25 adds or
+// removes a line break in the text form.
 #pragma once
 
 #include <string>
@@ -14,36 +12,22 @@
 
 namespace qm {
 
-std::string NormalizeLineBreaks(std::string_view text);   // 11 ReturnMode 1
-std::string RemoveTags(std::string_view text);            // 12 TagDelete
-std::string EscapeAmpersands(std::string_view text);      // 13 RepAmp
-std::string EscapeAngleBrackets(std::string_view text);   // 14 RepLG
-std::string EscapeQuotes(std::string_view text);          // 15 RepQuot
-std::string SpellRomanNumerals(std::string_view text);    // 16 RepNumber
-void AddListItemPrefix(LineList& lines);                  // 17 AddLI
-void RunsToTab(LineList& lines, int mode);                // 18 Space2Tab
-void TrimLineEnds(LineList& lines);                       // 19 DelDmySpc
-std::string_view TrimLineEnd(std::string_view line);      // bytes 0x00-0x20 off the end
-std::string RemoveCommas(std::string_view text);          // 20 DelConma
-std::string ChangeCase(std::string_view text, int mode);  // 21 UpDownCase
-void JoinLines(LineList& lines);                          // 25 EnterDeleteMode 1
+bool DeleteEmptyLines(std::string_view textForm, std::string& out);     // 1 DelEmptyLine
+bool NormalizeLineBreaks(std::string_view text, std::string& out);      // 11 ReturnMode 1
+bool RemoveTags(std::string_view text, std::string& out);               // 12 TagDelete
+bool EscapeAmpersands(std::string_view text, std::string& out);         // 13 RepAmp
+bool EscapeAngleBrackets(std::string_view text, std::string& out);      // 14 RepLG
+bool EscapeQuotes(std::string_view text, std::string& out);             // 15 RepQuot
+bool SpellRomanNumerals(std::string_view text, std::string& out);       // 16 RepNumber
+bool AddListItemPrefix(std::string_view textForm, std::string& out);    // 17 AddLI
+bool RunsToTab(std::string_view textForm, int mode, std::string& out);  // 18 Space2Tab
+bool TrimLineEnds(std::string_view textForm, std::string& out);         // 19 DelDmySpc
+bool RemoveCommas(std::string_view text, std::string& out);             // 20 DelConma
+bool ChangeCase(std::string_view text, int mode, std::string& out);     // 21 UpDownCase
+bool JoinLines(std::string_view textForm, std::string& out);            // 25 EnterDeleteMode 1
 
-bool NormalizeLineBreaks(std::string_view text, std::string& out);
-bool RemoveTags(std::string_view text, std::string& out);
-bool EscapeAmpersands(std::string_view text, std::string& out);
-bool EscapeAngleBrackets(std::string_view text, std::string& out);
-bool EscapeQuotes(std::string_view text, std::string& out);
-bool SpellRomanNumerals(std::string_view text, std::string& out);
-bool AddListItemPrefix(std::string_view textForm, std::string& out);
-bool RunsToTab(std::string_view textForm, int mode, std::string& out);
-bool TrimLineEnds(std::string_view textForm, std::string& out);
-bool RemoveCommas(std::string_view text, std::string& out);
-bool ChangeCase(std::string_view text, int mode, std::string& out);
-bool JoinLines(std::string_view textForm, std::string& out);
-
-// JoinLines on a text form in its own buffer: the step only takes line breaks and
-// empty lines out, so what it writes never overtakes what it reads.
-void JoinLinesInPlace(std::string& textForm);
+// Bytes 0x00-0x20 off the end of a line.
+std::string_view TrimLineEnd(std::string_view line);
 
 // JoinLines over a text form given a piece at a time, each piece whole lines, in
 // the buffer the pieces are appended to: the joined lines stay there, and the pieces

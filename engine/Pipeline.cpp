@@ -2,10 +2,12 @@
 
 #include <algorithm>
 #include <cassert>
+#include <iterator>
 #include <optional>
+#include <vector>
 
-#include "engine/Address.h"
 #include "base/LargePages.h"
+#include "engine/Address.h"
 #include "engine/LineList.h"
 #include "engine/LineSteps.h"
 #include "engine/Sjis.h"
@@ -16,10 +18,6 @@
 namespace qm {
 
 namespace {
-
-bool OneOf(int value, int a, int b) {
-    return value == a || value == b;
-}
 
 // Runs text steps one after the other on a text form, which stays where it was put
 // as long as no step changes it. A step builds its result in the buffer that held
@@ -103,6 +101,47 @@ class StepRunner {
 };
 
 using Out = std::string&;
+using Options = const FilterOptions&;
+using In = const StepInput&;
+
+using TextStep = bool (*)(std::string_view, std::string&);
+using ModeStep = bool (*)(std::string_view, int, std::string&);
+using FO = FilterOptions;
+
+// A step that a check box turns on.
+template <bool FilterOptions::*Check, TextStep Step>
+constexpr FilterStep OnCheck(StepRun run = StepRun::Keep) {
+    return {[](Options o) { return o.*Check; },
+            [](std::string_view t, In, Out out) { return Step(t, out); }, run};
+}
+
+// A step that the items low to high of a radio group turn on, given the item.
+template <int FilterOptions::*Radio, ModeStep Step, int Low = 1, int High = 2>
+constexpr FilterStep OnRadio(StepRun run = StepRun::Keep) {
+    return {[](Options o) { return o.*Radio >= Low && o.*Radio <= High; },
+            [](std::string_view t, In in, Out out) { return Step(t, in.options.*Radio, out); },
+            run};
+}
+
+// One item of a radio group turns on a step with no mode of its own.
+template <int FilterOptions::*Radio, int Item, TextStep Step>
+constexpr FilterStep OnItem(StepRun run) {
+    return {[](Options o) { return o.*Radio == Item; },
+            [](std::string_view t, In, Out out) { return Step(t, out); }, run};
+}
+
+template <std::size_t Pattern>
+constexpr FilterStep Redirector() {
+    return {[](Options o) { return o.RemoveIme; },
+            [](std::string_view t, In, Out out) {
+                return RemoveRedirector(kRedirectorPatterns[Pattern], t, out);
+            },
+            StepRun::Whole};
+}
+
+bool KatakanaToHiragana(std::string_view t, std::string& out) {
+    return MapLocaleString(t, kLcmapHiragana, out);
+}
 
 // Steps 1 to 11 and 13 to 23 change each line on its own. Every line of a text
 // form begins a character, whatever lead byte ended the line before (it took the
@@ -110,96 +149,99 @@ using Out = std::string&;
 // the end of a piece, or before its beginning, where a piece sees nothing and the
 // whole text the CR LF before it, which every step takes for no letter, blank,
 // mark or part of an address. So they can run on the text a piece at a time.
+//
+// Of the width and kana steps, KanaMode1 2 and KanaMode2 3 go through the
+// platform's kana mapping, which might make a line break: their results are
+// loaded. KanaMode2 3 runs in two parts, each writing into the runner's buffers.
+//
+// The table is the pipeline: FilterText and the tests' reference both walk it.
+constexpr FilterStep kSteps[] = {
+    OnCheck<&FO::DelEmptyLine, DeleteEmptyLines>(),
+    OnRadio<&FO::NumberMode, ConvertDigits>(),
+    OnRadio<&FO::AlphabetMode, ConvertLetters>(),
+    OnRadio<&FO::PunctuationMode, ConvertCommas>(),
+    OnRadio<&FO::PeriodMode, ConvertFullStops>(),
+    OnRadio<&FO::SignMode, ConvertSymbols>(),
+    OnRadio<&FO::SpaceMode, ConvertBlanks>(),
+    OnRadio<&FO::ParenthesisMode, ConvertParentheses>(),
+    OnRadio<&FO::KanaMode1, ConvertHiragana, 1, 1>(),
+    OnRadio<&FO::KanaMode1, ConvertHiragana, 2, 2>(StepRun::Load),
+    OnRadio<&FO::KanaMode2, ConvertKatakana>(),
+    OnItem<&FO::KanaMode2, 3, FullWidthKana>(StepRun::Keep),
+    OnItem<&FO::KanaMode2, 3, KatakanaToHiragana>(StepRun::Load),
+    // The text form has CR LF breaks only.
+    OnItem<&FO::ReturnMode, 1, NormalizeLineBreaks>(StepRun::Loaded),
+    // Tags may span lines, and a text without the ">" of a tag keeps all that follows.
+    OnCheck<&FO::TagDelete, RemoveTags>(StepRun::AcrossPieces),
+    OnCheck<&FO::RepAmp, EscapeAmpersands>(),
+    OnCheck<&FO::RepLG, EscapeAngleBrackets>(),
+    OnCheck<&FO::RepQuot, EscapeQuotes>(),
+    OnCheck<&FO::RepNumber, SpellRomanNumerals>(),
+    OnCheck<&FO::AddLI, AddListItemPrefix>(),
+    OnRadio<&FO::Space2Tab, RunsToTab, 1, 3>(),
+    OnCheck<&FO::DelDmySpc, TrimLineEnds>(),
+    OnCheck<&FO::DelConma, RemoveCommas>(),
+    OnRadio<&FO::UpDownCase, ChangeCase>(),
+    {[](Options o) { return o.UseCustomFilter; },
+     [](std::string_view t, In in, Out out) { return in.rules && in.rules->Apply(t, out); },
+     StepRun::Keep},
+    {[](Options o) { return o.URLHelper; },
+     [](std::string_view t, In, Out out) { return ReplaceAll(t, "htp://", "http://", true, out); },
+     StepRun::Keep},
+    OnCheck<&FO::URLHelper, CompleteSchemes>(),
+    // Redirectors may stand across a line break.
+    Redirector<0>(),
+    Redirector<1>(),
+    Redirector<2>(),
+    OnItem<&FO::EnterDeleteMode, 1, JoinLines>(StepRun::Last),
+};
 
-// Steps 1 to 11. The text form of the lines is in the runner.
-void LineStepsBeforeTags(StepRunner& steps, const FilterOptions& o) {
-    if (o.DelEmptyLine) {
-        steps.Run([](std::string_view t, Out out) {
-            out.assign(t);
-            LineList lines;
-            lines.AssignTextForm(std::move(out));
-            lines.DeleteEmptyLines();
-            out = lines.TakeText();
-            return out.size() != t.size();
-        });
-    }
-    if (OneOf(o.NumberMode, 1, 2)) {
-        steps.Run(
-            [&](std::string_view t, Out out) { return ConvertDigitsInto(t, o.NumberMode, out); });
-    }
-    if (OneOf(o.AlphabetMode, 1, 2)) {
-        steps.Run([&](std::string_view t, Out out) {
-            return ConvertLettersInto(t, o.AlphabetMode, out);
-        });
-    }
-    if (OneOf(o.PunctuationMode, 1, 2)) {
-        steps.Run([&](std::string_view t, Out out) {
-            return ConvertCommasInto(t, o.PunctuationMode, out);
-        });
-    }
-    if (OneOf(o.PeriodMode, 1, 2)) {
-        steps.Run([&](std::string_view t, Out out) {
-            return ConvertFullStopsInto(t, o.PeriodMode, out);
-        });
-    }
-    if (OneOf(o.SignMode, 1, 2)) {
-        steps.Run(
-            [&](std::string_view t, Out out) { return ConvertSymbolsInto(t, o.SignMode, out); });
-    }
-    if (OneOf(o.SpaceMode, 1, 2)) {
-        steps.Run(
-            [&](std::string_view t, Out out) { return ConvertBlanksInto(t, o.SpaceMode, out); });
-    }
-    if (OneOf(o.ParenthesisMode, 1, 2)) {
-        steps.Run([&](std::string_view t, Out out) {
-            return ConvertParenthesesInto(t, o.ParenthesisMode, out);
-        });
-    }
-    // KanaMode1 2 and KanaMode2 3 go through the platform's kana mapping, which might
-    // make a line break: their results are loaded.
-    const auto hiragana = [&](std::string_view t, Out out) {
-        return ConvertHiraganaInto(t, o.KanaMode1, out);
-    };
-    if (o.KanaMode1 == 1) steps.Run(hiragana);
-    if (o.KanaMode1 == 2) steps.RunAndLoad(hiragana);
-    if (o.KanaMode2 == 1 || o.KanaMode2 == 2) {
-        steps.Run(
-            [&](std::string_view t, Out out) { return ConvertKatakanaInto(t, o.KanaMode2, out); });
-    }
-    if (o.KanaMode2 == 3) {
-        // Half-width katakana to full width, then to hiragana: two steps, each
-        // writing into the runner's buffers.
-        steps.Run([](std::string_view t, Out out) { return FullWidthKanaInto(t, out); });
-        steps.RunAndLoad(
-            [](std::string_view t, Out out) { return MapLocaleString(t, kLcmapHiragana, out); });
-    }
-    // ReturnMode 1 (NormalizeLineBreaks) has nothing to do here: the text form has
-    // CR LF breaks only.
+// The rows of one way of running.
+constexpr std::size_t StepsBefore(StepRun run) {
+    std::size_t k = 0;
+    while (k < std::size(kSteps) && kSteps[k].run != run)
+        ++k;
+    return k;
+}
+constexpr std::size_t kTagStep = StepsBefore(StepRun::AcrossPieces);
+static_assert(kTagStep < std::size(kSteps), "the pipeline removes tags");
+
+// Whether an enabled row runs this way.
+bool AnyEnabled(StepRun run, const FilterOptions& o) {
+    return std::any_of(std::begin(kSteps), std::end(kSteps),
+                       [&](const FilterStep& s) { return s.run == run && s.enabled(o); });
 }
 
-// Steps 13 to 23.
-void LineStepsAfterTags(StepRunner& steps, const FilterOptions& o,
-                        std::optional<FilterRules>& rules) {
-    if (o.RepAmp) steps.Run([](std::string_view t, Out out) { return EscapeAmpersands(t, out); });
-    if (o.RepLG) steps.Run([](std::string_view t, Out out) { return EscapeAngleBrackets(t, out); });
-    if (o.RepQuot) steps.Run([](std::string_view t, Out out) { return EscapeQuotes(t, out); });
-    if (o.RepNumber)
-        steps.Run([](std::string_view t, Out out) { return SpellRomanNumerals(t, out); });
-    if (o.AddLI) steps.Run([](std::string_view t, Out out) { return AddListItemPrefix(t, out); });
-    if (o.Space2Tab >= 1 && o.Space2Tab <= 3)
-        steps.Run([&](std::string_view t, Out out) { return RunsToTab(t, o.Space2Tab, out); });
-    if (o.DelDmySpc) steps.Run([](std::string_view t, Out out) { return TrimLineEnds(t, out); });
-    if (o.DelConma) steps.Run([](std::string_view t, Out out) { return RemoveCommas(t, out); });
-    if (OneOf(o.UpDownCase, 1, 2))
-        steps.Run([&](std::string_view t, Out out) { return ChangeCase(t, o.UpDownCase, out); });
-    if (rules) steps.Run([&](std::string_view t, Out out) { return rules->Apply(t, out); });
-    if (o.URLHelper) {
-        steps.Run([](std::string_view t, Out out) {
-            return ReplaceAll(t, "htp://", "http://", true, out);
-        });
-        steps.Run([](std::string_view t, Out out) { return CompleteSchemes(t, out); });
+// The enabled rows of a run that run on pieces, before tag removal and after it,
+// picked once a run: a text runs through them piece after piece.
+class PieceSteps {
+  public:
+    explicit PieceSteps(const StepInput& in) : in_(in) {
+        for (std::size_t k = 0; k < std::size(kSteps); ++k) {
+            const FilterStep& s = kSteps[k];
+            if ((s.run == StepRun::Keep || s.run == StepRun::Load) && s.enabled(in.options))
+                (k < kTagStep ? before_ : after_).push_back(&s);
+        }
     }
-}
+
+    void BeforeTags(StepRunner& steps) const { Run(steps, before_); }
+    void AfterTags(StepRunner& steps) const { Run(steps, after_); }
+
+  private:
+    void Run(StepRunner& steps, const std::vector<const FilterStep*>& rows) const {
+        for (const FilterStep* s : rows) {
+            const auto apply = [&](std::string_view t, Out out) { return s->apply(t, in_, out); };
+            if (s->run == StepRun::Keep) {
+                steps.Run(apply);
+            } else {
+                steps.RunAndLoad(apply);
+            }
+        }
+    }
+
+    const StepInput& in_;
+    std::vector<const FilterStep*> before_, after_;
+};
 
 // Where the piece of the text that begins at `from` ends: after the first line
 // break that ends at least `bytes` further on, or at the text's end.
@@ -220,6 +262,10 @@ constexpr std::size_t kPieceBytes = 64 * 1024;
 
 }  // namespace
 
+std::span<const FilterStep> FilterSteps() {
+    return kSteps;
+}
+
 std::string FilterText(std::string_view text, const FilterOptions& o) {
     return FilterText(text, o, kPieceBytes);
 }
@@ -234,6 +280,8 @@ std::string FilterText(std::string_view text, const FilterOptions& o, std::size_
     // as it would at its step: the run has no result either way.
     std::optional<FilterRules> rules;
     if (o.UseCustomFilter) rules = ReadFilterRules(o.FilterFile);
+    const StepInput in{o, rules ? &*rules : nullptr};
+    const PieceSteps lineSteps(in);
 
     // The result is written once, a piece at a time, into a buffer with room for the
     // text to grow; pages that are never written cost nothing.
@@ -242,26 +290,27 @@ std::string FilterText(std::string_view text, const FilterOptions& o, std::size_
     PreferLargePages(result);
     StepRunner before, after;
     std::optional<TagRemover> tags;
-    if (o.TagDelete) tags.emplace();
+    if (kSteps[kTagStep].enabled(o)) tags.emplace();
     std::string piece;         // with tag removal: the text form of a piece
     std::string untagged;      // what tag removal gave, until its lines are whole
     std::size_t unbroken = 0;  // untagged's first bytes hold no line break
     // Steps 24 and 25 look beyond a line. While the pieces are fresh in the cache,
     // they are searched for redirectors: where there is none, step 24 has nothing
     // to do; and without step 24, step 25 joins the lines a piece at a time.
+    const bool whole = AnyEnabled(StepRun::Whole, o);
     bool redirectors = false;
     std::optional<LineJoiner> joiner;
-    if (o.EnterDeleteMode == 1 && !o.RemoveIme) joiner.emplace();
+    if (AnyEnabled(StepRun::Last, o)) joiner.emplace();
     const auto lastSteps = [&](std::size_t start) {
-        if (o.RemoveIme && !redirectors)
+        if (whole && !redirectors)
             redirectors = MayHoldRedirectors(std::string_view(result).substr(start));
-        if (joiner) joiner->Join(result, start);
+        if (joiner && !whole) joiner->Join(result, start);
     };
     const auto linesAfterTags = [&](std::string_view lines) {
         const std::size_t start = result.size();
         result.append(lines);
         after.Start(result, start);
-        LineStepsAfterTags(after, o, rules);
+        lineSteps.AfterTags(after);
         after.Finish();
         lastSteps(start);
     };
@@ -274,15 +323,15 @@ std::string FilterText(std::string_view text, const FilterOptions& o, std::size_
             const std::size_t start = result.size();
             AppendTextForm(lines, result);
             before.Start(result, start);
-            LineStepsBeforeTags(before, o);
-            LineStepsAfterTags(before, o, rules);
+            lineSteps.BeforeTags(before);
+            lineSteps.AfterTags(before);
             before.Finish();
             lastSteps(start);
             continue;
         }
         LoadTextForm(lines, piece);
         before.Start(piece, 0);
-        LineStepsBeforeTags(before, o);
+        lineSteps.BeforeTags(before);
         // Step 12. Tags may span lines, and a text without the ">" of a tag keeps
         // all that follows: tag removal goes on from piece to piece, and the lines
         // it completes go on to the later steps. Only what this piece added can hold
@@ -305,19 +354,16 @@ std::string FilterText(std::string_view text, const FilterOptions& o, std::size_
 
     // Steps 24 and 25 on the whole text.
     if (redirectors) {
-        StepRunner whole;
-        whole.Start(result, 0);
-        for (std::string_view pattern : kRedirectorPatterns) {
-            whole.Run(
-                [&](std::string_view t, Out out) { return RemoveRedirector(pattern, t, out); });
+        StepRunner steps;
+        steps.Start(result, 0);
+        for (const FilterStep& step : kSteps) {
+            if (step.run != StepRun::Whole || !step.enabled(o)) continue;
+            steps.Run([&](std::string_view t, Out out) { return step.apply(t, in, out); });
         }
-        whole.Finish();
+        steps.Finish();
     }
-    if (joiner) {
-        joiner->Finish(result);
-    } else if (o.EnterDeleteMode == 1) {
-        JoinLinesInPlace(result);
-    }
+    if (joiner && whole) joiner->Join(result, 0);
+    if (joiner) joiner->Finish(result);
 
     if (!endsWithCrLf && result.size() >= 2) result.resize(result.size() - 2);
     return result;

@@ -63,9 +63,7 @@ auto LcMap(unsigned flags) {
 
 class PlatformServices final : public TextServices {
   public:
-    PlatformServices() : lead_(CodePageLeadBytes()) {}
-
-    const LeadByteTable& LeadBytes() const override { return lead_; }
+    const LeadByteTable& LeadBytes() const override { return CodePageLeadBytes(); }
 
     const CharMap* KanaMap(unsigned flags) const override {
         if (flags == kLcmapKatakana) return &Lazy(katakanaOnce_, katakana_, LcMap(kLcmapKatakana));
@@ -96,11 +94,10 @@ class PlatformServices final : public TextServices {
   private:
     template <typename Map>
     const CharMap& Lazy(std::once_flag& once, CharMap& table, Map map) const {
-        std::call_once(once, [&] { FillFromPlatform(table, lead_, map); });
+        std::call_once(once, [&] { FillFromPlatform(table, LeadBytes(), map); });
         return table;
     }
 
-    LeadByteTable lead_{};
     mutable std::once_flag katakanaOnce_, hiraganaOnce_, lowerOnce_, upperOnce_;
     mutable CharMap katakana_, hiragana_, lower_, upper_;
 };

@@ -18,14 +18,6 @@ namespace qm {
 
 namespace {
 
-constexpr std::array<bool, 256> MakeKanaLeadBytes() {
-    std::array<bool, 256> t{};
-    for (unsigned b = 0; b < 256; ++b)
-        t[b] = InCodePage932LeadRange(static_cast<std::uint8_t>(b));
-    return t;
-}
-constexpr std::array<bool, 256> kKanaLeadBytes = MakeKanaLeadBytes();
-
 std::string_view UpToNul(std::string_view s) {
     const auto z = s.find('\0');
     return z == std::string_view::npos ? s : s.substr(0, z);
@@ -217,7 +209,7 @@ template <typename Masks>
                                                      const KanaRule& rule, TrailBits& walk,
                                                      std::size_t& copiedTo, bool& changedAny,
                                                      PieceWriter& writer) {
-    static const ByteSet kanaLead(kKanaLeadBytes);
+    static const ByteSet kanaLead(CodePage932LeadBytes());
     const typename Masks::Set lead(kanaLead), row(rule.row), changes(rule.changes),
         alone(rule.alone);
     // Kept here while the writer's bytes are written, which might be any of these.
@@ -294,11 +286,12 @@ QM_AVX2 std::size_t KanaBlocksAvx2(const std::uint8_t* p, std::size_t n, const K
 // and for the last bytes of a text for the rows.
 bool KanaToHalfWidthWalk(const std::uint8_t* p, std::size_t from, std::size_t n, int selector,
                          std::size_t& copied, PieceWriter& writer) {
+    const LeadByteTable& lead = CodePage932LeadBytes();
     bool changed = false;
     std::size_t i = from;
     while (i < n) {
         const std::uint8_t b = p[i];
-        if (!InCodePage932LeadRange(b)) {
+        if (!lead[b]) {
             ++i;
             continue;
         }
@@ -351,11 +344,6 @@ bool KanaToHalfWidth(std::string_view text, int selector, std::string& out) {
     return true;
 }
 
-std::string KanaToHalfWidth(std::string_view text, int selector) {
-    std::string out;
-    return KanaToHalfWidth(text, selector, out) ? out : std::string(text);
-}
-
 bool MapLocaleString(std::string_view text, unsigned flags, std::string& out) {
     const TextServices& services = Text();
     const CharMap* map = services.KanaMap(flags);
@@ -368,16 +356,11 @@ bool MapLocaleString(std::string_view text, unsigned flags, std::string& out) {
     return true;
 }
 
-std::string MapLocaleString(std::string_view text, unsigned flags) {
-    std::string out;
-    return MapLocaleString(text, flags, out) ? out : std::string(text);
-}
-
 std::size_t FindText(std::string_view pattern, std::string_view text) {
     pattern = UpToNul(pattern);
     text = UpToNul(text);
     if (pattern.empty() || text.empty()) return 0;
-    BoundaryTracker boundary(text, Text().LeadBytes());
+    BoundaryTracker boundary(text);
     for (std::size_t from = 0;;) {
         const std::size_t c = text.find(pattern, from);
         if (c == std::string_view::npos) return 0;
@@ -386,16 +369,10 @@ std::size_t FindText(std::string_view pattern, std::string_view text) {
     }
 }
 
-std::string ReplaceAll(std::string_view text, std::string_view old, std::string_view replacement,
-                       bool ignoreCase) {
-    std::string out;
-    return ReplaceAll(text, old, replacement, ignoreCase, out) ? out : std::string(text);
-}
-
 bool ReplaceBytes(std::string_view text, std::string_view pattern, std::string_view replacement,
                   std::string& out) {
     if (pattern.empty()) return false;
-    BoundaryTracker boundary(text, Text().LeadBytes());
+    BoundaryTracker boundary(text);
     bool replaced = false;
     std::size_t start = 0;  // beginning of the rest
     // The first byte by memchr; the second before a call to compare the rest, since
@@ -493,10 +470,13 @@ bool ReplaceAll(std::string_view text, std::string_view old, std::string_view re
     // After a replacement the search goes on in the rest, whose characters are
     // counted from its start; when the pattern is whole characters, that is where
     // the walk through the text puts a character start anyway.
-    std::size_t walked = 0;
-    while (walked < pattern.size())
-        walked += lead[static_cast<std::uint8_t>(pattern[walked])] ? 2 : 1;
-    const bool restart = walked != pattern.size() || old.size() != pattern.size();
+    // A pattern that ends in a lead byte without its second byte is not whole.
+    std::size_t last = 0;
+    for (std::size_t c = 0; c < pattern.size(); c = NextCharStart(pattern, c, lead))
+        last = c;
+    const bool openAtEnd =
+        last + 1 == pattern.size() && lead[static_cast<std::uint8_t>(pattern[last])];
+    const bool restart = openAtEnd || old.size() != pattern.size();
 
     PieceWriter writer(text, out);
     bool replaced = false;

@@ -23,10 +23,8 @@ std::uint16_t SjisToJis(std::uint16_t code);
 enum KanaRow : int { KanaRowHiragana = 0, KanaRowKatakana = 1 };
 
 // Hiragana (or full-width katakana) to half-width katakana, voiced and semi-voiced
-// kana as the base letter followed by a separate mark.
-std::string KanaToHalfWidth(std::string_view text, int selector);
-// The same into out (its content replaced); false, with out in no particular
-// state, when no kana was converted.
+// kana as the base letter followed by a separate mark, into out (its content
+// replaced); false, with out in no particular state, when no kana was converted.
 bool KanaToHalfWidth(std::string_view text, int selector, std::string& out);
 
 // The half-width spelling of the kana in JIS cell 0x21..0x76, as stored in the kana
@@ -34,8 +32,7 @@ bool KanaToHalfWidth(std::string_view text, int selector, std::string& out);
 std::uint8_t KanaTableEntry(int cell);
 
 // The platform's kana mapping (kLcmapKatakana or kLcmapHiragana); the text comes
-// back unchanged when the platform cannot map it.
-std::string MapLocaleString(std::string_view text, unsigned flags);
+// back unchanged (false) when the platform cannot map it.
 bool MapLocaleString(std::string_view text, unsigned flags, std::string& out);
 
 // 1-based position of the first occurrence of pattern in text that begins on a
@@ -45,11 +42,8 @@ std::size_t FindText(std::string_view pattern, std::string_view text);
 // Every occurrence of old replaced by replacement, left to right, never starting on
 // a second byte, the replacement never searched again. With ignoreCase the search
 // runs on upper-cased copies; the text outside the occurrences keeps its case.
-std::string ReplaceAll(std::string_view text, std::string_view old, std::string_view replacement,
-                       bool ignoreCase);
-
-// The same into out, a buffer the caller keeps between calls (its content is
-// replaced); false, with out in no particular state, when nothing was replaced.
+// The result goes into out, a buffer the caller keeps between calls (its content
+// is replaced); false, with out in no particular state, when nothing was replaced.
 bool ReplaceAll(std::string_view text, std::string_view old, std::string_view replacement,
                 bool ignoreCase, std::string& out);
 

@@ -403,9 +403,9 @@ class LineEnds {
     StartFinder crs_;
 };
 
-// The lead bytes of the platform's code page.
+// The lead bytes of the platform's code page, as CodePageLeadBytes gives them.
 inline const ByteSet& LeadByteSet() {
-    static const ByteSet lead(Text().LeadBytes());
+    static const ByteSet lead(CodePageLeadBytes());
     return lead;
 }
 

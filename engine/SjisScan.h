@@ -16,13 +16,13 @@
 namespace qm {
 
 // Answers "does the character walk from the first byte stop at index i?" for rising
-// indexes, with the same lead-byte rule as FindText (a lead byte always takes the
-// byte after it). A byte that is not a lead byte is followed by a character start,
+// indexes, with the same lead-byte rule as NextCharStart (a lead byte takes the byte
+// after it). A byte that is not a lead byte is followed by a character start,
 // so a question only looks back over the run of lead bytes before i, and never
 // further back than the last answer: every byte is looked at once over all calls.
 class BoundaryTracker {
   public:
-    BoundaryTracker(std::string_view text, const LeadByteTable& lead)
+    explicit BoundaryTracker(std::string_view text, const LeadByteTable& lead = CodePageLeadBytes())
         : bytes_(reinterpret_cast<const std::uint8_t*>(text.data())), lead_(lead) {}
 
     // 0-based index; indexes must not decrease between calls.

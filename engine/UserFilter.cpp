@@ -15,7 +15,6 @@
 #include "engine/LineList.h"
 #include "engine/Sjis.h"
 #include "engine/SjisScan.h"
-#include "engine/StepForms.h"
 
 namespace qm {
 
@@ -519,17 +518,6 @@ bool ApplyFilterRules(std::string_view text, std::string_view rules, std::string
 bool ApplyUserFilter(std::string_view text, const std::string& path, std::string& out) {
     const std::optional<std::string> content = ReadFilterFile(path);
     return content && ApplyFilterRules(text, *content, out);
-}
-
-std::string ApplyFilterRules(std::string_view text, std::string_view rules) {
-    return ResultOf(text, [rules](std::string_view t, std::string& o) {
-        return ApplyFilterRules(t, rules, o);
-    });
-}
-
-std::string ApplyUserFilter(std::string_view text, const std::string& path) {
-    return ResultOf(
-        text, [&path](std::string_view t, std::string& o) { return ApplyUserFilter(t, path, o); });
 }
 
 }  // namespace qm

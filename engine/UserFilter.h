@@ -21,13 +21,9 @@ namespace qm {
 // path, file or a folder leaves the text unchanged; a file that exists but cannot
 // be read raises Exception ("Fairu "%s" wa akemasen. %s (File "%s" cannot be opened.)": full path,
 // platform text), one that is no filter file EFilterFileRefused.
-std::string ApplyUserFilter(std::string_view text, const std::string& path);
+bool ApplyUserFilter(std::string_view text, const std::string& path, std::string& out);
 
 // The rules of a filter file's content applied to text.
-std::string ApplyFilterRules(std::string_view text, std::string_view rules);
-
-// The pipeline's forms (engine/StepForms.h): false when the text stays as it is.
-bool ApplyUserFilter(std::string_view text, const std::string& path, std::string& out);
 bool ApplyFilterRules(std::string_view text, std::string_view rules, std::string& out);
 
 // The largest filter file read: the file is read at every copy.

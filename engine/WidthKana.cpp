@@ -9,7 +9,6 @@
 
 #include "engine/Sjis.h"
 #include "engine/SjisBlocks.h"
-#include "engine/StepForms.h"
 #include "engine/TextServices.h"
 #include "engine/Vector.h"
 #ifdef QM_AVX2_KERNELS
@@ -388,40 +387,40 @@ bool ReplaceEither(std::string_view text, std::string_view oldA, std::string_vie
 
 }  // namespace
 
-bool ConvertDigitsInto(std::string_view text, int mode, std::string& out) {
+bool ConvertDigits(std::string_view text, int mode, std::string& out) {
     static const Widening wide(kWideDigits);
     if (mode == 1) return NarrowPairs(text, kNarrowDigitRule, out);
     if (mode == 2) return WidenSingles(text, wide, out);
     return false;
 }
 
-bool ConvertLettersInto(std::string_view text, int mode, std::string& out) {
+bool ConvertLetters(std::string_view text, int mode, std::string& out) {
     static const Widening wide(kWideLetters);
     if (mode == 1) return NarrowPairs(text, kNarrowLetterRule, out);
     if (mode == 2) return WidenSingles(text, wide, out);
     return false;
 }
 
-bool ConvertCommasInto(std::string_view text, int mode, std::string& out) {
+bool ConvertCommas(std::string_view text, int mode, std::string& out) {
     if (mode == 1) return Replace(text, kFullWidthComma, kIdeographicComma, out);
     if (mode == 2) return Replace(text, kIdeographicComma, kFullWidthComma, out);
     return false;
 }
 
-bool ConvertFullStopsInto(std::string_view text, int mode, std::string& out) {
+bool ConvertFullStops(std::string_view text, int mode, std::string& out) {
     if (mode == 1) return Replace(text, kFullWidthFullStop, kIdeographicFullStop, out);
     if (mode == 2) return Replace(text, kIdeographicFullStop, kFullWidthFullStop, out);
     return false;
 }
 
-bool ConvertSymbolsInto(std::string_view text, int mode, std::string& out) {
+bool ConvertSymbols(std::string_view text, int mode, std::string& out) {
     static const Widening wide(kWideSymbols);
     if (mode == 1) return NarrowPairs(text, kNarrowSymbolRule, out);
     if (mode == 2) return WidenSingles(text, wide, out);
     return false;
 }
 
-bool ConvertBlanksInto(std::string_view text, int mode, std::string& out) {
+bool ConvertBlanks(std::string_view text, int mode, std::string& out) {
     // Every blank of the text, one character each, becomes the full-width blank.
     static const Widening wide = [] {
         WideTable blank{};
@@ -433,7 +432,7 @@ bool ConvertBlanksInto(std::string_view text, int mode, std::string& out) {
     return false;
 }
 
-bool ConvertParenthesesInto(std::string_view text, int mode, std::string& out) {
+bool ConvertParentheses(std::string_view text, int mode, std::string& out) {
     if (mode == 1)
         return ReplaceEither(text, kFullWidthOpenParen, "(", kFullWidthCloseParen, ")", out);
     // Brackets are single characters that no replacement makes: one widening.
@@ -447,18 +446,18 @@ bool ConvertParenthesesInto(std::string_view text, int mode, std::string& out) {
     return false;
 }
 
-bool ConvertHiraganaInto(std::string_view text, int mode, std::string& out) {
-    if (mode == 1) return HalfWidthKanaInto(text, KanaRowHiragana, out);
+bool ConvertHiragana(std::string_view text, int mode, std::string& out) {
+    if (mode == 1) return HalfWidthKana(text, KanaRowHiragana, out);
     if (mode == 2) return MapLocaleString(text, kLcmapKatakana, out);
     return false;
 }
 
-bool ConvertKatakanaInto(std::string_view text, int mode, std::string& out) {
-    if (mode == 1) return HalfWidthKanaInto(text, KanaRowKatakana, out);
-    if (mode == 2) return FullWidthKanaInto(text, out);
+bool ConvertKatakana(std::string_view text, int mode, std::string& out) {
+    if (mode == 1) return HalfWidthKana(text, KanaRowKatakana, out);
+    if (mode == 2) return FullWidthKana(text, out);
     if (mode == 3) {
         std::string wide;
-        if (!FullWidthKanaInto(text, wide)) return MapLocaleString(text, kLcmapHiragana, out);
+        if (!FullWidthKana(text, wide)) return MapLocaleString(text, kLcmapHiragana, out);
         if (!MapLocaleString(wide, kLcmapHiragana, out)) out = std::move(wide);
         return true;
     }
@@ -518,7 +517,7 @@ QM_AVX2 bool FullWidthKanaAvx2(std::string_view text, std::string& out) {
 
 }  // namespace
 
-bool FullWidthKanaInto(std::string_view text, std::string& out) {
+bool FullWidthKana(std::string_view text, std::string& out) {
 #ifdef QM_AVX2_KERNELS
     if (ActiveVectorLevel() == VectorLevel::Avx2) return FullWidthKanaAvx2(text, out);
 #endif
@@ -610,52 +609,10 @@ bool NarrowKanaPunctuation(std::string& t) {
 
 }  // namespace
 
-bool HalfWidthKanaInto(std::string_view text, int selector, std::string& out) {
+bool HalfWidthKana(std::string_view text, int selector, std::string& out) {
     const bool converted = KanaToHalfWidth(text, selector, out);
     if (!converted) out.assign(text);
     return NarrowKanaPunctuation(out) || converted;
-}
-
-// The plain forms.
-
-template <bool (*Step)(std::string_view, int, std::string&)>
-std::string Plain(std::string_view text, int mode) {
-    return ResultOf(text, [mode](std::string_view t, std::string& o) { return Step(t, mode, o); });
-}
-
-std::string ConvertDigits(std::string_view text, int mode) {
-    return Plain<ConvertDigitsInto>(text, mode);
-}
-std::string ConvertLetters(std::string_view text, int mode) {
-    return Plain<ConvertLettersInto>(text, mode);
-}
-std::string ConvertCommas(std::string_view text, int mode) {
-    return Plain<ConvertCommasInto>(text, mode);
-}
-std::string ConvertFullStops(std::string_view text, int mode) {
-    return Plain<ConvertFullStopsInto>(text, mode);
-}
-std::string ConvertSymbols(std::string_view text, int mode) {
-    return Plain<ConvertSymbolsInto>(text, mode);
-}
-std::string ConvertBlanks(std::string_view text, int mode) {
-    return Plain<ConvertBlanksInto>(text, mode);
-}
-std::string ConvertParentheses(std::string_view text, int mode) {
-    return Plain<ConvertParenthesesInto>(text, mode);
-}
-std::string ConvertHiragana(std::string_view text, int mode) {
-    return Plain<ConvertHiraganaInto>(text, mode);
-}
-std::string ConvertKatakana(std::string_view text, int mode) {
-    return Plain<ConvertKatakanaInto>(text, mode);
-}
-std::string FullWidthKana(std::string_view text) {
-    return ResultOf(text,
-                    [](std::string_view t, std::string& o) { return FullWidthKanaInto(t, o); });
-}
-std::string HalfWidthKana(std::string_view text, int selector) {
-    return Plain<HalfWidthKanaInto>(text, selector);
 }
 
 }  // namespace qm

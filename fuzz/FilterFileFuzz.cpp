@@ -4,6 +4,7 @@
 // Input: the filter file, and after a form feed the text; without a form feed the
 // file is its own text, so that every rule finds its search text.
 #include "engine/UserFilter.h"
+#include "engine/tests/PlainForms.h"
 #include "engine/tests/UserFilterReference.h"
 #include "fuzz/FuzzInput.h"
 

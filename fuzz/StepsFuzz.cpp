@@ -16,6 +16,7 @@
 #include "engine/tests/CharMapReference.h"
 #include "engine/tests/LineListReference.h"
 #include "engine/tests/LineStepsReference.h"
+#include "engine/tests/PlainForms.h"
 #include "engine/tests/SjisReference.h"
 #include "engine/tests/WidthKanaReference.h"
 #include "fuzz/FuzzInput.h"

@@ -9,6 +9,7 @@
 
 #include "engine/Sjis.h"
 #include "engine/TextServices.h"
+#include "engine/tests/PlainForms.h"
 
 namespace qm::testing {
 

@@ -6,6 +6,7 @@
 #include "engine/Sjis.h"
 #include "engine/TextServices.h"
 #include "engine/tests/AddressReference.h"
+#include "engine/tests/PlainForms.h"
 #include "engine/tests/RandomText.h"
 
 namespace qm {

@@ -9,6 +9,7 @@
 #include "engine/LineSteps.h"
 #include "engine/Sjis.h"
 #include "engine/TextServices.h"
+#include "engine/tests/PlainForms.h"
 
 namespace qm::testing {
 

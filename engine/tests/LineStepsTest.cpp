@@ -8,6 +8,7 @@
 #include "engine/TextServices.h"
 #include "engine/tests/FilterReference.h"
 #include "engine/tests/LineStepsReference.h"
+#include "engine/tests/PlainForms.h"
 #include "engine/tests/RandomText.h"
 #include "engine/tests/VectorLevels.h"
 

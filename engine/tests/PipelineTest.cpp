@@ -2,9 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <random>
+#include <vector>
 
 #include "engine/Address.h"
 #include "engine/LineList.h"
@@ -102,6 +104,28 @@ TEST(FilterText, JoinedLinesKeepTheIndentOfALineThatBeginsAPiece) {
         EXPECT_EQ(FilterText("a\x81\x42\r\n  b\r\n", o, pieceBytes), "a\x81\x42\r\n  b\r\n");
         // the line after an empty one joins, and the last break is kept
         EXPECT_EQ(FilterText("a\r\n\r\n  b\r\nc\r\n\r\n", o, pieceBytes), "a  bc\r\n");
+    }
+}
+
+// The reference walks the same table of steps, so it cannot see a row out of place:
+// the rows follow the options, which are listed in the order of the steps.
+TEST(FilterSteps, EachRowIsTurnedOnByOneOptionInTheOptionsOrder) {
+    const auto fields = FilterOptionFields();
+    std::size_t lastField = 0;
+    for (const FilterStep& step : FilterSteps()) {
+        std::vector<std::size_t> by;
+        for (std::size_t f = 0; f < fields.size(); ++f) {
+            for (int item = 1; item < std::max(fields[f].items, 2); ++item) {
+                FilterOptions o;
+                if (fields[f].check) o.*fields[f].check = true;
+                if (fields[f].radio) o.*fields[f].radio = item;
+                if ((fields[f].check || fields[f].radio) && step.enabled(o)) by.push_back(f);
+            }
+        }
+        ASSERT_FALSE(by.empty());
+        EXPECT_EQ(by.front(), by.back()) << fields[by.front()].name;
+        EXPECT_GE(by.front(), lastField) << fields[by.front()].name;
+        lastField = by.front();
     }
 }
 

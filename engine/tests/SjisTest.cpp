@@ -7,6 +7,7 @@
 #include <string>
 
 #include "engine/TextServices.h"
+#include "engine/tests/PlainForms.h"
 #include "engine/tests/SjisReference.h"
 
 namespace qm {

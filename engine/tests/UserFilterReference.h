@@ -6,6 +6,7 @@
 
 #include "engine/Sjis.h"
 #include "engine/UserFilter.h"
+#include "engine/tests/PlainForms.h"
 
 namespace qm::testing {
 

@@ -9,6 +9,7 @@
 #include "base/Exception.h"
 #include "engine/Pipeline.h"
 #include "engine/Sjis.h"
+#include "engine/tests/PlainForms.h"
 #include "engine/tests/RandomText.h"
 #include "engine/tests/UserFilterReference.h"
 

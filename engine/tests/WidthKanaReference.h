@@ -11,6 +11,7 @@
 
 #include "engine/Sjis.h"
 #include "engine/WidthKana.h"
+#include "engine/tests/PlainForms.h"
 
 namespace qm::testing {
 
