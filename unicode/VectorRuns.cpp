@@ -221,11 +221,19 @@ QM_AVX2 unsigned Cp932Block(const unsigned char* p, unsigned n, std::uint64_t fi
     return n;
 }
 
-QM_AVX2 __attribute__((flatten)) const unsigned char* Utf8Walk(const unsigned char* p,
-                                                               const unsigned char* limit,
-                                                               char*& out,
-                                                               const std::uint16_t* pairBytes,
-                                                               Fallback other) {
+// Where a block stops being convertible: its first n bytes convert, `first` marks
+// the characters that open there, and the walk goes on after them only when whole.
+struct Cut {
+    unsigned n;
+    std::uint64_t first;
+    bool whole;
+};
+
+// The walk both ways: a block of ASCII alone is copied as it is; any other is cut
+// where `cut` finds a byte out of place and `block` converts what comes before.
+template <typename CutAt, typename Block>
+QM_AVX2 const unsigned char* Walk(const unsigned char* p, const unsigned char* limit, char*& out,
+                                  CutAt cut, Block block) {
     char* w = out;  // in a register: the bytes written through it could be its own
     while (limit - p >= kReach) {
         const __m256i low = Load(p), high = Load(p + 32);
@@ -235,14 +243,28 @@ QM_AVX2 __attribute__((flatten)) const unsigned char* Utf8Walk(const unsigned ch
             p += 64;
             continue;
         }
+        const Cut c = cut(low, high, ascii);
+        const unsigned taken = block(p, c.n, c.first & Below(c.n), w);
+        p += taken;
+        if (!c.whole || taken < c.n) break;
+    }
+    out = w;
+    return p;
+}
+
+QM_AVX2 __attribute__((flatten)) const unsigned char* Utf8Walk(const unsigned char* p,
+                                                               const unsigned char* limit,
+                                                               char*& out,
+                                                               const std::uint16_t* pairBytes,
+                                                               Fallback other) {
+    const auto cut = [](__m256i low, __m256i high, std::uint64_t ascii) QM_AVX2 {
         const std::uint64_t first = Bits(Is(low, '\xF0', '\xE0'), Is(high, '\xF0', '\xE0'));
         const std::uint64_t more = Bits(Is(low, '\xC0', '\x80'), Is(high, '\xC0', '\x80'));
         // A character that runs past the block goes to the next one.
-        const std::uint64_t cut = first & (std::uint64_t{3} << 62);
-        unsigned n = cut ? static_cast<unsigned>(std::countr_zero(cut)) : 64;
+        const std::uint64_t past = first & (std::uint64_t{3} << 62);
+        Cut c{past ? static_cast<unsigned>(std::countr_zero(past)) : 64, first, true};
         const std::uint64_t expected = first << 1 | first << 2;
         const std::uint64_t wrong = (more ^ expected) | ~(ascii | first | more);
-        bool whole = true;  // whether the walk goes on after n
         if (wrong != 0) {
             // The character that holds the first byte out of place starts there, or
             // at the first byte of a sequence just before.
@@ -250,17 +272,16 @@ QM_AVX2 __attribute__((flatten)) const unsigned char* Utf8Walk(const unsigned ch
             const unsigned start = !(expected >> b & 1)     ? b
                                    : (first >> (b - 1) & 1) ? b - 1
                                                             : b - 2;
-            if (start < n) {
-                n = start;
-                whole = false;
+            if (start < c.n) {
+                c.n = start;
+                c.whole = false;
             }
         }
-        const unsigned taken = Utf8Block(p, n, first & Below(n), w, pairBytes, other);
-        p += taken;
-        if (!whole || taken < n) break;
-    }
-    out = w;
-    return p;
+        return c;
+    };
+    return Walk(p, limit, out, cut,
+                [&](const unsigned char* at, unsigned n, std::uint64_t first, char*& w)
+                    QM_AVX2 { return Utf8Block(at, n, first, w, pairBytes, other); });
 }
 
 QM_AVX2 __attribute__((flatten)) const unsigned char* Cp932Walk(const unsigned char* p,
@@ -268,16 +289,7 @@ QM_AVX2 __attribute__((flatten)) const unsigned char* Cp932Walk(const unsigned c
                                                                 char*& out,
                                                                 const std::uint32_t* threeByteUtf8,
                                                                 Fallback other) {
-    char* w = out;  // in a register: the bytes written through it could be its own
-    std::uint32_t utf8[36];
-    while (limit - p >= kReach) {
-        const __m256i low = Load(p), high = Load(p + 32);
-        const std::uint64_t ascii = ~Bits(low, high);
-        if (ascii == ~std::uint64_t{0}) {
-            Store(w, low, high);
-            p += 64;
-            continue;
-        }
+    const auto cut = [](__m256i low, __m256i high, std::uint64_t ascii) QM_AVX2 {
         // In a run of bytes that may open a character, every other one does, from
         // the run's first: the runs that start on an even byte are found by adding
         // their starts, which carries through each of them.
@@ -285,17 +297,17 @@ QM_AVX2 __attribute__((flatten)) const unsigned char* Cp932Walk(const unsigned c
         const std::uint64_t starts = range & ~(range << 1);
         const std::uint64_t even = range & ~(range + (starts & kEven));
         const std::uint64_t first = (even & kEven) | (range & ~even & ~kEven);
-        unsigned n = first >> 63 ? 63 : 64;
+        Cut c{first >> 63 ? 63u : 64u, first, true};
         // Bytes that stand alone must be ASCII.
-        const std::uint64_t wrong = ~(ascii | first | first << 1) & Below(n);
-        const bool whole = wrong == 0;  // whether the walk goes on after n
-        if (!whole) n = static_cast<unsigned>(std::countr_zero(wrong));
-        const unsigned taken = Cp932Block(p, n, first & Below(n), w, threeByteUtf8, other, utf8);
-        p += taken;
-        if (!whole || taken < n) break;
-    }
-    out = w;
-    return p;
+        const std::uint64_t wrong = ~(ascii | first | first << 1) & Below(c.n);
+        c.whole = wrong == 0;
+        if (!c.whole) c.n = static_cast<unsigned>(std::countr_zero(wrong));
+        return c;
+    };
+    std::uint32_t utf8[36];
+    return Walk(p, limit, out, cut,
+                [&](const unsigned char* at, unsigned n, std::uint64_t first, char*& w)
+                    QM_AVX2 { return Cp932Block(at, n, first, w, threeByteUtf8, other, utf8); });
 }
 
 }  // namespace
