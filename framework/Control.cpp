@@ -5,6 +5,7 @@
 #include "base/Exception.h"
 #include "framework/Form.h"
 #include "framework/Messages.h"
+#include "framework/Property.h"
 #include "framework/WinControl.h"
 
 namespace qm {
@@ -105,9 +106,7 @@ void TControl::SetClientSize(int width, int height) {
 }
 
 void TControl::SetVisible(bool visible) {
-    if (visible == visible_) return;
-    visible_ = visible;
-    VisibleChanged();
+    if (StoreChange(visible_, visible)) VisibleChanged();
 }
 
 void TControl::VisibleChanged() {
@@ -119,9 +118,7 @@ void TControl::VisibleChanged() {
 }
 
 void TControl::SetEnabled(bool enabled) {
-    if (enabled == enabled_) return;
-    enabled_ = enabled;
-    EnabledChanged();
+    if (StoreChange(enabled_, enabled)) EnabledChanged();
 }
 
 std::string TControl::GetText() {

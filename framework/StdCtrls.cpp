@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "base/Exception.h"
+#include "framework/Property.h"
 
 namespace qm {
 
@@ -203,21 +204,15 @@ void TEdit::SetReadOnly(bool readOnly) {
 }
 
 void TEdit::SetPasswordChar(char c) {
-    if (c == passwordChar_) return;
-    passwordChar_ = c;
-    RecreateWnd();
+    if (StoreChange(passwordChar_, c)) RecreateWnd();
 }
 
 void TEdit::SetBorderStyle(TBorderStyle style) {
-    if (style == borderStyle_) return;
-    borderStyle_ = style;
-    RecreateWnd();
+    if (StoreChange(borderStyle_, style)) RecreateWnd();
 }
 
 void TEdit::SetCtl3D(bool ctl3D) {
-    if (ctl3D == ctl3D_) return;
-    ctl3D_ = ctl3D;
-    RecreateWnd();
+    if (StoreChange(ctl3D_, ctl3D)) RecreateWnd();
 }
 
 void TEdit::SelectAll() {
@@ -392,9 +387,7 @@ void TComboBox::CreateParams(TCreateParams& p) {
 }
 
 void TComboBox::SetStyle(TComboBoxStyle style) {
-    if (style == style_) return;
-    style_ = style;
-    RecreateWnd();
+    if (StoreChange(style_, style)) RecreateWnd();
 }
 
 void TComboBox::CreateWnd() {
