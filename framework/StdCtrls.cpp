@@ -325,34 +325,52 @@ void TControlItems::Save() {
     itemIndex_ = ItemIndex();
 }
 
-// TListBox
+// TListControl
 
-TListBox::TListBox(TComponent* owner)
-    : TWinControl(owner),
-      items_(*this, {LB_ADDSTRING, LB_INSERTSTRING, LB_DELETESTRING, LB_RESETCONTENT, LB_GETCURSEL,
-                     LB_SETCURSEL}) {
-    width_ = 121;
-    height_ = 97;
+namespace {
+
+// The messages with which each platform control keeps its items.
+constexpr TControlItems::Messages kListBoxItems{LB_ADDSTRING,    LB_INSERTSTRING, LB_DELETESTRING,
+                                                LB_RESETCONTENT, LB_GETCURSEL,    LB_SETCURSEL};
+constexpr TControlItems::Messages kComboBoxItems{CB_ADDSTRING,    CB_INSERTSTRING, CB_DELETESTRING,
+                                                 CB_RESETCONTENT, CB_GETCURSEL,    CB_SETCURSEL};
+
+}  // namespace
+
+TListControl::TListControl(TComponent* owner, const char* systemClass, const char* ownClass,
+                           TControlItems::Messages messages, int width, int height)
+    : TWinControl(owner), systemClass_(systemClass), ownClass_(ownClass), items_(*this, messages) {
+    width_ = width;
+    height_ = height;
     tabStop_ = true;
     SetColor(clWindow);
 }
 
-void TListBox::CreateParams(TCreateParams& p) {
+void TListControl::CreateParams(TCreateParams& p) {
     TWinControl::CreateParams(p);
-    p.SystemClass = "LISTBOX";
-    p.WinClassName = "QuillmothListBox";
-    p.Style |= LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL;
-    p.ExStyle |= WS_EX_CLIENTEDGE;
+    p.SystemClass = systemClass_;
+    p.WinClassName = ownClass_;
 }
 
-void TListBox::CreateWnd() {
+void TListControl::CreateWnd() {
     TWinControl::CreateWnd();
     items_.Fill();
 }
 
-void TListBox::DestroyWnd() {
+void TListControl::DestroyWnd() {
     items_.Save();
     TWinControl::DestroyWnd();
+}
+
+// TListBox
+
+TListBox::TListBox(TComponent* owner)
+    : TListControl(owner, "LISTBOX", "QuillmothListBox", kListBoxItems, 121, 97) {}
+
+void TListBox::CreateParams(TCreateParams& p) {
+    TListControl::CreateParams(p);
+    p.Style |= LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL;
+    p.ExStyle |= WS_EX_CLIENTEDGE;
 }
 
 void TListBox::WndProc(TMessage& m) {
@@ -367,19 +385,10 @@ void TListBox::WndProc(TMessage& m) {
 // TComboBox
 
 TComboBox::TComboBox(TComponent* owner)
-    : TWinControl(owner),
-      items_(*this, {CB_ADDSTRING, CB_INSERTSTRING, CB_DELETESTRING, CB_RESETCONTENT, CB_GETCURSEL,
-                     CB_SETCURSEL}) {
-    width_ = 145;
-    height_ = 21;
-    tabStop_ = true;
-    SetColor(clWindow);
-}
+    : TListControl(owner, "COMBOBOX", "QuillmothComboBox", kComboBoxItems, 145, 21) {}
 
 void TComboBox::CreateParams(TCreateParams& p) {
-    TWinControl::CreateParams(p);
-    p.SystemClass = "COMBOBOX";
-    p.WinClassName = "QuillmothComboBox";
+    TListControl::CreateParams(p);
     p.Style |=
         WS_VSCROLL | CBS_AUTOHSCROLL | (style_ == csDropDownList ? CBS_DROPDOWNLIST : CBS_DROPDOWN);
     // The window's height includes the dropped-down list.
@@ -388,16 +397,6 @@ void TComboBox::CreateParams(TCreateParams& p) {
 
 void TComboBox::SetStyle(TComboBoxStyle style) {
     if (StoreChange(style_, style)) RecreateWnd();
-}
-
-void TComboBox::CreateWnd() {
-    TWinControl::CreateWnd();
-    items_.Fill();
-}
-
-void TComboBox::DestroyWnd() {
-    items_.Save();
-    TWinControl::DestroyWnd();
 }
 
 void TComboBox::WndProc(TMessage& m) {
