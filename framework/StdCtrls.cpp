@@ -84,17 +84,10 @@ void TCheckBox::SetAllowGrayed(bool allow) {
 void TCheckBox::WndProc(TMessage& m) {
     if (m.Msg == CN_COMMAND && HIWORD(m.WParam) == BN_CLICKED) {
         // Unchecked, checked, then grayed when allowed.
-        switch (state_) {
-            case cbUnchecked:
-                SetState(cbChecked);
-                break;
-            case cbChecked:
-                SetState(allowGrayed_ ? cbGrayed : cbUnchecked);
-                break;
-            case cbGrayed:
-                SetState(cbUnchecked);
-                break;
-        }
+        if (state_ == cbUnchecked)
+            SetState(cbChecked);
+        else
+            SetState(state_ == cbChecked && allowGrayed_ ? cbGrayed : cbUnchecked);
         return;
     }
     TWinControl::WndProc(m);
@@ -401,17 +394,9 @@ void TComboBox::SetStyle(TComboBoxStyle style) {
 
 void TComboBox::WndProc(TMessage& m) {
     if (m.Msg == CN_COMMAND) {
-        switch (HIWORD(m.WParam)) {
-            case CBN_SELCHANGE:
-                Click();
-                if (OnChange) OnChange(this);
-                break;
-            case CBN_EDITCHANGE:
-                if (OnChange) OnChange(this);
-                break;
-            default:
-                break;
-        }
+        const WORD code = HIWORD(m.WParam);
+        if (code == CBN_SELCHANGE) Click();
+        if ((code == CBN_SELCHANGE || code == CBN_EDITCHANGE) && OnChange) OnChange(this);
         return;
     }
     TWinControl::WndProc(m);
