@@ -226,12 +226,11 @@ struct ToUtf8 {
         const std::uint64_t starts = range & ~(range << 1);
         const std::uint64_t even = range & ~(range + (starts & kEven));
         const std::uint64_t first = (even & kEven) | (range & ~even & ~kEven);
-        Cut c{first >> 63 ? 63u : 64u, first, true};
+        const unsigned n = first >> 63 ? 63 : 64;
         // Bytes that stand alone must be ASCII.
-        const std::uint64_t wrong = ~(ascii | first | first << 1) & Below(c.n);
-        c.whole = wrong == 0;
-        if (!c.whole) c.n = static_cast<unsigned>(std::countr_zero(wrong));
-        return c;
+        const std::uint64_t wrong = ~(ascii | first | first << 1) & Below(n);
+        if (wrong == 0) return Cut{n, first, true};
+        return Cut{static_cast<unsigned>(std::countr_zero(wrong)), first, false};
     }
 
     QM_AVX2 unsigned Block(const unsigned char* p, unsigned n, std::uint64_t first,
