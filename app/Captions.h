@@ -63,7 +63,7 @@ inline constexpr char kCaptionRemoveIme[] =
     "ime."
     "nu\x82\xC8\x82\xC7\x82\xCC\x83\x8A\x83\x5F\x83\x43\x83\x8C\x83\x4E\x83\x67\x82\xF0\x8F\x9C\x8B"
     "\x8E";
-// remove line breaks
+// remove line breaks (also the group's own choice)
 inline constexpr char kCaptionEnterDeleteMode[] = "\x89\xFC\x8D\x73\x8F\x9C\x8B\x8E";
 // remove empty lines
 inline constexpr char kCaptionDelEmptyLine[] = "\x8B\xF3\x82\xCC\x8D\x73\x82\xF0\x8F\x9C\x8B\x8E";
@@ -133,8 +133,6 @@ inline constexpr char kItemSpaceToTabBoth[] =
 inline constexpr char kItemLower[] = "\x8F\xAC\x95\xB6\x8E\x9A";
 // capitals
 inline constexpr char kItemUpper[] = "\x91\xE5\x95\xB6\x8E\x9A";
-// remove line breaks
-inline constexpr char kItemJoinLines[] = "\x89\xFC\x8D\x73\x8F\x9C\x8B\x8E";
 // options (&O)
 inline constexpr char kMenuOptions[] =
     "\x8A\xC2\x8B\xAB\x83\x49\x83\x76\x83\x56\x83\x87\x83\x93(&O)";

@@ -158,7 +158,7 @@ void TForm1::BuildControls() {
     Extend->SetCaption(kCaptionExtend);
     Extend->SetPageControl(PageControl1);
     EnterDeleteMode = Group(this, Extend, "EnterDeleteMode", kCaptionEnterDeleteMode,
-                            {kItemAsIs, kItemJoinLines}, 200, 8, 89, 53);
+                            {kItemAsIs, kCaptionEnterDeleteMode}, 200, 8, 89, 53);
     DelDmySpc = Check(this, Extend, "DelDmySpc", kCaptionDelDmySpc, 8, 136, 185, 17);
     DelConma = Check(this, Extend, "DelConma", kCaptionDelConma, 8, 152, 185, 17);
     UpDownCase = Group(this, Extend, "UpDownCase", kCaptionUpDownCase,

@@ -118,76 +118,42 @@ void BM_AllLineMarkupAddressOptions(benchmark::State& state) {
 }
 BENCHMARK(BM_AllLineMarkupAddressOptions)->Unit(benchmark::kMillisecond)->MinTime(3);
 
-// One step at a time, with the load and text form around it that the pipeline pays.
-template <typename Set>
-void Step(benchmark::State& state, Set set) {
-    qm::FilterOptions o;
-    set(o);
-    Run(state, Corpus(), o);
-}
-void BM_Nothing(benchmark::State& s) {
-    Step(s, [](auto&) {});
-}
-void BM_ReturnMode(benchmark::State& s) {
-    Step(s, [](auto& o) { o.ReturnMode = 1; });
-}
-void BM_TagDelete(benchmark::State& s) {
-    Step(s, [](auto& o) { o.TagDelete = true; });
-}
-void BM_Entities(benchmark::State& s) {
-    Step(s, [](auto& o) { o.RepAmp = o.RepLG = o.RepQuot = true; });
-}
-void BM_RepNumber(benchmark::State& s) {
-    Step(s, [](auto& o) { o.RepNumber = true; });
-}
-void BM_AddLI(benchmark::State& s) {
-    Step(s, [](auto& o) { o.AddLI = true; });
-}
-void BM_Space2Tab1(benchmark::State& s) {
-    Step(s, [](auto& o) { o.Space2Tab = 1; });
-}
-void BM_Space2Tab3(benchmark::State& s) {
-    Step(s, [](auto& o) { o.Space2Tab = 3; });
-}
-void BM_DelDmySpc(benchmark::State& s) {
-    Step(s, [](auto& o) { o.DelDmySpc = true; });
-}
-void BM_DelConma(benchmark::State& s) {
-    Step(s, [](auto& o) { o.DelConma = true; });
-}
-void BM_UpDownCase(benchmark::State& s) {
-    Step(s, [](auto& o) { o.UpDownCase = 1; });
-}
-void BM_UserFilter100(benchmark::State& s) {
-    Step(s, [](auto& o) {
-        o.UseCustomFilter = true;
-        o.FilterFile = HundredRules().Path();
-    });
-}
-void BM_URLHelper(benchmark::State& s) {
-    Step(s, [](auto& o) { o.URLHelper = true; });
-}
-void BM_RemoveIme(benchmark::State& s) {
-    Step(s, [](auto& o) { o.RemoveIme = true; });
-}
-void BM_EnterDeleteMode(benchmark::State& s) {
-    Step(s, [](auto& o) { o.EnterDeleteMode = 1; });
-}
-BENCHMARK(BM_Nothing)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_ReturnMode)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_TagDelete)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_Entities)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_RepNumber)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_AddLI)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_Space2Tab1)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_Space2Tab3)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_DelDmySpc)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_DelConma)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_UpDownCase)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_UserFilter100)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_URLHelper)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_RemoveIme)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_EnterDeleteMode)->Unit(benchmark::kMillisecond);
+// One step at a time, with the load and text form around it that the pipeline pays:
+// each benchmark by the options that turn its step on.
+const struct {
+    const char* name;
+    void (*set)(qm::FilterOptions& o);
+} kSteps[] = {
+    {"BM_Nothing", [](qm::FilterOptions&) {}},
+    {"BM_ReturnMode", [](qm::FilterOptions& o) { o.ReturnMode = 1; }},
+    {"BM_TagDelete", [](qm::FilterOptions& o) { o.TagDelete = true; }},
+    {"BM_Entities", [](qm::FilterOptions& o) { o.RepAmp = o.RepLG = o.RepQuot = true; }},
+    {"BM_RepNumber", [](qm::FilterOptions& o) { o.RepNumber = true; }},
+    {"BM_AddLI", [](qm::FilterOptions& o) { o.AddLI = true; }},
+    {"BM_Space2Tab1", [](qm::FilterOptions& o) { o.Space2Tab = 1; }},
+    {"BM_Space2Tab3", [](qm::FilterOptions& o) { o.Space2Tab = 3; }},
+    {"BM_DelDmySpc", [](qm::FilterOptions& o) { o.DelDmySpc = true; }},
+    {"BM_DelConma", [](qm::FilterOptions& o) { o.DelConma = true; }},
+    {"BM_UpDownCase", [](qm::FilterOptions& o) { o.UpDownCase = 1; }},
+    {"BM_UserFilter100",
+     [](qm::FilterOptions& o) {
+         o.UseCustomFilter = true;
+         o.FilterFile = HundredRules().Path();
+     }},
+    {"BM_URLHelper", [](qm::FilterOptions& o) { o.URLHelper = true; }},
+    {"BM_RemoveIme", [](qm::FilterOptions& o) { o.RemoveIme = true; }},
+    {"BM_EnterDeleteMode", [](qm::FilterOptions& o) { o.EnterDeleteMode = 1; }},
+};
+const bool kStepsRegistered = [] {
+    for (const auto& step : kSteps) {
+        benchmark::RegisterBenchmark(step.name, [set = step.set](benchmark::State& state) {
+            qm::FilterOptions o;
+            set(o);
+            Run(state, Corpus(), o);
+        })->Unit(benchmark::kMillisecond);
+    }
+    return true;
+}();
 
 // A filter file of `count` rules over the first `bytes` of the text (all of it when
 // it is shorter, up to its last line break), file reading included.

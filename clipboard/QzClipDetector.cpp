@@ -5,36 +5,24 @@
 
 namespace qm {
 
-TQzClipDetector::TQzClipDetector(TComponent* owner) : TComponent(owner) {}
-
-TQzClipDetector::~TQzClipDetector() {
-    Leave();
-}
-
-void TQzClipDetector::Leave() noexcept {
-    chain_.Leave();
-    window_.reset();
-}
-
 void TQzClipDetector::SetOnClipChange(Event handler) {
     if (!handler) {
-        Leave();
+        LeaveChain();
         onClipChange_ = nullptr;
         return;
     }
-    if (window_) {
+    if (InChain()) {
         onClipChange_ = std::move(handler);
         return;
     }
     try {
-        window_ = std::make_unique<MessageWindow>(
-            [this](HWND w, UINT m, WPARAM wp, LPARAM lp) { return HandleMessage(w, m, wp, lp); });
+        MakeWindow();
     } catch (const Exception&) {
         throw Exception(kClipWatchWindowMessage);
     }
     onClipChange_ = std::move(handler);
     joining_ = true;
-    chain_.Join(window_->Handle());
+    JoinChain();
     joining_ = false;
 }
 
@@ -42,19 +30,13 @@ void TQzClipDetector::ClipChanged() {
     if (onClipChange_) onClipChange_(this);
 }
 
-LRESULT TQzClipDetector::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message != WM_DRAWCLIPBOARD) return chain_.OtherMessage(window, message, wParam, lParam);
-    if (ignoreFirst_ && joining_) {
-        chain_.PassOnChange();
-        return 0;
-    }
+void TQzClipDetector::Notified() {
     // The chain hears of the change even when our handler fails.
-    struct PassOn {
-        const ViewerChain& chain;
-        ~PassOn() { chain.PassOnChange(); }
-    } passOn{chain_};
-    ClipChanged();
-    return 0;
+    struct PassOnAfter {
+        const TQzClipDetector& detector;
+        ~PassOnAfter() { detector.PassOn(); }
+    } passOn{*this};
+    if (!(ignoreFirst_ && joining_)) ClipChanged();
 }
 
 }  // namespace qm

@@ -3,23 +3,15 @@
 // notification the platform sends while it joins.
 #pragma once
 
-#include <windows.h>
-
-#include <functional>
-#include <memory>
-
-#include "clipboard/ViewerChain.h"
-#include "framework/Component.h"
-#include "framework/MessageWindow.h"
+#include "clipboard/ClipboardViewer.h"
 
 namespace qm {
 
-class TQzClipDetector : public TComponent {
+class TQzClipDetector : public TClipboardViewer {
   public:
-    using Event = std::function<void(TComponent* sender)>;
-
-    explicit TQzClipDetector(TComponent* owner);
-    ~TQzClipDetector() override;
+    explicit TQzClipDetector(TComponent* owner) : TClipboardViewer(owner) {}
+    // Leaves while the handler it may call is still there.
+    ~TQzClipDetector() override { LeaveChain(); }
 
     bool IgnoreFirst() const { return ignoreFirst_; }
     void SetIgnoreFirst(bool ignore) { ignoreFirst_ = ignore; }
@@ -28,21 +20,17 @@ class TQzClipDetector : public TComponent {
     // Assigning a handler joins the chain; assigning none leaves it.
     void SetOnClipChange(Event handler);
 
-    bool InChain() const { return window_ != nullptr; }
-    HWND NextViewer() const { return chain_.Next(); }
+    bool InChain() const { return WindowHandle() != nullptr; }
 
   protected:
     virtual void ClipChanged();
 
   private:
-    LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    void Leave() noexcept;
+    void Notified() override;
 
     bool ignoreFirst_ = true;
     bool joining_ = false;
     Event onClipChange_;
-    ViewerChain chain_;
-    std::unique_ptr<MessageWindow> window_;
 };
 
 }  // namespace qm

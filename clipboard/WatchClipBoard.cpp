@@ -20,7 +20,7 @@ TWatchClipBoard* g_registered = nullptr;
 
 }  // namespace
 
-TWatchClipBoard::TWatchClipBoard(TComponent* owner) : TComponent(owner) {
+TWatchClipBoard::TWatchClipBoard(TComponent* owner) : TClipboardViewer(owner) {
     if (g_registered) {
         notRegistered_ = true;
         throw Exception(kSecondInstanceError);
@@ -29,10 +29,9 @@ TWatchClipBoard::TWatchClipBoard(TComponent* owner) : TComponent(owner) {
     try {
         // Whatever the clipboard held when the program started is not the user's new copy.
         ClearClipboard();
-        window_ = std::make_unique<MessageWindow>(
-            [this](HWND w, UINT m, WPARAM wp, LPARAM lp) { return HandleMessage(w, m, wp, lp); });
+        MakeWindow();
         // Joining sends one notification at once; Watch is still off, so it raises nothing.
-        chain_.Join(window_->Handle());
+        JoinChain();
     } catch (...) {
         Leave();
         throw;
@@ -45,8 +44,7 @@ TWatchClipBoard::~TWatchClipBoard() {
 }
 
 void TWatchClipBoard::Leave() noexcept {
-    chain_.Leave();
-    window_.reset();
+    LeaveChain();
     if (!notRegistered_ && g_registered == this) g_registered = nullptr;
 }
 
@@ -57,8 +55,7 @@ void TWatchClipBoard::RaiseEvents() {
     if (OnAddBitmap && ClipboardHasFormat(CF_BITMAP)) OnAddBitmap(this);
 }
 
-LRESULT TWatchClipBoard::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message != WM_DRAWCLIPBOARD) return chain_.OtherMessage(window, message, wParam, lParam);
+void TWatchClipBoard::Notified() {
     std::string error;
     bool failed = false;
     if (watch_) {
@@ -72,9 +69,8 @@ LRESULT TWatchClipBoard::HandleMessage(HWND window, UINT message, WPARAM wParam,
     // The chain hears of the change whatever became of our handlers, and before any
     // box of ours can hold it up; the viewer before us waits on this message until we
     // return.
-    chain_.PassOnChange();
+    PassOn();
     if (failed) Application().ShowErrorLater(error);
-    return 0;
 }
 
 }  // namespace qm

@@ -4,21 +4,12 @@
 // following the chain's repair messages. One instance per process.
 #pragma once
 
-#include <windows.h>
-
-#include <functional>
-#include <memory>
-
-#include "clipboard/ViewerChain.h"
-#include "framework/Component.h"
-#include "framework/MessageWindow.h"
+#include "clipboard/ClipboardViewer.h"
 
 namespace qm {
 
-class TWatchClipBoard : public TComponent {
+class TWatchClipBoard : public TClipboardViewer {
   public:
-    using Event = std::function<void(TComponent* sender)>;
-
     // Empties the clipboard and joins the chain. Raises when another instance is
     // registered ("only one TWatchClipBoard can be placed.", in Japanese) or the clipboard
     // cannot be opened.
@@ -32,20 +23,15 @@ class TWatchClipBoard : public TComponent {
     Event OnAddText;
     Event OnChange;
 
-    HWND WindowHandle() const { return window_ ? window_->Handle() : nullptr; }
-    HWND NextViewer() const { return chain_.Next(); }
-
     static const char kSecondInstanceError[];
 
   private:
-    LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    void Notified() override;
     void RaiseEvents();
     void Leave() noexcept;
 
     bool watch_ = false;
     bool notRegistered_ = false;
-    ViewerChain chain_;
-    std::unique_ptr<MessageWindow> window_;
 };
 
 }  // namespace qm

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "base/Exception.h"
+#include "framework/Property.h"
 
 namespace qm {
 
@@ -101,9 +102,7 @@ void TBigView::SetWrapByte(std::int32_t n) {
 }
 
 void TBigView::SetWordWrap(bool wrap) {
-    if (wrap == wordWrap_) return;
-    wordWrap_ = wrap;
-    Relayout();
+    if (StoreChange(wordWrap_, wrap)) Relayout();
 }
 
 // View lines

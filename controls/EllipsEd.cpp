@@ -4,6 +4,7 @@
 
 #include "base/Characters.h"
 #include "framework/GdiObject.h"
+#include "framework/Property.h"
 
 namespace qm {
 
@@ -127,9 +128,7 @@ void TEllipsesEdit::SetDeactiveColor(TColor color) {
 }
 
 void TEllipsesEdit::SetFirstCharUpper(bool value) {
-    if (value == firstCharUpper_) return;
-    firstCharUpper_ = value;
-    CapitaliseText();
+    if (StoreChange(firstCharUpper_, value)) CapitaliseText();
 }
 
 int TEllipsesEdit::RuleHeight() {

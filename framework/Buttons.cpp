@@ -1,4 +1,5 @@
 #include "framework/Buttons.h"
+#include "framework/Property.h"
 
 namespace qm {
 
@@ -8,9 +9,7 @@ TSpeedButton::TSpeedButton(TComponent* owner) : TGraphicControl(owner) {
 }
 
 void TSpeedButton::SetPressed(bool pressed) {
-    if (pressed == pressed_) return;
-    pressed_ = pressed;
-    Repaint();
+    if (StoreChange(pressed_, pressed)) Repaint();
 }
 
 void TSpeedButton::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {

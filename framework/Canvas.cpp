@@ -17,36 +17,6 @@ COLORREF ColorToRGB(TColor color) {
 
 // TFont
 
-void TFont::SetName(std::string name) {
-    if (name == name_) return;
-    name_ = std::move(name);
-    Changed();
-}
-
-void TFont::SetHeight(int height) {
-    if (height == height_) return;
-    height_ = height;
-    Changed();
-}
-
-void TFont::SetCharset(BYTE charset) {
-    if (charset == charset_) return;
-    charset_ = charset;
-    Changed();
-}
-
-void TFont::SetColor(TColor color) {
-    if (color == color_) return;
-    color_ = color;
-    Changed();
-}
-
-void TFont::SetStyle(unsigned style) {
-    if (style == style_) return;
-    style_ = style;
-    Changed();
-}
-
 void TFont::Assign(const TFont& other) {
     if (SameAs(other)) return;
     name_ = other.name_;
@@ -81,55 +51,14 @@ HFONT TFont::Handle() {
     return handle_.Get();
 }
 
-void TFont::Changed() {
-    // Listeners select the new font before the old one is deleted.
-    FontHandle old = std::move(handle_);
-    if (OnChange) OnChange();
-}
-
 // TPen
-
-void TPen::SetColor(TColor color) {
-    if (color == color_) return;
-    color_ = color;
-    Changed();
-}
-
-void TPen::SetWidth(int width) {
-    if (width == width_) return;
-    width_ = width;
-    Changed();
-}
-
-void TPen::SetStyle(int style) {
-    if (style == style_) return;
-    style_ = style;
-    Changed();
-}
 
 HPEN TPen::Handle() {
     if (!handle_) handle_.Reset(CreatePen(style_, width_, ColorToRGB(color_)));
     return handle_.Get();
 }
 
-void TPen::Changed() {
-    PenHandle old = std::move(handle_);
-    if (OnChange) OnChange();
-}
-
 // TBrush
-
-void TBrush::SetColor(TColor color) {
-    if (color == color_) return;
-    color_ = color;
-    Changed();
-}
-
-void TBrush::SetStyle(TBrushStyle style) {
-    if (style == style_) return;
-    style_ = style;
-    Changed();
-}
 
 HBRUSH TBrush::Handle() {
     if (!handle_) {
@@ -141,11 +70,6 @@ HBRUSH TBrush::Handle() {
         }
     }
     return handle_.Get();
-}
-
-void TBrush::Changed() {
-    BrushHandle old = std::move(handle_);
-    if (OnChange) OnChange();
 }
 
 // TCanvas

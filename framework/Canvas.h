@@ -11,6 +11,7 @@
 #include <string_view>
 
 #include "framework/GdiObject.h"
+#include "framework/Property.h"
 
 namespace qm {
 
@@ -37,26 +38,48 @@ COLORREF ColorToRGB(TColor color);
 // The form font: "MS P Gothic" (its Japanese name, in full-width letters).
 extern const char kDefaultFontName[];
 
+// What the three tools share: the platform object, made on demand, and the
+// notification after a change of an attribute.
+template <typename Object>
+class TTool {
+  public:
+    // Raised after every change, the new platform object already made on demand; the
+    // old one is deleted only after the listeners have let go of it.
+    std::function<void()> OnChange;
+
+  protected:
+    template <typename T, typename V>
+    void Set(T& field, V&& value) {
+        if (StoreChange(field, std::forward<V>(value))) Changed();
+    }
+    void Changed() {
+        Object old = std::move(handle_);
+        if (OnChange) OnChange();
+    }
+
+    Object handle_;
+};
+
 enum TFontStyle : unsigned { fsBold = 1, fsItalic = 2, fsUnderline = 4, fsStrikeOut = 8 };
 
 // Height follows the platform's rule: negative is the character height in pixels,
 // positive the cell height. New fonts are the form font, 12 pixels, Shift-JIS.
-class TFont {
+class TFont : public TTool<FontHandle> {
   public:
     TFont() = default;
     TFont(const TFont&) = delete;
     TFont& operator=(const TFont&) = delete;
 
     const std::string& Name() const { return name_; }
-    void SetName(std::string name);
+    void SetName(std::string name) { Set(name_, std::move(name)); }
     int Height() const { return height_; }
-    void SetHeight(int height);
+    void SetHeight(int height) { Set(height_, height); }
     BYTE Charset() const { return charset_; }
-    void SetCharset(BYTE charset);
+    void SetCharset(BYTE charset) { Set(charset_, charset); }
     TColor Color() const { return color_; }
-    void SetColor(TColor color);
+    void SetColor(TColor color) { Set(color_, color); }
     unsigned Style() const { return style_; }
-    void SetStyle(unsigned style);
+    void SetStyle(unsigned style) { Set(style_, style); }
 
     // Copies every attribute; one change notification.
     void Assign(const TFont& other);
@@ -64,56 +87,43 @@ class TFont {
 
     HFONT Handle();
 
-    // Raised after every change, the new platform font already made on demand; the
-    // old one is deleted only after the listeners have let go of it.
-    std::function<void()> OnChange;
-
   private:
-    void Changed();
-
     std::string name_ = kDefaultFontName;
     int height_ = -12;
     BYTE charset_ = SHIFTJIS_CHARSET;
     TColor color_ = clWindowText;
     unsigned style_ = 0;
-    FontHandle handle_;
 };
 
-class TPen {
+class TPen : public TTool<PenHandle> {
   public:
     TColor Color() const { return color_; }
-    void SetColor(TColor color);
+    void SetColor(TColor color) { Set(color_, color); }
     int Width() const { return width_; }
-    void SetWidth(int width);
+    void SetWidth(int width) { Set(width_, width); }
     int Style() const { return style_; }  // PS_SOLID, PS_NULL, ...
-    void SetStyle(int style);
+    void SetStyle(int style) { Set(style_, style); }
     HPEN Handle();
-    std::function<void()> OnChange;
 
   private:
-    void Changed();
     TColor color_ = clBlack;
     int width_ = 1;
     int style_ = PS_SOLID;
-    PenHandle handle_;
 };
 
 enum TBrushStyle { bsSolid, bsClear };
 
-class TBrush {
+class TBrush : public TTool<BrushHandle> {
   public:
     TColor Color() const { return color_; }
-    void SetColor(TColor color);
+    void SetColor(TColor color) { Set(color_, color); }
     TBrushStyle Style() const { return style_; }
-    void SetStyle(TBrushStyle style);
+    void SetStyle(TBrushStyle style) { Set(style_, style); }
     HBRUSH Handle();
-    std::function<void()> OnChange;
 
   private:
-    void Changed();
     TColor color_ = clWhite;
     TBrushStyle style_ = bsSolid;
-    BrushHandle handle_;
 };
 
 // Draws on a device context it does not own. A canvas without a context asks

@@ -5,6 +5,7 @@
 #include "base/Exception.h"
 #include "framework/Form.h"
 #include "framework/Messages.h"
+#include "framework/Property.h"
 #include "framework/WinControl.h"
 
 namespace qm {
@@ -105,9 +106,7 @@ void TControl::SetClientSize(int width, int height) {
 }
 
 void TControl::SetVisible(bool visible) {
-    if (visible == visible_) return;
-    visible_ = visible;
-    VisibleChanged();
+    if (StoreChange(visible_, visible)) VisibleChanged();
 }
 
 void TControl::VisibleChanged() {
@@ -119,9 +118,7 @@ void TControl::VisibleChanged() {
 }
 
 void TControl::SetEnabled(bool enabled) {
-    if (enabled == enabled_) return;
-    enabled_ = enabled;
-    EnabledChanged();
+    if (StoreChange(enabled_, enabled)) EnabledChanged();
 }
 
 std::string TControl::GetText() {
@@ -240,23 +237,20 @@ void TControl::HandleMouse(TMessage& m) {
             MouseUp(mbLeft, shift, x, y);
             break;
         }
-        case WM_RBUTTONDOWN:
-        case WM_RBUTTONDBLCLK:
-            MouseDown(mbRight, shift, x, y);
-            break;
-        case WM_RBUTTONUP:
-            MouseUp(mbRight, shift, x, y);
-            break;
-        case WM_MBUTTONDOWN:
-        case WM_MBUTTONDBLCLK:
-            MouseDown(mbMiddle, shift, x, y);
-            break;
-        case WM_MBUTTONUP:
-            MouseUp(mbMiddle, shift, x, y);
-            break;
         case WM_MOUSEMOVE:
             MouseMove(shift, x, y);
             break;
+    }
+    // The right and middle buttons only report their presses (a double click is one)
+    // and releases.
+    struct Button {
+        UINT down, twice, up;
+        TMouseButton button;
+    };
+    for (const Button& b : {Button{WM_RBUTTONDOWN, WM_RBUTTONDBLCLK, WM_RBUTTONUP, mbRight},
+                            Button{WM_MBUTTONDOWN, WM_MBUTTONDBLCLK, WM_MBUTTONUP, mbMiddle}}) {
+        if (m.Msg == b.down || m.Msg == b.twice) MouseDown(b.button, shift, x, y);
+        if (m.Msg == b.up) MouseUp(b.button, shift, x, y);
     }
 }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "base/Exception.h"
+#include "framework/Property.h"
 
 namespace qm {
 
@@ -154,9 +155,7 @@ TShape::TShape(TComponent* owner) : TGraphicControl(owner) {
 }
 
 void TShape::SetShape(TShapeType shape) {
-    if (shape == shape_) return;
-    shape_ = shape;
-    Invalidate();
+    if (StoreChange(shape_, shape)) Invalidate();
 }
 
 void TShape::Paint() {

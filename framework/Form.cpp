@@ -4,6 +4,7 @@
 #include <climits>
 
 #include "framework/Application.h"
+#include "framework/Property.h"
 #include "framework/StdCtrls.h"
 
 namespace qm {
@@ -39,9 +40,7 @@ TForm::~TForm() {
 }
 
 void TForm::SetBorderStyle(TFormBorderStyle style) {
-    if (style == borderStyle_) return;
-    borderStyle_ = style;
-    RecreateWnd();
+    if (StoreChange(borderStyle_, style)) RecreateWnd();
 }
 
 void TForm::CreateParams(TCreateParams& p) {

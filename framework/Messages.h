@@ -106,15 +106,19 @@ inline std::string FileDialogFailedMessage(unsigned long code) {
            std::to_string(code) + "\x81\x6A";
 }
 
+// the window class %s, then what became of it
+inline std::string WindowClassMessage(const std::string& name, const char* what) {
+    return "\x83\x45\x83\x42\x83\x93\x83\x68\x83\x45 \x83\x4E\x83\x89\x83\x58 " + name + " " + what;
+}
 // the window class %s is not found
 inline std::string WindowClassNotFoundMessage(const std::string& name) {
-    return "\x83\x45\x83\x42\x83\x93\x83\x68\x83\x45 \x83\x4E\x83\x89\x83\x58 " + name +
-           " \x82\xAA\x8C\xA9\x82\xC2\x82\xA9\x82\xE8\x82\xDC\x82\xB9\x82\xF1";
+    return WindowClassMessage(name,
+                              "\x82\xAA\x8C\xA9\x82\xC2\x82\xA9\x82\xE8\x82\xDC\x82\xB9\x82\xF1");
 }
 // the window class %s cannot be registered
 inline std::string WindowClassNotRegisteredMessage(const std::string& name) {
-    return "\x83\x45\x83\x42\x83\x93\x83\x68\x83\x45 \x83\x4E\x83\x89\x83\x58 " + name +
-           " \x82\xF0\x93\x6F\x98\x5E\x82\xC5\x82\xAB\x82\xDC\x82\xB9\x82\xF1";
+    return WindowClassMessage(name,
+                              "\x82\xF0\x93\x6F\x98\x5E\x82\xC5\x82\xAB\x82\xDC\x82\xB9\x82\xF1");
 }
 // the control '%s' has no parent window
 inline std::string NoParentWindowMessage(const std::string& name) {
@@ -133,12 +137,17 @@ inline std::string IconNotLoadedMessage(const std::string& icon) {
     return "\x83\x41\x83\x43\x83\x52\x83\x93 " + icon +
            " \x82\xF0\x93\xC7\x82\xDD\x8D\x9E\x82\xDF\x82\xDC\x82\xB9\x82\xF1";
 }
+// the owner of '%s' is not %s
+inline std::string OwnerIsNotMessage(const std::string& name, const char* what) {
+    return "'" + name + "' \x82\xCC\x8E\x9D\x82\xBF\x8E\xE5\x82\xCD" + what +
+           "\x82\xC5\x82\xCD\x82\xA0\x82\xE8\x82\xDC\x82\xB9\x82\xF1";
+}
 // the owner of '%s' is not a control with a window
 inline std::string OwnerNotWindowedMessage(const std::string& name) {
-    return "'" + name +
-           "' \x82\xCC\x8E\x9D\x82\xBF\x8E\xE5\x82\xCD\x83\x45\x83\x42\x83\x93\x83\x68\x83\x45\x82"
-           "\xCC\x82\xA0\x82\xE9\x83\x52\x83\x93\x83\x67\x83\x8D\x81\x5B\x83\x8B\x82\xC5\x82\xCD"
-           "\x82\xA0\x82\xE8\x82\xDC\x82\xB9\x82\xF1";
+    return OwnerIsNotMessage(
+        name,
+        "\x83\x45\x83\x42\x83\x93\x83\x68\x83\x45\x82\xCC\x82\xA0\x82\xE9\x83\x52\x83"
+        "\x93\x83\x67\x83\x8D\x81\x5B\x83\x8B");
 }
 // the dialog has no control for the option %s
 inline std::string NoOptionControlMessage(const std::string& name) {
@@ -148,9 +157,7 @@ inline std::string NoOptionControlMessage(const std::string& name) {
 }
 // the owner of '%s' is not a form
 inline std::string OwnerNotFormMessage(const std::string& name) {
-    return "'" + name +
-           "' \x82\xCC\x8E\x9D\x82\xBF\x8E\xE5\x82\xCD\x83\x74\x83\x48\x81\x5B\x83\x80\x82\xC5\x82"
-           "\xCD\x82\xA0\x82\xE8\x82\xDC\x82\xB9\x82\xF1";
+    return OwnerIsNotMessage(name, "\x83\x74\x83\x48\x81\x5B\x83\x80");
 }
 
 }  // namespace qm

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "base/Exception.h"
+#include "framework/Property.h"
 
 namespace qm {
 
@@ -83,17 +84,10 @@ void TCheckBox::SetAllowGrayed(bool allow) {
 void TCheckBox::WndProc(TMessage& m) {
     if (m.Msg == CN_COMMAND && HIWORD(m.WParam) == BN_CLICKED) {
         // Unchecked, checked, then grayed when allowed.
-        switch (state_) {
-            case cbUnchecked:
-                SetState(cbChecked);
-                break;
-            case cbChecked:
-                SetState(allowGrayed_ ? cbGrayed : cbUnchecked);
-                break;
-            case cbGrayed:
-                SetState(cbUnchecked);
-                break;
-        }
+        if (state_ == cbUnchecked)
+            SetState(cbChecked);
+        else
+            SetState(state_ == cbChecked && allowGrayed_ ? cbGrayed : cbUnchecked);
         return;
     }
     TWinControl::WndProc(m);
@@ -203,21 +197,15 @@ void TEdit::SetReadOnly(bool readOnly) {
 }
 
 void TEdit::SetPasswordChar(char c) {
-    if (c == passwordChar_) return;
-    passwordChar_ = c;
-    RecreateWnd();
+    if (StoreChange(passwordChar_, c)) RecreateWnd();
 }
 
 void TEdit::SetBorderStyle(TBorderStyle style) {
-    if (style == borderStyle_) return;
-    borderStyle_ = style;
-    RecreateWnd();
+    if (StoreChange(borderStyle_, style)) RecreateWnd();
 }
 
 void TEdit::SetCtl3D(bool ctl3D) {
-    if (ctl3D == ctl3D_) return;
-    ctl3D_ = ctl3D;
-    RecreateWnd();
+    if (StoreChange(ctl3D_, ctl3D)) RecreateWnd();
 }
 
 void TEdit::SelectAll() {
@@ -330,34 +318,52 @@ void TControlItems::Save() {
     itemIndex_ = ItemIndex();
 }
 
-// TListBox
+// TListControl
 
-TListBox::TListBox(TComponent* owner)
-    : TWinControl(owner),
-      items_(*this, {LB_ADDSTRING, LB_INSERTSTRING, LB_DELETESTRING, LB_RESETCONTENT, LB_GETCURSEL,
-                     LB_SETCURSEL}) {
-    width_ = 121;
-    height_ = 97;
+namespace {
+
+// The messages with which each platform control keeps its items.
+constexpr TControlItems::Messages kListBoxItems{LB_ADDSTRING,    LB_INSERTSTRING, LB_DELETESTRING,
+                                                LB_RESETCONTENT, LB_GETCURSEL,    LB_SETCURSEL};
+constexpr TControlItems::Messages kComboBoxItems{CB_ADDSTRING,    CB_INSERTSTRING, CB_DELETESTRING,
+                                                 CB_RESETCONTENT, CB_GETCURSEL,    CB_SETCURSEL};
+
+}  // namespace
+
+TListControl::TListControl(TComponent* owner, const char* systemClass, const char* ownClass,
+                           TControlItems::Messages messages, int width, int height)
+    : TWinControl(owner), systemClass_(systemClass), ownClass_(ownClass), items_(*this, messages) {
+    width_ = width;
+    height_ = height;
     tabStop_ = true;
     SetColor(clWindow);
 }
 
-void TListBox::CreateParams(TCreateParams& p) {
+void TListControl::CreateParams(TCreateParams& p) {
     TWinControl::CreateParams(p);
-    p.SystemClass = "LISTBOX";
-    p.WinClassName = "QuillmothListBox";
-    p.Style |= LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL;
-    p.ExStyle |= WS_EX_CLIENTEDGE;
+    p.SystemClass = systemClass_;
+    p.WinClassName = ownClass_;
 }
 
-void TListBox::CreateWnd() {
+void TListControl::CreateWnd() {
     TWinControl::CreateWnd();
     items_.Fill();
 }
 
-void TListBox::DestroyWnd() {
+void TListControl::DestroyWnd() {
     items_.Save();
     TWinControl::DestroyWnd();
+}
+
+// TListBox
+
+TListBox::TListBox(TComponent* owner)
+    : TListControl(owner, "LISTBOX", "QuillmothListBox", kListBoxItems, 121, 97) {}
+
+void TListBox::CreateParams(TCreateParams& p) {
+    TListControl::CreateParams(p);
+    p.Style |= LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL;
+    p.ExStyle |= WS_EX_CLIENTEDGE;
 }
 
 void TListBox::WndProc(TMessage& m) {
@@ -372,19 +378,10 @@ void TListBox::WndProc(TMessage& m) {
 // TComboBox
 
 TComboBox::TComboBox(TComponent* owner)
-    : TWinControl(owner),
-      items_(*this, {CB_ADDSTRING, CB_INSERTSTRING, CB_DELETESTRING, CB_RESETCONTENT, CB_GETCURSEL,
-                     CB_SETCURSEL}) {
-    width_ = 145;
-    height_ = 21;
-    tabStop_ = true;
-    SetColor(clWindow);
-}
+    : TListControl(owner, "COMBOBOX", "QuillmothComboBox", kComboBoxItems, 145, 21) {}
 
 void TComboBox::CreateParams(TCreateParams& p) {
-    TWinControl::CreateParams(p);
-    p.SystemClass = "COMBOBOX";
-    p.WinClassName = "QuillmothComboBox";
+    TListControl::CreateParams(p);
     p.Style |=
         WS_VSCROLL | CBS_AUTOHSCROLL | (style_ == csDropDownList ? CBS_DROPDOWNLIST : CBS_DROPDOWN);
     // The window's height includes the dropped-down list.
@@ -392,34 +389,14 @@ void TComboBox::CreateParams(TCreateParams& p) {
 }
 
 void TComboBox::SetStyle(TComboBoxStyle style) {
-    if (style == style_) return;
-    style_ = style;
-    RecreateWnd();
-}
-
-void TComboBox::CreateWnd() {
-    TWinControl::CreateWnd();
-    items_.Fill();
-}
-
-void TComboBox::DestroyWnd() {
-    items_.Save();
-    TWinControl::DestroyWnd();
+    if (StoreChange(style_, style)) RecreateWnd();
 }
 
 void TComboBox::WndProc(TMessage& m) {
     if (m.Msg == CN_COMMAND) {
-        switch (HIWORD(m.WParam)) {
-            case CBN_SELCHANGE:
-                Click();
-                if (OnChange) OnChange(this);
-                break;
-            case CBN_EDITCHANGE:
-                if (OnChange) OnChange(this);
-                break;
-            default:
-                break;
-        }
+        const WORD code = HIWORD(m.WParam);
+        if (code == CBN_SELCHANGE) Click();
+        if ((code == CBN_SELCHANGE || code == CBN_EDITCHANGE) && OnChange) OnChange(this);
         return;
     }
     TWinControl::WndProc(m);

@@ -163,31 +163,41 @@ class TControlItems : public TStringList {
     int itemIndex_ = -1;
 };
 
-class TListBox : public TWinControl {
+// A list or combo box: the platform's control over the items the object keeps.
+class TListControl : public TWinControl {
   public:
-    explicit TListBox(TComponent* owner);
     TControlItems& Items() { return items_; }
     int ItemIndex() const { return items_.ItemIndex(); }
     void SetItemIndex(int index) { items_.SetItemIndex(index); }
-    void WndProc(TMessage& message) override;
 
   protected:
+    // The platform's window class, and the one that the control makes of it.
+    TListControl(TComponent* owner, const char* systemClass, const char* ownClass,
+                 TControlItems::Messages messages, int width, int height);
     void CreateParams(TCreateParams& params) override;
     void CreateWnd() override;
     void DestroyWnd() override;
 
   private:
+    const char* systemClass_;
+    const char* ownClass_;
     TControlItems items_;
+};
+
+class TListBox : public TListControl {
+  public:
+    explicit TListBox(TComponent* owner);
+    void WndProc(TMessage& message) override;
+
+  protected:
+    void CreateParams(TCreateParams& params) override;
 };
 
 enum TComboBoxStyle { csDropDown, csDropDownList };
 
-class TComboBox : public TWinControl {
+class TComboBox : public TListControl {
   public:
     explicit TComboBox(TComponent* owner);
-    TControlItems& Items() { return items_; }
-    int ItemIndex() const { return items_.ItemIndex(); }
-    void SetItemIndex(int index) { items_.SetItemIndex(index); }
     TComboBoxStyle Style() const { return style_; }
     void SetStyle(TComboBoxStyle style);
     void WndProc(TMessage& message) override;
@@ -196,11 +206,8 @@ class TComboBox : public TWinControl {
 
   protected:
     void CreateParams(TCreateParams& params) override;
-    void CreateWnd() override;
-    void DestroyWnd() override;
 
   private:
-    TControlItems items_;
     TComboBoxStyle style_ = csDropDown;
 };
 

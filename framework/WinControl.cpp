@@ -10,6 +10,7 @@
 #include "framework/Application.h"
 #include "framework/Form.h"
 #include "framework/Messages.h"
+#include "framework/Property.h"
 
 namespace qm {
 
@@ -339,9 +340,7 @@ void TWinControl::UpdateTabOrder() {
 }
 
 void TWinControl::SetTabStop(bool tabStop) {
-    if (tabStop == tabStop_) return;
-    tabStop_ = tabStop;
-    SetStyleBits(WS_TABSTOP, tabStop);
+    if (StoreChange(tabStop_, tabStop)) SetStyleBits(WS_TABSTOP, tabStop);
 }
 
 void TWinControl::SetStyleBits(DWORD bits, bool on) {

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <type_traits>
 #include <utility>
 
 #include "base/Exception.h"
@@ -70,6 +71,35 @@ namespace {
 // The key for a key-down or key-up posted to a hot-key box: repeat count 1, scan
 // code 0x48, extended key.
 constexpr LPARAM kHotKeyKeyData = 0x01480001;
+
+// Writes a control's value under its name, or reads it back with the value it has
+// as the default: text, a yes/no or a number, by what `get` gives.
+template <typename Control, typename Ini, typename Get, typename Set>
+void Keep(TControl* c, const Ini& ini, bool save, Get get, Set set) {
+    auto& control = *static_cast<Control*>(c);
+    const std::string& key = c->Name();
+    const auto value = get(control);
+    if constexpr (std::is_same_v<decltype(value), const bool>) {
+        if (save) return ini.WriteBool(key, value);
+        set(control, ini.ReadBool(key, value));
+    } else if constexpr (std::is_same_v<decltype(value), const std::string>) {
+        if (save) return ini.WriteString(key, value);
+        set(control, ini.ReadString(key, value));
+    } else {
+        if (save) return ini.WriteInteger(key, value);
+        set(control, ini.ReadInteger(key, value));
+    }
+}
+
+void ShowHotKey(THotKey& box, std::int32_t value) {
+    box.SetHotKey(static_cast<TShortCut>(value));
+    // A navigation key without modifiers shows under its own name only when the
+    // box has seen it as an extended key.
+    if (value >= 0x21 && value <= 0x2F) {
+        PostMessageA(box.Handle(), WM_KEYDOWN, static_cast<WPARAM>(value), kHotKeyKeyData);
+        PostMessageA(box.Handle(), WM_KEYUP, static_cast<WPARAM>(value), kHotKeyKeyData);
+    }
+}
 
 }  // namespace
 
@@ -225,10 +255,7 @@ void TAutoIni::Walk(TWinControl* container, const Profile& ini, bool save) {
             // A control without a name has no key of its own.
             if (checkTag_ && c->Tag() != enableTag_) continue;
             if (c->Name().empty()) continue;
-            if (save)
-                Save(c, kind, ini);
-            else
-                Load(c, kind, ini);
+            Transfer(c, kind, ini, save);
             continue;
         }
         // Containers are walked whatever their tag.
@@ -237,86 +264,33 @@ void TAutoIni::Walk(TWinControl* container, const Profile& ini, bool save) {
     }
 }
 
-void TAutoIni::Save(TControl* c, TCheckControl kind, const Profile& ini) {
-    const std::string& key = c->Name();
+void TAutoIni::Transfer(TControl* c, TCheckControl kind, const Profile& ini, bool save) {
+    const auto checked = [](auto& box) { return box.Checked(); };
+    const auto check = [](auto& box, bool on) { box.SetChecked(on); };
+    const auto index = [](auto& list) { return list.ItemIndex(); };
+    const auto select = [](auto& list, int i) { list.SetItemIndex(i); };
     switch (kind) {
         case ccEdit:
-            ini.WriteString(key, c->Text());
-            break;
+            return Keep<TControl>(
+                c, ini, save, [](TControl& edit) { return edit.Text(); },
+                [](TControl& edit, const std::string& text) { edit.SetText(text); });
         case ccCheckBox:
-            ini.WriteBool(key, static_cast<TCheckBox*>(c)->Checked());
-            break;
+            return Keep<TCheckBox>(c, ini, save, checked, check);
         case ccRadioButton:
-            ini.WriteBool(key, static_cast<TRadioButton*>(c)->Checked());
-            break;
+            return Keep<TRadioButton>(c, ini, save, checked, check);
         case ccRadioGroup:
-            ini.WriteInteger(key, static_cast<TRadioGroup*>(c)->ItemIndex());
-            break;
+            return Keep<TRadioGroup>(c, ini, save, index, select);
         case ccListBox:
-            ini.WriteInteger(key, static_cast<TListBox*>(c)->ItemIndex());
-            break;
+            return Keep<TListBox>(c, ini, save, index, select);
         case ccComboBox:
-            ini.WriteInteger(key, static_cast<TComboBox*>(c)->ItemIndex());
-            break;
+            return Keep<TComboBox>(c, ini, save, index, select);
         case ccColor:
-            ini.WriteInteger(key, static_cast<TShape*>(c)->Brush().Color());
-            break;
+            return Keep<TShape>(
+                c, ini, save, [](TShape& shape) { return shape.Brush().Color(); },
+                [](TShape& shape, TColor color) { shape.Brush().SetColor(color); });
         case ccHotKey:
-            ini.WriteInteger(key, static_cast<THotKey*>(c)->HotKey());
-            break;
-    }
-}
-
-void TAutoIni::Load(TControl* c, TCheckControl kind, const Profile& ini) {
-    const std::string& key = c->Name();
-    switch (kind) {
-        case ccEdit:
-            c->SetText(ini.ReadString(key, c->Text()));
-            break;
-        case ccCheckBox: {
-            auto* box = static_cast<TCheckBox*>(c);
-            box->SetChecked(ini.ReadBool(key, box->Checked()));
-            break;
-        }
-        case ccRadioButton: {
-            auto* button = static_cast<TRadioButton*>(c);
-            button->SetChecked(ini.ReadBool(key, button->Checked()));
-            break;
-        }
-        case ccRadioGroup: {
-            auto* group = static_cast<TRadioGroup*>(c);
-            group->SetItemIndex(ini.ReadInteger(key, group->ItemIndex()));
-            break;
-        }
-        case ccListBox: {
-            auto* list = static_cast<TListBox*>(c);
-            list->SetItemIndex(ini.ReadInteger(key, list->ItemIndex()));
-            break;
-        }
-        case ccComboBox: {
-            auto* combo = static_cast<TComboBox*>(c);
-            combo->SetItemIndex(ini.ReadInteger(key, combo->ItemIndex()));
-            break;
-        }
-        case ccColor: {
-            auto* shape = static_cast<TShape*>(c);
-            shape->Brush().SetColor(ini.ReadInteger(key, shape->Brush().Color()));
-            break;
-        }
-        case ccHotKey: {
-            auto* hotKey = static_cast<THotKey*>(c);
-            const int value = ini.ReadInteger(key, hotKey->HotKey());
-            hotKey->SetHotKey(static_cast<TShortCut>(value));
-            // A navigation key without modifiers shows under its own name only when the
-            // box has seen it as an extended key.
-            if (value >= 0x21 && value <= 0x2F) {
-                PostMessageA(hotKey->Handle(), WM_KEYDOWN, static_cast<WPARAM>(value),
-                             kHotKeyKeyData);
-                PostMessageA(hotKey->Handle(), WM_KEYUP, static_cast<WPARAM>(value),
-                             kHotKeyKeyData);
-            }
-            break;
-        }
+            return Keep<THotKey>(
+                c, ini, save, [](THotKey& box) { return std::int32_t{box.HotKey()}; }, ShowHotKey);
     }
 }
 

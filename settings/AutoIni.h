@@ -89,8 +89,8 @@ class TAutoIni : public TComponent {
     void Run(bool save);
     void Walk(TWinControl* container, const Profile& ini, bool save);
     bool KindOf(TControl* control, TCheckControl& kind) const;
-    void Save(TControl* control, TCheckControl kind, const Profile& ini);
-    void Load(TControl* control, TCheckControl kind, const Profile& ini);
+    // Writes (save) or reads one control's value.
+    static void Transfer(TControl* control, TCheckControl kind, const Profile& ini, bool save);
 
     std::string section_;
     std::string iniFileName_;

@@ -62,10 +62,4 @@ const CodePage932& BuiltinCp932() {
     return cp;
 }
 
-#ifndef _WIN32
-const CodePage932& Cp932() {
-    return BuiltinCp932();
-}
-#endif
-
 }  // namespace qm

@@ -50,9 +50,6 @@ class CodePage932 {
     std::vector<std::uint16_t> pairBytes_;
 };
 
-// The mapping of this build: the platform's on Windows, the built-in one elsewhere.
-const CodePage932& Cp932();
-
 // The built-in mapping, in every build.
 const CodePage932& BuiltinCp932();
 
@@ -60,5 +57,14 @@ const CodePage932& BuiltinCp932();
 // The platform's mapping, gathered on first use.
 const CodePage932& PlatformCp932();
 #endif
+
+// The mapping of this build: the platform's on Windows, the built-in one elsewhere.
+inline const CodePage932& Cp932() {
+#ifdef _WIN32
+    return PlatformCp932();
+#else
+    return BuiltinCp932();
+#endif
+}
 
 }  // namespace qm

@@ -62,8 +62,4 @@ const CodePage932& PlatformCp932() {
     return cp;
 }
 
-const CodePage932& Cp932() {
-    return PlatformCp932();
-}
-
 }  // namespace qm

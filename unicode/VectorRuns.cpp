@@ -132,6 +132,14 @@ QM_AVX2 void EachPiece(unsigned n, Piece piece) {
     }
 }
 
+// Where a block stops being convertible: its first n bytes convert, `first` marks
+// the characters that open there, and the walk goes on after them only when whole.
+struct Cut {
+    unsigned n;
+    std::uint64_t first;
+    bool whole;
+};
+
 // Each Japanese character of a block is one table look-up; the block is then
 // written in pieces of eight bytes by byte shuffles, with no branch per character
 // or per change between ASCII and Japanese. To code page 932 the code goes over
@@ -141,108 +149,19 @@ QM_AVX2 void EachPiece(unsigned n, Piece piece) {
 // block are taken, `first` marks where their characters start; returns the number
 // of bytes taken: n, or the start of the first character without a code, where
 // the pieces stop.
+// To code page 932, with the two bytes of each character by its code.
+struct ToCp932 {
+    const std::uint16_t* pairBytes;
+    Fallback other;
 
-QM_AVX2 unsigned Utf8Block(const unsigned char* p, unsigned n, std::uint64_t first, char*& w,
-                           const std::uint16_t* pairBytes, Fallback other) {
-    // A copy of the block with each code over the last two bytes of its sequence.
-    alignas(32) unsigned char block[64];
-    _mm256_store_si256(reinterpret_cast<__m256i*>(block), Load(p));
-    _mm256_store_si256(reinterpret_cast<__m256i*>(block + 32), Load(p + 32));
-    std::uint16_t characters[64];
-    if (first != 0) Characters(p, characters);
-    for (std::uint64_t at = first; at != 0; at &= at - 1) {
-        const auto k = static_cast<unsigned>(std::countr_zero(at));
-        auto two = static_cast<std::uint16_t>(pairBytes[characters[k]]);
-        if (two == 0) [[unlikely]] {
-            two = static_cast<std::uint16_t>(Ask(other, characters[k]));
-            if (two == 0) {
-                n = k;
-                first &= Below(k);
-                break;
-            }
-        }
-        std::memcpy(block + k + 1, &two, 2);
-    }
-    const std::uint64_t keep = Below(n) & ~first;
-    const auto piece = [&block, keep, &w](unsigned k) QM_AVX2 {
-        const auto m = static_cast<std::uint8_t>(keep >> k);
-        const __m128i bytes = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(block + k));
-        const __m128i order = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(kPack[m].data()));
-        _mm_storel_epi64(reinterpret_cast<__m128i*>(w), _mm_shuffle_epi8(bytes, order));
-        w += std::popcount(m);
-    };
-    EachPiece(n, piece);
-    return n;
-}
-
-// The UTF-8 of the block's characters is looked up first, into `utf8` (room for
-// 36), and shuffled in with the ASCII between them.
-QM_AVX2 unsigned Cp932Block(const unsigned char* p, unsigned n, std::uint64_t first, char*& w,
-                            const std::uint32_t* threeByteUtf8, Fallback other,
-                            std::uint32_t* utf8) {
-    unsigned count = 0;
-    for (std::uint64_t at = first; at != 0; at &= at - 1) {
-        const auto k = static_cast<unsigned>(std::countr_zero(at));
-        std::uint16_t code;
-        std::memcpy(&code, p + k, 2);
-        std::uint32_t three = threeByteUtf8[code];
-        if (three == 0) [[unlikely]] {
-            three = Ask(other, code);
-            if (three == 0) {
-                n = k;
-                first &= Below(k);
-                break;
-            }
-        }
-        utf8[count++] = three;
-    }
-    // The last piece's window reads up to three entries past the block's own.
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(utf8 + count), _mm_setzero_si128());
-    // Each piece by its lead bytes and the byte before it (no lead byte is last).
-    const std::uint64_t keys = first << 1;
-    char* o = w;
-    const std::uint32_t* next = utf8;
-    const auto piece = [&](unsigned k) QM_AVX2 {
-        const auto key = static_cast<unsigned>(keys >> k & 0x1FF);
-        const __m128i from = _mm_load_si128(reinterpret_cast<const __m128i*>(kMerge.from[key]));
-        const __m128i bytes = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p + k));
-        const __m128i three = _mm_loadu_si128(reinterpret_cast<const __m128i*>(next));
-        // Indices with the high bit set give 0; the other source has it flipped.
-        const __m128i merged =
-            _mm_or_si128(_mm_shuffle_epi8(bytes, from),
-                         _mm_shuffle_epi8(three, _mm_xor_si128(from, _mm_set1_epi8('\x80'))));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(o), merged);
-        o += kMerge.length[key];
-        next += kMerge.leads[key];
-    };
-    EachPiece(n, piece);
-    // Every lead byte gives three bytes for two: n + 1 for each.
-    w += n + static_cast<unsigned>(std::popcount(first));
-    return n;
-}
-
-QM_AVX2 __attribute__((flatten)) const unsigned char* Utf8Walk(const unsigned char* p,
-                                                               const unsigned char* limit,
-                                                               char*& out,
-                                                               const std::uint16_t* pairBytes,
-                                                               Fallback other) {
-    char* w = out;  // in a register: the bytes written through it could be its own
-    while (limit - p >= kReach) {
-        const __m256i low = Load(p), high = Load(p + 32);
-        const std::uint64_t ascii = ~Bits(low, high);
-        if (ascii == ~std::uint64_t{0}) {
-            Store(w, low, high);
-            p += 64;
-            continue;
-        }
+    QM_AVX2 Cut At(__m256i low, __m256i high, std::uint64_t ascii) const {
         const std::uint64_t first = Bits(Is(low, '\xF0', '\xE0'), Is(high, '\xF0', '\xE0'));
         const std::uint64_t more = Bits(Is(low, '\xC0', '\x80'), Is(high, '\xC0', '\x80'));
         // A character that runs past the block goes to the next one.
-        const std::uint64_t cut = first & (std::uint64_t{3} << 62);
-        unsigned n = cut ? static_cast<unsigned>(std::countr_zero(cut)) : 64;
+        const std::uint64_t past = first & (std::uint64_t{3} << 62);
+        Cut c{past ? static_cast<unsigned>(std::countr_zero(past)) : 64, first, true};
         const std::uint64_t expected = first << 1 | first << 2;
         const std::uint64_t wrong = (more ^ expected) | ~(ascii | first | more);
-        bool whole = true;  // whether the walk goes on after n
         if (wrong != 0) {
             // The character that holds the first byte out of place starts there, or
             // at the first byte of a sequence just before.
@@ -250,26 +169,123 @@ QM_AVX2 __attribute__((flatten)) const unsigned char* Utf8Walk(const unsigned ch
             const unsigned start = !(expected >> b & 1)     ? b
                                    : (first >> (b - 1) & 1) ? b - 1
                                                             : b - 2;
-            if (start < n) {
-                n = start;
-                whole = false;
+            if (start < c.n) {
+                c.n = start;
+                c.whole = false;
             }
         }
-        const unsigned taken = Utf8Block(p, n, first & Below(n), w, pairBytes, other);
-        p += taken;
-        if (!whole || taken < n) break;
+        return c;
     }
-    out = w;
-    return p;
-}
 
-QM_AVX2 __attribute__((flatten)) const unsigned char* Cp932Walk(const unsigned char* p,
-                                                                const unsigned char* limit,
-                                                                char*& out,
-                                                                const std::uint32_t* threeByteUtf8,
-                                                                Fallback other) {
+    QM_AVX2 unsigned Block(const unsigned char* p, unsigned n, std::uint64_t first,
+                           char*& w) const {
+        // A copy of the block with each code over the last two bytes of its sequence.
+        alignas(32) unsigned char block[64];
+        _mm256_store_si256(reinterpret_cast<__m256i*>(block), Load(p));
+        _mm256_store_si256(reinterpret_cast<__m256i*>(block + 32), Load(p + 32));
+        std::uint16_t characters[64];
+        if (first != 0) Characters(p, characters);
+        for (std::uint64_t at = first; at != 0; at &= at - 1) {
+            const auto k = static_cast<unsigned>(std::countr_zero(at));
+            auto two = static_cast<std::uint16_t>(pairBytes[characters[k]]);
+            if (two == 0) [[unlikely]] {
+                two = static_cast<std::uint16_t>(Ask(other, characters[k]));
+                if (two == 0) {
+                    n = k;
+                    first &= Below(k);
+                    break;
+                }
+            }
+            std::memcpy(block + k + 1, &two, 2);
+        }
+        const std::uint64_t keep = Below(n) & ~first;
+        const auto piece = [&block, keep, &w](unsigned k) QM_AVX2 {
+            const auto m = static_cast<std::uint8_t>(keep >> k);
+            const __m128i bytes = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(block + k));
+            const __m128i order =
+                _mm_loadl_epi64(reinterpret_cast<const __m128i*>(kPack[m].data()));
+            _mm_storel_epi64(reinterpret_cast<__m128i*>(w), _mm_shuffle_epi8(bytes, order));
+            w += std::popcount(m);
+        };
+        EachPiece(n, piece);
+        return n;
+    }
+};
+
+// To UTF-8: the UTF-8 of the block's characters is looked up first, into `utf8`
+// (room for 36), and shuffled in with the ASCII between them.
+struct ToUtf8 {
+    const std::uint32_t* threeByteUtf8;
+    Fallback other;
+
+    QM_AVX2 Cut At(__m256i low, __m256i high, std::uint64_t ascii) const {
+        // In a run of bytes that may open a character, every other one does, from
+        // the run's first: the runs that start on an even byte are found by adding
+        // their starts, which carries through each of them.
+        const std::uint64_t range = Bits(IsLeadRange(low), IsLeadRange(high));
+        const std::uint64_t starts = range & ~(range << 1);
+        const std::uint64_t even = range & ~(range + (starts & kEven));
+        const std::uint64_t first = (even & kEven) | (range & ~even & ~kEven);
+        const unsigned n = first >> 63 ? 63 : 64;
+        // Bytes that stand alone must be ASCII.
+        const std::uint64_t wrong = ~(ascii | first | first << 1) & Below(n);
+        if (wrong == 0) return Cut{n, first, true};
+        return Cut{static_cast<unsigned>(std::countr_zero(wrong)), first, false};
+    }
+
+    QM_AVX2 unsigned Block(const unsigned char* p, unsigned n, std::uint64_t first,
+                           char*& w) const {
+        std::uint32_t utf8[36];
+        unsigned count = 0;
+        for (std::uint64_t at = first; at != 0; at &= at - 1) {
+            const auto k = static_cast<unsigned>(std::countr_zero(at));
+            std::uint16_t code;
+            std::memcpy(&code, p + k, 2);
+            std::uint32_t three = threeByteUtf8[code];
+            if (three == 0) [[unlikely]] {
+                three = Ask(other, code);
+                if (three == 0) {
+                    n = k;
+                    first &= Below(k);
+                    break;
+                }
+            }
+            utf8[count++] = three;
+        }
+        // The last piece's window reads up to three entries past the block's own.
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(utf8 + count), _mm_setzero_si128());
+        // Each piece by its lead bytes and the byte before it (no lead byte is last).
+        const std::uint64_t keys = first << 1;
+        char* o = w;
+        const std::uint32_t* next = utf8;
+        const auto piece = [&](unsigned k) QM_AVX2 {
+            const auto key = static_cast<unsigned>(keys >> k & 0x1FF);
+            const __m128i from = _mm_load_si128(reinterpret_cast<const __m128i*>(kMerge.from[key]));
+            const __m128i bytes = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p + k));
+            const __m128i three = _mm_loadu_si128(reinterpret_cast<const __m128i*>(next));
+            // Indices with the high bit set give 0; the other source has it flipped.
+            const __m128i merged =
+                _mm_or_si128(_mm_shuffle_epi8(bytes, from),
+                             _mm_shuffle_epi8(three, _mm_xor_si128(from, _mm_set1_epi8('\x80'))));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(o), merged);
+            o += kMerge.length[key];
+            next += kMerge.leads[key];
+        };
+        EachPiece(n, piece);
+        // Every lead byte gives three bytes for two: n + 1 for each.
+        w += n + static_cast<unsigned>(std::popcount(first));
+        return n;
+    }
+};
+
+// The walk either way: a block of ASCII alone is copied as it is; any other is cut
+// where the way's At finds a byte out of place, and its Block converts what comes
+// before.
+template <typename Way>
+QM_AVX2 __attribute__((flatten)) const unsigned char* Walk(const unsigned char* p,
+                                                           const unsigned char* limit, char*& out,
+                                                           Way way) {
     char* w = out;  // in a register: the bytes written through it could be its own
-    std::uint32_t utf8[36];
     while (limit - p >= kReach) {
         const __m256i low = Load(p), high = Load(p + 32);
         const std::uint64_t ascii = ~Bits(low, high);
@@ -278,21 +294,10 @@ QM_AVX2 __attribute__((flatten)) const unsigned char* Cp932Walk(const unsigned c
             p += 64;
             continue;
         }
-        // In a run of bytes that may open a character, every other one does, from
-        // the run's first: the runs that start on an even byte are found by adding
-        // their starts, which carries through each of them.
-        const std::uint64_t range = Bits(IsLeadRange(low), IsLeadRange(high));
-        const std::uint64_t starts = range & ~(range << 1);
-        const std::uint64_t even = range & ~(range + (starts & kEven));
-        const std::uint64_t first = (even & kEven) | (range & ~even & ~kEven);
-        unsigned n = first >> 63 ? 63 : 64;
-        // Bytes that stand alone must be ASCII.
-        const std::uint64_t wrong = ~(ascii | first | first << 1) & Below(n);
-        const bool whole = wrong == 0;  // whether the walk goes on after n
-        if (!whole) n = static_cast<unsigned>(std::countr_zero(wrong));
-        const unsigned taken = Cp932Block(p, n, first & Below(n), w, threeByteUtf8, other, utf8);
+        const Cut c = way.At(low, high, ascii);
+        const unsigned taken = way.Block(p, c.n, c.first & Below(c.n), w);
         p += taken;
-        if (!whole || taken < n) break;
+        if (!c.whole || taken < c.n) break;
     }
     out = w;
     return p;
@@ -316,12 +321,12 @@ Level Best() {
 
 const unsigned char* Utf8ToCp932(Level level, const unsigned char* p, const unsigned char* limit,
                                  char*& w, const std::uint16_t* pairBytes, Fallback other) {
-    return level == Level::Avx2 ? Utf8Walk(p, limit, w, pairBytes, other) : p;
+    return level == Level::Avx2 ? Walk(p, limit, w, ToCp932{pairBytes, other}) : p;
 }
 
 const unsigned char* Cp932ToUtf8(Level level, const unsigned char* p, const unsigned char* limit,
                                  char*& w, const std::uint32_t* threeByteUtf8, Fallback other) {
-    return level == Level::Avx2 ? Cp932Walk(p, limit, w, threeByteUtf8, other) : p;
+    return level == Level::Avx2 ? Walk(p, limit, w, ToUtf8{threeByteUtf8, other}) : p;
 }
 
 }  // namespace qm::runs
