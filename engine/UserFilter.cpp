@@ -152,6 +152,8 @@ class RuleIndex {
         return patterns_[static_cast<std::size_t>(pattern)].size();
     }
     int PatternOf(int rule) const { return patternOf_[static_cast<std::size_t>(rule)]; }
+    // The last rule of a search text.
+    int LastRule(int pattern) const { return RulesEnd(pattern)[-1]; }
     // The rules of a search text, ascending.
     const int* RulesBegin(int pattern) const {
         return ruleList_.data() + firstRule_[static_cast<std::size_t>(pattern)];
@@ -322,10 +324,11 @@ struct LineWork {
         std::size_t at;
         int pattern;
     };
-    std::vector<int> waiting;  // a heap of rules, the first on top
-    std::vector<Occurrence> occurrences;
-    std::vector<std::uint32_t> live;        // occurrences of each search text in the line...
-    std::vector<std::uint64_t> liveLine;    // ...if this is the line's number
+    std::vector<int> waiting;                   // a heap of rules, the first on top
+    std::vector<Occurrence> occurrences, kept;  // by index in the line
+    std::vector<std::size_t> replacedAt;        // by the rule applied last
+    std::vector<std::uint32_t> live;            // occurrences of each search text in the line...
+    std::vector<std::uint64_t> liveLine;        // ...if this is the line's number
     std::vector<std::uint64_t> queuedLine;  // the line in which a search text's rules were queued
     std::uint64_t line = 0;
     std::string current, replaced;
@@ -340,21 +343,40 @@ struct LineWork {
     }
 };
 
+// The bytes at the front and at the back that a replacement shares with its search
+// text: what lies there stays as it was.
+struct SharedEnds {
+    SharedEnds(std::string_view search, std::string_view replacement) {
+        const std::size_t shorter = std::min(search.size(), replacement.size());
+        while (front < shorter && search[front] == replacement[front])
+            ++front;
+        while (front + back < shorter &&
+               search[search.size() - 1 - back] == replacement[replacement.size() - 1 - back])
+            ++back;
+    }
+    std::size_t front = 0, back = 0;
+};
+
 // The rules applied to one line, given where the first search text occurs in it;
-// false when no rule changed it. The occurrences of the search texts are kept,
-// moved along with each change, and the rules of those that occur are applied in
-// their order, from a heap; a rule whose search text no longer occurs is passed
-// over. After a change, a search text that newly occurs shares bytes with those
-// that changed, or spans the place of bytes that went (SearchAgainAfter tells
-// whether any later rule's can): only there is the line searched again.
+// false when no rule changed it. Every occurrence of the search texts that later
+// rules look for is kept, in the order of the line, and moved along with each
+// change; the rules of those that occur are applied in their order, from a heap,
+// each where its own search text occurs at a character start. After a change, a
+// search text that newly occurs shares bytes with those that changed, or spans the
+// place of bytes that went (SearchAgainAfter tells whether any later rule's can):
+// only around each replaced place is the line searched again, so that a long line
+// costs a rule no more than the places where it matches.
 bool FilterLine(std::string_view line, std::size_t firstMatch, const std::vector<Rule>& rules,
                 const std::vector<bool>& searchAgain, const RuleIndex& matcher, LineWork& w) {
     const auto later = std::greater<int>();  // the heap gives the first rule first
     ++w.line;
     w.waiting.clear();
     w.occurrences.clear();
-    const auto add = [&](std::size_t at, int pattern, int after) {
-        w.occurrences.push_back({at, pattern});
+    // The occurrence goes to `to` if a rule after `after` looks for its text.
+    const auto add = [&](std::vector<LineWork::Occurrence>& to, std::size_t at, int pattern,
+                         int after) {
+        if (matcher.LastRule(pattern) <= after) return;
+        to.push_back({at, pattern});
         ++w.Live(pattern);
         if (w.queuedLine[static_cast<std::size_t>(pattern)] == w.line) return;
         // Rules run in their order: those of a search text found later have run.
@@ -367,54 +389,88 @@ bool FilterLine(std::string_view line, std::size_t firstMatch, const std::vector
         }
     };
     matcher.Occurrences(line, firstMatch, line.size(),
-                        [&](std::size_t at, int pattern) { add(at, pattern, -1); });
+                        [&](std::size_t at, int pattern) { add(w.occurrences, at, pattern, -1); });
     w.current.assign(line);
+    const LeadByteTable& lead = Text().LeadBytes();
     bool changed = false;
     while (!w.waiting.empty()) {
         std::pop_heap(w.waiting.begin(), w.waiting.end(), later);
         const int rule = w.waiting.back();
         w.waiting.pop_back();
-        if (w.Live(matcher.PatternOf(rule)) == 0) continue;
+        const int pattern = matcher.PatternOf(rule);
+        if (w.Live(pattern) == 0) continue;
         const Rule& r = rules[static_cast<std::size_t>(rule)];
-        // The bytes may occur but not where a character starts.
-        if (!ReplaceBytes(w.current, r.search, r.replacement, w.replaced)) continue;
-        changed = true;
-        const std::string& before = w.current;
-        const std::string& after = w.replaced;
-        const std::size_t shorter = std::min(before.size(), after.size());
-        const auto head = static_cast<std::size_t>(
-            std::mismatch(before.begin(), before.begin() + static_cast<std::ptrdiff_t>(shorter),
-                          after.begin())
-                .first -
-            before.begin());
-        const auto tail = static_cast<std::size_t>(
-            std::mismatch(before.rbegin(),
-                          before.rbegin() + static_cast<std::ptrdiff_t>(shorter - head),
-                          after.rbegin())
-                .first -
-            before.rbegin());
-        const std::size_t oldEnd = before.size() - tail, newEnd = after.size() - tail;
-        // The occurrences that begin in the bytes that changed are looked for again:
-        // some of those bytes may be what they were. With a new search for the later
-        // rules, so are those that might reach into them from before.
-        const std::size_t longest = matcher.Longest();
-        const std::size_t from = !searchAgain[static_cast<std::size_t>(rule)] ? head
-                                 : head >= longest                            ? head - longest + 1
-                                                                              : 0;
-        std::size_t kept = 0;
+        const std::string_view search = r.search, replacement = r.replacement;
+        if (search == replacement) continue;
+        // ReplaceAll from left to right: the bytes may occur where no character
+        // starts, or overlap the last one replaced.
+        w.replacedAt.clear();
+        BoundaryTracker boundary(w.current, lead);
+        std::size_t next = 0;
         for (const LineWork::Occurrence& o : w.occurrences) {
-            if (o.at < from && o.at + matcher.Length(o.pattern) <= head) {
-                w.occurrences[kept++] = o;
-            } else if (o.at >= oldEnd) {
-                w.occurrences[kept++] = {o.at - oldEnd + newEnd, o.pattern};
-            } else {
-                --w.Live(o.pattern);
-            }
+            if (o.pattern != pattern || o.at < next || !boundary.IsBoundary(o.at)) continue;
+            w.replacedAt.push_back(o.at);
+            next = o.at + search.size();
+            boundary.Restart(next);
         }
-        w.occurrences.resize(kept);
+        if (w.replacedAt.empty()) continue;
+        changed = true;
+        w.replaced.clear();
+        std::size_t copied = 0;
+        for (const std::size_t at : w.replacedAt) {
+            w.replaced.append(w.current, copied, at - copied);
+            w.replaced.append(replacement);
+            copied = at + search.size();
+        }
+        w.replaced.append(w.current, copied);
+
+        // Each replaced place, with what is searched again around it: the
+        // occurrences that begin in the bytes that changed (some of those bytes may
+        // be what they were), and with a new search for the later rules, those
+        // that might reach into them from before. Places whose searches meet are
+        // searched as one.
+        const SharedEnds shared(search, replacement);
+        const std::size_t reach =
+            searchAgain[static_cast<std::size_t>(rule)] ? matcher.Longest() - 1 : 0;
+        const std::ptrdiff_t growth = static_cast<std::ptrdiff_t>(replacement.size()) -
+                                      static_cast<std::ptrdiff_t>(search.size());
+        w.kept.clear();
+        std::size_t o = 0;
+        std::ptrdiff_t shift = 0;
+        for (std::size_t k = 0; k < w.replacedAt.size();) {
+            const std::size_t changeFrom = w.replacedAt[k] + shared.front;
+            const std::size_t from = changeFrom - std::min(changeFrom, reach);
+            std::size_t to = w.replacedAt[k] + search.size() - shared.back;
+            const std::ptrdiff_t before = shift;
+            for (shift += growth, ++k; k < w.replacedAt.size(); shift += growth, ++k) {
+                const std::size_t nextFrom = w.replacedAt[k] + shared.front;
+                if (nextFrom - std::min(nextFrom, reach) >= to) break;
+                to = w.replacedAt[k] + search.size() - shared.back;
+            }
+            for (; o < w.occurrences.size() && w.occurrences[o].at < to; ++o) {
+                const LineWork::Occurrence& old = w.occurrences[o];
+                if (matcher.LastRule(old.pattern) <= rule) continue;
+                if (old.at < from && old.at + matcher.Length(old.pattern) <= changeFrom) {
+                    w.kept.push_back(
+                        {static_cast<std::size_t>(static_cast<std::ptrdiff_t>(old.at) + before),
+                         old.pattern});
+                } else {
+                    --w.Live(old.pattern);
+                }
+            }
+            matcher.Occurrences(
+                w.replaced, static_cast<std::size_t>(static_cast<std::ptrdiff_t>(from) + before),
+                static_cast<std::size_t>(static_cast<std::ptrdiff_t>(to) + shift),
+                [&](std::size_t at, int found) { add(w.kept, at, found, rule); });
+        }
+        for (; o < w.occurrences.size(); ++o) {
+            const LineWork::Occurrence& old = w.occurrences[o];
+            if (matcher.LastRule(old.pattern) <= rule) continue;
+            w.kept.push_back({static_cast<std::size_t>(static_cast<std::ptrdiff_t>(old.at) + shift),
+                              old.pattern});
+        }
+        w.occurrences.swap(w.kept);
         w.current.swap(w.replaced);
-        matcher.Occurrences(w.current, from, newEnd,
-                            [&](std::size_t at, int pattern) { add(at, pattern, rule); });
     }
     return changed;
 }
