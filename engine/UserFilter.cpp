@@ -81,7 +81,9 @@ std::vector<Rule> ParseRules(std::string_view content, LineList& lines) {
 // A bitmap of the first two bytes of every search text (of the first byte, with any
 // byte after it, for a search text of one byte) tells in one look whether any may
 // start at a position; only then are the search texts filed by a hash of their
-// first bytes (up to four) compared.
+// first bytes (up to four) looked up, each filing with a bitmap of the hashes in
+// use. A filed search text keeps its first eight bytes beside it, so that most are
+// compared with the text in one step, without a look at the rules.
 //
 // Search texts never hold a line break, so a match never crosses one, and the
 // character walk starts afresh after every LF (LF is no lead byte, and no second
@@ -108,8 +110,7 @@ class RuleIndex {
             ruleList_.insert(ruleList_.end(), own.begin(), own.end());
         }
         firstRule_.push_back(static_cast<int>(ruleList_.size()));
-        for (std::size_t k = 0; k < kKeyBytes; ++k)
-            filings_[k].keyBytes = k + 1;
+        std::array<std::size_t, kKeyBytes> filed{};
         for (std::size_t id = 0; id < patterns_.size(); ++id) {
             const std::string_view p = patterns_[id];
             longest_ = std::max(longest_, p.size());
@@ -121,29 +122,44 @@ class RuleIndex {
             } else {
                 Mark(first, static_cast<std::uint8_t>(p[1]));
             }
-            Filing& f = filings_[std::min<std::size_t>(p.size(), kKeyBytes) - 1];
-            if (f.bucketStart.empty()) f.bucketStart.assign(kBuckets + 1, 0);
-            ++f.bucketStart[Hash(Key(p.data(), f.keyBytes)) + 1];
+            ++filed[FilingOf(p)];
         }
-        for (Filing& f : filings_) {
-            if (f.bucketStart.empty()) continue;
-            for (std::size_t k = 0; k < kBuckets; ++k) {
-                if (f.bucketStart[k + 1]) f.bitmap[k / 64] |= std::uint64_t{1} << (k % 64);
-                f.bucketStart[k + 1] += f.bucketStart[k];
-            }
-            f.ids.resize(f.bucketStart[kBuckets]);
-            f.keys.resize(f.bucketStart[kBuckets]);
+        for (std::size_t k = 0; k < kKeyBytes; ++k) {
+            Filing& f = filings_[k];
+            f.keyMask = Ones(k + 1);
+            if (filed[k] == 0) continue;
+            // Two buckets or more a search text: most lookups of a text that holds
+            // none of them end at the bitmap.
+            while ((std::size_t{1} << f.hashBits) < 2 * filed[k])
+                ++f.hashBits;
+            const std::size_t buckets = std::size_t{1} << f.hashBits;
+            f.bitmap.assign((buckets + 63) / 64, 0);
+            f.bucketStart.assign(buckets + 1, 0);
+            f.entries.resize(filed[k]);
             active_.push_back(&f);
         }
-        std::vector<std::uint32_t> filled(kBuckets * kKeyBytes, 0);
+        for (const std::string_view p : patterns_) {
+            Filing& f = filings_[FilingOf(p)];
+            ++f.bucketStart[f.Hash(Head(p) & f.keyMask) + 1];
+        }
+        for (Filing& f : filings_) {
+            for (std::size_t h = 0; h + 1 < f.bucketStart.size(); ++h) {
+                if (f.bucketStart[h + 1]) f.bitmap[h / 64] |= std::uint64_t{1} << (h % 64);
+                f.bucketStart[h + 1] += f.bucketStart[h];
+            }
+        }
         for (std::size_t id = 0; id < patterns_.size(); ++id) {
             const std::string_view p = patterns_[id];
-            const std::size_t c = std::min<std::size_t>(p.size(), kKeyBytes) - 1;
-            Filing& f = filings_[c];
-            const std::uint32_t h = Hash(Key(p.data(), f.keyBytes));
-            const std::size_t slot = f.bucketStart[h] + filled[c * kBuckets + h]++;
-            f.ids[slot] = static_cast<int>(id);
-            f.keys[slot] = Key(p.data(), f.keyBytes);
+            Filing& f = filings_[FilingOf(p)];
+            const std::uint32_t slot = f.bucketStart[f.Hash(Head(p) & f.keyMask)]++;
+            f.entries[slot] = {Head(p), Ones(std::min<std::size_t>(p.size(), 8)),
+                               static_cast<int>(id), static_cast<std::uint32_t>(p.size())};
+        }
+        // The counts moved each bucket's start to the next one's.
+        for (Filing& f : filings_) {
+            for (std::size_t h = f.bucketStart.size(); h-- > 1;)
+                f.bucketStart[h] = f.bucketStart[h - 1];
+            if (!f.bucketStart.empty()) f.bucketStart[0] = 0;
         }
     }
 
@@ -171,7 +187,7 @@ class RuleIndex {
         const auto* t = reinterpret_cast<const std::uint8_t*>(text.data());
         const std::size_t n = text.size();
         for (std::size_t i = from; i < n; ++i) {
-            if (MayStart(t, n, i) && MatchAt(text, i, [](int) { return true; })) return i;
+            if (MayStart(t, n, i) && MatchAt(t, n, i, [](int) { return true; })) return i;
         }
         return std::string_view::npos;
     }
@@ -184,7 +200,7 @@ class RuleIndex {
         const std::size_t n = line.size();
         for (std::size_t i = from; i < to; ++i) {
             if (!MayStart(t, n, i)) continue;
-            MatchAt(line, i, [&](int id) {
+            MatchAt(t, n, i, [&](int id) {
                 found(i, id);
                 return false;
             });
@@ -192,15 +208,42 @@ class RuleIndex {
     }
 
   private:
-    static constexpr std::size_t kKeyBytes = 4, kHashBits = 16, kBuckets = 1 << kHashBits;
+    static constexpr std::size_t kKeyBytes = 4;
 
-    struct Filing {
-        std::size_t keyBytes = 0;  // search texts of this length, or longer for the last
-        std::array<std::uint64_t, kBuckets / 64> bitmap{};  // the hashes in use
-        std::vector<std::uint32_t> bucketStart;             // search texts by hash
-        std::vector<int> ids;
-        std::vector<std::uint32_t> keys;  // the first bytes of each, as read by Key
+    // A search text with its first bytes, as Head reads them.
+    struct Entry {
+        std::uint64_t head, mask;
+        int id;
+        std::uint32_t length;
     };
+    struct Filing {
+        std::uint64_t keyMask = 0;  // search texts of this many bytes, or more for the last
+        unsigned hashBits = 6;
+        std::vector<std::uint64_t> bitmap;       // the hashes in use
+        std::vector<std::uint32_t> bucketStart;  // search texts by hash
+        std::vector<Entry> entries;
+
+        std::uint32_t Hash(std::uint64_t key) const {
+            return static_cast<std::uint32_t>((key * 0x9E3779B97F4A7C15u) >> (64 - hashBits));
+        }
+    };
+
+    static std::size_t FilingOf(std::string_view p) {
+        return std::min<std::size_t>(p.size(), kKeyBytes) - 1;
+    }
+    // Up to eight bytes as one number, the rest zero; Ones gives the mask of as many.
+    static std::uint64_t Head(const std::uint8_t* p, std::size_t bytes) {
+        std::uint64_t head = 0;
+        std::memcpy(&head, p, std::min<std::size_t>(bytes, 8));
+        return head;
+    }
+    static std::uint64_t Head(std::string_view p) {
+        return Head(reinterpret_cast<const std::uint8_t*>(p.data()), p.size());
+    }
+    static std::uint64_t Ones(std::size_t bytes) {
+        static constexpr std::uint8_t kOnes[8] = {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
+        return Head(kOnes, bytes);
+    }
 
     void Mark(unsigned first, unsigned second) {
         const unsigned pair = first << 8 | second;
@@ -214,37 +257,27 @@ class RuleIndex {
         return starts_[pair / 64] >> (pair % 64) & 1;
     }
 
-    // Calls found(pattern id) for every search text that occurs at index i until it
-    // returns true; whether it did.
+    // Calls found(pattern id) for every search text that occurs at index i of t (n
+    // bytes long) until it returns true; whether it did.
     template <typename Found>
-    bool MatchAt(std::string_view text, std::size_t i, Found found) const {
-        const char* t = text.data();
-        const std::size_t rest = text.size() - i;
+    bool MatchAt(const std::uint8_t* t, std::size_t n, std::size_t i, Found found) const {
+        const std::size_t rest = n - i;
+        const std::uint64_t head = Head(t + i, rest);
         for (const Filing* f : active_) {
-            if (f->keyBytes > rest) break;
-            const std::uint32_t key = Key(t + i, f->keyBytes);
-            const std::uint32_t h = Hash(key);
+            const std::uint32_t h = f->Hash(head & f->keyMask);
             if (!(f->bitmap[h / 64] >> (h % 64) & 1)) continue;
             for (std::uint32_t k = f->bucketStart[h]; k < f->bucketStart[h + 1]; ++k) {
-                if (f->keys[k] != key) continue;
-                // The rest of a search text is short: compared without a call.
-                const std::string_view p = patterns_[static_cast<std::size_t>(f->ids[k])];
-                if (p.size() > rest) continue;
-                std::size_t m = f->keyBytes;
-                while (m < p.size() && t[i + m] == p[m])
-                    ++m;
-                if (m == p.size() && found(f->ids[k])) return true;
+                const Entry& e = f->entries[k];
+                if ((head & e.mask) != e.head || e.length > rest) continue;
+                if (e.length > 8 &&
+                    std::memcmp(t + i + 8, patterns_[static_cast<std::size_t>(e.id)].data() + 8,
+                                e.length - 8) != 0)
+                    continue;
+                if (found(e.id)) return true;
             }
         }
         return false;
     }
-
-    static std::uint32_t Key(const char* p, std::size_t bytes) {
-        std::uint32_t key = 0;
-        std::memcpy(&key, p, bytes);
-        return key;
-    }
-    static std::uint32_t Hash(std::uint32_t key) { return (key * 0x9E3779B1u) >> (32 - kHashBits); }
 
     std::vector<std::string_view> patterns_;          // distinct search texts
     std::vector<int> patternOf_;                      // by rule
@@ -253,7 +286,7 @@ class RuleIndex {
     std::array<bool, 256> single_{};                  // search texts of one byte
     std::size_t longest_ = 0;
     std::array<Filing, kKeyBytes> filings_;
-    std::vector<Filing*> active_;  // in order of key length
+    std::vector<const Filing*> active_;  // in order of key length
 };
 
 // For each rule, whether a line it changed must be searched again for the rules
