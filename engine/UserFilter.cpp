@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <functional>
@@ -234,7 +235,11 @@ class RuleIndex {
     // Up to eight bytes as one number, the rest zero; Ones gives the mask of as many.
     static std::uint64_t Head(const std::uint8_t* p, std::size_t bytes) {
         std::uint64_t head = 0;
-        std::memcpy(&head, p, std::min<std::size_t>(bytes, 8));
+        if (bytes >= 8) {
+            std::memcpy(&head, p, 8);  // one load, where a call would copy fewer bytes
+        } else {
+            std::memcpy(&head, p, bytes);
+        }
         return head;
     }
     static std::uint64_t Head(std::string_view p) {
@@ -348,16 +353,51 @@ std::vector<bool> SearchAgainAfter(const std::vector<Rule>& rules) {
     return again;
 }
 
+// The rules waiting to be applied to a line, taken first to last: a bit for each
+// rule, and a bit for each word of those that is not zero, so that taking the next
+// rule costs a few steps however many rules there are.
+class RuleQueue {
+  public:
+    explicit RuleQueue(std::size_t rules)
+        : bits_((rules + 63) / 64), words_((bits_.size() + 63) / 64) {}
+
+    void Add(int rule) {
+        const auto r = static_cast<std::size_t>(rule);
+        bits_[r / 64] |= std::uint64_t{1} << (r % 64);
+        words_[r / 4096] |= std::uint64_t{1} << (r / 64 % 64);
+    }
+
+    // The first rule waiting, taken off the queue; -1 when none is.
+    int Take() {
+        for (; word_ < words_.size(); ++word_) {
+            if (words_[word_] == 0) continue;
+            const std::size_t w =
+                word_ * 64 + static_cast<std::size_t>(std::countr_zero(words_[word_]));
+            std::uint64_t& bits = bits_[w];
+            const std::size_t r = w * 64 + static_cast<std::size_t>(std::countr_zero(bits));
+            bits &= bits - 1;
+            if (bits == 0) words_[word_] &= words_[word_] - 1;
+            return static_cast<int>(r);
+        }
+        word_ = 0;
+        return -1;
+    }
+
+  private:
+    std::vector<std::uint64_t> bits_, words_;
+    std::size_t word_ = 0;  // no rule waits in the words before this one
+};
+
 // What filtering a line works with, kept from line to line.
 struct LineWork {
-    explicit LineWork(std::size_t patterns)
-        : live(patterns), liveLine(patterns), queuedLine(patterns) {}
+    LineWork(std::size_t patterns, std::size_t rules)
+        : waiting(rules), live(patterns), liveLine(patterns), queuedLine(patterns) {}
 
     struct Occurrence {
         std::size_t at;
         int pattern;
     };
-    std::vector<int> waiting;                   // a heap of rules, the first on top
+    RuleQueue waiting;
     std::vector<Occurrence> occurrences, kept;  // by index in the line
     std::vector<std::size_t> replacedAt;        // by the rule applied last
     std::vector<std::uint32_t> live;            // occurrences of each search text in the line...
@@ -393,7 +433,7 @@ struct SharedEnds {
 // The rules applied to one line, given where the first search text occurs in it;
 // false when no rule changed it. Every occurrence of the search texts that later
 // rules look for is kept, in the order of the line, and moved along with each
-// change; the rules of those that occur are applied in their order, from a heap,
+// change; the rules of those that occur are applied in their order, from a queue,
 // each where its own search text occurs at a character start. After a change, a
 // search text that newly occurs shares bytes with those that changed, or spans the
 // place of bytes that went (SearchAgainAfter tells whether any later rule's can):
@@ -401,9 +441,7 @@ struct SharedEnds {
 // costs a rule no more than the places where it matches.
 bool FilterLine(std::string_view line, std::size_t firstMatch, const std::vector<Rule>& rules,
                 const std::vector<bool>& searchAgain, const RuleIndex& matcher, LineWork& w) {
-    const auto later = std::greater<int>();  // the heap gives the first rule first
     ++w.line;
-    w.waiting.clear();
     w.occurrences.clear();
     // The occurrence goes to `to` if a rule after `after` looks for its text.
     const auto add = [&](std::vector<LineWork::Occurrence>& to, std::size_t at, int pattern,
@@ -416,20 +454,15 @@ bool FilterLine(std::string_view line, std::size_t firstMatch, const std::vector
         w.queuedLine[static_cast<std::size_t>(pattern)] = w.line;
         for (const int* r =
                  std::upper_bound(matcher.RulesBegin(pattern), matcher.RulesEnd(pattern), after);
-             r != matcher.RulesEnd(pattern); ++r) {
-            w.waiting.push_back(*r);
-            std::push_heap(w.waiting.begin(), w.waiting.end(), later);
-        }
+             r != matcher.RulesEnd(pattern); ++r)
+            w.waiting.Add(*r);
     };
     matcher.Occurrences(line, firstMatch, line.size(),
                         [&](std::size_t at, int pattern) { add(w.occurrences, at, pattern, -1); });
     w.current.assign(line);
     const LeadByteTable& lead = Text().LeadBytes();
     bool changed = false;
-    while (!w.waiting.empty()) {
-        std::pop_heap(w.waiting.begin(), w.waiting.end(), later);
-        const int rule = w.waiting.back();
-        w.waiting.pop_back();
+    for (int rule = w.waiting.Take(); rule >= 0; rule = w.waiting.Take()) {
         const int pattern = matcher.PatternOf(rule);
         if (w.Live(pattern) == 0) continue;
         const Rule& r = rules[static_cast<std::size_t>(rule)];
@@ -515,7 +548,7 @@ struct FilterRules::Prepared {
         : rules(ParseRules(content, lines)),
           matcher(rules),
           searchAgain(SearchAgainAfter(rules)),
-          work(matcher.Patterns()) {}
+          work(matcher.Patterns(), rules.size()) {}
     LineList lines;  // the file's lines, which the rules refer to
     const std::vector<Rule> rules;
     const RuleIndex matcher;  // refers to the rules' search texts
