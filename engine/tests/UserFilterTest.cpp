@@ -173,6 +173,28 @@ TEST(ApplyFilterRules, LongLinesAgreeWithRuleByRuleReplacement) {
     }
 }
 
+// Search texts of four bytes or more are looked for in blocks of indexes, up to the
+// last four bytes of a line; replacements that delete, repeat or reshape them.
+TEST(ApplyFilterRules, LongSearchTextsAgreeWithRuleByRuleReplacement) {
+    std::mt19937 rng(33);
+    const auto textPieces = testing::WithPieces({"abcd", "cdab", "\x83\x41\x83\x42", "dddd"});
+    const std::vector<std::string_view> wordPieces = {"ab", "cd", "d", "\x83\x41", "\x83", "A"};
+    for (int round = 0; round < 300; ++round) {
+        const std::string text = testing::RandomText(rng, textPieces, 400);
+        std::string rules;
+        for (int r = 0; r < 10; ++r) {
+            std::string search;
+            while (search.size() < 4)
+                search += testing::RandomText(rng, wordPieces, 4);
+            const std::string other = testing::RandomText(rng, wordPieces, 3);
+            const std::string replacements[] = {"", other, other + search + other, "d" + search};
+            rules += search + "\t" + replacements[r % 4] + "\r\n";
+        }
+        ASSERT_EQ(ApplyFilterRules(text, rules), ApplyFilterRulesReference(text, rules))
+            << ::testing::PrintToString(text) << " / " << ::testing::PrintToString(rules);
+    }
+}
+
 // A replacement that holds its own search text makes new search texts only with
 // its other bytes: later rules that match across them, or within the copy and the
 // bytes beside it, must still run.
