@@ -11,6 +11,7 @@
 #include "engine/Sjis.h"
 #include "engine/tests/RandomText.h"
 #include "engine/tests/UserFilterReference.h"
+#include "engine/tests/VectorLevels.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -174,24 +175,30 @@ TEST(ApplyFilterRules, LongLinesAgreeWithRuleByRuleReplacement) {
 }
 
 // Search texts of four bytes or more are looked for in blocks of indexes, up to the
-// last four bytes of a line; replacements that delete, repeat or reshape them.
+// last four bytes of a line, at every vector level; replacements that delete,
+// repeat or reshape them.
 TEST(ApplyFilterRules, LongSearchTextsAgreeWithRuleByRuleReplacement) {
-    std::mt19937 rng(33);
     const auto textPieces = testing::WithPieces({"abcd", "cdab", "\x83\x41\x83\x42", "dddd"});
     const std::vector<std::string_view> wordPieces = {"ab", "cd", "d", "\x83\x41", "\x83", "A"};
-    for (int round = 0; round < 300; ++round) {
-        const std::string text = testing::RandomText(rng, textPieces, 400);
-        std::string rules;
-        for (int r = 0; r < 10; ++r) {
-            std::string search;
-            while (search.size() < 4)
-                search += testing::RandomText(rng, wordPieces, 4);
-            const std::string other = testing::RandomText(rng, wordPieces, 3);
-            const std::string replacements[] = {"", other, other + search + other, "d" + search};
-            rules += search + "\t" + replacements[r % 4] + "\r\n";
+    for (const VectorLevel level : AvailableVectorLevels()) {
+        const ForceVectorLevel forced(level);
+        std::mt19937 rng(33);
+        for (int round = 0; round < 300; ++round) {
+            const std::string text = testing::RandomText(rng, textPieces, 400);
+            std::string rules;
+            for (int r = 0; r < 10; ++r) {
+                std::string search;
+                while (search.size() < 4)
+                    search += testing::RandomText(rng, wordPieces, 4);
+                const std::string other = testing::RandomText(rng, wordPieces, 3);
+                const std::string replacements[] = {"", other, other + search + other,
+                                                    "d" + search};
+                rules += search + "\t" + replacements[r % 4] + "\r\n";
+            }
+            ASSERT_EQ(ApplyFilterRules(text, rules), ApplyFilterRulesReference(text, rules))
+                << LevelName(level) << " " << ::testing::PrintToString(text) << " / "
+                << ::testing::PrintToString(rules);
         }
-        ASSERT_EQ(ApplyFilterRules(text, rules), ApplyFilterRulesReference(text, rules))
-            << ::testing::PrintToString(text) << " / " << ::testing::PrintToString(rules);
     }
 }
 
