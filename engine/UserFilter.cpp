@@ -236,15 +236,6 @@ class RuleIndex {
     // The longest search text.
     std::size_t Longest() const { return longest_; }
 
-    // The first index from `from` on at which some search text occurs in text, as
-    // bytes, or npos.
-    std::size_t FirstMatch(std::string_view text, std::size_t from) const {
-        const auto* t = reinterpret_cast<const std::uint8_t*>(text.data());
-        const std::size_t n = text.size();
-        return MayStarts(t, n, from, n,
-                         [&](std::size_t i) { return MatchAt(t, n, i, [](int) { return true; }); });
-    }
-
     // Calls found(index, search text) for every occurrence in line that begins at
     // an index of [from, to).
     template <typename Found>
@@ -497,6 +488,7 @@ struct LineWork {
     };
     RuleQueue waiting;
     std::vector<Occurrence> occurrences, kept;  // by index in the line
+    std::vector<Occurrence> found;              // in a part of the text, by index
     std::vector<std::size_t> replacedAt;        // by the rule applied last
     std::vector<std::uint32_t> live;            // occurrences of each search text in the line...
     std::vector<std::uint64_t> liveLine;        // ...if this is the line's number
@@ -528,7 +520,7 @@ struct SharedEnds {
     std::size_t front = 0, back = 0;
 };
 
-// The rules applied to one line, given where the first search text occurs in it;
+// The rules applied to one line, given the occurrences of the search texts in it;
 // false when no rule changed it. Every occurrence of the search texts that later
 // rules look for is kept, in the order of the line, and moved along with each
 // change; the rules of those that occur are applied in their order, from a queue,
@@ -537,7 +529,8 @@ struct SharedEnds {
 // place of bytes that went (SearchAgainAfter tells whether any later rule's can):
 // only around each replaced place is the line searched again, so that a long line
 // costs a rule no more than the places where it matches.
-bool FilterLine(std::string_view line, std::size_t firstMatch, const std::vector<Rule>& rules,
+bool FilterLine(std::string_view line, const LineWork::Occurrence* first,
+                const LineWork::Occurrence* last, const std::vector<Rule>& rules,
                 const std::vector<bool>& searchAgain, const RuleIndex& matcher, LineWork& w) {
     ++w.line;
     w.occurrences.clear();
@@ -555,8 +548,8 @@ bool FilterLine(std::string_view line, std::size_t firstMatch, const std::vector
              r != matcher.RulesEnd(pattern); ++r)
             w.waiting.Add(*r);
     };
-    matcher.Occurrences(line, firstMatch, line.size(),
-                        [&](std::size_t at, int pattern) { add(w.occurrences, at, pattern, -1); });
+    for (const LineWork::Occurrence* o = first; o != last; ++o)
+        add(w.occurrences, o->at, o->pattern, -1);
     w.current.assign(line);
     const LeadByteTable& lead = Text().LeadBytes();
     bool changed = false;
@@ -672,24 +665,43 @@ bool FilterRules::Apply(std::string_view text, std::string& out) {
     bool changed = false;
     std::size_t copied = 0;
     const std::string_view searched = text.substr(0, limit);
-    for (std::size_t i = p.matcher.FirstMatch(searched, 0); i < limit;
-         i = p.matcher.FirstMatch(searched, i)) {
-        // Back to the line's start: no search text occurs between there and i.
-        std::size_t start = i;
-        while (start > 0 && text[start - 1] != '\n')
-            --start;
-        const void* lf = std::memchr(text.data() + i, '\n', limit - i);
-        const std::size_t end =
-            lf ? static_cast<std::size_t>(static_cast<const char*>(lf) - text.data()) : limit;
-        if (FilterLine(text.substr(start, end - start), i - start, p.rules, p.searchAgain,
-                       p.matcher, p.work)) {
-            if (!changed) out.reserve(text.size() + text.size() / 8);
-            changed = true;
-            out.append(text.substr(copied, start - copied));
-            out.append(p.work.current);
-            copied = end;
+    std::vector<LineWork::Occurrence>& found = p.work.found;
+    constexpr std::size_t kChunkBytes = 64 * 1024;
+    for (std::size_t chunk = 0, chunkEnd = 0; chunk < limit; chunk = chunkEnd) {
+        // Whole lines at a time are searched in one pass, the occurrences kept
+        // while the lines that hold them are filtered.
+        chunkEnd = limit;
+        if (limit - chunk > kChunkBytes) {
+            const void* lf =
+                std::memchr(text.data() + chunk + kChunkBytes, '\n', limit - chunk - kChunkBytes);
+            if (lf)
+                chunkEnd = static_cast<std::size_t>(static_cast<const char*>(lf) - text.data()) + 1;
         }
-        i = end + 1;
+        found.clear();
+        p.matcher.Occurrences(searched, chunk, chunkEnd, [&](std::size_t at, int pattern) {
+            found.push_back({at, pattern});
+        });
+        for (std::size_t k = 0, next = 0; k < found.size(); k = next) {
+            const std::size_t i = found[k].at;
+            // Back to the line's start: no search text occurs between there and i.
+            std::size_t start = i;
+            while (start > chunk && text[start - 1] != '\n')
+                --start;
+            const void* lf = std::memchr(text.data() + i, '\n', chunkEnd - i);
+            const std::size_t end =
+                lf ? static_cast<std::size_t>(static_cast<const char*>(lf) - text.data())
+                   : chunkEnd;
+            for (next = k; next < found.size() && found[next].at < end; ++next)
+                found[next].at -= start;
+            if (FilterLine(text.substr(start, end - start), found.data() + k, found.data() + next,
+                           p.rules, p.searchAgain, p.matcher, p.work)) {
+                if (!changed) out.reserve(text.size() + text.size() / 8);
+                changed = true;
+                out.append(text.substr(copied, start - copied));
+                out.append(p.work.current);
+                copied = end;
+            }
+        }
     }
     if (!changed) return false;
     out.append(text.substr(copied));

@@ -202,6 +202,21 @@ TEST(ApplyFilterRules, LongSearchTextsAgreeWithRuleByRuleReplacement) {
     }
 }
 
+// A text is searched a part of whole lines at a time: long lines and occurrences
+// that lie across where a part would end if it were cut by size.
+TEST(ApplyFilterRules, TextsOfManyPartsAgreeWithRuleByRuleReplacement) {
+    std::mt19937 rng(34);
+    const std::vector<std::string_view> linePieces = {"abcdef", "\x83\x41\x83\x42", "efab", "b",
+                                                      "\x83"};
+    const std::string rules = "cdefab\tX\r\nXcd\t\r\nb\x83\x41\tab\r\n";
+    for (int round = 0; round < 20; ++round) {
+        std::string text;
+        while (text.size() < 200000)
+            text += testing::RandomText(rng, linePieces, 2000) + "\r\n";
+        ASSERT_EQ(ApplyFilterRules(text, rules), ApplyFilterRulesReference(text, rules));
+    }
+}
+
 // A replacement that holds its own search text makes new search texts only with
 // its other bytes: later rules that match across them, or within the copy and the
 // bytes beside it, must still run.
