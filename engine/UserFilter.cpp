@@ -477,19 +477,25 @@ class RuleQueue {
     std::size_t word_ = 0;  // no rule waits in the words before this one
 };
 
+// Indexes in a line, and in a part of the text, are kept in 32 bits: half the
+// memory where a line holds an occurrence at nearly every byte. A line that grows
+// longer than they reach takes the rules left one after the other.
+using Index = std::uint32_t;
+constexpr std::size_t kMostIndexed = UINT32_MAX;
+
 // What filtering a line works with, kept from line to line.
 struct LineWork {
     LineWork(std::size_t patterns, std::size_t rules)
         : waiting(rules), live(patterns), liveLine(patterns), queuedLine(patterns) {}
 
     struct Occurrence {
-        std::size_t at;
+        Index at;
         int pattern;
     };
     RuleQueue waiting;
     std::vector<Occurrence> occurrences, kept;  // by index in the line
     std::vector<Occurrence> found;              // in a part of the text, by index
-    std::vector<std::size_t> replacedAt;        // by the rule applied last
+    std::vector<Index> replacedAt;              // by the rule applied last
     std::vector<std::uint32_t> live;            // occurrences of each search text in the line...
     std::vector<std::uint64_t> liveLine;        // ...if this is the line's number
     std::vector<std::uint64_t> queuedLine;  // the line in which a search text's rules were queued
@@ -520,6 +526,18 @@ struct SharedEnds {
     std::size_t front = 0, back = 0;
 };
 
+// The rules from `first` on applied to w.current one after the other, as ReplaceAll
+// does; whether any changed it.
+bool ApplyEach(const std::vector<Rule>& rules, std::size_t first, LineWork& w) {
+    bool changed = false;
+    for (std::size_t r = first; r < rules.size(); ++r) {
+        if (!ReplaceBytes(w.current, rules[r].search, rules[r].replacement, w.replaced)) continue;
+        w.current.swap(w.replaced);
+        changed = true;
+    }
+    return changed;
+}
+
 // The rules applied to one line, given the occurrences of the search texts in it;
 // false when no rule changed it. Every occurrence of the search texts that later
 // rules look for is kept, in the order of the line, and moved along with each
@@ -538,7 +556,7 @@ bool FilterLine(std::string_view line, const LineWork::Occurrence* first,
     const auto add = [&](std::vector<LineWork::Occurrence>& to, std::size_t at, int pattern,
                          int after) {
         if (matcher.LastRule(pattern) <= after) return;
-        to.push_back({at, pattern});
+        to.push_back({static_cast<Index>(at), pattern});
         ++w.Live(pattern);
         if (w.queuedLine[static_cast<std::size_t>(pattern)] == w.line) return;
         // Rules run in their order: those of a search text found later have run.
@@ -580,6 +598,13 @@ bool FilterLine(std::string_view line, const LineWork::Occurrence* first,
             copied = at + search.size();
         }
         w.replaced.append(w.current, copied);
+        if (w.replaced.size() > kMostIndexed) {
+            while (w.waiting.Take() >= 0) {
+            }
+            w.current.swap(w.replaced);
+            ApplyEach(rules, static_cast<std::size_t>(rule) + 1, w);
+            return true;
+        }
 
         // Each replaced place, with what is searched again around it: the
         // occurrences that begin in the bytes that changed (some of those bytes may
@@ -609,7 +634,7 @@ bool FilterLine(std::string_view line, const LineWork::Occurrence* first,
                 if (matcher.LastRule(old.pattern) <= rule) continue;
                 if (old.at < from && old.at + matcher.Length(old.pattern) <= changeFrom) {
                     w.kept.push_back(
-                        {static_cast<std::size_t>(static_cast<std::ptrdiff_t>(old.at) + before),
+                        {static_cast<Index>(static_cast<std::ptrdiff_t>(old.at) + before),
                          old.pattern});
                 } else {
                     --w.Live(old.pattern);
@@ -623,8 +648,8 @@ bool FilterLine(std::string_view line, const LineWork::Occurrence* first,
         for (; o < w.occurrences.size(); ++o) {
             const LineWork::Occurrence& old = w.occurrences[o];
             if (matcher.LastRule(old.pattern) <= rule) continue;
-            w.kept.push_back({static_cast<std::size_t>(static_cast<std::ptrdiff_t>(old.at) + shift),
-                              old.pattern});
+            w.kept.push_back(
+                {static_cast<Index>(static_cast<std::ptrdiff_t>(old.at) + shift), old.pattern});
         }
         w.occurrences.swap(w.kept);
         w.current.swap(w.replaced);
@@ -666,6 +691,14 @@ bool FilterRules::Apply(std::string_view text, std::string& out) {
     std::size_t copied = 0;
     const std::string_view searched = text.substr(0, limit);
     std::vector<LineWork::Occurrence>& found = p.work.found;
+    // The line from start to end has become p.work.current.
+    const auto changedLine = [&](std::size_t start, std::size_t end) {
+        if (!changed) out.reserve(text.size() + text.size() / 8);
+        changed = true;
+        out.append(text.substr(copied, start - copied));
+        out.append(p.work.current);
+        copied = end;
+    };
     constexpr std::size_t kChunkBytes = 64 * 1024;
     for (std::size_t chunk = 0, chunkEnd = 0; chunk < limit; chunk = chunkEnd) {
         // Whole lines at a time are searched in one pass, the occurrences kept
@@ -677,12 +710,22 @@ bool FilterRules::Apply(std::string_view text, std::string& out) {
             if (lf)
                 chunkEnd = static_cast<std::size_t>(static_cast<const char*>(lf) - text.data()) + 1;
         }
+        if (chunkEnd - chunk > kMostIndexed) {
+            for (std::size_t start = chunk, end = 0; start < chunkEnd; start = end + 1) {
+                const void* lf = std::memchr(text.data() + start, '\n', chunkEnd - start);
+                end = lf ? static_cast<std::size_t>(static_cast<const char*>(lf) - text.data())
+                         : chunkEnd;
+                p.work.current.assign(text.substr(start, end - start));
+                if (ApplyEach(p.rules, 0, p.work)) changedLine(start, end);
+            }
+            continue;
+        }
         found.clear();
         p.matcher.Occurrences(searched, chunk, chunkEnd, [&](std::size_t at, int pattern) {
-            found.push_back({at, pattern});
+            found.push_back({static_cast<Index>(at - chunk), pattern});
         });
         for (std::size_t k = 0, next = 0; k < found.size(); k = next) {
-            const std::size_t i = found[k].at;
+            const std::size_t i = chunk + found[k].at;
             // Back to the line's start: no search text occurs between there and i.
             std::size_t start = i;
             while (start > chunk && text[start - 1] != '\n')
@@ -691,16 +734,11 @@ bool FilterRules::Apply(std::string_view text, std::string& out) {
             const std::size_t end =
                 lf ? static_cast<std::size_t>(static_cast<const char*>(lf) - text.data())
                    : chunkEnd;
-            for (next = k; next < found.size() && found[next].at < end; ++next)
-                found[next].at -= start;
+            for (next = k; next < found.size() && chunk + found[next].at < end; ++next)
+                found[next].at -= static_cast<Index>(start - chunk);
             if (FilterLine(text.substr(start, end - start), found.data() + k, found.data() + next,
-                           p.rules, p.searchAgain, p.matcher, p.work)) {
-                if (!changed) out.reserve(text.size() + text.size() / 8);
-                changed = true;
-                out.append(text.substr(copied, start - copied));
-                out.append(p.work.current);
-                copied = end;
-            }
+                           p.rules, p.searchAgain, p.matcher, p.work))
+                changedLine(start, end);
         }
     }
     if (!changed) return false;
