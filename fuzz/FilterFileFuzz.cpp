@@ -1,9 +1,11 @@
 // The filter file: read from a file and prepared as rules, the same result as every
-// rule one plain replacement over the whole text; a file with a NUL is refused.
+// rule one plain replacement over the whole text, at every vector level; a file with
+// a NUL is refused.
 //
 // Input: the filter file, and after a form feed the text; without a form feed the
 // file is its own text, so that every rule finds its search text.
 #include "engine/UserFilter.h"
+#include "engine/Vector.h"
 #include "engine/tests/PlainForms.h"
 #include "engine/tests/UserFilterReference.h"
 #include "fuzz/FuzzInput.h"
@@ -25,8 +27,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         Expect(hasNul && e.GetReason() == EFilterFileRefused::Reason::NulByte,
                "only a file with a NUL is refused", e.what());
     }
-    const std::string got = ApplyFilterRules(text, rules);
     const std::string want = testing::ApplyFilterRulesReference(std::string(text), rules);
-    Expect(got == want, "the rules as plain replacements", got, want);
+    for (const VectorLevel level : {VectorLevel::Sse2, VectorLevel::Avx2}) {
+        if (!VectorLevelAvailable(level)) continue;
+        const ForceVectorLevel forced(level);
+        const std::string got = ApplyFilterRules(text, rules);
+        Expect(got == want, "the rules as plain replacements", got, want);
+    }
     return 0;
 }

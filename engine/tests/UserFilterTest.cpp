@@ -12,6 +12,7 @@
 #include "engine/tests/PlainForms.h"
 #include "engine/tests/RandomText.h"
 #include "engine/tests/UserFilterReference.h"
+#include "engine/tests/VectorLevels.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -171,6 +172,49 @@ TEST(ApplyFilterRules, LongLinesAgreeWithRuleByRuleReplacement) {
         }
         ASSERT_EQ(ApplyFilterRules(text, rules), ApplyFilterRulesReference(text, rules))
             << ::testing::PrintToString(text) << " / " << ::testing::PrintToString(rules);
+    }
+}
+
+// Search texts of four bytes or more are looked for in blocks of indexes, up to the
+// last four bytes of a line, at every vector level; replacements that delete,
+// repeat or reshape them.
+TEST(ApplyFilterRules, LongSearchTextsAgreeWithRuleByRuleReplacement) {
+    const auto textPieces = testing::WithPieces({"abcd", "cdab", "\x83\x41\x83\x42", "dddd"});
+    const std::vector<std::string_view> wordPieces = {"ab", "cd", "d", "\x83\x41", "\x83", "A"};
+    for (const VectorLevel level : AvailableVectorLevels()) {
+        const ForceVectorLevel forced(level);
+        std::mt19937 rng(33);
+        for (int round = 0; round < 300; ++round) {
+            const std::string text = testing::RandomText(rng, textPieces, 400);
+            std::string rules;
+            for (int r = 0; r < 10; ++r) {
+                std::string search;
+                while (search.size() < 4)
+                    search += testing::RandomText(rng, wordPieces, 4);
+                const std::string other = testing::RandomText(rng, wordPieces, 3);
+                const std::string replacements[] = {"", other, other + search + other,
+                                                    "d" + search};
+                rules += search + "\t" + replacements[r % 4] + "\r\n";
+            }
+            ASSERT_EQ(ApplyFilterRules(text, rules), ApplyFilterRulesReference(text, rules))
+                << LevelName(level) << " " << ::testing::PrintToString(text) << " / "
+                << ::testing::PrintToString(rules);
+        }
+    }
+}
+
+// A text is searched a part of whole lines at a time: long lines and occurrences
+// that lie across where a part would end if it were cut by size.
+TEST(ApplyFilterRules, TextsOfManyPartsAgreeWithRuleByRuleReplacement) {
+    std::mt19937 rng(34);
+    const std::vector<std::string_view> linePieces = {"abcdef", "\x83\x41\x83\x42", "efab", "b",
+                                                      "\x83"};
+    const std::string rules = "cdefab\tX\r\nXcd\t\r\nb\x83\x41\tab\r\n";
+    for (int round = 0; round < 20; ++round) {
+        std::string text;
+        while (text.size() < 200000)
+            text += testing::RandomText(rng, linePieces, 2000) + "\r\n";
+        ASSERT_EQ(ApplyFilterRules(text, rules), ApplyFilterRulesReference(text, rules));
     }
 }
 
