@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cassert>
+#include <cstring>
 #include <iterator>
 #include <optional>
 #include <vector>
@@ -271,8 +272,6 @@ std::string FilterText(std::string_view text, const FilterOptions& o) {
 }
 
 std::string FilterText(std::string_view text, const FilterOptions& o, std::size_t pieceBytes) {
-    if (const auto nul = text.find('\0'); nul != std::string_view::npos) text = text.substr(0, nul);
-    const bool endsWithCrLf = text.size() >= 2 && text.substr(text.size() - 2) == "\r\n";
     pieceBytes = std::max<std::size_t>(pieceBytes, 1);
 
     // The filter file is read once, before the text is; its rules then run on every
@@ -315,7 +314,15 @@ std::string FilterText(std::string_view text, const FilterOptions& o, std::size_
         lastSteps(start);
     };
     for (std::size_t from = 0; from < text.size();) {
-        const std::size_t to = PieceEnd(text, from, pieceBytes);
+        std::size_t to = PieceEnd(text, from, pieceBytes);
+        // The text ends at its first NUL. Looking for it a piece at a time brings the
+        // piece into the cache for the steps, where a look over the whole text first
+        // would read it from memory once more.
+        if (const void* nul = std::memchr(text.data() + from, '\0', to - from)) {
+            text = text.substr(
+                0, static_cast<std::size_t>(static_cast<const char*>(nul) - text.data()));
+            to = text.size();
+        }
         const std::string_view lines = text.substr(from, to - from);
         from = to;
         if (!tags) {
@@ -365,6 +372,7 @@ std::string FilterText(std::string_view text, const FilterOptions& o, std::size_
     if (joiner && whole) joiner->Join(result, 0);
     if (joiner) joiner->Finish(result);
 
+    const bool endsWithCrLf = text.size() >= 2 && text.substr(text.size() - 2) == "\r\n";
     if (!endsWithCrLf && result.size() >= 2) result.resize(result.size() - 2);
     return result;
 }

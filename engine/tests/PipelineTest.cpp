@@ -49,6 +49,20 @@ TEST(FilterText, TextEndsAtItsFirstNul) {
     EXPECT_EQ(Filter(std::string("ab\0c\r\n", 6)), "ab");
 }
 
+// The NUL is looked for a piece at a time: one in a later piece ends the text
+// there, also for the final CR LF, with or without tag removal.
+TEST(FilterText, NulInALaterPieceEndsTheText) {
+    FilterOptions tags;
+    tags.TagDelete = true;
+    for (const FilterOptions& o : {FilterOptions{}, tags}) {
+        for (std::size_t pieceBytes : {1, 3}) {
+            EXPECT_EQ(FilterText(std::string("ab\r\ncd\r\n\0e\r\n", 11), o, pieceBytes),
+                      "ab\r\ncd\r\n");
+            EXPECT_EQ(FilterText(std::string("ab\r\nc\0d\r\n", 9), o, pieceBytes), "ab\r\nc");
+        }
+    }
+}
+
 TEST(FilterText, DelEmptyLine) {
     FilterOptions o;
     o.DelEmptyLine = true;
