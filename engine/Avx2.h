@@ -216,6 +216,55 @@ QM_AVX2 inline std::uint8_t* WidenBlock(const std::uint8_t* block, std::uint64_t
     return w;
 }
 
+// The full-width forms of the half-width kana, by half-width byte: their first
+// byte, and their second byte plain, voiced and semi-voiced.
+struct KanaWidening {
+    RowLookup first, plain, voiced, semiVoiced;
+};
+
+// One block of 64 bytes, 65 readable, of the kana widening: each letter at a bit of
+// `letters` becomes its full-width form, voiced or semi-voiced by the mark right
+// after it, which goes with it; a letter at the last bit takes the byte after the
+// block, which is the caller's to pass over. Writes up to 144 bytes at w; returns
+// the end of the result.
+QM_AVX2 inline std::uint8_t* WidenKanaBlock(const std::uint8_t* block, std::uint64_t letters,
+                                            const KanaWidening& kana, std::uint8_t* w) {
+    const __m256i voicedMark = Splat(0xDE), semiVoicedMark = Splat(0xDF);
+    std::uint64_t marks = 0;
+    for (int h = 0; h < 2; ++h) {
+        const __m256i v = Load(block + 32 * h);
+        const __m256i mark =
+            _mm256_or_si256(_mm256_cmpeq_epi8(v, voicedMark), _mm256_cmpeq_epi8(v, semiVoicedMark));
+        marks |= static_cast<std::uint64_t>(static_cast<std::uint32_t>(_mm256_movemask_epi8(mark)))
+                 << (32 * h);
+    }
+    // A letter and its mark make two bytes in place; a letter alone is widened.
+    const std::uint64_t joined = letters << 1 & marks;
+    const std::uint64_t wide = letters & ~(joined >> 1);
+    __m256i secondBefore = _mm256_setzero_si256();
+    for (int h = 0; h < 2; ++h) {
+        const __m256i v = Load(block + 32 * h);
+        const __m256i next = Load(block + 32 * h + 1);
+        __m256i second = kana.plain(v);
+        second = _mm256_blendv_epi8(second, kana.voiced(v), _mm256_cmpeq_epi8(next, voicedMark));
+        second =
+            _mm256_blendv_epi8(second, kana.semiVoiced(v), _mm256_cmpeq_epi8(next, semiVoicedMark));
+        __m256i first = _mm256_blendv_epi8(
+            v, kana.first(v), BitsToBytes(static_cast<std::uint32_t>(letters >> (32 * h))));
+        const __m256i secondOfBefore =
+            _mm256_alignr_epi8(second, _mm256_permute2x128_si256(second, secondBefore, 0x03), 15);
+        first = _mm256_blendv_epi8(first, secondOfBefore,
+                                   BitsToBytes(static_cast<std::uint32_t>(joined >> (32 * h))));
+        secondBefore = second;
+        const auto bits = static_cast<std::uint32_t>(wide >> (32 * h));
+        w = StoreWidened(w, _mm256_castsi256_si128(first), _mm256_castsi256_si128(second),
+                         bits & 0xFFFF);
+        w = StoreWidened(w, _mm256_extracti128_si256(first, 1), _mm256_extracti128_si256(second, 1),
+                         bits >> 16);
+    }
+    return w;
+}
+
 // One block of 64 bytes of the kana narrowing, 65 bytes readable: each pair that
 // begins at a bit of `pairs` becomes the letter of its second byte followed by the
 // mark, if any, of that second byte. The spelling of a second byte is looked up in

@@ -467,9 +467,30 @@ bool ConvertKatakanaInto(std::string_view text, int mode, std::string& out) {
 
 namespace {
 
+#ifdef QM_AVX2_KERNELS
+const avx2::KanaWidening& KanaWideningTables() {
+    static const avx2::KanaWidening tables = [] {
+        std::array<std::uint8_t, 256> first{}, plain{}, voiced{}, semiVoiced{};
+        std::array<bool, 256> letter{};
+        for (unsigned b = kKanaFirst; b <= kKanaLast; ++b) {
+            letter[b] = true;
+            first[b] = static_cast<std::uint8_t>(kPlainKana[b - kKanaFirst] >> 8);
+            plain[b] = static_cast<std::uint8_t>(kPlainKana[b - kKanaFirst]);
+            voiced[b] = static_cast<std::uint8_t>(kVoicedKana[b - kKanaFirst]);
+            semiVoiced[b] = static_cast<std::uint8_t>(kSemiVoicedKana[b - kKanaFirst]);
+        }
+        return avx2::KanaWidening{
+            {first, letter}, {plain, letter}, {voiced, letter}, {semiVoiced, letter}};
+    }();
+    return tables;
+}
+#endif
+
 // The half-width kana of the text where characters begin, a block at a time: every
 // block's second bytes come from its lead bytes, since the trail bytes of most
-// Japanese characters are bytes of the half-width kana's range too.
+// Japanese characters are bytes of the half-width kana's range too. A block of
+// many letters is widened whole at AVX2; a letter at a block's end takes the mark
+// after it, and the next block begins after the mark.
 template <typename Masks>
 [[gnu::always_inline]] inline bool FullWidthKanaLoop(std::string_view text, std::string& out) {
     static const ByteSet kana = [] {
@@ -485,16 +506,34 @@ template <typename Masks>
     TrailBits trail;
     bool changed = false;
     std::size_t copied = 0;
-    for (std::size_t i = 0; i < n; i += kBlockBytes) {
+    for (std::size_t i = 0; i < n;) {
         PaddedBlock padded;
         const std::uint8_t* block = ReadableBlock(p + i, n - i, padded);
         std::uint64_t found = letters.Mask(block) & ~trail.Next(lead.Mask(block));
         if (n - i < kBlockBytes) found &= (std::uint64_t{1} << (n - i)) - 1;
+        std::size_t next = i + kBlockBytes;
+        // The byte after the block goes with a letter at its end.
+        if (found >> 63 && n > next && (p[next] == kVoicedMark || p[next] == kSemiVoicedMark))
+            ++next;
+#ifdef QM_AVX2_KERNELS
+        if constexpr (Masks::kAvx2) {
+            // A few letters go faster one by one.
+            if (n - i > kBlockBytes && std::popcount(found) >= 4) {
+                writer.Copy(copied, i);
+                auto* w = reinterpret_cast<std::uint8_t*>(writer.Reserve(2 * kBlockBytes + 16));
+                writer.Wrote(static_cast<std::size_t>(
+                    avx2::WidenKanaBlock(block, found, KanaWideningTables(), w) - w));
+                copied = next;
+                changed = true;
+                found = 0;
+            }
+        }
+#endif
         for (; found != 0; found &= found - 1) {
             // A mark after a letter is no letter: it never comes up here.
             const std::size_t j = i + static_cast<std::size_t>(std::countr_zero(found));
-            const std::uint8_t next = j + 1 < n ? p[j + 1] : 0;
-            const bool voiced = next == kVoicedMark, semiVoiced = next == kSemiVoicedMark;
+            const std::uint8_t after = j + 1 < n ? p[j + 1] : 0;
+            const bool voiced = after == kVoicedMark, semiVoiced = after == kSemiVoicedMark;
             const KanaTable& table = voiced       ? kVoicedKana
                                      : semiVoiced ? kSemiVoicedKana
                                                   : kPlainKana;
@@ -504,6 +543,7 @@ template <typename Masks>
             copied = j + (voiced || semiVoiced ? 2 : 1);  // the mark goes with its letter
             changed = true;
         }
+        i = next;
     }
     if (!changed) return false;
     writer.Copy(copied, n);

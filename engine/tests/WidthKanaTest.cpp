@@ -17,6 +17,7 @@
 #include "engine/Pipeline.h"
 #include "engine/Sjis.h"
 #include "engine/tests/Hex.h"
+#include "engine/tests/RandomText.h"
 #include "engine/tests/VectorLevels.h"
 #include "engine/tests/WidthKanaReference.h"
 
@@ -198,6 +199,31 @@ TEST(HalfWidthKana, PunctuationFollowsOnlyHalfWidthKana) {
 TEST(HalfWidthKana, PunctuationPassReadsTheWideLeadRange) {
     EXPECT_EQ(HalfWidthKana("\x80\xB1\x81\x42", KanaRowKatakana), "\x80\xB1\x81\x42");
     EXPECT_EQ(HalfWidthKana("\xA0\xB1\x81\x42", KanaRowKatakana), "\xA0\xB1\xA1");
+}
+
+// Blocks full of half-width kana are widened whole at AVX2, and a mark right after a
+// block's last letter goes with it into the block before.
+TEST(FullWidthKana, DenseKanaAgreeAcrossBlocksAtEveryVectorLevel) {
+    const std::vector<std::string_view> pieces = {
+        "\xB6", "\xCA", "\xB3",
+        "\xA1", "\xB0", "\xDD",  // half-width ka ha u full stop long vowel n
+        "\xDE", "\xDF",          // voiced and semi-voiced marks
+        "\x83", "a"};            // a lead byte that takes a kana, ASCII
+    std::vector<WidthKanaStep> steps;
+    for (const WidthKanaStep& step : WidthKanaSteps()) {
+        if (step.name.starts_with("KanaMode2 2") || step.name.starts_with("KanaMode2 3"))
+            steps.push_back(step);
+    }
+    for (const VectorLevel level : AvailableVectorLevels()) {
+        const ForceVectorLevel force(level);
+        SCOPED_TRACE(LevelName(level));
+        std::mt19937 random(5);
+        for (int round = 0; round < 300; ++round) {
+            const std::string text = RandomText(random, pieces, 600);
+            for (const WidthKanaStep& step : steps)
+                Check(step, text);
+        }
+    }
 }
 
 TEST(FullWidthKana, MarksJoinTheirLetters) {
