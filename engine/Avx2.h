@@ -307,43 +307,6 @@ QM_AVX2 inline std::uint8_t* NarrowKanaBlock(const std::uint8_t* block, std::uin
     return w;
 }
 
-// The bytes of v from low to high, all ones.
-QM_AVX2 inline __m256i InRange(__m256i v, unsigned low, unsigned high) {
-    const __m256i d = _mm256_sub_epi8(v, Splat(low));
-    return _mm256_cmpeq_epi8(_mm256_min_epu8(d, Splat(high - low)), d);
-}
-
-// The bytes of v with the high bit set, as bits of half h of a block.
-QM_AVX2 inline std::uint64_t HalfBits(__m256i v, int h) {
-    return static_cast<std::uint64_t>(static_cast<std::uint32_t>(_mm256_movemask_epi8(v)))
-           << (32 * h);
-}
-
-// The masks of one block of 64 bytes, 65 readable, for the kana punctuation pass.
-struct KanaPunctuationMasks {
-    std::uint64_t wideLeads, kana, first, second;
-};
-
-// The bytes of the block from 0x80 to 0x9F and from 0xE0 on; the half-width kana
-// and marks (0xA1-0xDF); the bytes 0x81; and the bytes followed by one of the second
-// bytes of the punctuation (0x41-0x45, 0x5B). The sets never change: compared here
-// outright, which is cheaper than through sets made at run time.
-QM_AVX2 inline KanaPunctuationMasks PunctuationMasks(const std::uint8_t* block) {
-    KanaPunctuationMasks m{0, 0, 0, 0};
-    for (int h = 0; h < 2; ++h) {
-        const __m256i v = Load(block + 32 * h);
-        const __m256i next = Load(block + 32 * h + 1);
-        const __m256i kana = InRange(v, 0xA1, 0xDF);
-        // The high bit set, and not in 0xA0-0xDF.
-        m.wideLeads |= HalfBits(_mm256_andnot_si256(InRange(v, 0xA0, 0xDF), v), h);
-        m.kana |= HalfBits(kana, h);
-        m.first |= HalfBits(_mm256_cmpeq_epi8(v, Splat(0x81)), h);
-        m.second |= HalfBits(
-            _mm256_or_si256(InRange(next, 0x41, 0x45), _mm256_cmpeq_epi8(next, Splat(0x5B))), h);
-    }
-    return m;
-}
-
 // One block of 64 bytes of a mapping that keeps lengths: the bytes whose bit in
 // singles is set become their entry in `to`; the 64 bytes are written at w.
 QM_AVX2 inline void MapSinglesBlock(const std::uint8_t* block, std::uint64_t singles,

@@ -605,23 +605,12 @@ template <typename Masks>
         const std::size_t room = n - at;
         PaddedBlock padded;
         const std::uint8_t* block = ReadableBlock(p + at, room, padded);
-        std::uint64_t starts, kana, found;
-#ifdef QM_AVX2_KERNELS
-        if constexpr (Masks::kAvx2) {
-            const avx2::KanaPunctuationMasks m = avx2::PunctuationMasks(block);
-            starts = ~trail.Next(m.wideLeads);
-            kana = m.kana & starts;
-            found = m.first & starts & m.second;
-        } else
-#endif
-        {
-            starts = ~trail.Next(wideLeads.Mask(block));
-            kana = kanas.Mask(block) & starts;
-            found = firsts.Mask(block) & starts;
-            if (found != 0) found &= seconds.Mask(block + 1);
-        }
+        const std::uint64_t starts = ~trail.Next(wideLeads.Mask(block));
+        const std::uint64_t kana = kanas.Mask(block) & starts;
         const std::uint64_t afterKana = kana << 1 | kanaBefore;
         kanaBefore = kana >> 63;
+        std::uint64_t found = firsts.Mask(block) & starts;
+        if (found != 0) found &= seconds.Mask(block + 1);
         if (room <= kBlockBytes) found &= (std::uint64_t{1} << (room - 1)) - 1;  // a pair fits
         // A mark is replaced right after half-width kana, and right after a mark
         // replaced for the same reason.
