@@ -512,6 +512,10 @@ template <typename Masks>
         std::uint64_t found = letters.Mask(block) & ~trail.Next(lead.Mask(block));
         if (n - i < kBlockBytes) found &= (std::uint64_t{1} << (n - i)) - 1;
         std::size_t next = i + kBlockBytes;
+        if (found == 0) {  // most blocks of most texts
+            i = next;
+            continue;
+        }
         // The byte after the block goes with a letter at its end.
         if (found >> 63 && n > next && (p[next] == kVoicedMark || p[next] == kSemiVoicedMark))
             ++next;
