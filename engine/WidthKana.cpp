@@ -654,10 +654,34 @@ bool NarrowKanaPunctuation(std::string& t) {
 
 }  // namespace
 
-bool HalfWidthKanaInto(std::string_view text, int selector, std::string& out) {
+namespace {
+
+bool HalfWidthKanaPiece(std::string_view text, int selector, std::string& out) {
     const bool converted = KanaToHalfWidth(text, selector, out);
     if (!converted) out.assign(text);
     return NarrowKanaPunctuation(out) || converted;
+}
+
+}  // namespace
+
+// A long text goes in pieces that end after a line feed, so that the punctuation
+// pass reads each piece's result while it is still in the cache, not all of it again
+// from memory. A character begins after a byte that opens none, in the kana walk and
+// in the punctuation pass's alike, and neither pass looks back over a line feed.
+bool HalfWidthKanaInto(std::string_view text, int selector, std::string& out) {
+    constexpr std::size_t kPiece = 256 * 1024;
+    if (text.size() <= 2 * kPiece) return HalfWidthKanaPiece(text, selector, out);
+    out.clear();
+    std::string piece;
+    bool changed = false;
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t lineFeed = text.find('\n', at + kPiece);
+        const std::size_t end = lineFeed == std::string_view::npos ? text.size() : lineFeed + 1;
+        changed = HalfWidthKanaPiece(text.substr(at, end - at), selector, piece) || changed;
+        out += piece;
+        at = end;
+    }
+    return changed;
 }
 
 // The plain forms.

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <initializer_list>
 #include <iterator>
@@ -196,6 +197,28 @@ TEST(HalfWidthKana, PunctuationFollowsOnlyHalfWidthKana) {
 
 // The pass finds characters by the wide lead range: 0x80 takes the half-width a behind it, so
 // nothing half-width precedes the full stop.
+// A long text goes in pieces that end after line feeds: kana, punctuation and lead
+// bytes right before and after every piece's end.
+TEST(HalfWidthKana, LongTextsInPiecesAgreeWithTheWholeTextPass) {
+    const std::vector<std::string_view> pieces = {
+        "\x82\xA0", "\x83\x41", "\x81\x42",
+        "\x81\x5B",  // hiragana a, katakana a, full stop, long vowel
+        "\xB1",     "\x81",     "\n",       "\r\n", "a"};  // half-width a, a lead byte, line breaks
+    std::mt19937 random(11);
+    std::string text;
+    while (text.size() < 1200 * 1024)
+        text += RandomText(random, pieces, 64);
+    for (const int selector : {KanaRowHiragana, KanaRowKatakana}) {
+        const std::string got = HalfWidthKana(text, selector);
+        const std::string want = HalfWidthKanaReference(text, selector);
+        // Too long for the whole texts in a message: where they part.
+        const auto [g, w] = std::mismatch(got.begin(), got.end(), want.begin(), want.end());
+        ASSERT_TRUE(g == got.end() && w == want.end())
+            << "selector " << selector << ": from byte " << (g - got.begin()) << " of "
+            << got.size() << " against " << want.size();
+    }
+}
+
 TEST(HalfWidthKana, PunctuationPassReadsTheWideLeadRange) {
     EXPECT_EQ(HalfWidthKana("\x80\xB1\x81\x42", KanaRowKatakana), "\x80\xB1\x81\x42");
     EXPECT_EQ(HalfWidthKana("\xA0\xB1\x81\x42", KanaRowKatakana), "\xA0\xB1\xA1");
