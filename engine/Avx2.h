@@ -111,6 +111,11 @@ QM_AVX2 inline __m256i Load(const std::uint8_t* p) {
     return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
 }
 
+// Every byte b.
+QM_AVX2 inline __m256i Splat(unsigned b) {
+    return _mm256_set1_epi8(static_cast<char>(b));
+}
+
 QM_AVX2 inline void Store(std::uint8_t* p, __m256i v) {
     _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), v);
 }
@@ -211,6 +216,55 @@ QM_AVX2 inline std::uint8_t* WidenBlock(const std::uint8_t* block, std::uint64_t
     return w;
 }
 
+// The full-width forms of the half-width kana, by half-width byte: their first
+// byte, and their second byte plain, voiced and semi-voiced.
+struct KanaWidening {
+    RowLookup first, plain, voiced, semiVoiced;
+};
+
+// One block of 64 bytes, 65 readable, of the kana widening: each letter at a bit of
+// `letters` becomes its full-width form, voiced or semi-voiced by the mark right
+// after it, which goes with it; a letter at the last bit takes the byte after the
+// block, which is the caller's to pass over. Writes up to 144 bytes at w; returns
+// the end of the result.
+QM_AVX2 inline std::uint8_t* WidenKanaBlock(const std::uint8_t* block, std::uint64_t letters,
+                                            const KanaWidening& kana, std::uint8_t* w) {
+    const __m256i voicedMark = Splat(0xDE), semiVoicedMark = Splat(0xDF);
+    std::uint64_t marks = 0;
+    for (int h = 0; h < 2; ++h) {
+        const __m256i v = Load(block + 32 * h);
+        const __m256i mark =
+            _mm256_or_si256(_mm256_cmpeq_epi8(v, voicedMark), _mm256_cmpeq_epi8(v, semiVoicedMark));
+        marks |= static_cast<std::uint64_t>(static_cast<std::uint32_t>(_mm256_movemask_epi8(mark)))
+                 << (32 * h);
+    }
+    // A letter and its mark make two bytes in place; a letter alone is widened.
+    const std::uint64_t joined = letters << 1 & marks;
+    const std::uint64_t wide = letters & ~(joined >> 1);
+    __m256i secondBefore = _mm256_setzero_si256();
+    for (int h = 0; h < 2; ++h) {
+        const __m256i v = Load(block + 32 * h);
+        const __m256i next = Load(block + 32 * h + 1);
+        __m256i second = kana.plain(v);
+        second = _mm256_blendv_epi8(second, kana.voiced(v), _mm256_cmpeq_epi8(next, voicedMark));
+        second =
+            _mm256_blendv_epi8(second, kana.semiVoiced(v), _mm256_cmpeq_epi8(next, semiVoicedMark));
+        __m256i first = _mm256_blendv_epi8(
+            v, kana.first(v), BitsToBytes(static_cast<std::uint32_t>(letters >> (32 * h))));
+        const __m256i secondOfBefore =
+            _mm256_alignr_epi8(second, _mm256_permute2x128_si256(second, secondBefore, 0x03), 15);
+        first = _mm256_blendv_epi8(first, secondOfBefore,
+                                   BitsToBytes(static_cast<std::uint32_t>(joined >> (32 * h))));
+        secondBefore = second;
+        const auto bits = static_cast<std::uint32_t>(wide >> (32 * h));
+        w = StoreWidened(w, _mm256_castsi256_si128(first), _mm256_castsi256_si128(second),
+                         bits & 0xFFFF);
+        w = StoreWidened(w, _mm256_extracti128_si256(first, 1), _mm256_extracti128_si256(second, 1),
+                         bits >> 16);
+    }
+    return w;
+}
+
 // One block of 64 bytes of the kana narrowing, 65 bytes readable: each pair that
 // begins at a bit of `pairs` becomes the letter of its second byte followed by the
 // mark, if any, of that second byte. The spelling of a second byte is looked up in
@@ -270,7 +324,87 @@ QM_AVX2 inline void MapSinglesBlock(const std::uint8_t* block, std::uint64_t sin
 struct PairRow {
     std::uint8_t first, to, low, high;
     RowLookup seconds;
+    // Where the entries' second bytes are those from usedLow to usedHigh but for
+    // `hole` (usedLow less 1 when none), and each becomes itself plus `delta`, plus
+    // `step` more from `split` on: the kana rows, computed without the look-up.
+    bool shifted = false;
+    std::uint8_t usedLow = 0, usedHigh = 0, hole = 0, split = 0, delta = 0, step = 0;
 };
+
+// What MapRowsBlock carries from one block to the next: the pairs found in the last
+// half, whose second bytes are the first of the next half, and whether any was;
+// all zeros before the first block.
+struct RowCarry {
+    __m256i hit, second, any;
+};
+
+// A PairRow's bytes, each in every byte of a vector, made once a text.
+struct RowVectors {
+    QM_AVX2 void Set(const PairRow& r) {
+        row = &r;
+        shifted = r.shifted;
+        first = Splat(r.first);
+        to = Splat(r.to);
+        low = Splat(r.shifted ? r.usedLow : r.low);
+        span = Splat(r.shifted ? r.usedHigh - r.usedLow : r.high - r.low);
+        hole = Splat(r.hole);
+        split = Splat(r.split);
+        delta = Splat(r.delta);
+        step = Splat(r.step);
+    }
+    const PairRow* row;
+    bool shifted;
+    __m256i first, to, low, span, hole, split, delta, step;
+};
+
+// One block of 64 bytes, 65 readable, of a map whose every entry is one of `rows`
+// (none with a second byte of 0 in reach of its look-up): the pairs that begin at a
+// bit of `pairs` and have an entry are written over a copy of the block at w. A
+// pair at the last bit writes its second byte into the next block's copy, through
+// the carry.
+QM_AVX2 inline void MapRowsBlock(const std::uint8_t* block, std::uint64_t pairs,
+                                 const RowVectors* rows, std::size_t rowCount, RowCarry& carry,
+                                 std::uint8_t* w) {
+    const __m256i zero = _mm256_setzero_si256();
+    for (int h = 0; h < 2; ++h) {
+        const __m256i v = Load(block + 32 * h);
+        const __m256i next = Load(block + 32 * h + 1);
+        const __m256i starts = BitsToBytes(static_cast<std::uint32_t>(pairs >> (32 * h)));
+        __m256i out = v, hits = zero, seconds = zero;
+        for (std::size_t r = 0; r < rowCount; ++r) {
+            const RowVectors& row = rows[r];
+            const __m256i d = _mm256_sub_epi8(next, row.low);
+            __m256i candidates = _mm256_and_si256(
+                _mm256_and_si256(starts, _mm256_cmpeq_epi8(_mm256_min_epu8(d, row.span), d)),
+                _mm256_cmpeq_epi8(v, row.first));
+            if (row.shifted)
+                candidates = _mm256_andnot_si256(_mm256_cmpeq_epi8(next, row.hole), candidates);
+            // Most rows have no pair in most halves: the look-up is spared.
+            if (_mm256_testz_si256(candidates, candidates)) continue;
+            __m256i second, hit = candidates;
+            if (row.shifted) {
+                const __m256i later = _mm256_cmpeq_epi8(_mm256_max_epu8(next, row.split), next);
+                second = _mm256_add_epi8(_mm256_add_epi8(next, row.delta),
+                                         _mm256_and_si256(later, row.step));
+            } else {
+                second = row.row->seconds(next);
+                hit = _mm256_andnot_si256(_mm256_cmpeq_epi8(second, zero), candidates);
+            }
+            out = _mm256_blendv_epi8(out, row.to, hit);
+            hits = _mm256_or_si256(hits, hit);
+            seconds = _mm256_or_si256(seconds, _mm256_and_si256(second, hit));
+        }
+        // The second bytes go one byte further on.
+        const __m256i secondHit =
+            _mm256_alignr_epi8(hits, _mm256_permute2x128_si256(hits, carry.hit, 0x03), 15);
+        const __m256i secondByte =
+            _mm256_alignr_epi8(seconds, _mm256_permute2x128_si256(seconds, carry.second, 0x03), 15);
+        Store(w + 32 * h, _mm256_blendv_epi8(out, secondByte, secondHit));
+        carry.hit = hits;
+        carry.second = seconds;
+        carry.any = _mm256_or_si256(carry.any, hits);
+    }
+}
 
 // Writes over the block's bytes at w the pairs of `pairs` that begin with the row's
 // first byte and have an entry, but for one at the last bit, whose second byte lies

@@ -1,5 +1,6 @@
 #include "engine/CharMap.h"
 
+#include <algorithm>
 #include <bit>
 #include <bitset>
 #include <optional>
@@ -30,11 +31,17 @@ struct BlockEntries {
     // The first bytes whose pairs are written by shuffles: of all entries, of the
     // entries that keep lengths.
     std::vector<avx2::PairRow> allRows, sameRows;
+    // Whether the rows hold every entry that counts, and the map has no single
+    // bytes: the whole text goes by MapRowsBlock then.
+    bool rowsOnlyAll = false, rowsOnlySame = false;
 #endif
 };
 
 #ifdef QM_AVX2_KERNELS
 namespace {
+
+void Shift(const std::array<std::uint8_t, 256>& seconds, const std::array<bool, 256>& used,
+           unsigned low, unsigned high, avx2::PairRow& row);
 
 // The rows of the first bytes whose pairs the kernel can write: every entry (of
 // those that count) keeps its length and the first byte of all of them, no entry
@@ -64,8 +71,49 @@ std::vector<avx2::PairRow> PairRows(const std::vector<MappedChar>& pairs, bool a
         rows.push_back({static_cast<std::uint8_t>(first), static_cast<std::uint8_t>(to),
                         static_cast<std::uint8_t>(low & 0xF0),
                         static_cast<std::uint8_t>(high | 0x0F), lookup});
+        Shift(seconds, used, low, high, rows.back());
     }
     return rows;
+}
+
+// Makes the row shifted where its entries allow it: a run of second bytes with one
+// hole at most, each moved by one distance, or by a second one from some byte on.
+void Shift(const std::array<std::uint8_t, 256>& seconds, const std::array<bool, 256>& used,
+           unsigned low, unsigned high, avx2::PairRow& row) {
+    if (low == 0) return;
+    int hole = -1;
+    const auto distance = [&](unsigned s) { return static_cast<std::uint8_t>(seconds[s] - s); };
+    const std::uint8_t delta = distance(low);
+    int split = -1;
+    for (unsigned s = low; s <= high; ++s) {
+        if (!used[s]) {
+            if (hole >= 0) return;
+            hole = static_cast<int>(s);
+            continue;
+        }
+        if (distance(s) == delta && split < 0) continue;
+        if (split < 0) split = static_cast<int>(s);
+        if (distance(s) != distance(static_cast<unsigned>(split))) return;
+    }
+    row.shifted = true;
+    row.usedLow = static_cast<std::uint8_t>(low);
+    row.usedHigh = static_cast<std::uint8_t>(high);
+    row.hole = static_cast<std::uint8_t>(hole >= 0 ? hole : static_cast<int>(low) - 1);
+    row.delta = delta;
+    row.split = static_cast<std::uint8_t>(split >= 0 ? split : 0);
+    row.step =
+        split >= 0 ? static_cast<std::uint8_t>(distance(static_cast<unsigned>(split)) - delta) : 0;
+}
+
+// Whether the rows are those of every first byte in use, and no row's look-up
+// reaches the second byte 0, which pads the text's last block.
+bool RowsHoldAll(const std::vector<avx2::PairRow>& rows, const std::array<bool, 256>& firsts) {
+    std::array<bool, 256> held{};
+    for (const avx2::PairRow& row : rows) {
+        if (row.low == 0) return false;
+        held[row.first] = true;
+    }
+    return held == firsts;
 }
 
 }  // namespace
@@ -125,6 +173,12 @@ const BlockEntries& CharMap::Blocks() const {
         entries->singleLookup.emplace(entries->singleTo, singles);
         entries->allRows = PairRows(pair_, true);
         entries->sameRows = PairRows(pair_, false);
+        const auto none = [](const std::array<bool, 256>& bytes) {
+            return std::none_of(bytes.begin(), bytes.end(), [](bool b) { return b; });
+        };
+        entries->rowsOnlyAll =
+            RowsHoldAll(entries->allRows, anyFirsts) && none(singles) && none(longSingles);
+        entries->rowsOnlySame = RowsHoldAll(entries->sameRows, sameFirsts) && none(singles);
 #endif
         blocks_ = std::move(entries);
     });
@@ -276,6 +330,38 @@ template <typename Masks>
 }
 
 #ifdef QM_AVX2_KERNELS
+// A map of rows alone, a block at a time by MapRowsBlock: every byte keeps its place.
+QM_AVX2 bool MapRowsAvx2(const std::vector<avx2::PairRow>& rows, const ByteSet& leadSet,
+                         std::string_view text, std::string& out) {
+    const ByteSetAvx2 lead(leadSet);
+    // PairRows makes three rows at most.
+    avx2::RowVectors rowVectors[3];
+    for (std::size_t r = 0; r < rows.size(); ++r)
+        rowVectors[r].Set(rows[r]);
+    const auto* p = reinterpret_cast<const std::uint8_t*>(text.data());
+    const std::size_t n = text.size();
+    out.clear();
+    constexpr std::size_t kBuffer = 4096;
+    alignas(32) std::uint8_t buffer[kBuffer + kBlockBytes];
+    std::size_t used = 0;
+    TrailBits trail;
+    avx2::RowCarry carry{_mm256_setzero_si256(), _mm256_setzero_si256(), _mm256_setzero_si256()};
+    for (std::size_t i = 0; i < n; i += kBlockBytes) {
+        PaddedBlock padded;
+        const std::uint8_t* block = ReadableBlock(p + i, n - i, padded);
+        const std::uint64_t leads = lead.Mask(block);
+        avx2::MapRowsBlock(block, leads & ~trail.Next(leads), rowVectors, rows.size(), carry,
+                           buffer + used);
+        used += std::min(n - i, kBlockBytes);
+        if (used >= kBuffer) {
+            out.append(reinterpret_cast<const char*>(buffer), used);
+            used = 0;
+        }
+    }
+    out.append(reinterpret_cast<const char*>(buffer), used);
+    return !_mm256_testz_si256(carry.any, carry.any);
+}
+
 QM_AVX2 bool MapBlocksAvx2(const BlockEntries& map, const MappedChar* singles,
                            const MappedChar* pairs, bool all, const ByteSet& lead,
                            std::string_view text, std::string& out) {
@@ -290,8 +376,11 @@ bool MapBlocks(const BlockEntries& map, const MappedChar* singles, const MappedC
     if (&lead != &Text().LeadBytes()) own.emplace(lead);
     const ByteSet& leads = own ? *own : LeadByteSet();
 #ifdef QM_AVX2_KERNELS
-    if (ActiveVectorLevel() == VectorLevel::Avx2)
+    if (ActiveVectorLevel() == VectorLevel::Avx2) {
+        if (all ? map.rowsOnlyAll : map.rowsOnlySame)
+            return MapRowsAvx2(all ? map.allRows : map.sameRows, leads, text, out);
         return MapBlocksAvx2(map, singles, pairs, all, leads, text, out);
+    }
 #endif
     return MapBlocksLoop<Sse2Masks>(map, singles, pairs, all, leads, text, out);
 }

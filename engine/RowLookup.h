@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <utility>
 
 namespace qm::avx2 {
 
@@ -46,16 +47,12 @@ class RowLookup {
     }
 
     QM_AVX2 __m256i operator()(__m256i v) const {
-        const __m256i sixteen = _mm256_set1_epi8(16);
-        __m256i found = _mm256_setzero_si256();
         if (telescoped_) {
-            __m256i distance = _mm256_sub_epi8(v, _mm256_set1_epi8(static_cast<char>(high_[0])));
-            for (std::size_t r = 0; r < rows_; ++r) {
-                found = _mm256_xor_si256(found, _mm256_shuffle_epi8(Row(r), distance));
-                distance = _mm256_sub_epi8(distance, sixteen);
-            }
-            return found;
+            // Unrolled for each count of rows: the loop's own upkeep would cost as
+            // much as its shuffles.
+            return Telescoped(v, std::make_index_sequence<8>());
         }
+        __m256i found = _mm256_setzero_si256();
         const __m256i low = _mm256_and_si256(v, _mm256_set1_epi8(0x0F));
         const __m256i high = _mm256_and_si256(v, _mm256_set1_epi8(static_cast<char>(0xF0)));
         for (std::size_t r = 0; r < rows_; ++r) {
@@ -70,6 +67,27 @@ class RowLookup {
     bool Telescoped() const { return telescoped_; }
 
   private:
+    // The look-up for the count of rows this table has, of one to eight.
+    template <std::size_t... Counts>
+    QM_AVX2 __m256i Telescoped(__m256i v, std::index_sequence<Counts...>) const {
+        __m256i found = _mm256_setzero_si256();
+        static_cast<void>(
+            ((rows_ == Counts + 1 && (found = Telescope<Counts + 1>(v), true)) || ...));
+        return found;
+    }
+
+    template <std::size_t Rows>
+    QM_AVX2 __m256i Telescope(__m256i v) const {
+        const __m256i sixteen = _mm256_set1_epi8(16);
+        __m256i found = _mm256_setzero_si256();
+        __m256i distance = _mm256_sub_epi8(v, _mm256_set1_epi8(static_cast<char>(high_[0])));
+        for (std::size_t r = 0; r < Rows; ++r) {
+            found = _mm256_xor_si256(found, _mm256_shuffle_epi8(Row(r), distance));
+            distance = _mm256_sub_epi8(distance, sixteen);
+        }
+        return found;
+    }
+
     QM_AVX2 __m256i Row(std::size_t r) const {
         return _mm256_load_si256(reinterpret_cast<const __m256i*>(table_[r]));
     }

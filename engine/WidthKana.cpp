@@ -466,9 +466,30 @@ bool ConvertKatakana(std::string_view text, int mode, std::string& out) {
 
 namespace {
 
+#ifdef QM_AVX2_KERNELS
+const avx2::KanaWidening& KanaWideningTables() {
+    static const avx2::KanaWidening tables = [] {
+        std::array<std::uint8_t, 256> first{}, plain{}, voiced{}, semiVoiced{};
+        std::array<bool, 256> letter{};
+        for (unsigned b = kKanaFirst; b <= kKanaLast; ++b) {
+            letter[b] = true;
+            first[b] = static_cast<std::uint8_t>(kPlainKana[b - kKanaFirst] >> 8);
+            plain[b] = static_cast<std::uint8_t>(kPlainKana[b - kKanaFirst]);
+            voiced[b] = static_cast<std::uint8_t>(kVoicedKana[b - kKanaFirst]);
+            semiVoiced[b] = static_cast<std::uint8_t>(kSemiVoicedKana[b - kKanaFirst]);
+        }
+        return avx2::KanaWidening{
+            {first, letter}, {plain, letter}, {voiced, letter}, {semiVoiced, letter}};
+    }();
+    return tables;
+}
+#endif
+
 // The half-width kana of the text where characters begin, a block at a time: every
 // block's second bytes come from its lead bytes, since the trail bytes of most
-// Japanese characters are bytes of the half-width kana's range too.
+// Japanese characters are bytes of the half-width kana's range too. A block of
+// many letters is widened whole at AVX2; a letter at a block's end takes the mark
+// after it, and the next block begins after the mark.
 template <typename Masks>
 [[gnu::always_inline]] inline bool FullWidthKanaLoop(std::string_view text, std::string& out) {
     static const ByteSet kana = [] {
@@ -484,16 +505,38 @@ template <typename Masks>
     TrailBits trail;
     bool changed = false;
     std::size_t copied = 0;
-    for (std::size_t i = 0; i < n; i += kBlockBytes) {
+    for (std::size_t i = 0; i < n;) {
         PaddedBlock padded;
         const std::uint8_t* block = ReadableBlock(p + i, n - i, padded);
         std::uint64_t found = letters.Mask(block) & ~trail.Next(lead.Mask(block));
         if (n - i < kBlockBytes) found &= (std::uint64_t{1} << (n - i)) - 1;
+        std::size_t next = i + kBlockBytes;
+        if (found == 0) {  // most blocks of most texts
+            i = next;
+            continue;
+        }
+        // The byte after the block goes with a letter at its end.
+        if (found >> 63 && n > next && (p[next] == kVoicedMark || p[next] == kSemiVoicedMark))
+            ++next;
+#ifdef QM_AVX2_KERNELS
+        if constexpr (Masks::kAvx2) {
+            // A few letters go faster one by one.
+            if (n - i > kBlockBytes && std::popcount(found) >= 4) {
+                writer.Copy(copied, i);
+                auto* w = reinterpret_cast<std::uint8_t*>(writer.Reserve(2 * kBlockBytes + 16));
+                writer.Wrote(static_cast<std::size_t>(
+                    avx2::WidenKanaBlock(block, found, KanaWideningTables(), w) - w));
+                copied = next;
+                changed = true;
+                found = 0;
+            }
+        }
+#endif
         for (; found != 0; found &= found - 1) {
             // A mark after a letter is no letter: it never comes up here.
             const std::size_t j = i + static_cast<std::size_t>(std::countr_zero(found));
-            const std::uint8_t next = j + 1 < n ? p[j + 1] : 0;
-            const bool voiced = next == kVoicedMark, semiVoiced = next == kSemiVoicedMark;
+            const std::uint8_t after = j + 1 < n ? p[j + 1] : 0;
+            const bool voiced = after == kVoicedMark, semiVoiced = after == kSemiVoicedMark;
             const KanaTable& table = voiced       ? kVoicedKana
                                      : semiVoiced ? kSemiVoicedKana
                                                   : kPlainKana;
@@ -503,6 +546,7 @@ template <typename Masks>
             copied = j + (voiced || semiVoiced ? 2 : 1);  // the mark goes with its letter
             changed = true;
         }
+        i = next;
     }
     if (!changed) return false;
     writer.Copy(copied, n);
@@ -607,12 +651,32 @@ bool NarrowKanaPunctuation(std::string& t) {
     return NarrowKanaPunctuationLoop<Sse2Masks>(t);
 }
 
-}  // namespace
-
-bool HalfWidthKana(std::string_view text, int selector, std::string& out) {
+bool HalfWidthKanaPiece(std::string_view text, int selector, std::string& out) {
     const bool converted = KanaToHalfWidth(text, selector, out);
     if (!converted) out.assign(text);
     return NarrowKanaPunctuation(out) || converted;
+}
+
+}  // namespace
+
+// A long text goes in pieces that end after a line feed, so that the punctuation
+// pass reads each piece's result while it is still in the cache, not all of it again
+// from memory. A character begins after a byte that opens none, in the kana walk and
+// in the punctuation pass's alike, and neither pass looks back over a line feed.
+bool HalfWidthKana(std::string_view text, int selector, std::string& out) {
+    constexpr std::size_t kPiece = 256 * 1024;
+    if (text.size() <= 2 * kPiece) return HalfWidthKanaPiece(text, selector, out);
+    out.clear();
+    std::string piece;
+    bool changed = false;
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t lineFeed = text.find('\n', at + kPiece);
+        const std::size_t end = lineFeed == std::string_view::npos ? text.size() : lineFeed + 1;
+        changed = HalfWidthKanaPiece(text.substr(at, end - at), selector, piece) || changed;
+        out += piece;
+        at = end;
+    }
+    return changed;
 }
 
 }  // namespace qm

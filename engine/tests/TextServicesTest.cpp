@@ -86,6 +86,29 @@ TEST(TextServices, CompareMatchesTheFullStopOnly) {
     EXPECT_TRUE(Text().EqualIgnoreCase("aB", "Ab"));
 }
 
+// The kana maps go a block at a time, their rows computed from the second byte: every
+// code of the rows, the undefined ones among them, at every offset to a block's end,
+// so that each pair also spans two blocks.
+TEST(CharMap, KanaRowsAgreeWithTheCharacterWalkAcrossBlocksAtEveryVectorLevel) {
+    const LeadByteTable& lead = Text().LeadBytes();
+    std::string codes;
+    for (unsigned code = 0x8140; code <= 0x84FF; ++code)
+        codes += Code(static_cast<std::uint16_t>(code));
+    for (const VectorLevel level : testing::AvailableVectorLevels()) {
+        const ForceVectorLevel force(level);
+        for (const unsigned flags : {kLcmapKatakana, kLcmapHiragana}) {
+            const CharMap& map = *Text().KanaMap(flags);
+            for (std::size_t offset = 0; offset < 64; ++offset) {
+                const std::string text = std::string(offset, 'a') + codes + "";
+                std::string out;
+                if (!map.Apply(text, lead, out)) out = text;
+                ASSERT_EQ(out, testing::CharWalkReference(map, lead, text, true))
+                    << testing::LevelName(level) << " " << flags << " offset " << offset;
+            }
+        }
+    }
+}
+
 // Under Wine: the platform against the built-in rules, over every byte and code.
 // Where the two may differ without harm the test prints the difference; where the
 // filter's results depend on them it fails.

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <initializer_list>
 #include <iterator>
@@ -18,6 +19,7 @@
 #include "engine/Sjis.h"
 #include "engine/tests/Hex.h"
 #include "engine/tests/PlainForms.h"
+#include "engine/tests/RandomText.h"
 #include "engine/tests/VectorLevels.h"
 #include "engine/tests/WidthKanaReference.h"
 
@@ -196,9 +198,56 @@ TEST(HalfWidthKana, PunctuationFollowsOnlyHalfWidthKana) {
 
 // The pass finds characters by the wide lead range: 0x80 takes the half-width a behind it, so
 // nothing half-width precedes the full stop.
+// A long text goes in pieces that end after line feeds: kana, punctuation and lead
+// bytes right before and after every piece's end.
+TEST(HalfWidthKana, LongTextsInPiecesAgreeWithTheWholeTextPass) {
+    const std::vector<std::string_view> pieces = {
+        "\x82\xA0", "\x83\x41", "\x81\x42",
+        "\x81\x5B",  // hiragana a, katakana a, full stop, long vowel
+        "\xB1",     "\x81",     "\n",       "\r\n", "a"};  // half-width a, a lead byte, line breaks
+    std::mt19937 random(11);
+    std::string text;
+    while (text.size() < 1200 * 1024)
+        text += RandomText(random, pieces, 64);
+    for (const int selector : {KanaRowHiragana, KanaRowKatakana}) {
+        const std::string got = HalfWidthKana(text, selector);
+        const std::string want = HalfWidthKanaReference(text, selector);
+        // Too long for the whole texts in a message: where they part.
+        const auto [g, w] = std::mismatch(got.begin(), got.end(), want.begin(), want.end());
+        ASSERT_TRUE(g == got.end() && w == want.end())
+            << "selector " << selector << ": from byte " << (g - got.begin()) << " of "
+            << got.size() << " against " << want.size();
+    }
+}
+
 TEST(HalfWidthKana, PunctuationPassReadsTheWideLeadRange) {
     EXPECT_EQ(HalfWidthKana("\x80\xB1\x81\x42", KanaRowKatakana), "\x80\xB1\x81\x42");
     EXPECT_EQ(HalfWidthKana("\xA0\xB1\x81\x42", KanaRowKatakana), "\xA0\xB1\xA1");
+}
+
+// Blocks full of half-width kana are widened whole at AVX2, and a mark right after a
+// block's last letter goes with it into the block before.
+TEST(FullWidthKana, DenseKanaAgreeAcrossBlocksAtEveryVectorLevel) {
+    const std::vector<std::string_view> pieces = {
+        "\xB6", "\xCA", "\xB3",
+        "\xA1", "\xB0", "\xDD",  // half-width ka ha u full stop long vowel n
+        "\xDE", "\xDF",          // voiced and semi-voiced marks
+        "\x83", "a"};            // a lead byte that takes a kana, ASCII
+    std::vector<WidthKanaStep> steps;
+    for (const WidthKanaStep& step : WidthKanaSteps()) {
+        if (step.name.starts_with("KanaMode2 2") || step.name.starts_with("KanaMode2 3"))
+            steps.push_back(step);
+    }
+    for (const VectorLevel level : AvailableVectorLevels()) {
+        const ForceVectorLevel force(level);
+        SCOPED_TRACE(LevelName(level));
+        std::mt19937 random(5);
+        for (int round = 0; round < 300; ++round) {
+            const std::string text = RandomText(random, pieces, 600);
+            for (const WidthKanaStep& step : steps)
+                Check(step, text);
+        }
+    }
 }
 
 TEST(FullWidthKana, MarksJoinTheirLetters) {
