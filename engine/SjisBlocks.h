@@ -26,6 +26,27 @@ namespace qm {
 
 constexpr std::size_t kBlockBytes = 64;
 
+// Calls shape.template operator()<Ranges, Bytes>() for the shape of a set of
+// `ranges` ranges, each a single byte if `singles`: the masks are compiled for each
+// shape, and sets of many single bytes are rare enough to be compared as ranges.
+template <typename Shape>
+decltype(auto) ForShape(std::size_t ranges, bool singles, Shape&& shape) {
+    switch (ranges) {
+        case 0:
+            return shape.template operator()<0, false>();
+        case 1:
+            return singles ? shape.template operator()<1, true>()
+                           : shape.template operator()<1, false>();
+        case 2:
+            return singles ? shape.template operator()<2, true>()
+                           : shape.template operator()<2, false>();
+        case 3:
+            return shape.template operator()<3, false>();
+        default:
+            return shape.template operator()<4, false>();
+    }
+}
+
 // The block of `room` bytes at p (the text's bytes from there to its end), readable
 // one byte past a whole block: p itself when the text goes on that far, otherwise
 // its last bytes copied into `padded`, with zeros after them.
@@ -126,19 +147,13 @@ class ByteSet {
     // The members among the 64 bytes at p, and, for a set of many ranges, some other
     // bytes close to them.
     std::uint64_t RoughMask(const std::uint8_t* p) const {
-        const bool bytes = singles_;
-        switch (ranges_) {
-            case 0:
-                return 0;
-            case 1:
-                return bytes ? RangeMask<1, true>(p) : RangeMask<1, false>(p);
-            case 2:
-                return bytes ? RangeMask<2, true>(p) : RangeMask<2, false>(p);
-            case 3:
-                return RangeMask<3, false>(p);
-            default:
-                return RangeMask<4, false>(p);
-        }
+        return ForShape(ranges_, singles_, [&]<std::size_t Ranges, bool Bytes>() {
+            if constexpr (Ranges == 0) {
+                return std::uint64_t{0};
+            } else {
+                return RangeMask<Ranges, Bytes>(p);
+            }
+        });
     }
 
     // The bits of rough (from RoughMask) whose bytes are members.
@@ -323,8 +338,9 @@ class StartFinder {
 
   private:
     void Compute(std::size_t at) {
+        std::uint64_t skipped = 0;  // the wanted bytes of the block at `at`, if the skip saw them
 #ifdef QM_AVX2_KERNELS
-        if (avx2_) at = SkipAvx2(at);
+        if (avx2_) at = SkipAvx2(at, skipped);
 #endif
         block_ = std::min(at, n_);
         bits_ = 0;
@@ -333,7 +349,7 @@ class StartFinder {
         PaddedBlock padded;
         const std::uint8_t* p = ReadableBlock(p_ + at, room, padded);
 #ifdef QM_AVX2_KERNELS
-        std::uint64_t found = avx2_ ? FoundAvx2(p) : Found(p);
+        std::uint64_t found = skipped != 0 ? skipped : avx2_ ? FoundAvx2(p) : Found(p);
 #else
         std::uint64_t found = Found(p);
 #endif
@@ -366,7 +382,9 @@ class StartFinder {
     QM_AVX2 std::uint64_t FoundAvx2(const std::uint8_t* p) const;
     // The first block from `at` on with a wanted byte, or the last whole block
     // before the text's end: the blocks without one are passed over in one call.
-    QM_AVX2 std::size_t SkipAvx2(std::size_t at) const;
+    // `found` is set to the wanted bytes of the block returned where the skip had
+    // them (none otherwise).
+    QM_AVX2 std::size_t SkipAvx2(std::size_t at, std::uint64_t& found) const;
     QM_AVX2 std::uint64_t LeadAvx2(const std::uint8_t* p) const;
     bool avx2_ = ActiveVectorLevel() == VectorLevel::Avx2;
 #endif
