@@ -410,15 +410,65 @@ class StartFinder {
 };
 
 // The CR bytes of a text, by the same blocks: with no lead bytes every byte begins
-// a character. In a text form each ends a line.
+// a character, so no walk is kept. In a text form each ends a line. Most blocks of a
+// text hold one, so a block is masked on the spot rather than through a finder.
 class LineEnds {
   public:
-    explicit LineEnds(std::string_view text) : crs_(text, ByteSet::Of('\r', '\r'), ByteSet()) {}
+    explicit LineEnds(std::string_view text)
+        : p_(reinterpret_cast<const std::uint8_t*>(text.data())), n_(text.size()) {
+        Compute(0);
+    }
+
     // The first CR at or after `from`, which must not decrease, or the text's size.
-    std::size_t Next(std::size_t from) { return crs_.Next(from); }
+    std::size_t Next(std::size_t from) {
+        for (;;) {
+            if (from < block_ + kBlockBytes) {
+                if (from > block_) bits_ &= ~std::uint64_t{0} << (from - block_);
+                if (bits_ != 0) return block_ + static_cast<std::size_t>(std::countr_zero(bits_));
+            }
+            if (n_ - block_ <= kBlockBytes) return n_;
+            Compute(std::max(block_ + kBlockBytes, from));
+        }
+    }
 
   private:
-    StartFinder crs_;
+    void Compute(std::size_t at) {
+        for (;;) {
+            block_ = std::min(at, n_);
+            bits_ = 0;
+            if (at >= n_) return;
+            const std::size_t room = n_ - at;
+            PaddedBlock padded;
+            bits_ = Crs(ReadableBlock(p_ + at, room, padded));
+            if (room < kBlockBytes) bits_ &= (std::uint64_t{1} << room) - 1;
+            if (bits_ != 0 || room <= kBlockBytes) return;
+            at += kBlockBytes;
+        }
+    }
+
+    static std::uint64_t Crs(const std::uint8_t* p) {
+#ifdef __SSE2__
+        const __m128i cr = _mm_set1_epi8('\r');
+        std::uint64_t mask = 0;
+        for (std::size_t part = 0; part < kBlockBytes; part += 16) {
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + part));
+            mask |= static_cast<std::uint64_t>(
+                        static_cast<std::uint16_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, cr))))
+                    << part;
+        }
+        return mask;
+#else
+        std::uint64_t mask = 0;
+        for (std::size_t k = 0; k < kBlockBytes; ++k)
+            mask |= static_cast<std::uint64_t>(p[k] == '\r') << k;
+        return mask;
+#endif
+    }
+
+    const std::uint8_t* p_;
+    std::size_t n_;
+    std::size_t block_ = 0;   // the block whose CRs are in bits_
+    std::uint64_t bits_ = 0;  // its CRs not given yet
 };
 
 // The lead bytes of the platform's code page, as CodePageLeadBytes gives them.

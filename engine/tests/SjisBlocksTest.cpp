@@ -163,6 +163,24 @@ TEST(StartFinder, PassesOverLongStretchesWithoutWantedBytes) {
     }
 }
 
+TEST(LineEnds, FindsEveryCrAcrossBlocks) {
+    std::mt19937 rng(26);
+    for (int round = 0; round < 2000; ++round) {
+        // Lines from none to a few hundred bytes long, lead bytes before the CR too.
+        std::string text(rng() % 700, 'a');
+        const unsigned spacing = 1 + rng() % 300;
+        for (char& c : text)
+            c = rng() % spacing == 0 ? '\r' : rng() % 4 == 0 ? '\x82' : 'a';
+        LineEnds ends(text);
+        for (std::size_t from = 0;; from += 1 + rng() % 3) {
+            const std::size_t want = std::min(text.find('\r', from), text.size());
+            ASSERT_EQ(ends.Next(from), want) << "from " << from << " in round " << round;
+            if (want == text.size()) break;
+            from = want;
+        }
+    }
+}
+
 TEST(PieceWriter, WritesThePiecesInOrder) {
     std::mt19937 rng(23);
     for (int round = 0; round < 300; ++round) {
