@@ -26,6 +26,22 @@ namespace qm {
 
 constexpr std::size_t kBlockBytes = 64;
 
+// The first position from `from` on among the bits of a text of n bytes, given a
+// block at a time: `bits` holds the positions of the block at `block` not given
+// yet, and compute(at) puts the next block from `at` on there.
+template <typename Compute>
+std::size_t NextInBlocks(std::size_t from, std::size_t n, std::size_t& block, std::uint64_t& bits,
+                         Compute compute) {
+    for (;;) {
+        if (from < block + kBlockBytes) {
+            if (from > block) bits &= ~std::uint64_t{0} << (from - block);
+            if (bits != 0) return block + static_cast<std::size_t>(std::countr_zero(bits));
+        }
+        if (n - block <= kBlockBytes) return n;
+        compute(std::max(block + kBlockBytes, from));
+    }
+}
+
 // Calls shape.template operator()<Ranges, Bytes>() for the shape of a set of
 // `ranges` ranges, each a single byte if `singles`: the masks are compiled for each
 // shape, and sets of many single bytes are rare enough to be compared as ranges.
@@ -318,14 +334,7 @@ class StartFinder {
     // The first such position at or after `from`, or the text's size. `from` must
     // not decrease between calls, and never go below the last restart.
     std::size_t Next(std::size_t from) {
-        for (;;) {
-            if (from < block_ + kBlockBytes) {
-                if (from > block_) bits_ &= ~std::uint64_t{0} << (from - block_);
-                if (bits_ != 0) return block_ + static_cast<std::size_t>(std::countr_zero(bits_));
-            }
-            if (n_ - block_ <= kBlockBytes) return n_;
-            Compute(std::max(block_ + kBlockBytes, from));
-        }
+        return NextInBlocks(from, n_, block_, bits_, [&](std::size_t at) { Compute(at); });
     }
 
     // The walk begins afresh at `at`: a character begins there whatever the bytes
@@ -421,14 +430,7 @@ class LineEnds {
 
     // The first CR at or after `from`, which must not decrease, or the text's size.
     std::size_t Next(std::size_t from) {
-        for (;;) {
-            if (from < block_ + kBlockBytes) {
-                if (from > block_) bits_ &= ~std::uint64_t{0} << (from - block_);
-                if (bits_ != 0) return block_ + static_cast<std::size_t>(std::countr_zero(bits_));
-            }
-            if (n_ - block_ <= kBlockBytes) return n_;
-            Compute(std::max(block_ + kBlockBytes, from));
-        }
+        return NextInBlocks(from, n_, block_, bits_, [&](std::size_t at) { Compute(at); });
     }
 
   private:
