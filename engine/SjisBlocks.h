@@ -347,34 +347,61 @@ class StartFinder {
 
   private:
     void Compute(std::size_t at) {
-        std::uint64_t skipped = 0;  // the wanted bytes of the block at `at`, if the skip saw them
+        std::uint64_t found = 0, lead = 0;
+        bool masked = false;  // found and lead hold the block at `at`
 #ifdef QM_AVX2_KERNELS
-        if (avx2_) at = SkipAvx2(at, skipped);
+        if (avx2_) masked = Ahead(at, found, lead);
 #endif
         block_ = std::min(at, n_);
         bits_ = 0;
         if (at >= n_) return;
         const std::size_t room = n_ - at;
-        PaddedBlock padded;
-        const std::uint8_t* p = ReadableBlock(p_ + at, room, padded);
+        if (!masked) {
+            PaddedBlock padded;
+            const std::uint8_t* p = ReadableBlock(p_ + at, room, padded);
 #ifdef QM_AVX2_KERNELS
-        std::uint64_t found = skipped != 0 ? skipped : avx2_ ? FoundAvx2(p) : Found(p);
+            found = avx2_ ? FoundAvx2(p) : Found(p);
 #else
-        std::uint64_t found = Found(p);
+            found = Found(p);
 #endif
-        if (room < kBlockBytes) found &= (std::uint64_t{1} << room) - 1;
-        // The last byte of the text has no byte after it.
-        if (pairs_ && room <= kBlockBytes) found &= ~(std::uint64_t{1} << (room - 1));
-        if (found == 0) return;
+            if (room < kBlockBytes) found &= (std::uint64_t{1} << room) - 1;
+            // The last byte of the text has no byte after it.
+            if (pairs_ && room <= kBlockBytes) found &= ~(std::uint64_t{1} << (room - 1));
+            if (found == 0) return;
+#ifdef QM_AVX2_KERNELS
+            lead = avx2_ ? LeadAvx2(p) : lead_.Mask(p);
+#else
+            lead = lead_.Mask(p);
+#endif
+        }
         TrailBits trail(TrailAt(at));
-#ifdef QM_AVX2_KERNELS
-        bits_ = found & ~trail.Next(avx2_ ? LeadAvx2(p) : lead_.Mask(p));
-#else
-        bits_ = found & ~trail.Next(lead_.Mask(p));
-#endif
+        bits_ = found & ~trail.Next(lead);
         known_ = at + std::min(room, kBlockBytes);
         knownTrail_ = trail.NextIsTrail();
     }
+
+#ifdef QM_AVX2_KERNELS
+    // The first whole block from `at` on (`at` is moved there) with a wanted byte,
+    // and its wanted and lead bytes, from the blocks masked ahead; false at the
+    // text's last block. Where the wanted bytes are common, one call to the kernel
+    // masks several blocks; where they are rare, it passes over the blocks between.
+    bool Ahead(std::size_t& at, std::uint64_t& found, std::uint64_t& lead) {
+        for (;;) {
+            if (at < aheadAt_ || (at - aheadAt_) % kBlockBytes != 0 ||
+                (at - aheadAt_) / kBlockBytes >= ahead_) {
+                at = FillAvx2(at);
+                if (ahead_ == 0) return false;
+            }
+            const std::size_t k = (at - aheadAt_) / kBlockBytes;
+            if (aheadFound_[k] != 0) {
+                found = aheadFound_[k];
+                lead = aheadLead_[k];
+                return true;
+            }
+            at += kBlockBytes;
+        }
+    }
+#endif
 
     // The wanted bytes of the block at p (65 bytes readable) that the pair test lets
     // through.
@@ -389,13 +416,15 @@ class StartFinder {
 #ifdef QM_AVX2_KERNELS
     // The same and the lead bytes, 32 bytes to an instruction (engine/Avx2Blocks.cpp).
     QM_AVX2 std::uint64_t FoundAvx2(const std::uint8_t* p) const;
-    // The first block from `at` on with a wanted byte, or the last whole block
-    // before the text's end: the blocks without one are passed over in one call.
-    // `found` is set to the wanted bytes of the block returned where the skip had
-    // them (none otherwise).
-    QM_AVX2 std::size_t SkipAvx2(std::size_t at, std::uint64_t& found) const;
+    // Passes over the whole blocks from `at` on without a wanted byte, and masks
+    // up to kAhead whole blocks from the first with one, which it returns: the
+    // blocks masked ahead. None at the text's last block, which it returns then.
+    QM_AVX2 std::size_t FillAvx2(std::size_t at);
     QM_AVX2 std::uint64_t LeadAvx2(const std::uint8_t* p) const;
     bool avx2_ = ActiveVectorLevel() == VectorLevel::Avx2;
+    static constexpr std::size_t kAhead = 4;
+    std::size_t aheadAt_ = 0, ahead_ = 0;  // the blocks masked ahead
+    std::uint64_t aheadFound_[kAhead] = {}, aheadLead_[kAhead] = {};
 #endif
 
     // Whether the byte at `at` (no earlier than known_) is a second byte.
