@@ -45,20 +45,15 @@ class ByteSetAvx2 {
 
     // As ByteSet's: the members, and for a set of many ranges some bytes close to
     // them, which Exactly sorts out.
-    QM_AVX2 std::uint64_t RoughMask(const std::uint8_t* p) const {
-        const bool bytes = singles_;
-        switch (ranges_) {
-            case 0:
-                return 0;
-            case 1:
-                return bytes ? Both<1, true>(p) : Both<1, false>(p);
-            case 2:
-                return bytes ? Both<2, true>(p) : Both<2, false>(p);
-            case 3:
-                return Both<3, false>(p);
-            default:
-                return Both<4, false>(p);
-        }
+    // Flattened: the shape's mask is compiled for AVX2 only where it is inlined here.
+    QM_AVX2 __attribute__((flatten)) std::uint64_t RoughMask(const std::uint8_t* p) const {
+        return ForShape(ranges_, singles_, [&]<std::size_t Ranges, bool Bytes>() QM_AVX2 {
+            if constexpr (Ranges == 0) {
+                return std::uint64_t{0};
+            } else {
+                return Both<Ranges, Bytes>(p);
+            }
+        });
     }
     bool Exact() const { return exact_; }
     // The members among the rough bits: by shuffles where the set has them.
@@ -66,6 +61,26 @@ class ByteSetAvx2 {
         if (!lookup_) return set_.Exactly(p, rough);
         return rough & (Members(p) | static_cast<std::uint64_t>(Members(p + 32)) << 32);
     }
+
+    // The rough members among the 32 bytes of v as bytes of all ones, for a set of
+    // this shape (ForShape). Bytes: every range is a single byte, compared for
+    // equality.
+    template <std::size_t Ranges, bool Bytes>
+    QM_AVX2 __m256i In(__m256i v) const {
+        __m256i in = _mm256_setzero_si256();
+        for (std::size_t r = 0; r < Ranges; ++r) {
+            if (Bytes) {
+                in = _mm256_or_si256(in, _mm256_cmpeq_epi8(v, low_[r]));
+                continue;
+            }
+            // b - low <= span, unsigned: the minimum of the two is the first.
+            const __m256i d = _mm256_sub_epi8(v, low_[r]);
+            in = _mm256_or_si256(in, _mm256_cmpeq_epi8(_mm256_min_epu8(d, span_[r]), d));
+        }
+        return in;
+    }
+    std::size_t Ranges() const { return ranges_; }
+    bool Singles() const { return singles_; }
 
   private:
     // The stores of a kernel may alias a set, so what the masks depend on is kept
@@ -81,21 +96,10 @@ class ByteSetAvx2 {
                                             << 32;
     }
 
-    // Bytes: every range is a single byte, compared for equality.
     template <std::size_t Ranges, bool Bytes>
     QM_AVX2 std::uint32_t Half(const std::uint8_t* p) const {
         const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
-        __m256i in = _mm256_setzero_si256();
-        for (std::size_t r = 0; r < Ranges; ++r) {
-            if (Bytes) {
-                in = _mm256_or_si256(in, _mm256_cmpeq_epi8(v, low_[r]));
-                continue;
-            }
-            // b - low <= span, unsigned: the minimum of the two is the first.
-            const __m256i d = _mm256_sub_epi8(v, low_[r]);
-            in = _mm256_or_si256(in, _mm256_cmpeq_epi8(_mm256_min_epu8(d, span_[r]), d));
-        }
-        return static_cast<std::uint32_t>(_mm256_movemask_epi8(in));
+        return static_cast<std::uint32_t>(_mm256_movemask_epi8(In<Ranges, Bytes>(v)));
     }
 
     const ByteSet& set_;

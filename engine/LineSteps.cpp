@@ -323,12 +323,23 @@ bool JoinLines(std::string_view text, std::string& out) {
 }
 
 bool DeleteEmptyLines(std::string_view text, std::string& out) {
-    out.assign(text);
-    LineList lines;
-    lines.AssignTextForm(std::move(out));
-    lines.DeleteEmptyLines();
-    out = lines.TakeText();
-    return out.size() != text.size();
+    // An empty line is a CR LF at the start of the text or right after another. The
+    // lines between two empty ones are copied in one piece, and a text without an
+    // empty line is not copied at all.
+    LineEnds ends(text);
+    PieceWriter writer(text, out);
+    std::size_t kept = 0;  // the lines from here on are still to be copied
+    for (std::size_t r = 0; r < text.size();) {
+        const std::size_t cr = ends.Next(r);
+        if (cr == r) {
+            writer.Copy(kept, r);
+            kept = r + 2;
+        }
+        r = cr + 2;
+    }
+    if (kept == 0) return false;
+    writer.Copy(kept, text.size());
+    return true;
 }
 
 }  // namespace qm

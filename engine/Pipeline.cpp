@@ -31,14 +31,28 @@ class StepRunner {
         home_ = &home;
         from_ = from;
         moved_ = false;
+        outside_ = false;
+    }
+
+    // The text form is elsewhere, and stays there until Finish appends the steps'
+    // result to home: a text the first step copies anyway is not copied home first.
+    void Start(std::string_view text, std::string& home) {
+        Start(home, home.size());
+        outside_ = true;
+        view_ = text;
     }
 
     std::string_view Text() const {
-        return moved_ ? std::string_view(text_) : std::string_view(*home_).substr(from_);
+        if (moved_) return text_;
+        return outside_ ? view_ : std::string_view(*home_).substr(from_);
     }
 
     void Finish() {
-        if (!moved_) return;
+        if (!moved_) {
+            if (outside_) home_->append(view_);
+            outside_ = false;
+            return;
+        }
         // The home may have room for more than the steps' text (the whole result).
         if (from_ == 0 && text_.capacity() >= home_->capacity()) {
             home_->swap(text_);
@@ -47,6 +61,7 @@ class StepRunner {
             home_->append(text_);
         }
         moved_ = false;
+        outside_ = false;
     }
 
     // step(std::string_view textForm, std::string& out) -> bool changed, for a step
@@ -97,7 +112,9 @@ class StepRunner {
 
     std::string* home_ = nullptr;
     std::size_t from_ = 0;
-    bool moved_ = false;  // the text is in text_
+    bool moved_ = false;    // the text is in text_
+    bool outside_ = false;  // if not, it is view_ rather than at home
+    std::string_view view_;
     std::string text_, spare_;
 };
 
@@ -307,8 +324,7 @@ std::string FilterText(std::string_view text, const FilterOptions& o, std::size_
     };
     const auto linesAfterTags = [&](std::string_view lines) {
         const std::size_t start = result.size();
-        result.append(lines);
-        after.Start(result, start);
+        after.Start(lines, result);
         lineSteps.AfterTags(after);
         after.Finish();
         lastSteps(start);

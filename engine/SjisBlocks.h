@@ -26,6 +26,43 @@ namespace qm {
 
 constexpr std::size_t kBlockBytes = 64;
 
+// The first position from `from` on among the bits of a text of n bytes, given a
+// block at a time: `bits` holds the positions of the block at `block` not given
+// yet, and compute(at) puts the next block from `at` on there.
+template <typename Compute>
+std::size_t NextInBlocks(std::size_t from, std::size_t n, std::size_t& block, std::uint64_t& bits,
+                         Compute compute) {
+    for (;;) {
+        if (from < block + kBlockBytes) {
+            if (from > block) bits &= ~std::uint64_t{0} << (from - block);
+            if (bits != 0) return block + static_cast<std::size_t>(std::countr_zero(bits));
+        }
+        if (n - block <= kBlockBytes) return n;
+        compute(std::max(block + kBlockBytes, from));
+    }
+}
+
+// Calls shape.template operator()<Ranges, Bytes>() for the shape of a set of
+// `ranges` ranges, each a single byte if `singles`: the masks are compiled for each
+// shape, and sets of many single bytes are rare enough to be compared as ranges.
+template <typename Shape>
+decltype(auto) ForShape(std::size_t ranges, bool singles, Shape&& shape) {
+    switch (ranges) {
+        case 0:
+            return shape.template operator()<0, false>();
+        case 1:
+            return singles ? shape.template operator()<1, true>()
+                           : shape.template operator()<1, false>();
+        case 2:
+            return singles ? shape.template operator()<2, true>()
+                           : shape.template operator()<2, false>();
+        case 3:
+            return shape.template operator()<3, false>();
+        default:
+            return shape.template operator()<4, false>();
+    }
+}
+
 // The block of `room` bytes at p (the text's bytes from there to its end), readable
 // one byte past a whole block: p itself when the text goes on that far, otherwise
 // its last bytes copied into `padded`, with zeros after them.
@@ -126,19 +163,13 @@ class ByteSet {
     // The members among the 64 bytes at p, and, for a set of many ranges, some other
     // bytes close to them.
     std::uint64_t RoughMask(const std::uint8_t* p) const {
-        const bool bytes = singles_;
-        switch (ranges_) {
-            case 0:
-                return 0;
-            case 1:
-                return bytes ? RangeMask<1, true>(p) : RangeMask<1, false>(p);
-            case 2:
-                return bytes ? RangeMask<2, true>(p) : RangeMask<2, false>(p);
-            case 3:
-                return RangeMask<3, false>(p);
-            default:
-                return RangeMask<4, false>(p);
-        }
+        return ForShape(ranges_, singles_, [&]<std::size_t Ranges, bool Bytes>() {
+            if constexpr (Ranges == 0) {
+                return std::uint64_t{0};
+            } else {
+                return RangeMask<Ranges, Bytes>(p);
+            }
+        });
     }
 
     // The bits of rough (from RoughMask) whose bytes are members.
@@ -303,14 +334,7 @@ class StartFinder {
     // The first such position at or after `from`, or the text's size. `from` must
     // not decrease between calls, and never go below the last restart.
     std::size_t Next(std::size_t from) {
-        for (;;) {
-            if (from < block_ + kBlockBytes) {
-                if (from > block_) bits_ &= ~std::uint64_t{0} << (from - block_);
-                if (bits_ != 0) return block_ + static_cast<std::size_t>(std::countr_zero(bits_));
-            }
-            if (n_ - block_ <= kBlockBytes) return n_;
-            Compute(std::max(block_ + kBlockBytes, from));
-        }
+        return NextInBlocks(from, n_, block_, bits_, [&](std::size_t at) { Compute(at); });
     }
 
     // The walk begins afresh at `at`: a character begins there whatever the bytes
@@ -323,33 +347,61 @@ class StartFinder {
 
   private:
     void Compute(std::size_t at) {
+        std::uint64_t found = 0, lead = 0;
+        bool masked = false;  // found and lead hold the block at `at`
 #ifdef QM_AVX2_KERNELS
-        if (avx2_) at = SkipAvx2(at);
+        if (avx2_) masked = Ahead(at, found, lead);
 #endif
         block_ = std::min(at, n_);
         bits_ = 0;
         if (at >= n_) return;
         const std::size_t room = n_ - at;
-        PaddedBlock padded;
-        const std::uint8_t* p = ReadableBlock(p_ + at, room, padded);
+        if (!masked) {
+            PaddedBlock padded;
+            const std::uint8_t* p = ReadableBlock(p_ + at, room, padded);
 #ifdef QM_AVX2_KERNELS
-        std::uint64_t found = avx2_ ? FoundAvx2(p) : Found(p);
+            found = avx2_ ? FoundAvx2(p) : Found(p);
 #else
-        std::uint64_t found = Found(p);
+            found = Found(p);
 #endif
-        if (room < kBlockBytes) found &= (std::uint64_t{1} << room) - 1;
-        // The last byte of the text has no byte after it.
-        if (pairs_ && room <= kBlockBytes) found &= ~(std::uint64_t{1} << (room - 1));
-        if (found == 0) return;
+            if (room < kBlockBytes) found &= (std::uint64_t{1} << room) - 1;
+            // The last byte of the text has no byte after it.
+            if (pairs_ && room <= kBlockBytes) found &= ~(std::uint64_t{1} << (room - 1));
+            if (found == 0) return;
+#ifdef QM_AVX2_KERNELS
+            lead = avx2_ ? LeadAvx2(p) : lead_.Mask(p);
+#else
+            lead = lead_.Mask(p);
+#endif
+        }
         TrailBits trail(TrailAt(at));
-#ifdef QM_AVX2_KERNELS
-        bits_ = found & ~trail.Next(avx2_ ? LeadAvx2(p) : lead_.Mask(p));
-#else
-        bits_ = found & ~trail.Next(lead_.Mask(p));
-#endif
+        bits_ = found & ~trail.Next(lead);
         known_ = at + std::min(room, kBlockBytes);
         knownTrail_ = trail.NextIsTrail();
     }
+
+#ifdef QM_AVX2_KERNELS
+    // The first whole block from `at` on (`at` is moved there) with a wanted byte,
+    // and its wanted and lead bytes, from the blocks masked ahead; false at the
+    // text's last block. Where the wanted bytes are common, one call to the kernel
+    // masks several blocks; where they are rare, it passes over the blocks between.
+    bool Ahead(std::size_t& at, std::uint64_t& found, std::uint64_t& lead) {
+        for (;;) {
+            if (at < aheadAt_ || (at - aheadAt_) % kBlockBytes != 0 ||
+                (at - aheadAt_) / kBlockBytes >= ahead_) {
+                at = FillAvx2(at);
+                if (ahead_ == 0) return false;
+            }
+            const std::size_t k = (at - aheadAt_) / kBlockBytes;
+            if (aheadFound_[k] != 0) {
+                found = aheadFound_[k];
+                lead = aheadLead_[k];
+                return true;
+            }
+            at += kBlockBytes;
+        }
+    }
+#endif
 
     // The wanted bytes of the block at p (65 bytes readable) that the pair test lets
     // through.
@@ -364,11 +416,15 @@ class StartFinder {
 #ifdef QM_AVX2_KERNELS
     // The same and the lead bytes, 32 bytes to an instruction (engine/Avx2Blocks.cpp).
     QM_AVX2 std::uint64_t FoundAvx2(const std::uint8_t* p) const;
-    // The first block from `at` on with a wanted byte, or the last whole block
-    // before the text's end: the blocks without one are passed over in one call.
-    QM_AVX2 std::size_t SkipAvx2(std::size_t at) const;
+    // Passes over the whole blocks from `at` on without a wanted byte, and masks
+    // up to kAhead whole blocks from the first with one, which it returns: the
+    // blocks masked ahead. None at the text's last block, which it returns then.
+    QM_AVX2 std::size_t FillAvx2(std::size_t at);
     QM_AVX2 std::uint64_t LeadAvx2(const std::uint8_t* p) const;
     bool avx2_ = ActiveVectorLevel() == VectorLevel::Avx2;
+    static constexpr std::size_t kAhead = 4;
+    std::size_t aheadAt_ = 0, ahead_ = 0;  // the blocks masked ahead
+    std::uint64_t aheadFound_[kAhead] = {}, aheadLead_[kAhead] = {};
 #endif
 
     // Whether the byte at `at` (no earlier than known_) is a second byte.
@@ -392,15 +448,58 @@ class StartFinder {
 };
 
 // The CR bytes of a text, by the same blocks: with no lead bytes every byte begins
-// a character. In a text form each ends a line.
+// a character, so no walk is kept. In a text form each ends a line. Most blocks of a
+// text hold one, so a block is masked on the spot rather than through a finder.
 class LineEnds {
   public:
-    explicit LineEnds(std::string_view text) : crs_(text, ByteSet::Of('\r', '\r'), ByteSet()) {}
+    explicit LineEnds(std::string_view text)
+        : p_(reinterpret_cast<const std::uint8_t*>(text.data())), n_(text.size()) {
+        Compute(0);
+    }
+
     // The first CR at or after `from`, which must not decrease, or the text's size.
-    std::size_t Next(std::size_t from) { return crs_.Next(from); }
+    std::size_t Next(std::size_t from) {
+        return NextInBlocks(from, n_, block_, bits_, [&](std::size_t at) { Compute(at); });
+    }
 
   private:
-    StartFinder crs_;
+    void Compute(std::size_t at) {
+        for (;;) {
+            block_ = std::min(at, n_);
+            bits_ = 0;
+            if (at >= n_) return;
+            const std::size_t room = n_ - at;
+            PaddedBlock padded;
+            bits_ = Crs(ReadableBlock(p_ + at, room, padded));
+            if (room < kBlockBytes) bits_ &= (std::uint64_t{1} << room) - 1;
+            if (bits_ != 0 || room <= kBlockBytes) return;
+            at += kBlockBytes;
+        }
+    }
+
+    static std::uint64_t Crs(const std::uint8_t* p) {
+#ifdef __SSE2__
+        const __m128i cr = _mm_set1_epi8('\r');
+        std::uint64_t mask = 0;
+        for (std::size_t part = 0; part < kBlockBytes; part += 16) {
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + part));
+            mask |= static_cast<std::uint64_t>(
+                        static_cast<std::uint16_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, cr))))
+                    << part;
+        }
+        return mask;
+#else
+        std::uint64_t mask = 0;
+        for (std::size_t k = 0; k < kBlockBytes; ++k)
+            mask |= static_cast<std::uint64_t>(p[k] == '\r') << k;
+        return mask;
+#endif
+    }
+
+    const std::uint8_t* p_;
+    std::size_t n_;
+    std::size_t block_ = 0;   // the block whose CRs are in bits_
+    std::uint64_t bits_ = 0;  // its CRs not given yet
 };
 
 // The lead bytes of the platform's code page, as CodePageLeadBytes gives them.

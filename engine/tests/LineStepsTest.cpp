@@ -32,6 +32,26 @@ Lines LinesOf(std::string_view text) {
     return LineList(text).Lines();
 }
 
+TEST(DeleteEmptyLines, AgreesWithTheLineList) {
+    std::mt19937 rng(27);
+    for (int round = 0; round < 1000; ++round) {
+        // Empty lines here and there among lines up to two blocks long.
+        std::string text;
+        for (int line = rng() % 12; line > 0; --line) {
+            text.append(rng() % 3 == 0 ? 0 : rng() % 130, rng() % 2 ? 'a' : '\x82');
+            text += "\r\n";
+        }
+        if (rng() % 2) text += "last";
+        LineList list;
+        list.AssignTextForm(std::string(text));
+        list.DeleteEmptyLines();
+        std::string out;
+        const bool changed = DeleteEmptyLines(text, out);
+        ASSERT_EQ(changed ? out : text, list.Text()) << ::testing::PrintToString(text);
+        ASSERT_EQ(changed, list.Text() != text);
+    }
+}
+
 TEST(NormalizeLineBreaks, EveryBreakBecomesCrLf) {
     EXPECT_EQ(NormalizeLineBreaks("a\rb\nc\r\nd"), "a\r\nb\r\nc\r\nd");
     EXPECT_EQ(NormalizeLineBreaks("a\n\rb"), "a\r\n\r\nb");

@@ -131,6 +131,56 @@ TEST(StartFinder, FindsWantedBytesWhereCharactersBegin) {
     }
 }
 
+TEST(StartFinder, PassesOverLongStretchesWithoutWantedBytes) {
+    std::mt19937 rng(25);
+    for (int round = 0; round < 2000; ++round) {
+        // A set of each shape: single bytes, ranges, and more ranges than are
+        // compared at once, whose rough masks let near bytes through.
+        std::array<bool, 256> members{};
+        const unsigned ranges = 1 + rng() % 6, width = rng() % 3;
+        for (unsigned r = 0; r < ranges; ++r) {
+            const unsigned low = 0x80 + 8 * r + rng() % 4;
+            for (unsigned b = low; b <= low + width; ++b)
+                members[b] = true;
+        }
+        const ByteSet wanted(members);
+        std::string text(rng() % 1500, '\0');
+        for (char& c : text)
+            c = static_cast<char>(rng() % 0x100 < 0x80 ? rng() % 0x80 : 0x80 + rng() % 0x40);
+        for (char& c : text) {  // mostly no members, a few planted
+            if (members[static_cast<unsigned char>(c)] && rng() % 64 != 0) c = 'x';
+        }
+        StartFinder finder(text, wanted, ByteSet());
+        std::size_t from = 0;
+        for (;;) {
+            std::size_t want = from;
+            while (want < text.size() && !members[static_cast<unsigned char>(text[want])])
+                ++want;
+            ASSERT_EQ(finder.Next(from), want) << "from " << from << " in round " << round;
+            if (want == text.size()) break;
+            from = want + 1;
+        }
+    }
+}
+
+TEST(LineEnds, FindsEveryCrAcrossBlocks) {
+    std::mt19937 rng(26);
+    for (int round = 0; round < 2000; ++round) {
+        // Lines from none to a few hundred bytes long, lead bytes before the CR too.
+        std::string text(rng() % 700, 'a');
+        const unsigned spacing = 1 + rng() % 300;
+        for (char& c : text)
+            c = rng() % spacing == 0 ? '\r' : rng() % 4 == 0 ? '\x82' : 'a';
+        LineEnds ends(text);
+        for (std::size_t from = 0;; from += 1 + rng() % 3) {
+            const std::size_t want = std::min(text.find('\r', from), text.size());
+            ASSERT_EQ(ends.Next(from), want) << "from " << from << " in round " << round;
+            if (want == text.size()) break;
+            from = want;
+        }
+    }
+}
+
 TEST(PieceWriter, WritesThePiecesInOrder) {
     std::mt19937 rng(23);
     for (int round = 0; round < 300; ++round) {
