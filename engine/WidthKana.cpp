@@ -578,16 +578,14 @@ constexpr std::array<bool, 256> MakeWideLead() {
     return t;
 }
 
-// The punctuation pass of HalfWidthKana over `from`, its result appended to `to`:
-// the kana walk's result is read once more from the cache and goes where it belongs
-// straight away, with no copy in place first. The pass decides where characters
-// begin by the wide lead range (0x80-0x9F, 0xE0-0xFF): walking pair by pair from the
-// start, the walk of LeadByteAt is always between characters where the pass stands,
-// so a byte opens a pair exactly when it is in that range and no pair opened right
-// before it.
+// The punctuation pass of HalfWidthKana over t, in place: every replacement makes
+// the text shorter, so the pass never writes over a byte it has still to read. The
+// pass decides where characters begin by the wide lead range (0x80-0x9F,
+// 0xE0-0xFF): walking pair by pair from the start, the walk of LeadByteAt is always
+// between characters where the pass stands, so a byte opens a pair exactly when it
+// is in that range and no pair opened right before it.
 template <typename Masks>
-[[gnu::always_inline]] inline bool NarrowKanaPunctuationLoop(std::string_view from,
-                                                             std::string& to) {
+[[gnu::always_inline]] inline bool NarrowKanaPunctuationLoop(std::string& t) {
     static const ByteSet wideLead(MakeWideLead());
     static const ByteSet halfWidthKana = ByteSet::Of(0xA1, 0xDF);
     static const ByteSet first = ByteSet::Of(0x81, 0x81);
@@ -599,13 +597,14 @@ template <typename Masks>
     }();
     const typename Masks::Set wideLeads(wideLead), kanas(halfWidthKana), firsts(first),
         seconds(second);
-    const std::size_t n = from.size();
-    const std::uint8_t* p = Bytes(from);
-    std::size_t copied = 0;
+    const std::size_t n = t.size();
+    auto* p = reinterpret_cast<std::uint8_t*>(t.data());
+    std::size_t written = 0, copied = 0;
     TrailBits trail;
     std::uint64_t kanaBefore = 0;      // the byte before the block is half-width kana
     std::uint64_t replacedBefore = 0;  // marks replaced in the last two bytes before it
     for (std::size_t at = 0; at < n; at += kBlockBytes) {
+        // All of a block is read before anything in it is written.
         const std::size_t room = n - at;
         PaddedBlock padded;
         const std::uint8_t* block = ReadableBlock(p + at, room, padded);
@@ -629,33 +628,36 @@ template <typename Masks>
         replacedBefore = replaced >> 62;
         for (; replaced != 0; replaced &= replaced - 1) {
             const std::size_t j = at + static_cast<std::size_t>(std::countr_zero(replaced));
-            to.append(from.data() + copied, j - copied);
-            to.push_back(static_cast<char>(kNarrowKanaPunctuation[p[j + 1]]));
+            const std::uint8_t to = kNarrowKanaPunctuation[p[j + 1]];
+            std::memmove(p + written, p + copied, j - copied);
+            written += j - copied;
+            p[written++] = to;
             copied = j + 2;
         }
     }
-    to.append(from.data() + copied, n - copied);
-    return copied != 0;
+    if (copied == 0) return false;
+    std::memmove(p + written, p + copied, n - copied);
+    t.resize(written + n - copied);
+    return true;
 }
 
 #ifdef QM_AVX2_KERNELS
-QM_AVX2 bool NarrowKanaPunctuationAvx2(std::string_view from, std::string& to) {
-    return NarrowKanaPunctuationLoop<avx2::Avx2Masks>(from, to);
+QM_AVX2 bool NarrowKanaPunctuationAvx2(std::string& t) {
+    return NarrowKanaPunctuationLoop<avx2::Avx2Masks>(t);
 }
 #endif
 
-bool NarrowKanaPunctuation(std::string_view from, std::string& to) {
+bool NarrowKanaPunctuation(std::string& t) {
 #ifdef QM_AVX2_KERNELS
-    if (ActiveVectorLevel() == VectorLevel::Avx2) return NarrowKanaPunctuationAvx2(from, to);
+    if (ActiveVectorLevel() == VectorLevel::Avx2) return NarrowKanaPunctuationAvx2(t);
 #endif
-    return NarrowKanaPunctuationLoop<Sse2Masks>(from, to);
+    return NarrowKanaPunctuationLoop<Sse2Masks>(t);
 }
 
-// One piece of HalfWidthKana, appended to out; walked is kept for the walk's result.
-bool HalfWidthKanaPiece(std::string_view text, int selector, std::string& walked,
-                        std::string& out) {
-    const bool converted = KanaToHalfWidth(text, selector, walked);
-    return NarrowKanaPunctuation(converted ? std::string_view(walked) : text, out) || converted;
+bool HalfWidthKanaPiece(std::string_view text, int selector, std::string& out) {
+    const bool converted = KanaToHalfWidth(text, selector, out);
+    if (!converted) out.assign(text);
+    return NarrowKanaPunctuation(out) || converted;
 }
 
 }  // namespace
@@ -666,15 +668,15 @@ bool HalfWidthKanaPiece(std::string_view text, int selector, std::string& walked
 // in the punctuation pass's alike, and neither pass looks back over a line feed.
 bool HalfWidthKana(std::string_view text, int selector, std::string& out) {
     constexpr std::size_t kPiece = 256 * 1024;
+    if (text.size() <= 2 * kPiece) return HalfWidthKanaPiece(text, selector, out);
     out.clear();
-    out.reserve(text.size());  // neither pass ever lengthens the text
-    std::string walked;
-    if (text.size() <= 2 * kPiece) return HalfWidthKanaPiece(text, selector, walked, out);
+    std::string piece;
     bool changed = false;
     for (std::size_t at = 0; at < text.size();) {
         const std::size_t lineFeed = text.find('\n', at + kPiece);
         const std::size_t end = lineFeed == std::string_view::npos ? text.size() : lineFeed + 1;
-        changed = HalfWidthKanaPiece(text.substr(at, end - at), selector, walked, out) || changed;
+        changed = HalfWidthKanaPiece(text.substr(at, end - at), selector, piece) || changed;
+        out += piece;
         at = end;
     }
     return changed;
