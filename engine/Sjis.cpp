@@ -198,6 +198,10 @@ KanaRule::KanaRule(int selector) : lead(static_cast<std::uint8_t>(0x82 + selecto
 #endif
 }
 
+// Fewer kana than this in a block are narrowed one by one: the block kernel costs
+// about as much as two of them.
+constexpr int kFewestKanaForBlock = 3;
+
 // The kana of the whole blocks from the start of the text, as long as the byte after
 // a block is there too; the place where the blocks end is returned. Only the row's
 // lead byte where a character begins, followed by a second byte that changes
@@ -227,9 +231,11 @@ template <typename Masks>
         }
 #ifdef QM_AVX2_KERNELS
         if constexpr (Masks::kAvx2) {
-            // A whole block at once, unless a first byte goes alone in it. A pair
-            // at its end takes the first byte of the next block with it.
-            if ((found & alone.Mask(p + i + 1)) == 0) {
+            // A whole block at once, unless a first byte goes alone in it; a few
+            // kana go faster one by one. A pair at its end takes the first byte of
+            // the next block with it.
+            if (std::popcount(found) >= kFewestKanaForBlock &&
+                (found & alone.Mask(p + i + 1)) == 0) {
                 if (copied < i) writer.Copy(copied, i);
                 auto* w = reinterpret_cast<std::uint8_t*>(writer.Reserve(kBlockBytes + 16));
                 std::uint8_t* end =

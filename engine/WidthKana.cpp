@@ -612,7 +612,10 @@ template <typename Masks>
         const std::uint64_t kana = kanas.Mask(block) & starts;
         const std::uint64_t afterKana = kana << 1 | kanaBefore;
         kanaBefore = kana >> 63;
+        // Most first bytes of marks follow no half-width kana: their second bytes are
+        // not looked at.
         std::uint64_t found = firsts.Mask(block) & starts;
+        if ((found & (afterKana | replacedBefore)) == 0) found = 0;
         if (found != 0) found &= seconds.Mask(block + 1);
         if (room <= kBlockBytes) found &= (std::uint64_t{1} << (room - 1)) - 1;  // a pair fits
         // A mark is replaced right after half-width kana, and right after a mark
