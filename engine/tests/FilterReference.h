@@ -30,9 +30,9 @@ inline std::string FilterReference(std::string_view text, const FilterOptions& o
     LineList lines(text);
     for (const FilterStep& step : FilterSteps()) {
         if (!step.enabled(o)) continue;
-        const std::string result = ResultOf(lines.Text(), [&](std::string_view t, std::string& out) {
-            return step.apply(t, in, out);
-        });
+        const std::string result =
+            ResultOf(lines.Text(),
+                     [&](std::string_view t, std::string& out) { return step.apply(t, in, out); });
         lines.Load(std::string_view(result));
     }
     std::string out = lines.Text();
