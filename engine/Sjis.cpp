@@ -222,7 +222,10 @@ inline std::size_t KanaBlocks(const std::uint8_t* p, std::size_t n, const KanaRu
     std::size_t i = 0;
     while (n - i > kBlockBytes) {  // the byte after the block is read too
         const std::uint64_t starts = ~trail.Next(lead.Mask(p + i));
-        std::uint64_t found = row.Mask(p + i) & starts & changes.Mask(p + i + 1);
+        // The second bytes only where the row's lead byte begins a character: in
+        // many blocks of the other row's pass it begins none.
+        std::uint64_t found = row.Mask(p + i) & starts;
+        if (found != 0) found &= changes.Mask(p + i + 1);
         std::size_t next = i + kBlockBytes;
         if (found == 0) {
             i = next;
