@@ -3,6 +3,7 @@
 #include <array>
 #include <cstring>
 
+#include "engine/Avx2.h"
 #include "engine/Sjis.h"
 #include "engine/SjisBlocks.h"
 #include "engine/SjisScan.h"
@@ -170,8 +171,71 @@ bool AddListItemPrefix(std::string_view textForm, std::string& out) {
     return true;
 }
 
+#ifdef QM_AVX2_KERNELS
+namespace {
+
+// Half-width blanks alone, a block at a time: where blanks are common (a text whose
+// full-width blanks were narrowed), a call to copy the text between them for every
+// run costs more than rewriting the whole block. The first blank of a run becomes
+// the tab; the rest of the run is left out.
+QM_AVX2 bool BlankRunsToTabAvx2(std::string_view text, std::string& out) {
+    const auto* p = reinterpret_cast<const std::uint8_t*>(text.data());
+    const std::size_t n = text.size();
+    const ByteSetAvx2 lead(LeadByteSet());
+    const __m256i blank = avx2::Splat(' '), tab = avx2::Splat('\t');
+    PieceWriter writer(text, out);
+    TrailBits trail;
+    bool blankBefore = false;  // the byte before the block is a blank that begins a character
+    std::size_t copied = 0, i = 0;
+    for (; n - i >= kBlockBytes; i += kBlockBytes) {
+        const __m256i halves[2] = {avx2::Load(p + i), avx2::Load(p + i + 32)};
+        const std::uint64_t starts = ~trail.Next(lead.Mask(p + i));
+        const std::uint64_t blanks =
+            starts &
+            (static_cast<std::uint32_t>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(halves[0], blank))) |
+             static_cast<std::uint64_t>(static_cast<std::uint32_t>(
+                 _mm256_movemask_epi8(_mm256_cmpeq_epi8(halves[1], blank))))
+                 << 32);
+        const std::uint64_t later = blanks & (blanks << 1 | (blankBefore ? 1 : 0));
+        blankBefore = blanks >> 63 != 0;
+        if (blanks == 0) continue;
+        writer.Copy(copied, i);
+        auto* w = reinterpret_cast<std::uint8_t*>(writer.Reserve(kBlockBytes + 16));
+        std::uint8_t* end = w;
+        for (int h = 0; h < 2; ++h) {
+            const auto bits = static_cast<std::uint32_t>(blanks >> (32 * h));
+            const __m256i v = _mm256_blendv_epi8(halves[h], tab, avx2::BitsToBytes(bits));
+            end = avx2::StoreKept(end, v, ~static_cast<std::uint32_t>(later >> (32 * h)));
+        }
+        writer.Wrote(static_cast<std::size_t>(end - w));
+        copied = i + kBlockBytes;
+    }
+    const LeadByteTable& leads = CodePageLeadBytes();
+    for (bool second = trail.NextIsTrail(); i < n; ++i) {
+        const std::uint8_t b = p[i];
+        if (second || leads[b] || b != ' ') {
+            second = !second && leads[b];
+            blankBefore = false;
+            continue;
+        }
+        writer.Copy(copied, i);
+        if (!blankBefore) writer.Put('\t');
+        copied = i + 1;
+        blankBefore = true;
+    }
+    if (copied == 0) return false;
+    writer.Copy(copied, n);
+    return true;
+}
+
+}  // namespace
+#endif
+
 bool RunsToTab(std::string_view text, int mode, std::string& out) {
     if (mode < 1 || mode > 3) return false;
+#ifdef QM_AVX2_KERNELS
+    if (mode == 1 && ActiveVectorLevel() == VectorLevel::Avx2) return BlankRunsToTabAvx2(text, out);
+#endif
     const bool halfWidth = mode == 1 || mode == 3;
     const bool fullWidth = mode == 2 || mode == 3;
     const bool tab = mode == 3;  // the third pass merges runs of tabs

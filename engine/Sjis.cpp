@@ -209,10 +209,9 @@ constexpr int kFewestKanaForBlock = 3;
 // given alone makes its second byte begin a character, against what the block's
 // bits say: the blocks start again right there.
 template <typename Masks>
-[[gnu::always_inline]] inline std::size_t KanaBlocks(const std::uint8_t* p, std::size_t n,
-                                                     const KanaRule& rule, TrailBits& walk,
-                                                     std::size_t& copiedTo, bool& changedAny,
-                                                     PieceWriter& writer) {
+inline std::size_t KanaBlocks(const std::uint8_t* p, std::size_t n, const KanaRule& rule,
+                              TrailBits& walk, std::size_t& copiedTo, bool& changedAny,
+                              PieceWriter& writer) {
     static const ByteSet kanaLead(CodePage932LeadBytes());
     const typename Masks::Set lead(kanaLead), row(rule.row), changes(rule.changes),
         alone(rule.alone);
@@ -223,7 +222,10 @@ template <typename Masks>
     std::size_t i = 0;
     while (n - i > kBlockBytes) {  // the byte after the block is read too
         const std::uint64_t starts = ~trail.Next(lead.Mask(p + i));
-        std::uint64_t found = row.Mask(p + i) & starts & changes.Mask(p + i + 1);
+        // The second bytes only where the row's lead byte begins a character: in
+        // many blocks of the other row's pass it begins none.
+        std::uint64_t found = row.Mask(p + i) & starts;
+        if (found != 0) found &= changes.Mask(p + i + 1);
         std::size_t next = i + kBlockBytes;
         if (found == 0) {
             i = next;
@@ -281,9 +283,14 @@ std::size_t KanaBlocksSse2(const std::uint8_t* p, std::size_t n, const KanaRule&
 }
 
 #ifdef QM_AVX2_KERNELS
-QM_AVX2 std::size_t KanaBlocksAvx2(const std::uint8_t* p, std::size_t n, const KanaRule& rule,
-                                   TrailBits& trail, std::size_t& copied, bool& changed,
-                                   PieceWriter& writer) {
+// Flattened: a mask left out of line costs a vzeroupper and the reload of its
+// vectors on every block. KanaBlocks is not forced inline for that: its own copy,
+// compiled without AVX2, could not take the masks in, and this one then took it in
+// as it was.
+QM_AVX2 __attribute__((flatten)) std::size_t KanaBlocksAvx2(const std::uint8_t* p, std::size_t n,
+                                                            const KanaRule& rule, TrailBits& trail,
+                                                            std::size_t& copied, bool& changed,
+                                                            PieceWriter& writer) {
     return KanaBlocks<avx2::Avx2Masks>(p, n, rule, trail, copied, changed, writer);
 }
 #endif

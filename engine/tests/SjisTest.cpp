@@ -9,6 +9,7 @@
 #include "engine/TextServices.h"
 #include "engine/tests/PlainForms.h"
 #include "engine/tests/SjisReference.h"
+#include "engine/tests/VectorLevels.h"
 
 namespace qm {
 namespace {
@@ -127,9 +128,13 @@ TEST(KanaToHalfWidth, LongRandomTextsAgreeWithTheDefinition) {
         std::string text;
         for (std::size_t k = length(rng); k > 0; --k)
             text += kPieces[pick(rng)];
-        for (int selector : {KanaRowHiragana, KanaRowKatakana}) {
-            ASSERT_EQ(KanaToHalfWidth(text, selector), KanaToHalfWidthReference(text, selector))
-                << "selector " << selector << " on " << ::testing::PrintToString(text);
+        for (const VectorLevel level : AvailableVectorLevels()) {
+            const ForceVectorLevel force(level);
+            for (int selector : {KanaRowHiragana, KanaRowKatakana}) {
+                ASSERT_EQ(KanaToHalfWidth(text, selector), KanaToHalfWidthReference(text, selector))
+                    << LevelName(level) << ", selector " << selector << " on "
+                    << ::testing::PrintToString(text);
+            }
         }
     }
 }
