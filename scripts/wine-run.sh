@@ -10,7 +10,22 @@ here=$(cd "$(dirname "$0")" && pwd)
 # shellcheck source=scripts/wine-env.sh
 . "$here/wine-env.sh"
 qm_wine_env "$prefix" || exit 1
-if [ -z "${DISPLAY:-}" ]; then
-    exec xvfb-run -a -s "-screen 0 1024x768x24" "$QM_WINE" "$@"
-fi
-exec "$QM_WINE" "$@"
+run=("$QM_WINE" "$@")
+[ -n "${DISPLAY:-}" ] || run=(xvfb-run -a -s "-screen 0 1024x768x24" "$QM_WINE" "$@")
+
+# A program that reaches the prefix's wineserver just as the server ends dies at once
+# with "wine client error" on standard error and no output of its own. That is Wine's
+# fault, not the program's: such a run is made again with the same input, twice at
+# most. So the input and the output go through files.
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+if [ -t 0 ]; then : >"$work/in"; else cat >"$work/in"; fi
+for attempt in 1 2 3; do
+    "${run[@]}" <"$work/in" >"$work/out" 2>"$work/err"
+    status=$?
+    grep -q '^wine client error' "$work/err" || break
+    echo "wine-run.sh: Wine lost its server on run $attempt; running again" >&2
+done
+cat "$work/out"
+cat "$work/err" >&2
+exit "$status"
