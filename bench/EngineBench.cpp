@@ -6,6 +6,7 @@
 
 #include "base/LargePages.h"
 #include "bench/Corpus.h"
+#include "engine/FilterOptions.h"
 #include "engine/Pipeline.h"
 
 namespace {
@@ -64,6 +65,26 @@ void BM_PlainCopy(benchmark::State& state) {
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
                             static_cast<std::int64_t>(text.size()));
 }
+
+// Each width and kana step where it runs, in the pipeline: on pieces that stay in the
+// cache. What a step costs there is its time less the initial options'.
+const bool kWidthStepsRegistered = [] {
+    for (const char* name :
+         {"NumberMode", "AlphabetMode", "PunctuationMode", "PeriodMode", "SignMode", "SpaceMode",
+          "ParenthesisMode", "KanaMode1", "KanaMode2"}) {
+        const qm::FilterOptionField* field = qm::FindFilterOptionField(name);
+        for (int value = 1; value <= field->items - 1; ++value) {
+            const std::string label =
+                "BM_InPipeline/" + std::string(name) + "=" + std::to_string(value);
+            benchmark::RegisterBenchmark(label.c_str(), [field, value](benchmark::State& state) {
+                qm::FilterOptions o;
+                o.*field->radio = value;
+                Run(state, o);
+            })->Unit(benchmark::kMillisecond);
+        }
+    }
+    return true;
+}();
 
 BENCHMARK(BM_PlainCopy)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FilterText_Initial)->Unit(benchmark::kMillisecond);
