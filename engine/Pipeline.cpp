@@ -274,6 +274,27 @@ std::size_t PieceEnd(std::string_view text, std::size_t from, std::size_t bytes)
     return at + (text[at] == '\r' && at + 1 < n && text[at + 1] == '\n' ? 2 : 1);
 }
 
+// Room in the result for the rest of the text, if it grows as the text so far did
+// (`done` bytes of it gave the result), and for the next piece to double. Widening
+// steps outgrow the room the result was made with; the string's own growth would
+// then copy the result, late and whole, into small pages faulted in one by one. Here
+// it moves early, when little of it is written, into a buffer that asks for large
+// pages, and by half again at least, so that its moves stay few.
+void RoomForPiece(std::string& result, std::size_t done, std::size_t left, std::size_t piece) {
+    // Before the first piece nothing is known: the room the result was made with holds
+    // a text that grows by a quarter.
+    if (done == 0) return;
+    const double growth = static_cast<double>(result.size()) / static_cast<double>(done);
+    const std::size_t need =
+        static_cast<std::size_t>(growth * static_cast<double>(left)) + 2 * piece + 64;
+    if (result.capacity() - result.size() >= need) return;
+    std::string bigger;
+    bigger.reserve(std::max(result.size() + need + need / 8, result.capacity() / 2 * 3));
+    PreferLargePages(bigger);
+    bigger.append(result);
+    result.swap(bigger);
+}
+
 // Pieces of this size and the two buffers of each runner stay in the processor's
 // cache while all the line steps run over them.
 constexpr std::size_t kPieceBytes = 64 * 1024;
@@ -331,6 +352,7 @@ std::string FilterText(std::string_view text, const FilterOptions& o, std::size_
     };
     for (std::size_t from = 0; from < text.size();) {
         std::size_t to = PieceEnd(text, from, pieceBytes);
+        RoomForPiece(result, from, text.size() - from, to - from);
         // The text ends at its first NUL. Looking for it a piece at a time brings the
         // piece into the cache for the steps, where a look over the whole text first
         // would read it from memory once more.
