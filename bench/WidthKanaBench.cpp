@@ -11,8 +11,6 @@
 #include <sstream>
 #include <string>
 
-#include "engine/Sjis.h"
-#include "engine/TextServices.h"
 #include "engine/WidthKana.h"
 
 namespace {
@@ -85,15 +83,7 @@ int main(int argc, char** argv) {
     Register("KanaMode1_2_Katakana", qm::ConvertHiragana, 2);
     Register("KanaMode2_1_HalfWidthKana", qm::ConvertKatakana, 1);
     Register("KanaMode2_2_FullWidthKana", qm::ConvertKatakana, 2);
-    // As the pipeline runs it: two steps, each into a buffer kept from run to run.
-    benchmark::RegisterBenchmark("KanaMode2_3_Hiragana", [](benchmark::State& state) {
-        std::string wide;
-        wide.reserve(Corpus().size() * 2);
-        Run(state, Corpus(), [&](const std::string& t, std::string& out) {
-            const bool widened = qm::FullWidthKana(t, wide);
-            return qm::MapLocaleString(widened ? wide : t, qm::kLcmapHiragana, out) || widened;
-        });
-    })->Unit(benchmark::kMillisecond);
+    Register("KanaMode2_3_Hiragana", qm::ConvertKatakana, 3);
     // The floor under every step: a plain copy of the text into the kept buffer. Its
     // growth from 8 MB to 80 MB is the machine's, the caches' and the memory's.
     benchmark::RegisterBenchmark("PlainCopy", [](benchmark::State& state) {

@@ -452,14 +452,56 @@ bool ConvertHiragana(std::string_view text, int mode, std::string& out) {
     return false;
 }
 
+namespace {
+
+// The steps that make two passes take a long text in pieces that end after a line
+// feed, so that the second pass reads each piece's result while it is still in the
+// cache, not all of it again from memory. A character begins after a line feed, in
+// every pass alike, and no pass looks back over one. `piece` writes a piece's whole
+// result and says whether it changed anything; with `upToNul`, the text ends at its
+// first NUL, and a text that does is changed.
+template <typename Piece>
+bool InPieces(std::string_view text, bool upToNul, std::string& out, Piece piece) {
+    constexpr std::size_t kPiece = 256 * 1024;
+    out.clear();
+    std::string part;
+    bool changed = false;
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t lineFeed = text.find('\n', at + kPiece);
+        std::size_t end = lineFeed == std::string_view::npos ? text.size() : lineFeed + 1;
+        const void* nul = upToNul ? std::memchr(text.data() + at, '\0', end - at) : nullptr;
+        if (nul) end = static_cast<std::size_t>(static_cast<const char*>(nul) - text.data());
+        changed = piece(text.substr(at, end - at), part) || changed;
+        out += part;
+        if (nul) return true;
+        at = end;
+    }
+    return changed;
+}
+
+constexpr std::size_t kTwoPassesWhole = 512 * 1024;  // shorter texts go whole
+
+// Katakana to hiragana: half-width kana are widened first, and the mapping sees the
+// text up to its first NUL only.
+bool KatakanaToHiragana(std::string_view text, std::string& out) {
+    std::string wide;
+    if (!FullWidthKana(text, wide)) return MapLocaleString(text, kLcmapHiragana, out);
+    if (!MapLocaleString(wide, kLcmapHiragana, out)) out = std::move(wide);
+    return true;
+}
+
+}  // namespace
+
 bool ConvertKatakana(std::string_view text, int mode, std::string& out) {
     if (mode == 1) return HalfWidthKana(text, KanaRowKatakana, out);
     if (mode == 2) return FullWidthKana(text, out);
     if (mode == 3) {
-        std::string wide;
-        if (!FullWidthKana(text, wide)) return MapLocaleString(text, kLcmapHiragana, out);
-        if (!MapLocaleString(wide, kLcmapHiragana, out)) out = std::move(wide);
-        return true;
+        if (text.size() <= kTwoPassesWhole) return KatakanaToHiragana(text, out);
+        return InPieces(text, true, out, [](std::string_view piece, std::string& part) {
+            if (KatakanaToHiragana(piece, part)) return true;
+            part.assign(piece);
+            return false;
+        });
     }
     return false;
 }
@@ -662,24 +704,12 @@ bool HalfWidthKanaPiece(std::string_view text, int selector, std::string& out) {
 
 }  // namespace
 
-// A long text goes in pieces that end after a line feed, so that the punctuation
-// pass reads each piece's result while it is still in the cache, not all of it again
-// from memory. A character begins after a byte that opens none, in the kana walk and
-// in the punctuation pass's alike, and neither pass looks back over a line feed.
+// The kana walk, then the punctuation pass over what it wrote.
 bool HalfWidthKana(std::string_view text, int selector, std::string& out) {
-    constexpr std::size_t kPiece = 256 * 1024;
-    if (text.size() <= 2 * kPiece) return HalfWidthKanaPiece(text, selector, out);
-    out.clear();
-    std::string piece;
-    bool changed = false;
-    for (std::size_t at = 0; at < text.size();) {
-        const std::size_t lineFeed = text.find('\n', at + kPiece);
-        const std::size_t end = lineFeed == std::string_view::npos ? text.size() : lineFeed + 1;
-        changed = HalfWidthKanaPiece(text.substr(at, end - at), selector, piece) || changed;
-        out += piece;
-        at = end;
-    }
-    return changed;
+    if (text.size() <= kTwoPassesWhole) return HalfWidthKanaPiece(text, selector, out);
+    return InPieces(text, false, out, [selector](std::string_view piece, std::string& part) {
+        return HalfWidthKanaPiece(piece, selector, part);
+    });
 }
 
 }  // namespace qm

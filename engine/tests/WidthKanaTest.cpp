@@ -200,7 +200,7 @@ TEST(HalfWidthKana, PunctuationFollowsOnlyHalfWidthKana) {
 // nothing half-width precedes the full stop.
 // A long text goes in pieces that end after line feeds: kana, punctuation and lead
 // bytes right before and after every piece's end.
-TEST(HalfWidthKana, LongTextsInPiecesAgreeWithTheWholeTextPass) {
+TEST(KanaSteps, LongTextsInPiecesAgreeWithTheWholeTextPass) {
     const std::vector<std::string_view> pieces = {
         "\x82\xA0", "\x83\x41", "\x81\x42",
         "\x81\x5B",  // hiragana a, katakana a, full stop, long vowel
@@ -209,14 +209,28 @@ TEST(HalfWidthKana, LongTextsInPiecesAgreeWithTheWholeTextPass) {
     std::string text;
     while (text.size() < 1200 * 1024)
         text += RandomText(random, pieces, 64);
-    for (const int selector : {KanaRowHiragana, KanaRowKatakana}) {
-        const std::string got = HalfWidthKana(text, selector);
-        const std::string want = HalfWidthKanaReference(text, selector);
-        // Too long for the whole texts in a message: where they part.
+    // Too long for the whole texts in a message: where they part.
+    const auto expectSame = [](const std::string& got, const std::string& want, const char* what) {
         const auto [g, w] = std::mismatch(got.begin(), got.end(), want.begin(), want.end());
-        ASSERT_TRUE(g == got.end() && w == want.end())
-            << "selector " << selector << ": from byte " << (g - got.begin()) << " of "
-            << got.size() << " against " << want.size();
+        EXPECT_TRUE(g == got.end() && w == want.end())
+            << what << ": from byte " << (g - got.begin()) << " of " << got.size() << " against "
+            << want.size();
+    };
+    expectSame(HalfWidthKana(text, KanaRowHiragana), HalfWidthKanaReference(text, KanaRowHiragana),
+               "hiragana");
+    expectSame(HalfWidthKana(text, KanaRowKatakana), HalfWidthKanaReference(text, KanaRowKatakana),
+               "katakana");
+    // Katakana to hiragana widens, then maps the text up to its first NUL: here in a
+    // later piece, right after a half-width kana.
+    std::string withNul = text;
+    withNul.insert(900 * 1024, "\xB1\0\xB1", 3);  // half-width a, NUL, half-width a
+    for (const WidthKanaStep& step : WidthKanaSteps()) {
+        if (step.name != "KanaMode2 3") continue;
+        for (const std::string& t : {text, withNul}) {
+            const std::string got = step.run(t);
+            if (step.alternative && got == step.alternative(t)) continue;
+            expectSame(got, step.reference(t), "katakana to hiragana");
+        }
     }
 }
 
