@@ -15,6 +15,7 @@
 #include <bit>
 #include <cstdint>
 #include <cstring>
+#include <string>
 
 #include "engine/RowLookup.h"
 #include "engine/SjisBlocks.h"
@@ -110,6 +111,17 @@ class ByteSetAvx2 {
 };
 
 namespace avx2 {
+
+// The kernels write their blocks into a small buffer on the stack, with room past
+// kStagedBytes for the blocks of one more turn, and hand it to the output a page at
+// a time: one append for many blocks. With `atLeast`, only a buffer that full goes.
+constexpr std::size_t kStagedBytes = 4096;
+inline void AppendStaged(const std::uint8_t* buffer, std::size_t& used, std::string& out,
+                         std::size_t atLeast = 0) {
+    if (used < atLeast) return;
+    out.append(reinterpret_cast<const char*>(buffer), used);
+    used = 0;
+}
 
 QM_AVX2 inline __m256i Load(const std::uint8_t* p) {
     return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));

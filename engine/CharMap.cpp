@@ -218,8 +218,7 @@ template <typename Masks>
     const auto* p = reinterpret_cast<const std::uint8_t*>(text.data());
     const std::size_t n = text.size();
     out.clear();
-    constexpr std::size_t kBuffer = 4096;
-    std::uint8_t buffer[kBuffer + 2 * kBlockBytes];
+    std::uint8_t buffer[avx2::kStagedBytes + 2 * kBlockBytes];
     std::size_t used = 0;
     bool mapped = false;
     int second = kSecondAsItIs;  // or the byte it becomes
@@ -320,12 +319,9 @@ template <typename Masks>
             }
             used = static_cast<std::size_t>(o - buffer);
         }
-        if (used >= kBuffer) {
-            out.append(reinterpret_cast<const char*>(buffer), used);
-            used = 0;
-        }
+        avx2::AppendStaged(buffer, used, out, avx2::kStagedBytes);
     }
-    out.append(reinterpret_cast<const char*>(buffer), used);
+    avx2::AppendStaged(buffer, used, out);
     return mapped;
 }
 
@@ -341,8 +337,7 @@ QM_AVX2 bool MapRowsAvx2(const std::vector<avx2::PairRow>& rows, const ByteSet& 
     const auto* p = reinterpret_cast<const std::uint8_t*>(text.data());
     const std::size_t n = text.size();
     out.clear();
-    constexpr std::size_t kBuffer = 4096;
-    alignas(32) std::uint8_t buffer[kBuffer + kBlockBytes];
+    alignas(32) std::uint8_t buffer[avx2::kStagedBytes + kBlockBytes];
     std::size_t used = 0;
     TrailBits trail;
     avx2::RowCarry carry{_mm256_setzero_si256(), _mm256_setzero_si256(), _mm256_setzero_si256()};
@@ -353,12 +348,9 @@ QM_AVX2 bool MapRowsAvx2(const std::vector<avx2::PairRow>& rows, const ByteSet& 
         avx2::MapRowsBlock(block, leads & ~trail.Next(leads), rowVectors, rows.size(), carry,
                            buffer + used);
         used += std::min(n - i, kBlockBytes);
-        if (used >= kBuffer) {
-            out.append(reinterpret_cast<const char*>(buffer), used);
-            used = 0;
-        }
+        avx2::AppendStaged(buffer, used, out, avx2::kStagedBytes);
     }
-    out.append(reinterpret_cast<const char*>(buffer), used);
+    avx2::AppendStaged(buffer, used, out);
     return !_mm256_testz_si256(carry.any, carry.any);
 }
 

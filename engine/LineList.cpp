@@ -111,8 +111,8 @@ void AppendLines(std::string_view text, std::size_t from, std::string& out) {
 
 #ifdef QM_AVX2_KERNELS
 // The whole blocks of 64 bytes, as long as the byte after a block is there too and
-// the block holds no NUL; the place where they end is returned. A byte that makes a line break of its own, an
-// LF after no CR or a CR before no LF, becomes CR LF; the rest is copied.
+// the block holds no NUL; the place where they end is returned. A byte that makes a line break of
+// its own, an LF after no CR or a CR before no LF, becomes CR LF; the rest is copied.
 QM_AVX2 std::size_t AppendLineBlocksAvx2(std::string_view text, std::string& out) {
     static const ByteSet crSet = ByteSet::Of('\r', '\r'), lfSet = ByteSet::Of('\n', '\n'),
                          nulSet = ByteSet::Of(0, 0);
@@ -126,8 +126,7 @@ QM_AVX2 std::size_t AppendLineBlocksAvx2(std::string_view text, std::string& out
     const ByteSetAvx2 crs(crSet), lfs(lfSet), nuls(nulSet);
     const auto* p = reinterpret_cast<const std::uint8_t*>(text.data());
     const std::size_t n = text.size();
-    constexpr std::size_t kBuffer = 4096;
-    std::uint8_t buffer[kBuffer + 3 * kBlockBytes];
+    std::uint8_t buffer[avx2::kStagedBytes + 3 * kBlockBytes];
     std::size_t used = 0, i = 0;
     std::uint64_t crBefore = 0;
     for (; n - i > kBlockBytes && nuls.Mask(p + i) == 0; i += kBlockBytes) {
@@ -142,12 +141,9 @@ QM_AVX2 std::size_t AppendLineBlocksAvx2(std::string_view text, std::string& out
             used = static_cast<std::size_t>(
                 avx2::WidenBlock(p + i, own, '\r', toLf, buffer + used) - buffer);
         }
-        if (used >= kBuffer) {
-            out.append(reinterpret_cast<const char*>(buffer), used);
-            used = 0;
-        }
+        avx2::AppendStaged(buffer, used, out, avx2::kStagedBytes);
     }
-    out.append(reinterpret_cast<const char*>(buffer), used);
+    avx2::AppendStaged(buffer, used, out);
     return i;
 }
 #endif

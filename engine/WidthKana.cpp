@@ -271,8 +271,7 @@ template <typename Masks>
     const std::size_t n = text.size();
     out.clear();
     // A block's result is at most twice its size, and the kernel writes past it.
-    constexpr std::size_t kBuffer = 4096;
-    std::uint8_t buffer[kBuffer + 3 * kBlockBytes];
+    std::uint8_t buffer[avx2::kStagedBytes + 3 * kBlockBytes];
     std::size_t used = 0;
     bool changed = false;
     TrailBits trail;
@@ -310,12 +309,9 @@ template <typename Masks>
                 used += 1 + wide;
             }
         }
-        if (used >= kBuffer) {
-            out.append(reinterpret_cast<const char*>(buffer), used);
-            used = 0;
-        }
+        avx2::AppendStaged(buffer, used, out, avx2::kStagedBytes);
     }
-    out.append(reinterpret_cast<const char*>(buffer), used);
+    avx2::AppendStaged(buffer, used, out);
     return changed;
 }
 
