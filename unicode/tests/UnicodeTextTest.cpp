@@ -124,10 +124,13 @@ TEST(UnicodeText, FastPathsConvertAsThePlainLoopsDo) {
         }
         if (round % 10 == 9) utf8.insert(pick(utf8.size()), 1, '\xFF');
         const Cp932Text plain = Utf8ToCp932(utf8, cp, runs::Level::Plain);
-        const Cp932Text fast = Utf8ToCp932(utf8, cp, runs::Level::Avx2);
-        ASSERT_EQ(fast.status, plain.status) << round;
-        ASSERT_EQ(fast.errorOffset, plain.errorOffset) << round;
-        ASSERT_EQ(fast.bytes, plain.bytes) << round;
+        for (const runs::Level level : {runs::Level::Avx2, runs::Level::Avx512}) {
+            if (!runs::Runs(level)) continue;
+            const Cp932Text fast = Utf8ToCp932(utf8, cp, level);
+            ASSERT_EQ(fast.status, plain.status) << round;
+            ASSERT_EQ(fast.errorOffset, plain.errorOffset) << round;
+            ASSERT_EQ(fast.bytes, plain.bytes) << round;
+        }
         std::string spoilt = plain.bytes;
         for (std::size_t n = spoilt.size() / 500; n > 0; --n)
             spoilt[pick(spoilt.size())] = static_cast<char>(pick(256));
