@@ -323,7 +323,7 @@ QM_AVX2 __attribute__((flatten)) const unsigned char* Walk(const unsigned char* 
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
 #define QM_AVX512 \
-    __attribute__((target("avx512f,avx512bw,avx512vl,avx512vbmi2,bmi,bmi2,popcnt")))
+    __attribute__((target("avx512f,avx512bw,avx512vl,avx512vbmi,avx512vbmi2,bmi,bmi2,popcnt")))
 
 // For 16-bit lanes: 2i + 1 (the upper halves of 32-bit lanes), and i.
 template <unsigned Times, unsigned Plus>
@@ -334,11 +334,10 @@ constexpr auto kLanes = [] {
     return lanes;
 }();
 alignas(64) constexpr auto kUpper = kLanes<2, 1>;
-alignas(64) constexpr auto kInOrder = kLanes<1, 0>;
-
-QM_AVX512 __m512i Words(__m256i bytes) {
-    return _mm512_cvtepu8_epi16(bytes);
-}
+// For bytes, in 16-bit lanes: the first two bytes of the i-th sequence of three,
+// the second byte low; and its last byte.
+alignas(64) constexpr auto kLeading = kLanes<0x0303, 0x0001>;
+alignas(64) constexpr auto kLast = kLanes<3, 2>;
 
 QM_AVX512 __m512i Masked(__m512i v, char mask) {
     return _mm512_and_si512(v, _mm512_set1_epi8(mask));
@@ -388,50 +387,13 @@ QM_AVX512 __attribute__((noinline, cold)) bool AskForMissing(Fallback other, __m
     return all;
 }
 
-// As CutToCp932, for a walk that goes on a whole block at a time: a character may
-// run past the block, and `carried` marks the bytes at its start that go on the
-// last one of the block before (checked there). `next` holds the two bytes after
-// the block. The walk goes on over the block's end only when whole.
-struct SpanningCut {
-    Cut cut;
-    std::uint64_t carried;  // for the next block
-};
-inline SpanningCut CutSpanning(std::uint64_t ascii, std::uint64_t first, std::uint64_t more,
-                               std::uint64_t carried, unsigned next) {
-    SpanningCut s{{64, first, true}, 0};
-    const std::uint64_t expected = first << 1 | first << 2 | carried;
-    const std::uint64_t wrong = (more ^ expected) | ~(ascii | first | more);
-    if (wrong != 0) {
-        const auto b = static_cast<unsigned>(std::countr_zero(wrong));
-        s.cut.n = !(expected >> b & 1)     ? b
-                  : (first >> (b - 1) & 1) ? b - 1
-                                           : b - 2;
-        s.cut.whole = false;
-    }
-    // A character at byte 62 goes on one byte past the block, one at 63 two.
-    const auto over = static_cast<unsigned>(first >> 62);
-    if (over != 0) {
-        const bool fits = (next & 0xC0) == 0x80 && (over == 1 || (next >> 8 & 0xC0) == 0x80);
-        const unsigned start = over == 1 ? 62 : 63;
-        if (!fits && start < s.cut.n) {
-            s.cut.n = start;
-            s.cut.whole = false;
-        }
-        s.carried = over == 1 ? 1 : 3;
-    }
-    return s;
-}
-
 QM_AVX512 const unsigned char* WalkToCp932Avx512(const unsigned char* p,
                                                  const unsigned char* limit, char*& out,
                                                  const std::uint16_t* pairBytes,
                                                  Fallback other) {
     char* w = out;
-    const __m512i inOrder = _mm512_load_si512(kInOrder.data());
-    // The blocks follow one another whatever they hold, so that the next one's
-    // address never waits on what this one finds; a character across two blocks
-    // is taken by the first.
-    std::uint64_t carried = 0;
+    const __m512i leading = _mm512_load_si512(kLeading.data());
+    const __m512i last = _mm512_load_si512(kLast.data());
     while (limit - p >= kReach) {
         _mm_prefetch(reinterpret_cast<const char*>(p) + 512, _MM_HINT_T0);
         const __m512i v = _mm512_loadu_si512(p);
@@ -442,24 +404,21 @@ QM_AVX512 const unsigned char* WalkToCp932Avx512(const unsigned char* p,
             p += 64;
             continue;
         }
-        const std::uint64_t ascii = ~high;
-        const SpanningCut s = CutSpanning(
-            ascii, _mm512_cmpeq_epi8_mask(Masked(v, '\xF0'), _mm512_set1_epi8('\xE0')),
-            _mm512_cmpeq_epi8_mask(Masked(v, '\xC0'), _mm512_set1_epi8('\x80')), carried,
-            static_cast<unsigned>(p[64] | p[65] << 8));
-        const Cut& c = s.cut;
+        const Cut c = CutToCp932(
+            ~high, _mm512_cmpeq_epi8_mask(Masked(v, '\xF0'), _mm512_set1_epi8('\xE0')),
+            _mm512_cmpeq_epi8_mask(Masked(v, '\xC0'), _mm512_set1_epi8('\x80')));
         unsigned n = c.n;
         std::uint64_t first = c.first & Below(n);
-        // (b0 & 0x0F) << 12 | (b1 & 0x3F) << 6 | (b2 & 0x3F) for each character, in order.
-        const auto byte = [first, p](int k) QM_AVX512 {
-            return Words(_mm512_castsi512_si256(
-                _mm512_maskz_compress_epi8(first, _mm512_loadu_si512(p + k))));
-        };
-        const __m512i six = _mm512_set1_epi16(0x3F);
-        __m512i characters = _mm512_or_si512(
-            _mm512_or_si512(_mm512_slli_epi16(byte(0), 12),
-                            _mm512_slli_epi16(_mm512_and_si512(byte(1), six), 6)),
-            _mm512_and_si512(byte(2), six));
+        // The sequences side by side, then for each character its first two bytes
+        // (b1, b0) and its last in 16-bit lanes:
+        // (b0 & 0x0F) << 12 | (b1 & 0x3F) << 6 | (b2 & 0x3F).
+        const __m512i sequences = _mm512_maskz_compress_epi8(first | first << 1 | first << 2, v);
+        const __m512i two = _mm512_permutexvar_epi8(leading, sequences);
+        const __m512i third = _mm512_maskz_permutexvar_epi8(kEven, last, sequences);
+        const __m512i characters = _mm512_or_si512(
+            _mm512_or_si512(_mm512_slli_epi16(_mm512_and_si512(two, _mm512_set1_epi16(0x0F00)), 4),
+                            _mm512_slli_epi16(_mm512_and_si512(two, _mm512_set1_epi16(0x3F)), 6)),
+            _mm512_and_si512(third, _mm512_set1_epi16(0x3F)));
         const auto count = static_cast<unsigned>(std::popcount(first));
         __m512i codes =
             Codes(_mm512_max_epu16(characters, _mm512_set1_epi16(1)), count, pairBytes);
@@ -467,36 +426,18 @@ QM_AVX512 const unsigned char* WalkToCp932Avx512(const unsigned char* p,
             _mm512_cmpeq_epi16_mask(codes, _mm512_setzero_si512()) & Below(count));
         const bool whole =
             missing == 0 || AskForMissing(other, codes, characters, missing, n, first);
-        // Each half of the block in 16-bit lanes, a code over the first byte of its
-        // sequence; kept are the ASCII bytes and both bytes of each code.
-        const std::uint64_t keep = ascii & Below(n);
-        const auto half = [&w](__m512i words, std::uint32_t ascii, std::uint32_t first,
-                               __m512i codes) QM_AVX512 {
-            const __m512i units = _mm512_mask_expand_epi16(words, first, codes);
-            const std::uint64_t bytes =
-                _pdep_u64(ascii | first, kEven) | _pdep_u64(first, ~kEven);
-            const auto length = static_cast<unsigned>(std::popcount(bytes));
-            _mm512_mask_storeu_epi8(w, Below(length), _mm512_maskz_compress_epi8(bytes, units));
-            w += length;
-        };
-        const auto firstLow = static_cast<std::uint32_t>(first);
-        half(Words(_mm512_castsi512_si256(v)), static_cast<std::uint32_t>(keep), firstLow, codes);
-        const __m512i rest = _mm512_permutexvar_epi16(
-            _mm512_add_epi16(inOrder,
-                             _mm512_set1_epi16(static_cast<short>(std::popcount(firstLow)))),
-            codes);
-        half(Words(_mm512_extracti64x4_epi64(v, 1)), static_cast<std::uint32_t>(keep >> 32),
-             static_cast<std::uint32_t>(first >> 32), rest);
-        if (!c.whole || !whole) {
-            out = w;
-            return p + n;
-        }
-        p += 64;
-        carried = s.carried;
+        // The codes' bytes go over the last two bytes of their sequences, in order,
+        // and the first bytes drop out.
+        const std::uint64_t keep = Below(n) & ~first;
+        const __m512i coded = _mm512_mask_expand_epi8(v, first << 1 | first << 2, codes);
+        const auto length = static_cast<unsigned>(std::popcount(keep));
+        _mm512_mask_storeu_epi8(w, Below(length), _mm512_maskz_compress_epi8(keep, coded));
+        w += length;
+        p += n;
+        if (!c.whole || !whole) break;
     }
     out = w;
-    // Past the bytes that went with the last character.
-    return p + std::popcount(carried);
+    return p;
 }
 #pragma GCC diagnostic pop
 
@@ -511,6 +452,7 @@ bool Runs(Level level) {
     static const bool avx512 = avx2 && __builtin_cpu_supports("avx512f") &&
                                __builtin_cpu_supports("avx512bw") &&
                                __builtin_cpu_supports("avx512vl") &&
+                               __builtin_cpu_supports("avx512vbmi") &&
                                __builtin_cpu_supports("avx512vbmi2") &&
                                __builtin_cpu_supports("bmi2");
     switch (level) {
