@@ -320,8 +320,10 @@ QM_AVX2 __attribute__((flatten)) const unsigned char* Walk(const unsigned char* 
 // compressed out with the ASCII between them.
 // GCC 12's AVX-512 headers start many results from a deliberately undefined
 // vector, which its own warning then takes for a fault.
+#if !defined(__clang__)
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#endif
 #define QM_AVX512 \
     __attribute__((target("avx512f,avx512bw,avx512vl,avx512vbmi,avx512vbmi2,bmi,bmi2,popcnt")))
 
@@ -439,7 +441,9 @@ QM_AVX512 const unsigned char* WalkToCp932Avx512(const unsigned char* p,
     out = w;
     return p;
 }
+#if !defined(__clang__)
 #pragma GCC diagnostic pop
+#endif
 
 }  // namespace
 
