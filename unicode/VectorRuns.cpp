@@ -152,9 +152,7 @@ inline Cut CutToCp932(std::uint64_t ascii, std::uint64_t first, std::uint64_t mo
         // The character that holds the first byte out of place starts there, or
         // at the first byte of a sequence just before.
         const auto b = static_cast<unsigned>(std::countr_zero(wrong));
-        const unsigned start = !(expected >> b & 1)     ? b
-                               : (first >> (b - 1) & 1) ? b - 1
-                                                        : b - 2;
+        const unsigned start = !(expected >> b & 1) ? b : (first >> (b - 1) & 1) ? b - 1 : b - 2;
         if (start < c.n) {
             c.n = start;
             c.whole = false;
@@ -312,9 +310,8 @@ QM_AVX2 __attribute__((flatten)) const unsigned char* Walk(const unsigned char* 
     return p;
 }
 
-
-// The way to code page 932 on processors with AVX-512 and its byte compression
-// (VBMI2), where a block has no per-character loop: the bytes of its three-byte
+// The way to code page 932 on processors with AVX-512 and its byte permutations and
+// compression (VBMI, VBMI2), where a block has no per-character loop: the bytes of its three-byte
 // sequences are compressed into the order of their characters, one gather looks
 // up every code, and the codes are expanded back over the sequences' places and
 // compressed out with the ASCII between them.
@@ -325,9 +322,9 @@ QM_AVX2 __attribute__((flatten)) const unsigned char* Walk(const unsigned char* 
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
 #endif
 #define QM_AVX512 \
-    __attribute__((target("avx512f,avx512bw,avx512vl,avx512vbmi,avx512vbmi2,bmi,bmi2,popcnt")))
+    __attribute__((target("avx512f,avx512bw,avx512vl,avx512vbmi,avx512vbmi2,bmi,popcnt")))
 
-// For 16-bit lanes: 2i + 1 (the upper halves of 32-bit lanes), and i.
+// For 16-bit lanes: Times x i + Plus.
 template <unsigned Times, unsigned Plus>
 constexpr auto kLanes = [] {
     std::array<std::uint16_t, 32> lanes{};
@@ -335,6 +332,7 @@ constexpr auto kLanes = [] {
         lanes[i] = static_cast<std::uint16_t>(Times * i + Plus);
     return lanes;
 }();
+// The upper halves of 32-bit lanes, in order.
 alignas(64) constexpr auto kUpper = kLanes<2, 1>;
 // For bytes, in 16-bit lanes: the first two bytes of the i-th sequence of three,
 // the second byte low; and its last byte.
@@ -349,24 +347,24 @@ QM_AVX512 __m512i Masked(__m512i v, char mask) {
 // reads an entry and the one before it, so that no read goes past the table.
 QM_AVX512 __m512i Codes(__m512i characters, unsigned count, const std::uint16_t* pairBytes) {
     const __m512i one = _mm512_set1_epi32(1);
-    const __m512i low = _mm512_sub_epi32(
-        _mm512_cvtepu16_epi32(_mm512_castsi512_si256(characters)), one);
+    const __m512i low =
+        _mm512_sub_epi32(_mm512_cvtepu16_epi32(_mm512_castsi512_si256(characters)), one);
     const __m512i codesLow = _mm512_i32gather_epi32(low, pairBytes, 2);
     __m512i codesHigh = _mm512_setzero_si512();
     if (count > 16) {
-        const __m512i high = _mm512_sub_epi32(
-            _mm512_cvtepu16_epi32(_mm512_extracti64x4_epi64(characters, 1)), one);
+        const __m512i high =
+            _mm512_sub_epi32(_mm512_cvtepu16_epi32(_mm512_extracti64x4_epi64(characters, 1)), one);
         codesHigh = _mm512_i32gather_epi32(high, pairBytes, 2);
     }
-    // The upper half of each lane, in order.
     return _mm512_permutex2var_epi16(codesLow, _mm512_load_si512(kUpper.data()), codesHigh);
 }
 
 // The characters a block's fallback has to give codes for; false when one has
 // none, and the block then ends before it (n and first cut back).
 QM_AVX512 __attribute__((noinline, cold)) bool AskForMissing(Fallback other, __m512i& codes,
-                                                  __m512i characters, std::uint32_t missing,
-                                                  unsigned& n, std::uint64_t& first) {
+                                                             __m512i characters,
+                                                             std::uint32_t missing, unsigned& n,
+                                                             std::uint64_t& first) {
     alignas(64) std::uint16_t code[32];
     alignas(64) std::uint16_t character[32];
     std::memcpy(code, &codes, sizeof code);
@@ -389,9 +387,8 @@ QM_AVX512 __attribute__((noinline, cold)) bool AskForMissing(Fallback other, __m
     return all;
 }
 
-QM_AVX512 const unsigned char* WalkToCp932Avx512(const unsigned char* p,
-                                                 const unsigned char* limit, char*& out,
-                                                 const std::uint16_t* pairBytes,
+QM_AVX512 const unsigned char* WalkToCp932Avx512(const unsigned char* p, const unsigned char* limit,
+                                                 char*& out, const std::uint16_t* pairBytes,
                                                  Fallback other) {
     char* w = out;
     const __m512i leading = _mm512_load_si512(kLeading.data());
@@ -406,9 +403,9 @@ QM_AVX512 const unsigned char* WalkToCp932Avx512(const unsigned char* p,
             p += 64;
             continue;
         }
-        const Cut c = CutToCp932(
-            ~high, _mm512_cmpeq_epi8_mask(Masked(v, '\xF0'), _mm512_set1_epi8('\xE0')),
-            _mm512_cmpeq_epi8_mask(Masked(v, '\xC0'), _mm512_set1_epi8('\x80')));
+        const Cut c =
+            CutToCp932(~high, _mm512_cmpeq_epi8_mask(Masked(v, '\xF0'), _mm512_set1_epi8('\xE0')),
+                       _mm512_cmpeq_epi8_mask(Masked(v, '\xC0'), _mm512_set1_epi8('\x80')));
         unsigned n = c.n;
         std::uint64_t first = c.first & Below(n);
         // The sequences side by side, then for each character its first two bytes
@@ -422,8 +419,7 @@ QM_AVX512 const unsigned char* WalkToCp932Avx512(const unsigned char* p,
                             _mm512_slli_epi16(_mm512_and_si512(two, _mm512_set1_epi16(0x3F)), 6)),
             _mm512_and_si512(third, _mm512_set1_epi16(0x3F)));
         const auto count = static_cast<unsigned>(std::popcount(first));
-        __m512i codes =
-            Codes(_mm512_max_epu16(characters, _mm512_set1_epi16(1)), count, pairBytes);
+        __m512i codes = Codes(_mm512_max_epu16(characters, _mm512_set1_epi16(1)), count, pairBytes);
         const auto missing = static_cast<std::uint32_t>(
             _mm512_cmpeq_epi16_mask(codes, _mm512_setzero_si512()) & Below(count));
         const bool whole =
@@ -453,19 +449,17 @@ bool Runs(Level level) {
         return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("bmi") &&
                __builtin_cpu_supports("popcnt");
     }();
-    static const bool avx512 = avx2 && __builtin_cpu_supports("avx512f") &&
-                               __builtin_cpu_supports("avx512bw") &&
-                               __builtin_cpu_supports("avx512vl") &&
-                               __builtin_cpu_supports("avx512vbmi") &&
-                               __builtin_cpu_supports("avx512vbmi2") &&
-                               __builtin_cpu_supports("bmi2");
+    static const bool avx512 =
+        avx2 && __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
+        __builtin_cpu_supports("avx512vl") && __builtin_cpu_supports("avx512vbmi") &&
+        __builtin_cpu_supports("avx512vbmi2");
     switch (level) {
-    case Level::Plain:
-        return true;
-    case Level::Avx2:
-        return avx2;
-    case Level::Avx512:
-        return avx512;
+        case Level::Plain:
+            return true;
+        case Level::Avx2:
+            return avx2;
+        case Level::Avx512:
+            return avx512;
     }
     return false;
 }
@@ -477,12 +471,12 @@ Level Best() {
 const unsigned char* Utf8ToCp932(Level level, const unsigned char* p, const unsigned char* limit,
                                  char*& w, const std::uint16_t* pairBytes, Fallback other) {
     switch (level) {
-    case Level::Plain:
-        return p;
-    case Level::Avx2:
-        return Walk(p, limit, w, ToCp932{pairBytes, other});
-    case Level::Avx512:
-        return WalkToCp932Avx512(p, limit, w, pairBytes, other);
+        case Level::Plain:
+            return p;
+        case Level::Avx2:
+            return Walk(p, limit, w, ToCp932{pairBytes, other});
+        case Level::Avx512:
+            return WalkToCp932Avx512(p, limit, w, pairBytes, other);
     }
     return p;
 }
