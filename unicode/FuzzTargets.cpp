@@ -19,7 +19,9 @@ void Check(bool holds) {
 // Every level of the fast paths this processor runs, the plain loops first.
 std::vector<runs::Level> Levels() {
     std::vector<runs::Level> levels{runs::Level::Plain};
-    if (runs::Runs(runs::Level::Avx2)) levels.push_back(runs::Level::Avx2);
+    for (const runs::Level level : {runs::Level::Avx2, runs::Level::Avx512}) {
+        if (runs::Runs(level)) levels.push_back(level);
+    }
     return levels;
 }
 

@@ -140,6 +140,27 @@ struct Cut {
     bool whole;
 };
 
+// Where a block of UTF-8 stops being convertible to code page 932, from the bytes
+// that are ASCII, that open a three-byte sequence and that go on one.
+inline Cut CutToCp932(std::uint64_t ascii, std::uint64_t first, std::uint64_t more) {
+    // A character that runs past the block goes to the next one.
+    const std::uint64_t past = first & (std::uint64_t{3} << 62);
+    Cut c{past ? static_cast<unsigned>(std::countr_zero(past)) : 64, first, true};
+    const std::uint64_t expected = first << 1 | first << 2;
+    const std::uint64_t wrong = (more ^ expected) | ~(ascii | first | more);
+    if (wrong != 0) {
+        // The character that holds the first byte out of place starts there, or
+        // at the first byte of a sequence just before.
+        const auto b = static_cast<unsigned>(std::countr_zero(wrong));
+        const unsigned start = !(expected >> b & 1) ? b : (first >> (b - 1) & 1) ? b - 1 : b - 2;
+        if (start < c.n) {
+            c.n = start;
+            c.whole = false;
+        }
+    }
+    return c;
+}
+
 // Each Japanese character of a block is one table look-up; the block is then
 // written in pieces of eight bytes by byte shuffles, with no branch per character
 // or per change between ASCII and Japanese. To code page 932 the code goes over
@@ -155,26 +176,8 @@ struct ToCp932 {
     Fallback other;
 
     QM_AVX2 Cut At(__m256i low, __m256i high, std::uint64_t ascii) const {
-        const std::uint64_t first = Bits(Is(low, '\xF0', '\xE0'), Is(high, '\xF0', '\xE0'));
-        const std::uint64_t more = Bits(Is(low, '\xC0', '\x80'), Is(high, '\xC0', '\x80'));
-        // A character that runs past the block goes to the next one.
-        const std::uint64_t past = first & (std::uint64_t{3} << 62);
-        Cut c{past ? static_cast<unsigned>(std::countr_zero(past)) : 64, first, true};
-        const std::uint64_t expected = first << 1 | first << 2;
-        const std::uint64_t wrong = (more ^ expected) | ~(ascii | first | more);
-        if (wrong != 0) {
-            // The character that holds the first byte out of place starts there, or
-            // at the first byte of a sequence just before.
-            const auto b = static_cast<unsigned>(std::countr_zero(wrong));
-            const unsigned start = !(expected >> b & 1)     ? b
-                                   : (first >> (b - 1) & 1) ? b - 1
-                                                            : b - 2;
-            if (start < c.n) {
-                c.n = start;
-                c.whole = false;
-            }
-        }
-        return c;
+        return CutToCp932(ascii, Bits(Is(low, '\xF0', '\xE0'), Is(high, '\xF0', '\xE0')),
+                          Bits(Is(low, '\xC0', '\x80'), Is(high, '\xC0', '\x80')));
     }
 
     QM_AVX2 unsigned Block(const unsigned char* p, unsigned n, std::uint64_t first,
@@ -307,30 +310,181 @@ QM_AVX2 __attribute__((flatten)) const unsigned char* Walk(const unsigned char* 
     return p;
 }
 
+// The way to code page 932 on processors with AVX-512 and its byte permutations and
+// compression (VBMI, VBMI2), where a block has no per-character loop: the bytes of its three-byte
+// sequences are compressed into the order of their characters, one gather looks
+// up every code, and the codes are expanded back over the sequences' places and
+// compressed out with the ASCII between them.
+// GCC 12's AVX-512 headers start many results from a deliberately undefined
+// vector, which its own warning then takes for a fault.
+#if !defined(__clang__)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#endif
+#define QM_AVX512 \
+    __attribute__((target("avx512f,avx512bw,avx512vl,avx512vbmi,avx512vbmi2,bmi,popcnt")))
+
+// For 16-bit lanes: Times x i + Plus.
+template <unsigned Times, unsigned Plus>
+constexpr auto kLanes = [] {
+    std::array<std::uint16_t, 32> lanes{};
+    for (unsigned i = 0; i < 32; ++i)
+        lanes[i] = static_cast<std::uint16_t>(Times * i + Plus);
+    return lanes;
+}();
+// The upper halves of 32-bit lanes, in order.
+alignas(64) constexpr auto kUpper = kLanes<2, 1>;
+// For bytes, in 16-bit lanes: the first two bytes of the i-th sequence of three,
+// the second byte low; and its last byte.
+alignas(64) constexpr auto kLeading = kLanes<0x0303, 0x0001>;
+alignas(64) constexpr auto kLast = kLanes<3, 2>;
+
+QM_AVX512 __m512i Masked(__m512i v, char mask) {
+    return _mm512_and_si512(v, _mm512_set1_epi8(mask));
+}
+
+// The codes of up to 32 characters (16-bit lanes, at least 1 each): each gather
+// reads an entry and the one before it, so that no read goes past the table.
+QM_AVX512 __m512i Codes(__m512i characters, unsigned count, const std::uint16_t* pairBytes) {
+    const __m512i one = _mm512_set1_epi32(1);
+    const __m512i low =
+        _mm512_sub_epi32(_mm512_cvtepu16_epi32(_mm512_castsi512_si256(characters)), one);
+    const __m512i codesLow = _mm512_i32gather_epi32(low, pairBytes, 2);
+    __m512i codesHigh = _mm512_setzero_si512();
+    if (count > 16) {
+        const __m512i high =
+            _mm512_sub_epi32(_mm512_cvtepu16_epi32(_mm512_extracti64x4_epi64(characters, 1)), one);
+        codesHigh = _mm512_i32gather_epi32(high, pairBytes, 2);
+    }
+    return _mm512_permutex2var_epi16(codesLow, _mm512_load_si512(kUpper.data()), codesHigh);
+}
+
+// The characters a block's fallback has to give codes for; false when one has
+// none, and the block then ends before it (n and first cut back).
+QM_AVX512 __attribute__((noinline, cold)) bool AskForMissing(Fallback other, __m512i& codes,
+                                                             __m512i characters,
+                                                             std::uint32_t missing, unsigned& n,
+                                                             std::uint64_t& first) {
+    alignas(64) std::uint16_t code[32];
+    alignas(64) std::uint16_t character[32];
+    std::memcpy(code, &codes, sizeof code);
+    std::memcpy(character, &characters, sizeof character);
+    bool all = true;
+    for (; missing != 0; missing &= missing - 1) {
+        const auto i = static_cast<unsigned>(std::countr_zero(missing));
+        code[i] = static_cast<std::uint16_t>(other.entry(other.context, character[i]));
+        if (code[i] != 0) continue;
+        // The i-th character of the block starts at its i-th set bit of first.
+        std::uint64_t at = first;
+        for (unsigned k = 0; k < i; ++k)
+            at &= at - 1;
+        n = static_cast<unsigned>(std::countr_zero(at));
+        first &= Below(n);
+        all = false;
+        break;
+    }
+    std::memcpy(&codes, code, sizeof code);
+    return all;
+}
+
+QM_AVX512 const unsigned char* WalkToCp932Avx512(const unsigned char* p, const unsigned char* limit,
+                                                 char*& out, const std::uint16_t* pairBytes,
+                                                 Fallback other) {
+    char* w = out;
+    const __m512i leading = _mm512_load_si512(kLeading.data());
+    const __m512i last = _mm512_load_si512(kLast.data());
+    while (limit - p >= kReach) {
+        _mm_prefetch(reinterpret_cast<const char*>(p) + 512, _MM_HINT_T0);
+        const __m512i v = _mm512_loadu_si512(p);
+        const std::uint64_t high = _mm512_movepi8_mask(v);
+        if (high == 0) {
+            _mm512_storeu_si512(w, v);
+            w += 64;
+            p += 64;
+            continue;
+        }
+        const Cut c =
+            CutToCp932(~high, _mm512_cmpeq_epi8_mask(Masked(v, '\xF0'), _mm512_set1_epi8('\xE0')),
+                       _mm512_cmpeq_epi8_mask(Masked(v, '\xC0'), _mm512_set1_epi8('\x80')));
+        unsigned n = c.n;
+        std::uint64_t first = c.first & Below(n);
+        // The sequences side by side, then for each character its first two bytes
+        // (b1, b0) and its last in 16-bit lanes:
+        // (b0 & 0x0F) << 12 | (b1 & 0x3F) << 6 | (b2 & 0x3F).
+        const __m512i sequences = _mm512_maskz_compress_epi8(first | first << 1 | first << 2, v);
+        const __m512i two = _mm512_permutexvar_epi8(leading, sequences);
+        const __m512i third = _mm512_maskz_permutexvar_epi8(kEven, last, sequences);
+        const __m512i characters = _mm512_or_si512(
+            _mm512_or_si512(_mm512_slli_epi16(_mm512_and_si512(two, _mm512_set1_epi16(0x0F00)), 4),
+                            _mm512_slli_epi16(_mm512_and_si512(two, _mm512_set1_epi16(0x3F)), 6)),
+            _mm512_and_si512(third, _mm512_set1_epi16(0x3F)));
+        const auto count = static_cast<unsigned>(std::popcount(first));
+        __m512i codes = Codes(_mm512_max_epu16(characters, _mm512_set1_epi16(1)), count, pairBytes);
+        const auto missing = static_cast<std::uint32_t>(
+            _mm512_cmpeq_epi16_mask(codes, _mm512_setzero_si512()) & Below(count));
+        const bool whole =
+            missing == 0 || AskForMissing(other, codes, characters, missing, n, first);
+        // The codes' bytes go over the last two bytes of their sequences, in order,
+        // and the first bytes drop out.
+        const std::uint64_t keep = Below(n) & ~first;
+        const __m512i coded = _mm512_mask_expand_epi8(v, first << 1 | first << 2, codes);
+        const auto length = static_cast<unsigned>(std::popcount(keep));
+        _mm512_mask_storeu_epi8(w, Below(length), _mm512_maskz_compress_epi8(keep, coded));
+        w += length;
+        p += n;
+        if (!c.whole || !whole) break;
+    }
+    out = w;
+    return p;
+}
+#if !defined(__clang__)
+#pragma GCC diagnostic pop
+#endif
+
 }  // namespace
 
 bool Runs(Level level) {
-    if (level == Level::Plain) return true;
     static const bool avx2 = [] {
         __builtin_cpu_init();
         return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("bmi") &&
                __builtin_cpu_supports("popcnt");
     }();
-    return avx2;
+    static const bool avx512 =
+        avx2 && __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
+        __builtin_cpu_supports("avx512vl") && __builtin_cpu_supports("avx512vbmi") &&
+        __builtin_cpu_supports("avx512vbmi2");
+    switch (level) {
+        case Level::Plain:
+            return true;
+        case Level::Avx2:
+            return avx2;
+        case Level::Avx512:
+            return avx512;
+    }
+    return false;
 }
 
 Level Best() {
-    return Runs(Level::Avx2) ? Level::Avx2 : Level::Plain;
+    return Runs(Level::Avx512) ? Level::Avx512 : Runs(Level::Avx2) ? Level::Avx2 : Level::Plain;
 }
 
 const unsigned char* Utf8ToCp932(Level level, const unsigned char* p, const unsigned char* limit,
                                  char*& w, const std::uint16_t* pairBytes, Fallback other) {
-    return level == Level::Avx2 ? Walk(p, limit, w, ToCp932{pairBytes, other}) : p;
+    switch (level) {
+        case Level::Plain:
+            return p;
+        case Level::Avx2:
+            return Walk(p, limit, w, ToCp932{pairBytes, other});
+        case Level::Avx512:
+            return WalkToCp932Avx512(p, limit, w, pairBytes, other);
+    }
+    return p;
 }
 
 const unsigned char* Cp932ToUtf8(Level level, const unsigned char* p, const unsigned char* limit,
                                  char*& w, const std::uint32_t* threeByteUtf8, Fallback other) {
-    return level == Level::Avx2 ? Walk(p, limit, w, ToUtf8{threeByteUtf8, other}) : p;
+    // The way back gains nothing from AVX-512 that the table look-ups would not take.
+    return level == Level::Plain ? p : Walk(p, limit, w, ToUtf8{threeByteUtf8, other});
 }
 
 }  // namespace qm::runs

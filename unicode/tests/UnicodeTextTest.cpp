@@ -124,10 +124,13 @@ TEST(UnicodeText, FastPathsConvertAsThePlainLoopsDo) {
         }
         if (round % 10 == 9) utf8.insert(pick(utf8.size()), 1, '\xFF');
         const Cp932Text plain = Utf8ToCp932(utf8, cp, runs::Level::Plain);
-        const Cp932Text fast = Utf8ToCp932(utf8, cp, runs::Level::Avx2);
-        ASSERT_EQ(fast.status, plain.status) << round;
-        ASSERT_EQ(fast.errorOffset, plain.errorOffset) << round;
-        ASSERT_EQ(fast.bytes, plain.bytes) << round;
+        for (const runs::Level level : {runs::Level::Avx2, runs::Level::Avx512}) {
+            if (!runs::Runs(level)) continue;
+            const Cp932Text fast = Utf8ToCp932(utf8, cp, level);
+            ASSERT_EQ(fast.status, plain.status) << round;
+            ASSERT_EQ(fast.errorOffset, plain.errorOffset) << round;
+            ASSERT_EQ(fast.bytes, plain.bytes) << round;
+        }
         std::string spoilt = plain.bytes;
         for (std::size_t n = spoilt.size() / 500; n > 0; --n)
             spoilt[pick(spoilt.size())] = static_cast<char>(pick(256));
@@ -166,17 +169,29 @@ TEST(UnicodeText, InvalidUtf8IsRefusedAtItsOffset) {
         {"\x80", 0},                 // a continuation byte alone
         {"ab\xC0\xAF", 2},           // overlong "/"
         {"a\xE0\x80\xAF", 1},        // overlong "/" in three bytes
+        {"a\xE0\x80\x80", 1},        // overlong NUL in three bytes
         {"\xED\xA0\x80", 0},         // a surrogate
         {"\xF4\x90\x80\x80", 0},     // beyond U+10FFFF
         {"\xE3\x81\x41", 0},         // hiragana cut short
         {"abc\xE3\x81", 3},          // the same at the end
         {"\xF0\x9F\x98\x80\xFF", 4}  // after an emoji
     };
-    for (const auto& [text, offset] : bad) {
-        const Cp932Text t = Utf8ToCp932(text);
-        EXPECT_EQ(t.status, Status::InvalidUtf8) << ::testing::PrintToString(text);
-        EXPECT_EQ(t.errorOffset, offset) << ::testing::PrintToString(text);
-        EXPECT_TRUE(t.bytes.empty());
+    // Also amid hiragana (a), where the vector walks meet it.
+    std::string run;
+    for (int k = 0; k < 70; ++k)
+        run += "\xE3\x81\x82";
+    for (const auto& [bytes, offset] : bad) {
+        for (const runs::Level level :
+             {runs::Level::Plain, runs::Level::Avx2, runs::Level::Avx512}) {
+            if (!runs::Runs(level)) continue;
+            for (const std::string& before : {std::string(), run}) {
+                const std::string text = before + std::string(bytes) + run;
+                const Cp932Text t = Utf8ToCp932(text, Cp932(), level);
+                EXPECT_EQ(t.status, Status::InvalidUtf8) << ::testing::PrintToString(text);
+                EXPECT_EQ(t.errorOffset, before.size() + offset) << ::testing::PrintToString(text);
+                EXPECT_TRUE(t.bytes.empty());
+            }
+        }
     }
 }
 
