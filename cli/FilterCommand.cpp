@@ -150,8 +150,11 @@ std::string FilterCommandHelp() {
     return help;
 }
 
-int RunFilterCommand(const FilterCommand& command, std::string_view input, const OutputSink& write,
-                     std::string& err) {
+namespace {
+
+// The command's action, where `filter` runs the filter itself.
+int Carry(const FilterCommand& command, const OutputSink& write, std::string& err,
+          const std::function<void()>& filter) {
     err.clear();
     switch (command.action) {
         case FilterCommand::Action::Help:
@@ -164,12 +167,27 @@ int RunFilterCommand(const FilterCommand& command, std::string_view input, const
             break;
     }
     try {
-        FilterInEncoding(input, command.options, command.encoding, write);
+        filter();
     } catch (const Exception& e) {
         err = MessageInEncoding(e.what(), command.encoding) + "\n";
         return kExitStepError;
     }
     return kExitOk;
+}
+
+}  // namespace
+
+int RunFilterCommand(const FilterCommand& command, std::string_view input, const OutputSink& write,
+                     std::string& err) {
+    return Carry(command, write, err,
+                 [&] { FilterInEncoding(input, command.options, command.encoding, write); });
+}
+
+int RunFilterCommand(const FilterCommand& command, std::string&& input, const OutputSink& write,
+                     std::string& err) {
+    return Carry(command, write, err, [&] {
+        FilterInEncoding(std::move(input), command.options, command.encoding, write);
+    });
 }
 
 int RunFilterCommand(const FilterCommand& command, std::string_view input, std::string& out,

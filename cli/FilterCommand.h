@@ -40,6 +40,10 @@ using OutputSink = std::function<void(std::string_view)>;
 // message of a failure.
 int RunFilterCommand(const FilterCommand& command, std::string_view input, const OutputSink& write,
                      std::string& err);
+// The same over input the caller gives up (read into a string rather than mapped),
+// whose buffer a UTF-8 run converts in.
+int RunFilterCommand(const FilterCommand& command, std::string&& input, const OutputSink& write,
+                     std::string& err);
 // The same with the output gathered in out.
 int RunFilterCommand(const FilterCommand& command, std::string_view input, std::string& out,
                      std::string& err);

@@ -32,15 +32,10 @@ std::string TextEncodingHelp() {
            "  example: git log | quillmoth-filter --encoding utf-8 NumberMode=1 | less\n";
 }
 
-void FilterInEncoding(std::string_view text, const FilterOptions& options, TextEncoding encoding,
-                      const std::function<void(std::string_view)>& write) {
-    if (encoding == TextEncoding::Cp932) {
-        write(FilterText(text, options));
-        return;
-    }
-    // The UTF-8 result is written as it is made: an 80 MB text needs no second copy.
-    const Utf8Filtered filtered = FilterUtf8(
-        text, [&](std::string_view bytes) { return FilterText(bytes, options); }, write);
+namespace {
+
+// A UTF-8 text the filter could not take fails as a failing step does.
+void ThrowIfNotTaken(const Utf8Filtered& filtered) {
     const std::string at = " (byte offset " + std::to_string(filtered.errorOffset) + ")";
     switch (filtered.status) {
         case Cp932Text::Status::Ok:
@@ -52,6 +47,31 @@ void FilterInEncoding(std::string_view text, const FilterOptions& options, TextE
                             std::to_string(StandIns::kCodeCount) +
                             " distinct characters that code page 932 cannot hold" + at);
     }
+}
+
+ByteFilter WithOptions(const FilterOptions& options) {
+    return [&options](std::string_view bytes) { return FilterText(bytes, options); };
+}
+
+}  // namespace
+
+void FilterInEncoding(std::string_view text, const FilterOptions& options, TextEncoding encoding,
+                      const std::function<void(std::string_view)>& write) {
+    if (encoding == TextEncoding::Cp932) {
+        write(FilterText(text, options));
+        return;
+    }
+    // The UTF-8 result is written as it is made: an 80 MB text needs no second copy.
+    ThrowIfNotTaken(FilterUtf8(text, WithOptions(options), write));
+}
+
+void FilterInEncoding(std::string&& text, const FilterOptions& options, TextEncoding encoding,
+                      const std::function<void(std::string_view)>& write) {
+    if (encoding == TextEncoding::Cp932) {
+        FilterInEncoding(std::string_view(text), options, encoding, write);
+        return;
+    }
+    ThrowIfNotTaken(FilterUtf8(std::move(text), WithOptions(options), write));
 }
 
 std::string MessageInEncoding(std::string_view message, TextEncoding encoding) {

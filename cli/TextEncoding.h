@@ -25,6 +25,9 @@ std::string TextEncodingHelp();
 // nothing is written.
 void FilterInEncoding(std::string_view text, const FilterOptions& options, TextEncoding encoding,
                       const std::function<void(std::string_view)>& write);
+// The same over a text the caller gives up: UTF-8 is converted in its own buffer.
+void FilterInEncoding(std::string&& text, const FilterOptions& options, TextEncoding encoding,
+                      const std::function<void(std::string_view)>& write);
 
 // A message of the program (code page 932) in the encoding.
 std::string MessageInEncoding(std::string_view message, TextEncoding encoding);

@@ -85,12 +85,13 @@ int Run(int argc, char** argv) {
         input = buffer;
     }
     bool written = true;
-    const int code = qm::RunFilterCommand(
-        command, input,
-        [&written](std::string_view piece) {
-            written = written && std::fwrite(piece.data(), 1, piece.size(), stdout) == piece.size();
-        },
-        err);
+    const auto write = [&written](std::string_view piece) {
+        written = written && std::fwrite(piece.data(), 1, piece.size(), stdout) == piece.size();
+    };
+    // Input read into the buffer is handed over, so that UTF-8 is converted in it.
+    const int code = input.data() == buffer.data()
+                         ? qm::RunFilterCommand(command, std::move(buffer), write, err)
+                         : qm::RunFilterCommand(command, input, write, err);
     std::string().swap(buffer);
     if (!err.empty()) std::fwrite(err.data(), 1, err.size(), stderr);
     if (!written || std::fflush(stdout) != 0) {

@@ -31,9 +31,11 @@ void Utf8RoundTrip(const std::uint8_t* data, std::size_t size) {
     const std::string_view text(reinterpret_cast<const char*>(data), size);
     const Cp932Text t = Utf8ToCp932(text, Cp932(), runs::Level::Plain);
     for (const runs::Level level : Levels()) {
-        const Cp932Text fast = Utf8ToCp932(text, Cp932(), level);
-        Check(fast.status == t.status && fast.bytes == t.bytes &&
-              fast.errorOffset == t.errorOffset);
+        for (const Cp932Text& fast : {Utf8ToCp932(text, Cp932(), level),
+                                      Utf8ToCp932InPlace(std::string(text), 0, Cp932(), level)}) {
+            Check(fast.status == t.status && fast.bytes == t.bytes &&
+                  fast.errorOffset == t.errorOffset);
+        }
         if (t.status == Cp932Text::Status::Ok) {
             Check(Cp932ToUtf8(t.bytes, t.standIns, Cp932(), level) == text);
         } else {

@@ -119,13 +119,14 @@ const In* Convert(const In* p, const In* const end, std::size_t grow, One one, E
 }
 
 // Writes characters as code page 932, foreign ones as stand-ins, and notes which
-// codes of the user-defined area the text holds as characters of its own.
+// codes of the user-defined area the text holds as characters of its own. One that
+// may not lend codes takes no foreign character.
 class Encoder {
   public:
-    Encoder(const CodePage932& cp, Cp932Text& text, StandIns::AreaCodes& own)
-        : cp_(cp), text_(text), own_(own) {}
+    Encoder(const CodePage932& cp, Cp932Text& text, StandIns::AreaCodes& own, bool lends)
+        : cp_(cp), text_(text), own_(own), lends_(lends) {}
 
-    // False when no stand-in code is left for c.
+    // False when no stand-in code is left for c, or none may be lent.
     bool Put(char32_t c, char*& w) {
         const std::uint16_t code = CodeOf(c);
         if (code == StandIns::kNoCode) return false;
@@ -155,7 +156,8 @@ class Encoder {
     std::uint16_t CodeOf(char32_t c) {
         const std::uint16_t code =
             c < 0x10000 ? cp_.Code(static_cast<char16_t>(c)) : StandIns::kNoCode;
-        if (code == StandIns::kNoCode) return text_.standIns.CodeFor(c);
+        if (code == StandIns::kNoCode)
+            return lends_ ? text_.standIns.CodeFor(c) : StandIns::kNoCode;
         if (StandIns::InArea(code)) own_[StandIns::AreaIndex(code)] = true;
         return code;
     }
@@ -163,6 +165,16 @@ class Encoder {
     const CodePage932& cp_;
     Cp932Text& text_;
     StandIns::AreaCodes& own_;
+    const bool lends_;
+};
+
+// A pass that writes over its own input rather than into a string of its own:
+// each block's result goes to the start of the input, behind what was read, as no
+// character takes more bytes in code page 932 than in UTF-8. It lends no stand-in
+// code: it stops before the first foreign character, with TooManyForeign.
+struct OverInput {
+    char* into;
+    std::size_t written = 0;
 };
 
 // One pass from UTF-8 (bytes) or UTF-16 (code units) to code page 932. `run(p,
@@ -171,10 +183,10 @@ class Encoder {
 template <typename In, typename Run, typename Decode>
 Cp932Text EncodePass(const In* begin, const In* end, std::size_t grow, Run run, Decode decode,
                      const CodePage932& cp, const StandIns::AreaCodes& taken,
-                     StandIns::AreaCodes& own) {
+                     StandIns::AreaCodes& own, OverInput* over) {
     Cp932Text text;
     text.standIns = StandIns(taken);
-    Encoder encoder(cp, text, own);
+    Encoder encoder(cp, text, own, over == nullptr);
     const auto one = [&](const In* p, const In* limit, char*& w) -> std::size_t {
         const In* q = run(p, limit, w, encoder);
         if (StopsAtLast(p, q, limit)) return static_cast<std::size_t>(q - p);
@@ -192,11 +204,19 @@ Cp932Text EncodePass(const In* begin, const In* end, std::size_t grow, Run run, 
         text.status = failed;
         return 0;
     };
-    text.bytes.reserve(grow * static_cast<std::size_t>(end - begin));
-    PreferLargePages(text.bytes.data(), text.bytes.capacity());
-    const In* stop = Convert<char>(begin, end, grow, one, [&](const char* units, std::size_t n) {
-        text.bytes.append(units, n);
-    });
+    const In* stop = nullptr;
+    if (over != nullptr) {
+        stop = Convert<char>(begin, end, grow, one, [over](const char* units, std::size_t n) {
+            std::memcpy(over->into + over->written, units, n);
+            over->written += n;
+        });
+    } else {
+        text.bytes.reserve(grow * static_cast<std::size_t>(end - begin));
+        PreferLargePages(text.bytes.data(), text.bytes.capacity());
+        stop = Convert<char>(begin, end, grow, one, [&](const char* units, std::size_t n) {
+            text.bytes.append(units, n);
+        });
+    }
     if (text.status != Status::Ok) {
         text.bytes.clear();
         text.errorOffset = static_cast<std::size_t>(stop - begin);
@@ -205,7 +225,7 @@ Cp932Text EncodePass(const In* begin, const In* end, std::size_t grow, Run run, 
 }
 
 Cp932Text Utf8Pass(std::string_view in, const CodePage932& cp, runs::Level level,
-                   const StandIns::AreaCodes& taken, StandIns::AreaCodes& own) {
+                   const StandIns::AreaCodes& taken, StandIns::AreaCodes& own, OverInput* over) {
     // Three-byte characters with a common code (the table has none below U+0800, so
     // no overlong form gets through), after the fast path has taken what it can.
     const auto run = [pairs = cp.CommonPairBytes(), level](const unsigned char* p,
@@ -229,7 +249,7 @@ Cp932Text Utf8Pass(std::string_view in, const CodePage932& cp, runs::Level level
     };
     const auto* const begin = reinterpret_cast<const unsigned char*>(in.data());
     // No character takes more bytes in code page 932 than in UTF-8.
-    return EncodePass(begin, begin + in.size(), 1, run, Call<DecodeUtf8>(), cp, taken, own);
+    return EncodePass(begin, begin + in.size(), 1, run, Call<DecodeUtf8>(), cp, taken, own, over);
 }
 
 // The character at p: a surrogate pair, or any other unit on its own.
@@ -242,7 +262,7 @@ std::size_t DecodeUtf16(const char16_t* p, const char16_t* end, char32_t& c) {
 
 // (UTF-16 has no block walk: a character there is one unit and one look-up.)
 Cp932Text Utf16Pass(std::u16string_view in, const CodePage932& cp, runs::Level,
-                    const StandIns::AreaCodes& taken, StandIns::AreaCodes& own) {
+                    const StandIns::AreaCodes& taken, StandIns::AreaCodes& own, OverInput*) {
     // Characters from U+0800 on with a common code (no surrogate has a code).
     const auto run = [pairs = cp.CommonPairBytes()](const char16_t* p, const char16_t* limit,
                                                     char*& w, Encoder&) {
@@ -250,19 +270,21 @@ Cp932Text Utf16Pass(std::u16string_view in, const CodePage932& cp, runs::Level,
             std::memcpy(w, &pairs[*p], 2);
         return p;
     };
-    return EncodePass(in.data(), in.data() + in.size(), 2, run, Call<DecodeUtf16>(), cp, taken,
-                      own);
+    return EncodePass(in.data(), in.data() + in.size(), 2, run, Call<DecodeUtf16>(), cp, taken, own,
+                      nullptr);
 }
 
 // A text that holds user-defined characters of its own may have lent one of their
 // codes to a foreign character before they came up: then once more, with the codes
-// the text holds kept out of the stand-ins.
+// the text holds kept out of the stand-ins. `own` starts with codes known to be
+// taken already.
 template <typename Pass, typename Text>
-Cp932Text ToCp932(Pass pass, Text in, const CodePage932& cp, runs::Level level) {
-    StandIns::AreaCodes own;
-    Cp932Text text = pass(in, cp, level, StandIns::AreaCodes(), own);
+Cp932Text ToCp932(Pass pass, Text in, const CodePage932& cp, runs::Level level,
+                  StandIns::AreaCodes own = {}) {
+    const StandIns::AreaCodes before = own;
+    Cp932Text text = pass(in, cp, level, before, own, nullptr);
     if (text.status == Status::Ok && text.standIns.UsesAny(own))
-        text = pass(in, cp, level, own, own);
+        text = pass(in, cp, level, own, own, nullptr);
     return text;
 }
 
@@ -425,6 +447,37 @@ Cp932Text Utf8ToCp932(std::string_view utf8, const CodePage932& cp, runs::Level 
     return ToCp932(Utf8Pass, utf8, cp, level);
 }
 
+Cp932Text Utf8ToCp932InPlace(std::string&& utf8, std::size_t from, const CodePage932& cp,
+                             runs::Level level) {
+    from = std::min(from, utf8.size());
+    char* const data = utf8.data();
+    StandIns::AreaCodes own;
+    OverInput over{data};
+    Cp932Text text =
+        Utf8Pass({data + from, utf8.size() - from}, cp, level, StandIns::AreaCodes(), own, &over);
+    if (text.status == Status::Ok) {
+        utf8.resize(over.written);
+        text.bytes = std::move(utf8);
+        return text;
+    }
+    if (text.status != Status::TooManyForeign) return text;
+    // The rest, from the first foreign character on, is still there as it was read:
+    // a pass of its own lends the stand-ins, keeping out the user-defined codes the
+    // text has held so far, and its result follows what is done.
+    const std::size_t done = text.errorOffset;
+    const std::size_t rest = from + done;
+    Cp932Text tail =
+        ToCp932(Utf8Pass, std::string_view(data + rest, utf8.size() - rest), cp, level, own);
+    if (tail.status != Status::Ok) {
+        tail.errorOffset += done;
+        return tail;
+    }
+    std::memcpy(data + over.written, tail.bytes.data(), tail.bytes.size());
+    utf8.resize(over.written + tail.bytes.size());
+    tail.bytes = std::move(utf8);
+    return tail;
+}
+
 Cp932Text Utf16ToCp932(std::u16string_view text, const CodePage932& cp) {
     return ToCp932(Utf16Pass, text, cp, runs::Level::Plain);
 }
@@ -461,16 +514,34 @@ Utf16Filtered FilterUtf16(std::u16string_view text, const ByteFilter& filter) {
     return {Utf16Filtered::Outcome::Changed, std::move(out)};
 }
 
-Utf8Filtered FilterUtf8(std::string_view text, const ByteFilter& filter, const Utf8Sink& write) {
-    constexpr std::string_view kBom = "\xEF\xBB\xBF";
-    const std::size_t bom = text.starts_with(kBom) ? kBom.size() : 0;
-    Cp932Text in = Utf8ToCp932(text.substr(bom));
+namespace {
+
+constexpr std::string_view kBom = "\xEF\xBB\xBF";
+
+std::size_t ByteOrderMark(std::string_view text) {
+    return text.starts_with(kBom) ? kBom.size() : 0;
+}
+
+Utf8Filtered FilterAndWrite(Cp932Text in, std::size_t bom, const ByteFilter& filter,
+                            const Utf8Sink& write) {
     if (in.status != Status::Ok) return {in.status, {}, bom + in.errorOffset};
     const std::string filtered = filter(in.bytes);
     std::string().swap(in.bytes);
     if (bom) write(kBom);
     Cp932ToUtf8(filtered, in.standIns, write);
     return {};
+}
+
+}  // namespace
+
+Utf8Filtered FilterUtf8(std::string_view text, const ByteFilter& filter, const Utf8Sink& write) {
+    const std::size_t bom = ByteOrderMark(text);
+    return FilterAndWrite(Utf8ToCp932(text.substr(bom)), bom, filter, write);
+}
+
+Utf8Filtered FilterUtf8(std::string&& text, const ByteFilter& filter, const Utf8Sink& write) {
+    const std::size_t bom = ByteOrderMark(text);
+    return FilterAndWrite(Utf8ToCp932InPlace(std::move(text), bom), bom, filter, write);
 }
 
 Utf8Filtered FilterUtf8(std::string_view text, const ByteFilter& filter) {

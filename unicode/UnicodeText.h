@@ -30,6 +30,12 @@ struct Cp932Text {
 // ends the conversion with InvalidUtf8. Every level gives the same result.
 Cp932Text Utf8ToCp932(std::string_view utf8, const CodePage932& cp = Cp932(),
                       runs::Level level = runs::Best());
+// The same for the text from `from` on, in a buffer the caller gives up: the result
+// is written over it and its bytes are that buffer, so that a long text needs no
+// second one (but from its first foreign character on, which goes through a buffer
+// of its own). Offsets count from `from`.
+Cp932Text Utf8ToCp932InPlace(std::string&& utf8, std::size_t from = 0,
+                             const CodePage932& cp = Cp932(), runs::Level level = runs::Best());
 // Any code units: a lone surrogate is a character of its own and comes back as itself.
 Cp932Text Utf16ToCp932(std::u16string_view text, const CodePage932& cp = Cp932());
 
@@ -69,5 +75,7 @@ Utf8Filtered FilterUtf8(std::string_view text, const ByteFilter& filter);
 // The same with the result handed to `write` a piece at a time (text stays empty);
 // nothing is written unless the text is taken.
 Utf8Filtered FilterUtf8(std::string_view text, const ByteFilter& filter, const Utf8Sink& write);
+// The same over a buffer the caller gives up, which the conversion reuses.
+Utf8Filtered FilterUtf8(std::string&& text, const ByteFilter& filter, const Utf8Sink& write);
 
 }  // namespace qm

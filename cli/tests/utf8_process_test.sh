@@ -30,11 +30,22 @@ for options in "" NumberMode=1 NumberMode=2 AlphabetMode=1 AlphabetMode=2 Punctu
     fi
 done
 
+# Read from a pipe rather than mapped, the text is converted in its own buffer.
+"${filter[@]}" < "$work/cp932" | iconv -f cp932 -t utf-8 > "$work/want"
+cat "$work/utf8" | "${filter[@]}" --encoding utf-8 > "$work/got"
+if cmp -s "$work/want" "$work/got" && [ -s "$work/got" ]; then echo "ok   utf-8 corpus from a pipe"; else fail "utf-8 corpus from a pipe"; fi
+
 # "cafe 😀 ひらがな〜한국어" with an accent: only the hiragana change
 printf 'caf\xc3\xa9 \xf0\x9f\x98\x80 \xe3\x81\xb2\xe3\x82\x89\xe3\x81\x8c\xe3\x81\xaa\xe3\x80\x9c\xed\x95\x9c\xea\xb5\xad\xec\x96\xb4' > "$work/in"
 printf 'caf\xc3\xa9 \xf0\x9f\x98\x80 \xe3\x83\x92\xe3\x83\xa9\xe3\x82\xac\xe3\x83\x8a\xe3\x80\x9c\xed\x95\x9c\xea\xb5\xad\xec\x96\xb4' > "$work/want"
-"${filter[@]}" --encoding utf-8 KanaMode1=2 < "$work/in" > "$work/got"
-if cmp -s "$work/want" "$work/got"; then echo "ok   foreign characters survive"; else fail "foreign characters survive"; fi
+for how in file pipe; do
+    if [ "$how" = file ]; then
+        "${filter[@]}" --encoding utf-8 KanaMode1=2 < "$work/in" > "$work/got"
+    else
+        cat "$work/in" | "${filter[@]}" --encoding utf-8 KanaMode1=2 > "$work/got"
+    fi
+    if cmp -s "$work/want" "$work/got"; then echo "ok   foreign characters survive ($how)"; else fail "foreign characters survive ($how)"; fi
+done
 
 # Not UTF-8: a continuation byte at the start, a cut-short hiragana in the middle,
 # a lone lead byte at the end.

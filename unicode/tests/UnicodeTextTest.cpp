@@ -152,6 +152,32 @@ TEST(UnicodeText, StandInsNeverTakeTheTextsOwnCodes) {
     }
 }
 
+// Converted over its own buffer, a text comes out as the copying conversion gives
+// it: in place all the way, and from a first foreign character on through a pass of
+// its own, which keeps the user-defined codes the text held before out of its
+// stand-ins and counts a failure's offset from the start.
+TEST(UnicodeText, InPlaceConversionMatchesTheCopyingOne) {
+    std::string run;  // hiragana (a, i) and ASCII, long enough for the vector walks
+    for (int k = 0; k < 3000; ++k)
+        run += "\xE3\x81\x82\xE3\x81\x84 ab\n";
+    const std::string emoji = "\xF0\x9F\x98\x80";  // U+1F600
+    const std::string own = "\xEE\x80\xBF";        // U+E03F, at the first stand-in's code
+    for (const std::string& text :
+         {run, run + emoji + run, run + own + run + emoji + run, run + emoji + own + run,
+          run + emoji + "\xFF" + run, "\xEF\xBB\xBF" + run + emoji}) {
+        for (const std::size_t from : {0, 3}) {
+            const Cp932Text copied = Utf8ToCp932(std::string_view(text).substr(from));
+            const Cp932Text over = Utf8ToCp932InPlace(std::string(text), from);
+            ASSERT_EQ(over.status, copied.status) << text.size() << " " << from;
+            EXPECT_EQ(over.errorOffset, copied.errorOffset);
+            EXPECT_EQ(over.bytes, copied.bytes);
+            if (over.status == Status::Ok) {
+                EXPECT_EQ(Cp932ToUtf8(over.bytes, over.standIns), text.substr(from));
+            }
+        }
+    }
+}
+
 TEST(UnicodeText, StandInsRunOutAtThePoolSize) {
     std::string hangul;  // distinct syllables, three bytes each
     for (char32_t c = 0xAC00; c < 0xAC00 + StandIns::kCodeCount; ++c)
