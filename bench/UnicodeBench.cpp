@@ -133,12 +133,12 @@ void BM_FilterText_Initial(benchmark::State& state) {
 }
 
 BENCHMARK(BM_Utf8ToCp932)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_Cp932ToUtf8)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Cp932ToUtf8)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Cp932ToUtf8_Pieces)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FilterText_Initial)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Utf8ToCp932_InPlace)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Utf8ToCp932_Foreign)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_Cp932ToUtf8_Foreign)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Cp932ToUtf8_Foreign)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -161,6 +161,22 @@ inline Cut CutToCp932(std::uint64_t ascii, std::uint64_t first, std::uint64_t mo
     return c;
 }
 
+// Where a block of code page 932 stops being convertible to UTF-8, from the bytes
+// that are ASCII and that may open a two-byte character (`range`).
+inline Cut CutToUtf8(std::uint64_t ascii, std::uint64_t range) {
+    // In a run of bytes that may open a character, every other one does, from the
+    // run's first: the runs that start on an even byte are found by adding their
+    // starts, which carries through each of them.
+    const std::uint64_t starts = range & ~(range << 1);
+    const std::uint64_t even = range & ~(range + (starts & kEven));
+    const std::uint64_t first = (even & kEven) | (range & ~even & ~kEven);
+    const unsigned n = first >> 63 ? 63 : 64;
+    // Bytes that stand alone must be ASCII.
+    const std::uint64_t wrong = ~(ascii | first | first << 1) & Below(n);
+    if (wrong == 0) return Cut{n, first, true};
+    return Cut{static_cast<unsigned>(std::countr_zero(wrong)), first, false};
+}
+
 // Each Japanese character of a block is one table look-up; the block is then
 // written in pieces of eight bytes by byte shuffles, with no branch per character
 // or per change between ASCII and Japanese. To code page 932 the code goes over
@@ -222,18 +238,7 @@ struct ToUtf8 {
     Fallback other;
 
     QM_AVX2 Cut At(__m256i low, __m256i high, std::uint64_t ascii) const {
-        // In a run of bytes that may open a character, every other one does, from
-        // the run's first: the runs that start on an even byte are found by adding
-        // their starts, which carries through each of them.
-        const std::uint64_t range = Bits(IsLeadRange(low), IsLeadRange(high));
-        const std::uint64_t starts = range & ~(range << 1);
-        const std::uint64_t even = range & ~(range + (starts & kEven));
-        const std::uint64_t first = (even & kEven) | (range & ~even & ~kEven);
-        const unsigned n = first >> 63 ? 63 : 64;
-        // Bytes that stand alone must be ASCII.
-        const std::uint64_t wrong = ~(ascii | first | first << 1) & Below(n);
-        if (wrong == 0) return Cut{n, first, true};
-        return Cut{static_cast<unsigned>(std::countr_zero(wrong)), first, false};
+        return CutToUtf8(ascii, Bits(IsLeadRange(low), IsLeadRange(high)));
     }
 
     QM_AVX2 unsigned Block(const unsigned char* p, unsigned n, std::uint64_t first,
@@ -310,11 +315,10 @@ QM_AVX2 __attribute__((flatten)) const unsigned char* Walk(const unsigned char* 
     return p;
 }
 
-// The way to code page 932 on processors with AVX-512 and its byte permutations and
-// compression (VBMI, VBMI2), where a block has no per-character loop: the bytes of its three-byte
-// sequences are compressed into the order of their characters, one gather looks
-// up every code, and the codes are expanded back over the sequences' places and
-// compressed out with the ASCII between them.
+// Both ways on processors with AVX-512 and its byte permutations and compression
+// (VBMI, VBMI2), where a block has no per-character loop: its characters are
+// compressed side by side, one gather looks up all their codes or UTF-8, and
+// expansions and compressions put the result in place with the ASCII between.
 // GCC 12's AVX-512 headers start many results from a deliberately undefined
 // vector, which its own warning then takes for a fault.
 #if !defined(__clang__)
@@ -322,7 +326,7 @@ QM_AVX2 __attribute__((flatten)) const unsigned char* Walk(const unsigned char* 
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
 #endif
 #define QM_AVX512 \
-    __attribute__((target("avx512f,avx512bw,avx512vl,avx512vbmi,avx512vbmi2,bmi,popcnt")))
+    __attribute__((target("avx512f,avx512bw,avx512vl,avx512vbmi,avx512vbmi2,bmi,bmi2,popcnt")))
 
 // For 16-bit lanes: Times x i + Plus.
 template <unsigned Times, unsigned Plus>
@@ -338,6 +342,13 @@ alignas(64) constexpr auto kUpper = kLanes<2, 1>;
 // the second byte low; and its last byte.
 alignas(64) constexpr auto kLeading = kLanes<0x0303, 0x0001>;
 alignas(64) constexpr auto kLast = kLanes<3, 2>;
+// For 32-bit lanes: i.
+alignas(64) constexpr auto kInOrder32 = [] {
+    std::array<std::uint32_t, 16> lanes{};
+    for (unsigned i = 0; i < 16; ++i)
+        lanes[i] = i;
+    return lanes;
+}();
 
 QM_AVX512 __m512i Masked(__m512i v, char mask) {
     return _mm512_and_si512(v, _mm512_set1_epi8(mask));
@@ -359,40 +370,39 @@ QM_AVX512 __m512i Codes(__m512i characters, unsigned count, const std::uint16_t*
     return _mm512_permutex2var_epi16(codesLow, _mm512_load_si512(kUpper.data()), codesHigh);
 }
 
-// The characters a block's fallback has to give codes for; false when one has
-// none, and the block then ends before it (n and first cut back).
-QM_AVX512 __attribute__((noinline, cold)) bool AskForMissing(Fallback other, __m512i& codes,
-                                                             __m512i characters,
-                                                             std::uint32_t missing, unsigned& n,
-                                                             std::uint64_t& first) {
-    alignas(64) std::uint16_t code[32];
-    alignas(64) std::uint16_t character[32];
-    std::memcpy(code, &codes, sizeof code);
-    std::memcpy(character, &characters, sizeof character);
-    bool all = true;
+// Asks the fallback for the entries of a block it lacks (bits of `missing`, by
+// their keys); false when one has none: the block then ends before that
+// character, the i-th of first (n and first cut back).
+template <typename Entry, typename Key>
+__attribute__((noinline, cold)) bool AskFor(Fallback other, Entry* entries, const Key* keys,
+                                            std::uint32_t missing, unsigned& n,
+                                            std::uint64_t& first) {
     for (; missing != 0; missing &= missing - 1) {
         const auto i = static_cast<unsigned>(std::countr_zero(missing));
-        code[i] = static_cast<std::uint16_t>(other.entry(other.context, character[i]));
-        if (code[i] != 0) continue;
-        // The i-th character of the block starts at its i-th set bit of first.
+        entries[i] = static_cast<Entry>(other.entry(other.context, keys[i]));
+        if (entries[i] != 0) continue;
         std::uint64_t at = first;
         for (unsigned k = 0; k < i; ++k)
             at &= at - 1;
         n = static_cast<unsigned>(std::countr_zero(at));
         first &= Below(n);
-        all = false;
-        break;
+        return false;
     }
-    std::memcpy(&codes, code, sizeof code);
-    return all;
+    return true;
 }
 
-QM_AVX512 const unsigned char* WalkToCp932Avx512(const unsigned char* p, const unsigned char* limit,
-                                                 char*& out, const std::uint16_t* pairBytes,
-                                                 Fallback other) {
+// Where a block's walk ends: the bytes it took, and whether the walk goes on.
+struct Step {
+    unsigned taken;
+    bool goesOn;
+};
+
+// The walk either way on AVX-512, as Walk on AVX2: a block of ASCII alone is
+// copied as it is, any other goes to the way's Block.
+template <typename Way>
+QM_AVX512 const unsigned char* Walk512(const unsigned char* p, const unsigned char* limit,
+                                       char*& out, const Way& way) {
     char* w = out;
-    const __m512i leading = _mm512_load_si512(kLeading.data());
-    const __m512i last = _mm512_load_si512(kLast.data());
     while (limit - p >= kReach) {
         _mm_prefetch(reinterpret_cast<const char*>(p) + 512, _MM_HINT_T0);
         const __m512i v = _mm512_loadu_si512(p);
@@ -403,17 +413,34 @@ QM_AVX512 const unsigned char* WalkToCp932Avx512(const unsigned char* p, const u
             p += 64;
             continue;
         }
+        const Step step = way.Block(p, v, high, w);
+        p += step.taken;
+        if (!step.goesOn) break;
+    }
+    out = w;
+    return p;
+}
+
+// To code page 932: one compression puts a block's three-byte sequences side by
+// side, two byte permutations make the characters, one gather looks up their
+// codes, one expansion writes each code over the last two bytes of its sequence
+// and one compression drops the first bytes.
+struct ToCp932Avx512 {
+    const std::uint16_t* pairBytes;
+    Fallback other;
+
+    QM_AVX512 Step Block(const unsigned char*, __m512i v, std::uint64_t high, char*& w) const {
         const Cut c =
             CutToCp932(~high, _mm512_cmpeq_epi8_mask(Masked(v, '\xF0'), _mm512_set1_epi8('\xE0')),
                        _mm512_cmpeq_epi8_mask(Masked(v, '\xC0'), _mm512_set1_epi8('\x80')));
         unsigned n = c.n;
         std::uint64_t first = c.first & Below(n);
-        // The sequences side by side, then for each character its first two bytes
-        // (b1, b0) and its last in 16-bit lanes:
-        // (b0 & 0x0F) << 12 | (b1 & 0x3F) << 6 | (b2 & 0x3F).
+        // For each character its first two bytes (b1, b0) and its last in 16-bit
+        // lanes: (b0 & 0x0F) << 12 | (b1 & 0x3F) << 6 | (b2 & 0x3F).
         const __m512i sequences = _mm512_maskz_compress_epi8(first | first << 1 | first << 2, v);
-        const __m512i two = _mm512_permutexvar_epi8(leading, sequences);
-        const __m512i third = _mm512_maskz_permutexvar_epi8(kEven, last, sequences);
+        const __m512i two = _mm512_permutexvar_epi8(_mm512_load_si512(kLeading.data()), sequences);
+        const __m512i third =
+            _mm512_maskz_permutexvar_epi8(kEven, _mm512_load_si512(kLast.data()), sequences);
         const __m512i characters = _mm512_or_si512(
             _mm512_or_si512(_mm512_slli_epi16(_mm512_and_si512(two, _mm512_set1_epi16(0x0F00)), 4),
                             _mm512_slli_epi16(_mm512_and_si512(two, _mm512_set1_epi16(0x3F)), 6)),
@@ -422,21 +449,99 @@ QM_AVX512 const unsigned char* WalkToCp932Avx512(const unsigned char* p, const u
         __m512i codes = Codes(_mm512_max_epu16(characters, _mm512_set1_epi16(1)), count, pairBytes);
         const auto missing = static_cast<std::uint32_t>(
             _mm512_cmpeq_epi16_mask(codes, _mm512_setzero_si512()) & Below(count));
-        const bool whole =
-            missing == 0 || AskForMissing(other, codes, characters, missing, n, first);
-        // The codes' bytes go over the last two bytes of their sequences, in order,
-        // and the first bytes drop out.
+        bool whole = true;
+        if (missing != 0) {
+            alignas(64) std::uint16_t code[32];
+            alignas(64) std::uint16_t character[32];
+            _mm512_store_si512(code, codes);
+            _mm512_store_si512(character, characters);
+            whole = AskFor(other, code, character, missing, n, first);
+            codes = _mm512_load_si512(code);
+        }
         const std::uint64_t keep = Below(n) & ~first;
         const __m512i coded = _mm512_mask_expand_epi8(v, first << 1 | first << 2, codes);
         const auto length = static_cast<unsigned>(std::popcount(keep));
         _mm512_mask_storeu_epi8(w, Below(length), _mm512_maskz_compress_epi8(keep, coded));
         w += length;
-        p += n;
-        if (!c.whole || !whole) break;
+        return {n, c.whole && whole};
     }
-    out = w;
-    return p;
-}
+};
+
+// To UTF-8: a block's codes are compressed side by side and gathered at once, and
+// each quarter of the block is widened to 32-bit lanes, its lead bytes' lanes
+// taking their UTF-8, and compressed out: one byte of an ASCII lane, three of a
+// lead byte's, none of a second byte's.
+struct ToUtf8Avx512 {
+    const std::uint32_t* threeByteUtf8;
+    Fallback other;
+
+    // The UTF-8 of up to 32 codes (16-bit lanes, the table's index each), as many
+    // gathers of 16 as `count` needs.
+    QM_AVX512 void LookUp(__m512i codes, unsigned count, __m512i& low, __m512i& high) const {
+        const auto* table = reinterpret_cast<const int*>(threeByteUtf8);
+        low =
+            _mm512_i32gather_epi32(_mm512_cvtepu16_epi32(_mm512_castsi512_si256(codes)), table, 4);
+        high = _mm512_setzero_si512();
+        if (count > 16) {
+            high = _mm512_i32gather_epi32(
+                _mm512_cvtepu16_epi32(_mm512_extracti64x4_epi64(codes, 1)), table, 4);
+        }
+    }
+
+    QM_AVX512 Step Block(const unsigned char* p, __m512i v, std::uint64_t high, char*& w) const {
+        // 0x81..0x9F and 0xE0..0xFC.
+        const std::uint64_t range =
+            _mm512_cmple_epu8_mask(_mm512_sub_epi8(v, _mm512_set1_epi8('\x81')),
+                                   _mm512_set1_epi8(0x1E)) |
+            _mm512_cmple_epu8_mask(_mm512_sub_epi8(v, _mm512_set1_epi8('\xE0')),
+                                   _mm512_set1_epi8(0x1C));
+        const Cut c = CutToUtf8(~high, range);
+        unsigned n = c.n;
+        std::uint64_t first = c.first & Below(n);
+        const auto count = static_cast<unsigned>(std::popcount(first));
+        const __m512i codes = _mm512_maskz_compress_epi8(first | first << 1, v);
+        __m512i low, rest;
+        LookUp(codes, count, low, rest);
+        const auto missing = static_cast<std::uint32_t>(
+            (_mm512_cmpeq_epi32_mask(low, _mm512_setzero_si512()) |
+             static_cast<std::uint32_t>(_mm512_cmpeq_epi32_mask(rest, _mm512_setzero_si512()))
+                 << 16) &
+            Below(count));
+        bool whole = true;
+        if (missing != 0) {
+            alignas(64) std::uint32_t utf8[32];
+            alignas(64) std::uint16_t code[32];
+            _mm512_store_si512(utf8, low);
+            _mm512_store_si512(utf8 + 16, rest);
+            _mm512_store_si512(code, codes);
+            whole = AskFor(other, utf8, code, missing, n, first);
+            low = _mm512_load_si512(utf8);
+            rest = _mm512_load_si512(utf8 + 16);
+        }
+        // (A second byte may lie in the ASCII range.)
+        const std::uint64_t ascii = ~high & ~(first << 1) & Below(n);
+        const __m512i inOrder = _mm512_load_si512(kInOrder32.data());
+        unsigned done = 0;  // characters written
+        for (unsigned q = 0; q < n; q += 16) {
+            const auto leads = static_cast<std::uint16_t>(first >> q);
+            const __m512i utf8 = _mm512_permutex2var_epi32(
+                low, _mm512_add_epi32(inOrder, _mm512_set1_epi32(static_cast<int>(done))), rest);
+            const __m512i lanes = _mm512_mask_expand_epi32(
+                _mm512_cvtepu8_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + q))),
+                leads, utf8);
+            // The first byte of each lane for ASCII, the first three for a lead byte.
+            constexpr std::uint64_t kLaneStarts = 0x1111111111111111u;
+            const std::uint64_t bytes =
+                _pdep_u64(static_cast<std::uint16_t>(ascii >> q), kLaneStarts) |
+                _pdep_u64(leads, kLaneStarts) * 7;
+            const auto length = static_cast<unsigned>(std::popcount(bytes));
+            _mm512_mask_storeu_epi8(w, Below(length), _mm512_maskz_compress_epi8(bytes, lanes));
+            w += length;
+            done += static_cast<unsigned>(std::popcount(leads));
+        }
+        return {n, c.whole && whole};
+    }
+};
 #if !defined(__clang__)
 #pragma GCC diagnostic pop
 #endif
@@ -452,7 +557,7 @@ bool Runs(Level level) {
     static const bool avx512 =
         avx2 && __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
         __builtin_cpu_supports("avx512vl") && __builtin_cpu_supports("avx512vbmi") &&
-        __builtin_cpu_supports("avx512vbmi2");
+        __builtin_cpu_supports("avx512vbmi2") && __builtin_cpu_supports("bmi2");
     switch (level) {
         case Level::Plain:
             return true;
@@ -476,15 +581,22 @@ const unsigned char* Utf8ToCp932(Level level, const unsigned char* p, const unsi
         case Level::Avx2:
             return Walk(p, limit, w, ToCp932{pairBytes, other});
         case Level::Avx512:
-            return WalkToCp932Avx512(p, limit, w, pairBytes, other);
+            return Walk512(p, limit, w, ToCp932Avx512{pairBytes, other});
     }
     return p;
 }
 
 const unsigned char* Cp932ToUtf8(Level level, const unsigned char* p, const unsigned char* limit,
                                  char*& w, const std::uint32_t* threeByteUtf8, Fallback other) {
-    // The way back gains nothing from AVX-512 that the table look-ups would not take.
-    return level == Level::Plain ? p : Walk(p, limit, w, ToUtf8{threeByteUtf8, other});
+    switch (level) {
+        case Level::Plain:
+            return p;
+        case Level::Avx2:
+            return Walk(p, limit, w, ToUtf8{threeByteUtf8, other});
+        case Level::Avx512:
+            return Walk512(p, limit, w, ToUtf8Avx512{threeByteUtf8, other});
+    }
+    return p;
 }
 
 }  // namespace qm::runs

@@ -13,9 +13,8 @@ namespace qm::runs {
 // Plain converts a character at a time, as processors without AVX2 do: the
 // reference the fast paths are held against. (A walk with SSE2 alone, copying the
 // ASCII between the characters, ran more instructions than the plain loops.)
-// Avx512 (with the byte permutations and compression of VBMI and VBMI2) takes the
-// way to code page 932 without a loop over the characters; the way back walks as at
-// Avx2.
+// Avx512 (with the byte permutations and compression of VBMI and VBMI2) takes
+// both ways without a loop over a block's characters.
 enum class Level { Plain, Avx2, Avx512 };
 
 // The best level this processor runs.
