@@ -328,27 +328,21 @@ QM_AVX2 __attribute__((flatten)) const unsigned char* Walk(const unsigned char* 
 #define QM_AVX512 \
     __attribute__((target("avx512f,avx512bw,avx512vl,avx512vbmi,avx512vbmi2,bmi,bmi2,popcnt")))
 
-// For 16-bit lanes: Times x i + Plus.
-template <unsigned Times, unsigned Plus>
+// A vector's lanes: Times x i + Plus.
+template <typename Lane, unsigned Times, unsigned Plus>
 constexpr auto kLanes = [] {
-    std::array<std::uint16_t, 32> lanes{};
-    for (unsigned i = 0; i < 32; ++i)
-        lanes[i] = static_cast<std::uint16_t>(Times * i + Plus);
+    std::array<Lane, 64 / sizeof(Lane)> lanes{};
+    for (unsigned i = 0; i < lanes.size(); ++i)
+        lanes[i] = static_cast<Lane>(Times * i + Plus);
     return lanes;
 }();
 // The upper halves of 32-bit lanes, in order.
-alignas(64) constexpr auto kUpper = kLanes<2, 1>;
+alignas(64) constexpr auto kUpper = kLanes<std::uint16_t, 2, 1>;
 // For bytes, in 16-bit lanes: the first two bytes of the i-th sequence of three,
 // the second byte low; and its last byte.
-alignas(64) constexpr auto kLeading = kLanes<0x0303, 0x0001>;
-alignas(64) constexpr auto kLast = kLanes<3, 2>;
-// For 32-bit lanes: i.
-alignas(64) constexpr auto kInOrder32 = [] {
-    std::array<std::uint32_t, 16> lanes{};
-    for (unsigned i = 0; i < 16; ++i)
-        lanes[i] = i;
-    return lanes;
-}();
+alignas(64) constexpr auto kLeading = kLanes<std::uint16_t, 0x0303, 0x0001>;
+alignas(64) constexpr auto kLast = kLanes<std::uint16_t, 3, 2>;
+alignas(64) constexpr auto kInOrder32 = kLanes<std::uint32_t, 1, 0>;
 
 QM_AVX512 __m512i Masked(__m512i v, char mask) {
     return _mm512_and_si512(v, _mm512_set1_epi8(mask));
@@ -546,6 +540,21 @@ struct ToUtf8Avx512 {
 #pragma GCC diagnostic pop
 #endif
 
+// A way's walk at a level; at Plain none.
+template <typename Avx2Way, typename Avx512Way>
+const unsigned char* WalkAt(Level level, const unsigned char* p, const unsigned char* limit,
+                            char*& w, Avx2Way avx2, Avx512Way avx512) {
+    switch (level) {
+        case Level::Plain:
+            return p;
+        case Level::Avx2:
+            return Walk(p, limit, w, avx2);
+        case Level::Avx512:
+            return Walk512(p, limit, w, avx512);
+    }
+    return p;
+}
+
 }  // namespace
 
 bool Runs(Level level) {
@@ -575,28 +584,13 @@ Level Best() {
 
 const unsigned char* Utf8ToCp932(Level level, const unsigned char* p, const unsigned char* limit,
                                  char*& w, const std::uint16_t* pairBytes, Fallback other) {
-    switch (level) {
-        case Level::Plain:
-            return p;
-        case Level::Avx2:
-            return Walk(p, limit, w, ToCp932{pairBytes, other});
-        case Level::Avx512:
-            return Walk512(p, limit, w, ToCp932Avx512{pairBytes, other});
-    }
-    return p;
+    return WalkAt(level, p, limit, w, ToCp932{pairBytes, other}, ToCp932Avx512{pairBytes, other});
 }
 
 const unsigned char* Cp932ToUtf8(Level level, const unsigned char* p, const unsigned char* limit,
                                  char*& w, const std::uint32_t* threeByteUtf8, Fallback other) {
-    switch (level) {
-        case Level::Plain:
-            return p;
-        case Level::Avx2:
-            return Walk(p, limit, w, ToUtf8{threeByteUtf8, other});
-        case Level::Avx512:
-            return Walk512(p, limit, w, ToUtf8Avx512{threeByteUtf8, other});
-    }
-    return p;
+    return WalkAt(level, p, limit, w, ToUtf8{threeByteUtf8, other},
+                  ToUtf8Avx512{threeByteUtf8, other});
 }
 
 }  // namespace qm::runs
