@@ -199,21 +199,33 @@ struct ToCp932 {
     QM_AVX2 unsigned Block(const unsigned char* p, unsigned n, std::uint64_t first,
                            char*& w) const {
         // A copy of the block with each code over the last two bytes of its sequence.
-        alignas(32) unsigned char block[64];
+        alignas(32) unsigned char block[64 + 3];
         _mm256_store_si256(reinterpret_cast<__m256i*>(block), Load(p));
         _mm256_store_si256(reinterpret_cast<__m256i*>(block + 32), Load(p + 32));
-        std::uint16_t characters[64];
-        if (first != 0) Characters(p, characters);
-        for (std::uint64_t at = first; at != 0; at &= at - 1) {
+        // A block holds at most 21 whole characters. Looking up that many every time
+        // costs less than the mispredicted end of a loop over the characters there
+        // are: the spare turns look up a hiragana of their own at index 64 and write
+        // past the block's bytes.
+        std::uint16_t characters[64 + 1];
+        Characters(p, characters);
+        characters[64] = 0x3042;
+        std::uint64_t at = first, lacking = 0;
+        for (unsigned i = 0; i < 21; ++i) {
+            const std::uint64_t bit = at & (0 - at);
             const auto k = static_cast<unsigned>(std::countr_zero(at));
-            auto two = static_cast<std::uint16_t>(pairBytes[characters[k]]);
-            if (two == 0) [[unlikely]] {
-                two = static_cast<std::uint16_t>(Ask(other, characters[k]));
-                if (two == 0) {
-                    n = k;
-                    first &= Below(k);
-                    break;
-                }
+            at &= at - 1;
+            const auto two = static_cast<std::uint16_t>(pairBytes[characters[k]]);
+            lacking |= two == 0 ? bit : 0;
+            std::memcpy(block + k + 1, &two, 2);
+        }
+        // The characters the table lacks, in order, as they may be lent stand-ins.
+        for (; lacking != 0; lacking &= lacking - 1) {
+            const auto k = static_cast<unsigned>(std::countr_zero(lacking));
+            const auto two = static_cast<std::uint16_t>(Ask(other, characters[k]));
+            if (two == 0) {
+                n = k;
+                first &= Below(k);
+                break;
             }
             std::memcpy(block + k + 1, &two, 2);
         }
