@@ -12,6 +12,14 @@ void PreferLargePages(std::string& buffer) {
     PreferLargePages(buffer.data(), buffer.capacity());
 }
 
+void MoveToLargePages(std::string& buffer, std::size_t capacity) {
+    std::string bigger;
+    bigger.reserve(capacity);
+    PreferLargePages(bigger);
+    bigger.append(buffer);
+    buffer.swap(bigger);
+}
+
 void PreferLargePages([[maybe_unused]] void* data, [[maybe_unused]] std::size_t bytes) {
 #ifdef __linux__
     // Only what is worth a large page of 2 MB, and only the whole pages inside the

@@ -14,5 +14,8 @@ namespace qm {
 void PreferLargePages(std::string& buffer);
 // The same for `bytes` bytes at `data`, of a buffer of any kind.
 void PreferLargePages(void* data, std::size_t bytes);
+// Moves the buffer's bytes into a new one with room for `capacity`, which asks for
+// large pages before they arrive: for a buffer that has to grow.
+void MoveToLargePages(std::string& buffer, std::size_t capacity);
 
 }  // namespace qm

@@ -34,13 +34,8 @@ bool ReadAll(std::FILE* f, std::string& data) {
     }
     for (;;) {
         const std::size_t used = data.size();
-        if (used + chunk > data.capacity()) {
-            std::string bigger;
-            bigger.reserve(std::max(used + chunk, 2 * data.capacity()));
-            qm::PreferLargePages(bigger);
-            bigger.append(data);
-            data.swap(bigger);
-        }
+        if (used + chunk > data.capacity())
+            qm::MoveToLargePages(data, std::max(used + chunk, 2 * data.capacity()));
         data.resize(used + chunk);
         const std::size_t n = std::fread(data.data() + used, 1, chunk, f);
         data.resize(used + n);

@@ -288,11 +288,7 @@ void RoomForPiece(std::string& result, std::size_t done, std::size_t left, std::
     const std::size_t need =
         static_cast<std::size_t>(growth * static_cast<double>(left)) + 2 * piece + 64;
     if (result.capacity() - result.size() >= need) return;
-    std::string bigger;
-    bigger.reserve(std::max(result.size() + need + need / 8, result.capacity() / 2 * 3));
-    PreferLargePages(bigger);
-    bigger.append(result);
-    result.swap(bigger);
+    MoveToLargePages(result, std::max(result.size() + need + need / 8, result.capacity() / 2 * 3));
 }
 
 // Pieces of this size and the two buffers of each runner stay in the processor's
