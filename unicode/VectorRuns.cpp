@@ -19,6 +19,9 @@ constexpr std::ptrdiff_t kBlock = 64;
 // bytes), and writes up to 16 bytes past what it gives.
 constexpr std::ptrdiff_t kReach = kBlock + 16;
 constexpr std::uint64_t kEven = 0x5555555555555555u;
+// How far ahead of a walk its input is asked for: about 30 blocks. Half a kilobyte
+// ahead, the walk over a long text took half as long again as over one in cache.
+constexpr int kAhead = 2048;
 
 std::uint64_t Below(unsigned n) {
     return n >= 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << n) - 1;
@@ -310,7 +313,7 @@ QM_AVX2 __attribute__((flatten)) const unsigned char* Walk(const unsigned char* 
         // The block's address hangs on the blocks before it, which leaves the
         // processor's own look-ahead behind: asking for the text a few blocks on
         // took a tenth off the walk to code page 932 on 80 MB.
-        _mm_prefetch(reinterpret_cast<const char*>(p) + 512, _MM_HINT_T0);
+        _mm_prefetch(reinterpret_cast<const char*>(p) + kAhead, _MM_HINT_T0);
         const __m256i low = Load(p), high = Load(p + 32);
         const std::uint64_t ascii = ~Bits(low, high);
         if (ascii == ~std::uint64_t{0}) {
@@ -411,7 +414,7 @@ QM_AVX512 __attribute__((flatten)) const unsigned char* Walk512(const unsigned c
                                                                 char*& out, const Way& way) {
     char* w = out;
     while (limit - p >= kReach) {
-        _mm_prefetch(reinterpret_cast<const char*>(p) + 512, _MM_HINT_T0);
+        _mm_prefetch(reinterpret_cast<const char*>(p) + kAhead, _MM_HINT_T0);
         const __m512i v = _mm512_loadu_si512(p);
         const std::uint64_t high = _mm512_movepi8_mask(v);
         if (high == 0) {
