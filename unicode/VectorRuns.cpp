@@ -1,5 +1,6 @@
 #include "unicode/VectorRuns.h"
 
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <cstring>
@@ -311,8 +312,8 @@ QM_AVX2 __attribute__((flatten)) const unsigned char* Walk(const unsigned char* 
     char* w = out;  // in a register: the bytes written through it could be its own
     while (limit - p >= kReach) {
         // The block's address hangs on the blocks before it, which leaves the
-        // processor's own look-ahead behind: asking for the text a few blocks on
-        // took a tenth off the walk to code page 932 on 80 MB.
+        // processor's own look-ahead behind: asking for the text ahead took a
+        // tenth off the walk to code page 932 on 80 MB.
         _mm_prefetch(reinterpret_cast<const char*>(p) + kAhead, _MM_HINT_T0);
         const __m256i low = Load(p), high = Load(p + 32);
         const std::uint64_t ascii = ~Bits(low, high);
