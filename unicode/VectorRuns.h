@@ -17,7 +17,8 @@ namespace qm::runs {
 // both ways without a loop over a block's characters.
 enum class Level { Plain, Avx2, Avx512 };
 
-// The best level this processor runs.
+// The level to convert at on this processor: the highest it runs, but AVX2 where
+// AVX-512's gathers are slow.
 Level Best();
 // Whether this processor runs the level.
 bool Runs(Level level);
