@@ -50,6 +50,14 @@ TEST(UnicodeText, EveryScalarValueRoundTripsInChunks) {
         ASSERT_EQ(a.status, Status::Ok) << std::hex << static_cast<unsigned>(first);
         ASSERT_EQ(a.standIns.size(), foreign) << std::hex << static_cast<unsigned>(first);
         ASSERT_EQ(b.bytes, a.bytes) << std::hex << static_cast<unsigned>(first);
+        // Every fast level, not only the one this processor is given.
+        for (const runs::Level level : {runs::Level::Avx2, runs::Level::Avx512}) {
+            if (!runs::Runs(level)) continue;
+            ASSERT_EQ(Utf8ToCp932(utf8, Cp932(), level).bytes, a.bytes)
+                << std::hex << static_cast<unsigned>(first);
+            ASSERT_EQ(Cp932ToUtf8(a.bytes, a.standIns, Cp932(), level), utf8)
+                << std::hex << static_cast<unsigned>(first);
+        }
         ASSERT_EQ(Cp932ToUtf8(a.bytes, a.standIns), utf8)
             << std::hex << static_cast<unsigned>(first);
         ASSERT_EQ(Cp932ToUtf16(b.bytes, b.standIns), utf16)
