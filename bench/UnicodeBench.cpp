@@ -4,7 +4,10 @@
 // conversion is the level of its fast path: 0 the plain loops, 1 AVX2, 2 AVX-512.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
+#include <chrono>
 #include <string>
+#include <vector>
 
 #include "bench/Corpus.h"
 #include "engine/Pipeline.h"
@@ -132,6 +135,47 @@ void BM_FilterText_Initial(benchmark::State& state) {
     Count(state, Utf8Corpus());
 }
 
+// Both conversions as the command line runs them, each over the filtering: the
+// three are timed in turn within an iteration, so that the shared machine's swings
+// of speed (a third between runs) fall on all of them alike. The counters are the
+// medians over the iterations of the way there (in the input's buffer) and of the
+// way back (a piece at a time), each over the filtering.
+void BM_AgainstFiltering(benchmark::State& state) {
+    using Clock = std::chrono::steady_clock;
+    const std::string& utf8 = Utf8Corpus();
+    const qm::Cp932Text in = qm::Utf8ToCp932(utf8);
+    const std::string filtered = qm::FilterText(in.bytes, {});
+    std::string buffer = utf8;
+    std::vector<double> there, back;
+    for (auto _ : state) {
+        state.PauseTiming();
+        buffer.assign(utf8);
+        state.ResumeTiming();
+        const auto start = Clock::now();
+        benchmark::DoNotOptimize(qm::FilterText(in.bytes, {}));
+        const auto filteredAt = Clock::now();
+        qm::Cp932Text text = qm::Utf8ToCp932InPlace(std::move(buffer));
+        benchmark::DoNotOptimize(text.bytes.data());
+        const auto thereAt = Clock::now();
+        std::size_t n = 0;
+        qm::Cp932ToUtf8(filtered, in.standIns, [&n](std::string_view piece) { n += piece.size(); });
+        benchmark::DoNotOptimize(n);
+        const auto backAt = Clock::now();
+        const std::chrono::duration<double> filtering = filteredAt - start;
+        there.push_back((thereAt - filteredAt) / filtering);
+        back.push_back((backAt - thereAt) / filtering);
+        state.PauseTiming();
+        buffer = std::move(text.bytes);
+        state.ResumeTiming();
+    }
+    const auto median = [](std::vector<double>& v) {
+        std::nth_element(v.begin(), v.begin() + v.size() / 2, v.end());
+        return v[v.size() / 2];
+    };
+    state.counters["there"] = median(there);
+    state.counters["back"] = median(back);
+}
+
 BENCHMARK(BM_Utf8ToCp932)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Cp932ToUtf8)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Cp932ToUtf8_Pieces)->Unit(benchmark::kMillisecond);
@@ -139,6 +183,7 @@ BENCHMARK(BM_FilterText_Initial)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Utf8ToCp932_InPlace)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Utf8ToCp932_Foreign)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Cp932ToUtf8_Foreign)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_AgainstFiltering)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -209,11 +209,13 @@ struct ToCp932 {
         // A block holds at most 21 whole characters. Looking up that many every time
         // costs less than the mispredicted end of a loop over the characters there
         // are: the spare turns look up a hiragana of their own at index 64 and write
-        // past the block's bytes.
+        // past the block's bytes. Unrolled, the turns drop the loop's own counter and
+        // branch: GCC left them in a loop, which ran a sixth more instructions.
         std::uint16_t characters[64 + 1];
         Characters(p, characters);
         characters[64] = 0x3042;
         std::uint64_t at = first, lacking = 0;
+#pragma GCC unroll 21
         for (unsigned i = 0; i < 21; ++i) {
             const std::uint64_t bit = at & (0 - at);
             const auto k = static_cast<unsigned>(std::countr_zero(at));
