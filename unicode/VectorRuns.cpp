@@ -17,8 +17,8 @@ namespace {
 
 constexpr std::ptrdiff_t kBlock = 64;
 // A block reads a few bytes past its end (the three-byte sequences of its last
-// bytes), and writes up to 16 bytes past what it gives.
-constexpr std::ptrdiff_t kReach = kBlock + 16;
+// bytes), and writes up to kSpareBytes past what it gives.
+constexpr std::ptrdiff_t kReach = kBlock + kSpareBytes;
 constexpr std::uint64_t kEven = 0x5555555555555555u;
 // How far ahead of a walk its input is asked for: about 30 blocks. Half a kilobyte
 // ahead, the walk over a long text took half as long again as over one in cache.

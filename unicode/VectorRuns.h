@@ -34,9 +34,10 @@ struct Fallback {
 
 // Both walks start at a character and stop before the first character they do
 // not take (or when fewer bytes are left before limit than a block reads),
-// returning where; w moves past what they wrote. They write up to 16 bytes past
-// it, within room the caller has for the input's worst case. At Plain they take
-// nothing.
+// returning where; w moves past what they wrote. They write up to kSpareBytes
+// past it, within room the caller has for the input's worst case. At Plain they
+// take nothing.
+constexpr std::ptrdiff_t kSpareBytes = 16;
 
 // UTF-8 of ASCII and three-byte characters with a code in `pairBytes` (indexed by
 // character, the code's bytes as they lie in memory, 0 for none) to code page 932.
