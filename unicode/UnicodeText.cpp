@@ -113,7 +113,7 @@ const In* ConvertAt(const In* p, const In* const end, Unit*& w, One& one, std::s
 // `one` did.
 template <typename Unit, typename In, typename One, typename Emit>
 const In* Convert(const In* p, const In* const end, std::size_t grow, One one, Emit emit) {
-    const auto buffer = std::make_unique_for_overwrite<Unit[]>(grow * kBlock + 16);
+    const auto buffer = std::make_unique_for_overwrite<Unit[]>(grow * kBlock + runs::kSpareBytes);
     while (p < end) {
         const In* const blockEnd =
             p + std::min<std::size_t>(static_cast<std::size_t>(end - p), kBlock);
@@ -177,7 +177,7 @@ class Encoder {
 };
 
 // A pass that writes over its own input rather than into a string of its own:
-// each block's result goes to the start of the input, behind what was read, as no
+// the result goes to the start of the input, behind what was read, as no
 // character takes more bytes in code page 932 than in UTF-8. It lends no stand-in
 // code: it stops before the first foreign character, with TooManyForeign.
 struct OverInput {
@@ -193,7 +193,7 @@ struct OverInput {
 // first block is short, so that a Japanese text is soon written in place.
 template <typename In, typename One>
 const In* ConvertOverInput(const In* p, const In* const end, One one, OverInput& over) {
-    const auto buffer = std::make_unique_for_overwrite<char[]>(kBlock + 16);
+    const auto buffer = std::make_unique_for_overwrite<char[]>(kBlock + runs::kSpareBytes);
     std::size_t block = 1 << 10;
     std::size_t n = 1;
     while (p < end && n > 0) {
