@@ -28,14 +28,22 @@ e2e_teardown() {
 }
 
 # Starts Quillmoth.exe (or the named copy) with arguments; E2E_PID is its process.
+# Returns once the program is up: starting empties the clipboard, so a text put
+# there first tells when. A fixed wait lost a copy whenever Wine started the
+# program late, as the program then emptied the clipboard after the copy.
 start_app() {  # [--exe NAME] args...
-    local exe=Quillmoth.exe
+    local exe=Quillmoth.exe i
     if [ "${1:-}" = --exe ]; then exe=$2; shift 2; fi
+    clip_put 'not started yet'
     (cd "$E2E_APP" && exec "$QM_WINE" "$exe" "$@") >/dev/null 2>&1 &
     E2E_PID=$!
     QM_E2E_PIDS+=("$E2E_PID")
-    # Joining the chain empties the clipboard; wait until the program is up.
-    sleep 3
+    for i in $(seq 60); do
+        sleep 0.5
+        clip_get >/dev/null 2>&1 || break
+    done
+    # The clipboard is emptied before the program reads its settings and arguments.
+    sleep 1
 }
 
 stop_app() {  # pid
