@@ -126,6 +126,34 @@ void BM_Cp932ToUtf8_Foreign(benchmark::State& state) {
     ToUtf8(state, ForeignCorpus());
 }
 
+// Text with half-width katakana, as the filter makes it with KanaMode2=1 (katakana
+// to half-width): code page 932 writes each in one byte, UTF-8 in three.
+const qm::Cp932Text& HalfWidthKana() {
+    static const qm::Cp932Text text = [] {
+        qm::Cp932Text t = qm::Utf8ToCp932(Utf8Corpus());
+        qm::FilterOptions options;
+        options.KanaMode2 = 1;
+        t.bytes = qm::FilterText(t.bytes, options);
+        return t;
+    }();
+    return text;
+}
+
+void BM_Cp932ToUtf8_HalfWidthKana(benchmark::State& state) {
+    qm::runs::Level level;
+    if (!LevelOf(state, level)) return;
+    const qm::Cp932Text& in = HalfWidthKana();
+    for (auto _ : state)
+        benchmark::DoNotOptimize(qm::Cp932ToUtf8(in.bytes, in.standIns, qm::Cp932(), level));
+    Count(state, Utf8Corpus());
+}
+
+void BM_Utf8ToCp932_HalfWidthKana(benchmark::State& state) {
+    static const std::string utf8 =
+        qm::Cp932ToUtf8(HalfWidthKana().bytes, HalfWidthKana().standIns);
+    ToCp932(state, utf8);
+}
+
 // The filtering the conversions are measured against: FilterText with the initial
 // options on the code page 932 form.
 void BM_FilterText_Initial(benchmark::State& state) {
@@ -183,6 +211,8 @@ BENCHMARK(BM_FilterText_Initial)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Utf8ToCp932_InPlace)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Utf8ToCp932_Foreign)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Cp932ToUtf8_Foreign)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Cp932ToUtf8_HalfWidthKana)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Utf8ToCp932_HalfWidthKana)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_AgainstFiltering)->Unit(benchmark::kMillisecond);
 
 }  // namespace

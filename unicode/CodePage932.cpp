@@ -11,19 +11,35 @@ CodePage932::CodePage932()
     single_.fill(kNoCharacter);
 }
 
+namespace {
+
+// The UTF-8 of a character that takes three bytes there, as they lie in memory; 0
+// for any other.
+std::uint32_t ThreeBytes(char16_t c) {
+    const bool three = c >= 0x800 && c != CodePage932::kNoCharacter && (c < 0xD800 || c >= 0xE000);
+    return three ? (0xE0u | c >> 12) | (0x80u | (c >> 6 & 0x3F)) << 8 | (0x80u | (c & 0x3F)) << 16
+                 : 0;
+}
+
+}  // namespace
+
+void CodePage932::SetSingle(std::uint8_t byte, char16_t c) {
+    single_[byte] = c;
+    singleUtf8_[byte] = ThreeBytes(c);
+}
+
 void CodePage932::SetPair(std::uint16_t code, char16_t c) {
     pair_[code] = c;
-    const bool threeBytes = c >= 0x800 && c != kNoCharacter && (c < 0xD800 || c >= 0xE000);
-    utf8_[static_cast<std::uint16_t>(code >> 8 | code << 8)] =
-        code < 0xF000 && threeBytes
-            ? (0xE0u | c >> 12) | (0x80u | (c >> 6 & 0x3F)) << 8 | (0x80u | (c & 0x3F)) << 16
-            : 0;
+    utf8_[static_cast<std::uint16_t>(code >> 8 | code << 8)] = code < 0xF000 ? ThreeBytes(c) : 0;
 }
 
 void CodePage932::SetCode(char16_t c, std::uint16_t code) {
     code_[c] = code;
     const bool common = c >= 0x800 && code >= 0x8100 && code < 0xF000;
-    pairBytes_[c] = common ? static_cast<std::uint16_t>(code >> 8 | (code & 0xFF) << 8) : 0;
+    const bool single = c >= 0x800 && code >= 0x80 && code < 0x100;
+    pairBytes_[c] = common   ? static_cast<std::uint16_t>(code >> 8 | (code & 0xFF) << 8)
+                    : single ? static_cast<std::uint16_t>(code << 8)
+                             : 0;
 }
 
 namespace {

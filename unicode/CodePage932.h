@@ -32,18 +32,23 @@ class CodePage932 {
     // little-endian load reads them (lead byte low), the three bytes of its
     // character in UTF-8 as they lie in memory; 0 for every other code.
     const std::uint32_t* ThreeByteUtf8() const { return utf8_.data(); }
+    // By a byte that stands alone, the three bytes of its character in UTF-8 as
+    // they lie in memory (half-width katakana); 0 for every other byte.
+    const std::uint32_t* SingleThreeByteUtf8() const { return singleUtf8_.data(); }
     // By character from U+0800 on, its two-byte code below the user-defined area
-    // (0xF000) as the bytes lie in memory; 0 for every other character.
+    // (0xF000) as the bytes lie in memory, or a byte 0 before its one-byte code
+    // (half-width katakana); 0 for every other character.
     const std::uint16_t* CommonPairBytes() const { return pairBytes_.data(); }
 
     void SetLead(std::uint8_t byte) { lead_[byte] = true; }
-    void SetSingle(std::uint8_t byte, char16_t c) { single_[byte] = c; }
+    void SetSingle(std::uint8_t byte, char16_t c);
     void SetPair(std::uint16_t code, char16_t c);
     void SetCode(char16_t c, std::uint16_t code);
 
   private:
     std::array<bool, 256> lead_{};
     std::array<char16_t, 256> single_;
+    std::array<std::uint32_t, 256> singleUtf8_{};
     std::vector<char16_t> pair_;
     std::vector<std::uint16_t> code_;
     std::vector<std::uint32_t> utf8_;

@@ -275,7 +275,7 @@ Cp932Text Utf8Pass(std::string_view in, const CodePage932& cp, runs::Level level
             std::memcpy(&v, p, 4);
             if ((v & 0xC0C0F0) != 0x8080E0) break;
             const std::uint16_t two = pairs[character(v)];
-            if (two == 0) break;
+            if ((two & 0xFF) == 0) break;  // none, or a code of one byte
             std::memcpy(w, &two, 2);
             w += 2;
             p += 3;
@@ -298,10 +298,10 @@ std::size_t DecodeUtf16(const char16_t* p, const char16_t* end, char32_t& c) {
 // (UTF-16 has no block walk: a character there is one unit and one look-up.)
 Cp932Text Utf16Pass(std::u16string_view in, const CodePage932& cp, runs::Level,
                     const StandIns::AreaCodes& taken, StandIns::AreaCodes& own, OverInput*) {
-    // Characters from U+0800 on with a common code (no surrogate has a code).
+    // Characters from U+0800 on with a common two-byte code (no surrogate has a code).
     const auto run = [pairs = cp.CommonPairBytes()](const char16_t* p, const char16_t* limit,
                                                     char*& w, Encoder&) {
-        for (; p < limit && pairs[*p] != 0; ++p, w += 2)
+        for (; p < limit && (pairs[*p] & 0xFF) != 0; ++p, w += 2)
             std::memcpy(w, &pairs[*p], 2);
         return p;
     };
@@ -436,9 +436,9 @@ void ToUtf8(std::string_view bytes, const StandIns& standIns, const CodePage932&
             runs::Level level, Emit emit) {
     if (!UsualLeadBytes(cp)) level = runs::Level::Plain;
     Cp932Characters characters{standIns, cp};
-    const auto run = [utf8 = cp.ThreeByteUtf8(), level, &characters](
-                         const unsigned char* q, const unsigned char* limit, char*& w) {
-        q = runs::Cp932ToUtf8(level, q, limit, w, utf8,
+    const auto run = [utf8 = cp.ThreeByteUtf8(), single = cp.SingleThreeByteUtf8(), level,
+                      &characters](const unsigned char* q, const unsigned char* limit, char*& w) {
+        q = runs::Cp932ToUtf8(level, q, limit, w, utf8, single,
                               {&Cp932Characters::ThreeBytes, &characters});
         while (limit - q >= 2) {
             const std::uint32_t three = utf8[q[0] | q[1] << 8];

@@ -40,34 +40,47 @@ constexpr auto kPack = [] {
     return table;
 }();
 
-// Eight bytes of code page 932 as UTF-8, by whether the byte before them is a
-// lead byte (bit 0) and which of them are (bits 1..8): for each byte of the
-// result, the byte it takes (0..7), or 0x80 + 4 x k + i for byte i of the UTF-8
-// of the k-th lead byte; the number of bytes of the result; the lead bytes.
+// Pieces of code page 932 as UTF-8, by a key that tells for each byte whether it
+// is a trail byte (dropped) and whether it takes three bytes of UTF-8 (an entry):
+// for each byte of the result, the byte of the piece it takes (0..7), or
+// 0x80 + 4 x k + i for byte i of the k-th entry; the number of bytes of the
+// result; the entries.
+template <unsigned Keys>
 struct Merges {
-    alignas(16) std::uint8_t from[512][16];
-    std::uint8_t length[512];
-    std::uint8_t leads[512];
+    alignas(16) std::uint8_t from[Keys][16];
+    std::uint8_t length[Keys];
+    std::uint8_t entries[Keys];
 };
-constexpr Merges kMerge = [] {
-    Merges table{};
-    for (unsigned key = 0; key < 512; ++key) {
-        unsigned n = 0, leads = 0;
-        for (unsigned k = 0; k < 8; ++k) {
-            if (key >> k & 1) continue;  // the trail byte of the byte before
-            if (key >> (k + 1) & 1) {
+template <unsigned Keys, unsigned Bytes, typename Trail, typename Entry>
+constexpr Merges<Keys> MakeMerges(Trail trail, Entry entry) {
+    Merges<Keys> table{};
+    for (unsigned key = 0; key < Keys; ++key) {
+        unsigned n = 0, entries = 0;
+        for (unsigned k = 0; k < Bytes; ++k) {
+            if (trail(key, k)) continue;
+            if (entry(key, k)) {
                 for (unsigned i = 0; i < 3; ++i)
-                    table.from[key][n++] = static_cast<std::uint8_t>(0x80 + 4 * leads + i);
-                ++leads;
+                    table.from[key][n++] = static_cast<std::uint8_t>(0x80 + 4 * entries + i);
+                ++entries;
             } else {
                 table.from[key][n++] = static_cast<std::uint8_t>(k);
             }
         }
         table.length[key] = static_cast<std::uint8_t>(n);
-        table.leads[key] = static_cast<std::uint8_t>(leads);
+        table.entries[key] = static_cast<std::uint8_t>(entries);
     }
     return table;
-}();
+}
+// Eight bytes, by whether the byte before them is a lead byte (bit 0) and which of
+// them are (bits 1..8).
+constexpr auto kMerge =
+    MakeMerges<512, 8>([](unsigned key, unsigned k) { return key >> k & 1; },
+                       [](unsigned key, unsigned k) { return key >> (k + 1) & 1; });
+// Four bytes with half-width katakana, by which of them take an entry (bits 0..3:
+// a lead byte or a byte of katakana) and which are a trail byte (bits 4..7).
+constexpr auto kMerge4 =
+    MakeMerges<256, 4>([](unsigned key, unsigned k) { return key >> (k + 4) & 1; },
+                       [](unsigned key, unsigned k) { return key >> k & 1; });
 
 QM_AVX2 __m256i Load(const unsigned char* p) {
     return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
@@ -97,6 +110,11 @@ QM_AVX2 __m256i IsLeadRange(__m256i v) {
     const __m256i s =
         _mm256_sub_epi8(_mm256_xor_si256(v, _mm256_set1_epi8(0x20)), _mm256_set1_epi8(0x21));
     return _mm256_cmpgt_epi8(_mm256_set1_epi8(-68), s);
+}
+
+// 0xA1..0xDF, half-width katakana: less 0x21 they are the signed bytes up to -66.
+QM_AVX2 __m256i IsKanaRange(__m256i v) {
+    return _mm256_cmpgt_epi8(_mm256_set1_epi8(-65), _mm256_sub_epi8(v, _mm256_set1_epi8(0x21)));
 }
 
 QM_AVX2 __m256i Widen(const unsigned char* p) {
@@ -134,12 +152,31 @@ QM_AVX2 void EachPiece(unsigned n, Piece piece) {
     }
 }
 
+// Writes a piece's bytes at o with the UTF-8 of its entries from `next` in between,
+// by its key in `table`, and moves both on.
+template <unsigned Keys>
+QM_AVX2 void Merge(const Merges<Keys>& table, unsigned key, __m128i bytes, char*& o,
+                   const std::uint32_t*& next) {
+    const __m128i from = _mm_load_si128(reinterpret_cast<const __m128i*>(table.from[key]));
+    const __m128i three = _mm_loadu_si128(reinterpret_cast<const __m128i*>(next));
+    // Indices with the high bit set give 0; the other source has it flipped.
+    const __m128i merged =
+        _mm_or_si128(_mm_shuffle_epi8(bytes, from),
+                     _mm_shuffle_epi8(three, _mm_xor_si128(from, _mm_set1_epi8('\x80'))));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(o), merged);
+    o += table.length[key];
+    next += table.entries[key];
+}
+
 // Where a block stops being convertible: its first n bytes convert, `first` marks
 // the characters that open there, and the walk goes on after them only when whole.
+// To UTF-8 `kana` marks the bytes of half-width katakana, one character each (of
+// the whole block: past n too).
 struct Cut {
     unsigned n;
     std::uint64_t first;
     bool whole;
+    std::uint64_t kana = 0;
 };
 
 // Where a block of UTF-8 stops being convertible to code page 932, from the bytes
@@ -164,7 +201,7 @@ inline Cut CutToCp932(std::uint64_t ascii, std::uint64_t first, std::uint64_t mo
 }
 
 // Where a block of code page 932 stops being convertible to UTF-8, from the bytes
-// that are ASCII and that may open a two-byte character (`range`).
+// that stand alone (ASCII) and that may open a two-byte character (`range`).
 inline Cut CutToUtf8(std::uint64_t ascii, std::uint64_t range) {
     // In a run of bytes that may open a character, every other one does, from the
     // run's first: the runs that start on an even byte are found by adding their
@@ -177,6 +214,17 @@ inline Cut CutToUtf8(std::uint64_t ascii, std::uint64_t range) {
     const std::uint64_t wrong = ~(ascii | first | first << 1) & Below(n);
     if (wrong == 0) return Cut{n, first, true};
     return Cut{static_cast<unsigned>(std::countr_zero(wrong)), first, false};
+}
+
+// A cut that stopped at a byte that stands alone again, with half-width katakana
+// (`kanaRange`, 0xA1..0xDF, but for trail bytes) taken as well.
+inline Cut CutWithKana(const Cut& c, std::uint64_t ascii, std::uint64_t range,
+                       std::uint64_t kanaRange) {
+    const std::uint64_t kana = kanaRange & ~(c.first << 1);
+    if (kana == 0) return c;
+    Cut k = CutToUtf8(ascii | kana, range);
+    k.kana = kana;
+    return k;
 }
 
 // Each Japanese character of a block is one table look-up; the block is then
@@ -198,8 +246,9 @@ struct ToCp932 {
                           Bits(Is(low, '\xC0', '\x80'), Is(high, '\xC0', '\x80')));
     }
 
-    QM_AVX2 unsigned Block(const unsigned char* p, unsigned n, std::uint64_t first,
-                           char*& w) const {
+    QM_AVX2 unsigned Block(const unsigned char* p, const Cut& c, char*& w) const {
+        unsigned n = c.n;
+        std::uint64_t first = c.first;
         // A copy of the block with each code over the last two bytes of its sequence.
         alignas(32) unsigned char block[64 + 3];
         _mm256_store_si256(reinterpret_cast<__m256i*>(block), Load(p));
@@ -219,21 +268,26 @@ struct ToCp932 {
             const auto k = static_cast<unsigned>(std::countr_zero(at));
             at &= at - 1;
             const auto two = static_cast<std::uint16_t>(pairBytes[characters[k]]);
-            lacking |= two == 0 ? bit : 0;
+            // No lead byte is 0: a code the table lacks, or one of one byte.
+            lacking |= (two & 0xFF) == 0 ? bit : 0;
             std::memcpy(block + k + 1, &two, 2);
         }
-        // The characters the table lacks, in order, as they may be lent stand-ins.
+        // In order, the characters the table lacks, as they may be lent stand-ins,
+        // and those of one byte (half-width katakana), which drop the byte before it.
+        std::uint64_t dropped = 0;
         for (; lacking != 0; lacking &= lacking - 1) {
             const auto k = static_cast<unsigned>(std::countr_zero(lacking));
-            const auto two = static_cast<std::uint16_t>(Ask(other, characters[k]));
+            auto two = pairBytes[characters[k]];
+            if (two == 0) two = static_cast<std::uint16_t>(Ask(other, characters[k]));
             if (two == 0) {
                 n = k;
                 first &= Below(k);
                 break;
             }
             std::memcpy(block + k + 1, &two, 2);
+            dropped |= (two & 0xFF) == 0 ? std::uint64_t{2} << k : 0;
         }
-        const std::uint64_t keep = Below(n) & ~first;
+        const std::uint64_t keep = Below(n) & ~first & ~dropped;
         const auto piece = [&block, keep, &w](unsigned k) QM_AVX2 {
             const auto m = static_cast<std::uint8_t>(keep >> k);
             const __m128i bytes = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(block + k));
@@ -247,22 +301,26 @@ struct ToCp932 {
     }
 };
 
-// To UTF-8: the UTF-8 of the block's characters is looked up first, into `utf8`
-// (room for 36), and shuffled in with the ASCII between them.
+// To UTF-8: the UTF-8 of the block's characters is looked up first, into `utf8`,
+// and shuffled in with the ASCII between them.
 struct ToUtf8 {
     const std::uint32_t* threeByteUtf8;
+    const std::uint32_t* singleUtf8;
     Fallback other;
 
     QM_AVX2 Cut At(__m256i low, __m256i high, std::uint64_t ascii) const {
-        return CutToUtf8(ascii, Bits(IsLeadRange(low), IsLeadRange(high)));
+        const std::uint64_t range = Bits(IsLeadRange(low), IsLeadRange(high));
+        const Cut c = CutToUtf8(ascii, range);
+        if (c.whole) return c;
+        return CutWithKana(c, ascii, range, Bits(IsKanaRange(low), IsKanaRange(high)));
     }
 
     // The entries the table lacks, in order, as they may be lent stand-ins; the
     // block stops before the first without one. Returns the entries kept.
     __attribute__((noinline)) unsigned Lacking(const unsigned char* p, unsigned& n,
-                                               std::uint64_t& first, std::uint32_t* utf8) const {
+                                               std::uint64_t entries, std::uint32_t* utf8) const {
         unsigned i = 0;
-        for (std::uint64_t at = first; at != 0; at &= at - 1, ++i) {
+        for (std::uint64_t at = entries; at != 0; at &= at - 1, ++i) {
             if (utf8[i] != 0) continue;
             const auto k = static_cast<unsigned>(std::countr_zero(at));
             std::uint16_t code;
@@ -270,22 +328,21 @@ struct ToUtf8 {
             utf8[i] = other.entry(other.context, code);
             if (utf8[i] == 0) {
                 n = k;
-                first &= Below(k);
                 return i;
             }
         }
         return i;
     }
 
-    QM_AVX2 unsigned Block(const unsigned char* p, unsigned n, std::uint64_t first,
-                           char*& w) const {
+    QM_AVX2 unsigned Block(const unsigned char* p, Cut c, char*& w) const {
+        if (c.kana != 0) return KanaBlock(p, c, w);
         std::uint32_t utf8[36];
         unsigned count = 0;
         // An entry's first byte opens a three-byte sequence, so its top bit is set
         // unless the table lacks the code: one AND a character finds whether any
         // did, where a test and branch for each cost a tenth of the walk.
         std::uint32_t opened = 0x80;
-        for (std::uint64_t at = first; at != 0; at &= at - 1) {
+        for (std::uint64_t at = c.first; at != 0; at &= at - 1) {
             const auto k = static_cast<unsigned>(std::countr_zero(at));
             std::uint16_t code;
             std::memcpy(&code, p + k, 2);
@@ -293,8 +350,12 @@ struct ToUtf8 {
             opened &= three;
             utf8[count++] = three;
         }
-        if (opened == 0) [[unlikely]]
+        unsigned n = c.n;
+        std::uint64_t first = c.first;
+        if (opened == 0) [[unlikely]] {
             count = Lacking(p, n, first, utf8);
+            first &= Below(n);
+        }
         // The last piece's window reads up to three entries past the block's own.
         _mm_storeu_si128(reinterpret_cast<__m128i*>(utf8 + count), _mm_setzero_si128());
         // Each piece by its lead bytes and the byte before it (no lead byte is last).
@@ -302,21 +363,51 @@ struct ToUtf8 {
         char* o = w;
         const std::uint32_t* next = utf8;
         const auto piece = [&](unsigned k) QM_AVX2 {
-            const auto key = static_cast<unsigned>(keys >> k & 0x1FF);
-            const __m128i from = _mm_load_si128(reinterpret_cast<const __m128i*>(kMerge.from[key]));
-            const __m128i bytes = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p + k));
-            const __m128i three = _mm_loadu_si128(reinterpret_cast<const __m128i*>(next));
-            // Indices with the high bit set give 0; the other source has it flipped.
-            const __m128i merged =
-                _mm_or_si128(_mm_shuffle_epi8(bytes, from),
-                             _mm_shuffle_epi8(three, _mm_xor_si128(from, _mm_set1_epi8('\x80'))));
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(o), merged);
-            o += kMerge.length[key];
-            next += kMerge.leads[key];
+            Merge(kMerge, static_cast<unsigned>(keys >> k & 0x1FF),
+                  _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p + k)), o, next);
         };
         EachPiece(n, piece);
         // Every lead byte gives three bytes for two: n + 1 for each.
         w += n + static_cast<unsigned>(std::popcount(first));
+        return n;
+    }
+
+    // A block with half-width katakana, in pieces of four bytes: a byte of katakana
+    // gives three for one, and its entry is found by the byte alone. When each of
+    // them stopped the walk, text of them (the filter's katakana to half-width)
+    // went back more slowly than with the plain loop.
+    QM_AVX2 __attribute__((noinline)) unsigned KanaBlock(const unsigned char* p, Cut c,
+                                                         char*& w) const {
+        std::uint32_t utf8[64 + 4];
+        unsigned count = 0;
+        std::uint32_t opened = 0x80;
+        const std::uint64_t entries = (c.first | c.kana) & Below(c.n);
+        for (std::uint64_t at = entries; at != 0; at &= at - 1) {
+            const auto k = static_cast<unsigned>(std::countr_zero(at));
+            std::uint16_t code;
+            std::memcpy(&code, p + k, 2);
+            // A lead byte has no entry of its own, nor a code that opens with a byte of
+            // katakana: one of the two is 0.
+            const std::uint32_t three = threeByteUtf8[code] | singleUtf8[p[k]];
+            opened &= three;
+            utf8[count++] = three;
+        }
+        unsigned n = c.n;
+        if (opened == 0) [[unlikely]]
+            count = Lacking(p, n, entries, utf8);
+        const std::uint64_t first = c.first & Below(n), kana = c.kana & Below(n);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(utf8 + count), _mm_setzero_si128());
+        const std::uint64_t keys = first | kana, trails = first << 1;
+        char* o = w;
+        const std::uint32_t* next = utf8;
+        for (unsigned k = 0; k < n; k += 4) {
+            const auto key = static_cast<unsigned>((keys >> k & 0xF) | (trails >> k & 0xF) << 4);
+            std::uint32_t four;
+            std::memcpy(&four, p + k, 4);
+            Merge(kMerge4, key, _mm_cvtsi32_si128(static_cast<int>(four)), o, next);
+        }
+        // A lead byte gives three bytes for two, a byte of katakana three for one.
+        w += n + static_cast<unsigned>(std::popcount(first) + 2 * std::popcount(kana));
         return n;
     }
 };
@@ -341,8 +432,9 @@ QM_AVX2 __attribute__((flatten)) const unsigned char* Walk(const unsigned char* 
             p += 64;
             continue;
         }
-        const Cut c = way.At(low, high, ascii);
-        const unsigned taken = way.Block(p, c.n, c.first & Below(c.n), w);
+        Cut c = way.At(low, high, ascii);
+        c.first &= Below(c.n);
+        const unsigned taken = way.Block(p, c, w);
         p += taken;
         if (!c.whole || taken < c.n) break;
     }
@@ -488,7 +580,11 @@ struct ToCp932Avx512 {
             whole = AskFor(other, code, character, missing, n, first);
             codes = _mm512_load_si512(code);
         }
-        const std::uint64_t keep = Below(n) & ~first;
+        // No lead byte is 0: a code of one byte (half-width katakana) drops the
+        // byte before it as well.
+        const auto single =
+            static_cast<std::uint32_t>(_mm512_testn_epi16_mask(codes, _mm512_set1_epi16(0xFF)));
+        const std::uint64_t keep = Below(n) & ~first & ~(_pdep_u64(single, first) << 1);
         const __m512i coded = _mm512_mask_expand_epi8(v, first << 1 | first << 2, codes);
         const auto length = static_cast<unsigned>(std::popcount(keep));
         _mm512_mask_storeu_epi8(w, Below(length), _mm512_maskz_compress_epi8(keep, coded));
@@ -504,6 +600,7 @@ struct ToCp932Avx512 {
 // the slots' unused bytes.
 struct ToUtf8Avx512 {
     const std::uint32_t* threeByteUtf8;
+    const std::uint32_t* singleUtf8;
     Fallback other;
 
     // The UTF-8 of 32 codes (16-bit lanes, the table's index each), in two gathers
@@ -524,6 +621,18 @@ struct ToUtf8Avx512 {
             _mm512_cmple_epu8_mask(_mm512_sub_epi8(v, _mm512_set1_epi8('\xE0')),
                                    _mm512_set1_epi8(0x1C));
         const Cut c = CutToUtf8(~high, range);
+        if (!c.whole) {
+            // A block with half-width katakana goes as on AVX2: here a byte's slot
+            // of two bytes has no room for its three.
+            Cut k = CutWithKana(c, ~high, range,
+                                _mm512_cmplt_epu8_mask(_mm512_sub_epi8(v, _mm512_set1_epi8('\xA1')),
+                                                       _mm512_set1_epi8(0x3F)));
+            if (k.kana != 0) {
+                k.first &= Below(k.n);
+                const unsigned taken = ToUtf8{threeByteUtf8, singleUtf8, other}.KanaBlock(p, k, w);
+                return {taken, k.whole && taken == k.n};
+            }
+        }
         unsigned n = c.n;
         // The first half ends before a lead byte at 31, so that no character spans
         // the two halves; the block is cut short where the second would hold more
@@ -636,9 +745,10 @@ const unsigned char* Utf8ToCp932(Level level, const unsigned char* p, const unsi
 }
 
 const unsigned char* Cp932ToUtf8(Level level, const unsigned char* p, const unsigned char* limit,
-                                 char*& w, const std::uint32_t* threeByteUtf8, Fallback other) {
-    return WalkAt(level, p, limit, w, ToUtf8{threeByteUtf8, other},
-                  ToUtf8Avx512{threeByteUtf8, other});
+                                 char*& w, const std::uint32_t* threeByteUtf8,
+                                 const std::uint32_t* singleUtf8, Fallback other) {
+    return WalkAt(level, p, limit, w, ToUtf8{threeByteUtf8, singleUtf8, other},
+                  ToUtf8Avx512{threeByteUtf8, singleUtf8, other});
 }
 
 }  // namespace qm::runs

@@ -40,15 +40,19 @@ struct Fallback {
 constexpr std::ptrdiff_t kSpareBytes = 16;
 
 // UTF-8 of ASCII and three-byte characters with a code in `pairBytes` (indexed by
-// character, the code's bytes as they lie in memory, 0 for none) to code page 932.
+// character, the code's bytes as they lie in memory, a byte 0 before a code of one
+// byte, 0 for none) to code page 932.
 const unsigned char* Utf8ToCp932(Level level, const unsigned char* p, const unsigned char* limit,
                                  char*& w, const std::uint16_t* pairBytes, Fallback other);
 
 // Code page 932 of ASCII and two-byte codes with an entry in `threeByteUtf8`
 // (indexed by the code's two bytes as a little-endian load reads them, the UTF-8
-// bytes as they lie in memory, 0 for none) to UTF-8.
+// bytes as they lie in memory, 0 for none and for what opens with no lead byte)
+// to UTF-8; also half-width katakana (0xA1..0xDF) with an entry in `singleUtf8`
+// (by byte, 0 for lead bytes).
 // The lead bytes are 0x81..0x9F and 0xE0..0xFC.
 const unsigned char* Cp932ToUtf8(Level level, const unsigned char* p, const unsigned char* limit,
-                                 char*& w, const std::uint32_t* threeByteUtf8, Fallback other);
+                                 char*& w, const std::uint32_t* threeByteUtf8,
+                                 const std::uint32_t* singleUtf8, Fallback other);
 
 }  // namespace qm::runs
