@@ -154,6 +154,38 @@ void BM_Utf8ToCp932_HalfWidthKana(benchmark::State& state) {
     ToCp932(state, utf8);
 }
 
+// 10 MB of Cyrillic words between blanks: characters of two bytes both ways, which
+// the walks do not take.
+const std::string& CyrillicText() {
+    static const std::string text = [] {
+        std::string t;
+        std::uint32_t x = 1;
+        while (t.size() < 10000000) {
+            x = x * 1103515245u + 12345u;
+            for (unsigned i = 0; i < 3 + (x >> 16) % 7; ++i) {
+                const unsigned c = 0x430 + (x >> (i + 3)) % 32;  // a..ya
+                t += {static_cast<char>(0xC0 | c >> 6), static_cast<char>(0x80 | (c & 0x3F))};
+            }
+            t += ' ';
+        }
+        return t;
+    }();
+    return text;
+}
+
+void BM_Utf8ToCp932_Cyrillic(benchmark::State& state) {
+    ToCp932(state, CyrillicText());
+}
+
+void BM_Cp932ToUtf8_Cyrillic(benchmark::State& state) {
+    qm::runs::Level level;
+    if (!LevelOf(state, level)) return;
+    const qm::Cp932Text in = qm::Utf8ToCp932(CyrillicText());
+    for (auto _ : state)
+        benchmark::DoNotOptimize(qm::Cp932ToUtf8(in.bytes, in.standIns, qm::Cp932(), level));
+    Count(state, CyrillicText());
+}
+
 // The filtering the conversions are measured against: FilterText with the initial
 // options on the code page 932 form.
 void BM_FilterText_Initial(benchmark::State& state) {
@@ -213,6 +245,8 @@ BENCHMARK(BM_Utf8ToCp932_Foreign)->DenseRange(0, 2)->Unit(benchmark::kMillisecon
 BENCHMARK(BM_Cp932ToUtf8_Foreign)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Cp932ToUtf8_HalfWidthKana)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Utf8ToCp932_HalfWidthKana)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Utf8ToCp932_Cyrillic)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Cp932ToUtf8_Cyrillic)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_AgainstFiltering)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -82,6 +82,39 @@ bool StopsAtLast(const In* p, const In* q, const In* limit) {
     return q == limit || (q != p && *q < 0x80);
 }
 
+// The level a pass asks its walk at, which drops to the plain loops for a while
+// where the walk keeps stopping within a block of where it started: each stop
+// costs a block's masks and look-ups, and text of characters the walks do not
+// take (Cyrillic, accented letters) went several times more slowly through them
+// than through the plain loops. Each such stop doubles the number of calls that
+// go without the walk, up to 256; a walk that takes a block or more ends it. A
+// walk with too little text left before the limit to start counts for neither.
+class WalkLevel {
+  public:
+    explicit WalkLevel(runs::Level level) : level_(level) {}
+
+    runs::Level Next() {
+        if (skip_ == 0) return level_;
+        --skip_;
+        return runs::Level::Plain;
+    }
+
+    void Took(runs::Level asked, std::ptrdiff_t units, std::ptrdiff_t room) {
+        if (asked == runs::Level::Plain || room < 2 * 64) return;
+        if (units >= 64) {
+            stretch_ = 0;
+            return;
+        }
+        stretch_ = std::min(stretch_ == 0 ? 1u : 2 * stretch_, 256u);
+        skip_ = stretch_;
+    }
+
+  private:
+    runs::Level level_;
+    unsigned stretch_ = 0;
+    unsigned skip_ = 0;
+};
+
 // A function as a type of its own, so that the loops it is handed to inline it.
 template <auto F>
 struct Call {
@@ -263,10 +296,13 @@ Cp932Text Utf8Pass(std::string_view in, const CodePage932& cp, runs::Level level
                    const StandIns::AreaCodes& taken, StandIns::AreaCodes& own, OverInput* over) {
     // Three-byte characters with a common code (the table has none below U+0800, so
     // no overlong form gets through), after the fast path has taken what it can.
-    const auto run = [pairs = cp.CommonPairBytes(), level](const unsigned char* p,
-                                                           const unsigned char* limit, char*& w,
-                                                           Encoder& encoder) {
-        p = runs::Utf8ToCp932(level, p, limit, w, pairs, {&Encoder::PairBytes, &encoder});
+    const auto run = [pairs = cp.CommonPairBytes(), walk = WalkLevel(level)](
+                         const unsigned char* p, const unsigned char* limit, char*& w,
+                         Encoder& encoder) mutable {
+        const runs::Level asked = walk.Next();
+        const unsigned char* const from = p;
+        p = runs::Utf8ToCp932(asked, p, limit, w, pairs, {&Encoder::PairBytes, &encoder});
+        walk.Took(asked, p - from, limit - from);
         auto character = [](std::uint64_t v) {
             return (v & 0x0F) << 12 | (v >> 2 & 0xFC0) | (v >> 16 & 0x3F);
         };
@@ -436,10 +472,14 @@ void ToUtf8(std::string_view bytes, const StandIns& standIns, const CodePage932&
             runs::Level level, Emit emit) {
     if (!UsualLeadBytes(cp)) level = runs::Level::Plain;
     Cp932Characters characters{standIns, cp};
-    const auto run = [utf8 = cp.ThreeByteUtf8(), single = cp.SingleThreeByteUtf8(), level,
-                      &characters](const unsigned char* q, const unsigned char* limit, char*& w) {
-        q = runs::Cp932ToUtf8(level, q, limit, w, utf8, single,
+    const auto run = [utf8 = cp.ThreeByteUtf8(), single = cp.SingleThreeByteUtf8(),
+                      walk = WalkLevel(level), &characters](
+                         const unsigned char* q, const unsigned char* limit, char*& w) mutable {
+        const runs::Level asked = walk.Next();
+        const unsigned char* const from = q;
+        q = runs::Cp932ToUtf8(asked, q, limit, w, utf8, single,
                               {&Cp932Characters::ThreeBytes, &characters});
+        walk.Took(asked, q - from, limit - from);
         while (limit - q >= 2) {
             const std::uint32_t three = utf8[q[0] | q[1] << 8];
             if (three == 0) break;

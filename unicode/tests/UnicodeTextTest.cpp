@@ -104,11 +104,11 @@ TEST(UnicodeText, ConversionsWriteWhatTheTablesSay) {
     }
 }
 
-// Long random texts of ASCII, Japanese and half-width katakana runs, now and then a
-// character outside the fast paths' tables (a stand-in, two- and four-byte UTF-8,
-// user-defined characters, one of them the first stand-in's code) or a byte that
-// is no UTF-8, and the code page 932 text with a few bytes spoilt: every
-// level gives what the plain loops give, across blocks of every alignment.
+// Long random texts of ASCII, Japanese, half-width katakana and Cyrillic runs, now
+// and then a character outside the fast paths' tables (a stand-in, two- and
+// four-byte UTF-8, user-defined characters, one of them the first stand-in's code)
+// or a byte that is no UTF-8, and the code page 932 text with a few bytes spoilt:
+// every level gives what the plain loops give, across blocks of every alignment.
 TEST(UnicodeText, FastPathsConvertAsThePlainLoopsDo) {
     if (!runs::Runs(runs::Level::Avx2)) GTEST_SKIP() << "this processor has no AVX2";
     const CodePage932& cp = Cp932();
@@ -131,6 +131,9 @@ TEST(UnicodeText, FastPathsConvertAsThePlainLoopsDo) {
                 AppendUtf8(utf8, japanese[pick(japanese.size())]);
             for (std::size_t n = pick(4) == 0 ? pick(12) : 0; n > 0; --n)
                 AppendUtf8(utf8, 0xFF61 + pick(63));  // half-width katakana
+            // Cyrillic, which the walks leave to the plain loops for a while
+            for (std::size_t n = round % 3 == 0 && pick(8) == 0 ? pick(300) : 0; n > 0; --n)
+                AppendUtf8(utf8, 0x410 + pick(64));
             if (pick(20) == 0) AppendUtf8(utf8, rare[pick(std::size(rare))]);
         }
         if (round % 10 == 9) utf8.insert(pick(utf8.size()), 1, '\xFF');
