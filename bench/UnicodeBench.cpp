@@ -154,6 +154,35 @@ void BM_Utf8ToCp932_HalfWidthKana(benchmark::State& state) {
     ToCp932(state, utf8);
 }
 
+// Japanese prose: the corpus's Japanese characters alone, in paragraphs of 200.
+const qm::Cp932Text& Prose() {
+    static const qm::Cp932Text text = [] {
+        std::string t;
+        std::size_t characters = 0;
+        for (const char c : Utf8Corpus()) {
+            const auto b = static_cast<unsigned char>(c);
+            if (b < 0x80) continue;
+            if ((b & 0xC0) != 0x80 && ++characters % 200 == 0) t += '\n';
+            t += c;
+        }
+        return qm::Utf8ToCp932(t);
+    }();
+    return text;
+}
+
+void BM_Cp932ToUtf8_Prose(benchmark::State& state) {
+    qm::runs::Level level;
+    if (!LevelOf(state, level)) return;
+    const qm::Cp932Text& in = Prose();
+    std::size_t bytes = 0;
+    for (auto _ : state) {
+        const std::string utf8 = qm::Cp932ToUtf8(in.bytes, in.standIns, qm::Cp932(), level);
+        bytes = utf8.size();
+        benchmark::DoNotOptimize(utf8.data());
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * bytes));
+}
+
 // 10 MB of Cyrillic words between blanks: characters of two bytes both ways, which
 // the walks do not take.
 const std::string& CyrillicText() {
@@ -245,6 +274,7 @@ BENCHMARK(BM_Utf8ToCp932_Foreign)->DenseRange(0, 2)->Unit(benchmark::kMillisecon
 BENCHMARK(BM_Cp932ToUtf8_Foreign)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Cp932ToUtf8_HalfWidthKana)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Utf8ToCp932_HalfWidthKana)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Cp932ToUtf8_Prose)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Utf8ToCp932_Cyrillic)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Cp932ToUtf8_Cyrillic)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_AgainstFiltering)->Unit(benchmark::kMillisecond);

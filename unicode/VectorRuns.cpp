@@ -342,13 +342,33 @@ struct ToUtf8 {
         // unless the table lacks the code: one AND a character finds whether any
         // did, where a test and branch for each cost a tenth of the walk.
         std::uint32_t opened = 0x80;
-        for (std::uint64_t at = c.first; at != 0; at &= at - 1) {
-            const auto k = static_cast<unsigned>(std::countr_zero(at));
-            std::uint16_t code;
-            std::memcpy(&code, p + k, 2);
-            const std::uint32_t three = threeByteUtf8[code];
-            opened &= three;
-            utf8[count++] = three;
+        if (c.first == kEven) {
+            // 32 two-byte characters (Japanese prose) are written as they are looked
+            // up, with no mask to walk and no pieces: there the walk had taken half
+            // as long again as the plain loop. Only when the table lacks one do the
+            // pieces write the block again.
+#pragma GCC unroll 32
+            for (unsigned i = 0; i < 32; ++i) {
+                std::uint16_t code;
+                std::memcpy(&code, p + 2 * i, 2);
+                const std::uint32_t three = threeByteUtf8[code];
+                opened &= three;
+                utf8[i] = three;
+                std::memcpy(w + 3 * i, &three, 4);
+            }
+            if (opened != 0) {
+                w += 96;
+                return 64;
+            }
+        } else {
+            for (std::uint64_t at = c.first; at != 0; at &= at - 1) {
+                const auto k = static_cast<unsigned>(std::countr_zero(at));
+                std::uint16_t code;
+                std::memcpy(&code, p + k, 2);
+                const std::uint32_t three = threeByteUtf8[code];
+                opened &= three;
+                utf8[count++] = three;
+            }
         }
         unsigned n = c.n;
         std::uint64_t first = c.first;
