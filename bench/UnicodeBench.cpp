@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <chrono>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "bench/Corpus.h"
@@ -154,26 +155,29 @@ void BM_Utf8ToCp932_HalfWidthKana(benchmark::State& state) {
     ToCp932(state, utf8);
 }
 
-// Japanese prose: the corpus's Japanese characters alone, in paragraphs of 200.
+// The corpus's Japanese characters alone, with `between` before every n-th.
+qm::Cp932Text JapaneseAlone(std::size_t n, std::string_view between) {
+    std::string t;
+    std::size_t characters = 0;
+    for (const char c : Utf8Corpus()) {
+        const auto b = static_cast<unsigned char>(c);
+        if (b < 0x80) continue;
+        if ((b & 0xC0) != 0x80 && ++characters % n == 0) t += between;
+        t += c;
+    }
+    return qm::Utf8ToCp932(t);
+}
+
+// Japanese prose, in paragraphs of 200 characters.
 const qm::Cp932Text& Prose() {
-    static const qm::Cp932Text text = [] {
-        std::string t;
-        std::size_t characters = 0;
-        for (const char c : Utf8Corpus()) {
-            const auto b = static_cast<unsigned char>(c);
-            if (b < 0x80) continue;
-            if ((b & 0xC0) != 0x80 && ++characters % 200 == 0) t += '\n';
-            t += c;
-        }
-        return qm::Utf8ToCp932(t);
-    }();
+    static const qm::Cp932Text text = JapaneseAlone(200, "\n");
     return text;
 }
 
-void BM_Cp932ToUtf8_Prose(benchmark::State& state) {
+// Back to UTF-8, counting the bytes written.
+void Back(benchmark::State& state, const qm::Cp932Text& in) {
     qm::runs::Level level;
     if (!LevelOf(state, level)) return;
-    const qm::Cp932Text& in = Prose();
     std::size_t bytes = 0;
     for (auto _ : state) {
         const std::string utf8 = qm::Cp932ToUtf8(in.bytes, in.standIns, qm::Cp932(), level);
@@ -183,8 +187,23 @@ void BM_Cp932ToUtf8_Prose(benchmark::State& state) {
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * bytes));
 }
 
+void BM_Cp932ToUtf8_Prose(benchmark::State& state) {
+    Back(state, Prose());
+}
+
+// Japanese prose with a degree sign after every 40 characters: a character of two
+// bytes in UTF-8 among Japanese, as signs and Greek letters come in technical text.
+const qm::Cp932Text& ProseWithSigns() {
+    static const qm::Cp932Text text = JapaneseAlone(40, "\xC2\xB0");  // U+00B0
+    return text;
+}
+
+void BM_Cp932ToUtf8_Signs(benchmark::State& state) {
+    Back(state, ProseWithSigns());
+}
+
 // 10 MB of Cyrillic words between blanks: characters of two bytes both ways, which
-// the walks do not take.
+// the walks to code page 932 and the AVX2 walk back do not take.
 const std::string& CyrillicText() {
     static const std::string text = [] {
         std::string t;
@@ -275,6 +294,7 @@ BENCHMARK(BM_Cp932ToUtf8_Foreign)->DenseRange(0, 2)->Unit(benchmark::kMillisecon
 BENCHMARK(BM_Cp932ToUtf8_HalfWidthKana)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Utf8ToCp932_HalfWidthKana)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Cp932ToUtf8_Prose)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Cp932ToUtf8_Signs)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Utf8ToCp932_Cyrillic)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Cp932ToUtf8_Cyrillic)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_AgainstFiltering)->Unit(benchmark::kMillisecond);

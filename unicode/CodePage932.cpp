@@ -15,13 +15,18 @@ namespace {
 
 // The UTF-8 of a character that takes three bytes there, as they lie in memory; 0
 // for any other.
-std::uint32_t ThreeBytes(char16_t c) {
-    const bool three = c >= 0x800 && c != CodePage932::kNoCharacter && (c < 0xD800 || c >= 0xE000);
+std::uint32_t ThreeBytes(char32_t c) {
+    const bool three = c >= 0x800 && c < CodePage932::kNoCharacter && (c < 0xD800 || c >= 0xE000);
     return three ? (0xE0u | c >> 12) | (0x80u | (c >> 6 & 0x3F)) << 8 | (0x80u | (c & 0x3F)) << 16
                  : 0;
 }
 
 }  // namespace
+
+std::uint32_t CodePage932::PairUtf8Entry(char32_t c) {
+    if (c < 0x80 || c >= 0x800) return ThreeBytes(c);
+    return (0xC0u | c >> 6) | (0x80u | (c & 0x3F)) << 8 | 0xFFu << 16;
+}
 
 void CodePage932::SetSingle(std::uint8_t byte, char16_t c) {
     single_[byte] = c;
@@ -30,7 +35,7 @@ void CodePage932::SetSingle(std::uint8_t byte, char16_t c) {
 
 void CodePage932::SetPair(std::uint16_t code, char16_t c) {
     pair_[code] = c;
-    utf8_[static_cast<std::uint16_t>(code >> 8 | code << 8)] = code < 0xF000 ? ThreeBytes(c) : 0;
+    utf8_[static_cast<std::uint16_t>(code >> 8 | code << 8)] = code < 0xF000 ? PairUtf8Entry(c) : 0;
 }
 
 void CodePage932::SetCode(char16_t c, std::uint16_t code) {

@@ -29,9 +29,13 @@ class CodePage932 {
     // Tables for loops that look up every character.
     const char16_t* Pairs() const { return pair_.data(); }  // as Pair
     // By the two bytes of a code below the user-defined area (0xF000) as a
-    // little-endian load reads them (lead byte low), the three bytes of its
-    // character in UTF-8 as they lie in memory; 0 for every other code.
-    const std::uint32_t* ThreeByteUtf8() const { return utf8_.data(); }
+    // little-endian load reads them (lead byte low), PairUtf8Entry of its character;
+    // 0 for every other code.
+    const std::uint32_t* PairUtf8() const { return utf8_.data(); }
+    // A character's UTF-8 as it lies in memory when it takes three bytes there, or
+    // its two bytes and a byte 0xFF, which no UTF-8 holds, when it takes two; 0 for
+    // any other (ASCII, four bytes, a surrogate, kNoCharacter).
+    static std::uint32_t PairUtf8Entry(char32_t c);
     // By a byte that stands alone, the three bytes of its character in UTF-8 as
     // they lie in memory (half-width katakana); 0 for every other byte.
     const std::uint32_t* SingleThreeByteUtf8() const { return singleUtf8_.data(); }

@@ -306,16 +306,18 @@ Cp932Text Utf8Pass(std::string_view in, const CodePage932& cp, runs::Level level
         auto character = [](std::uint64_t v) {
             return (v & 0x0F) << 12 | (v >> 2 & 0xFC0) | (v >> 16 & 0x3F);
         };
+        char* o = w;  // in a register: the bytes written through it could be its own
         while (limit - p >= 4) {
             std::uint32_t v;
             std::memcpy(&v, p, 4);
             if ((v & 0xC0C0F0) != 0x8080E0) break;
             const std::uint16_t two = pairs[character(v)];
             if ((two & 0xFF) == 0) break;  // none, or a code of one byte
-            std::memcpy(w, &two, 2);
-            w += 2;
+            std::memcpy(o, &two, 2);
+            o += 2;
             p += 3;
         }
+        w = o;
         return p;
     };
     const auto* const begin = reinterpret_cast<const unsigned char*>(in.data());
@@ -451,18 +453,17 @@ bool UsualLeadBytes(const CodePage932& cp) {
 
 // For the fast path, a two-byte code its table lacks (by the table's index), as
 // the table would hold its character in UTF-8: a stand-in's or a user-defined
-// character's; 0 for a code without a character of three bytes in UTF-8.
+// character's; 0 for a code without a character of two or three bytes in UTF-8.
 struct Cp932Characters {
     const StandIns& standIns;
     const CodePage932& cp;
 
-    static std::uint32_t ThreeBytes(void* self, std::uint32_t index) {
+    static std::uint32_t Utf8(void* self, std::uint32_t index) {
         const auto& [standIns, cp] = *static_cast<const Cp932Characters*>(self);
         const auto code = static_cast<std::uint16_t>(index >> 8 | index << 8);
         char32_t c = standIns.CharacterOf(code);
         if (c == 0) c = cp.Pair(code);
-        if (c < 0x800 || c >= CodePage932::kNoCharacter || (c >= 0xD800 && c < 0xE000)) return 0;
-        return (0xE0 | c >> 12) | (0x80 | (c >> 6 & 0x3F)) << 8 | (0x80 | (c & 0x3F)) << 16;
+        return CodePage932::PairUtf8Entry(c);
     }
 };
 
@@ -472,22 +473,33 @@ void ToUtf8(std::string_view bytes, const StandIns& standIns, const CodePage932&
             runs::Level level, Emit emit) {
     if (!UsualLeadBytes(cp)) level = runs::Level::Plain;
     Cp932Characters characters{standIns, cp};
-    const auto run = [utf8 = cp.ThreeByteUtf8(), single = cp.SingleThreeByteUtf8(),
+    const auto run = [utf8 = cp.PairUtf8(), single = cp.SingleThreeByteUtf8(),
                       walk = WalkLevel(level), &characters](
                          const unsigned char* q, const unsigned char* limit, char*& w) mutable {
         const runs::Level asked = walk.Next();
         const unsigned char* const from = q;
         q = runs::Cp932ToUtf8(asked, q, limit, w, utf8, single,
-                              {&Cp932Characters::ThreeBytes, &characters});
+                              {&Cp932Characters::Utf8, &characters});
         walk.Took(asked, q - from, limit - from);
+        char* o = w;  // in a register: the bytes written through it could be its own
         while (limit - q >= 2) {
             const std::uint32_t three = utf8[q[0] | q[1] << 8];
-            if (three == 0) break;
+            // Bit 5 of the first byte is set for a character of three bytes alone. A
+            // character of two (a degree sign, a Greek letter) is taken here too, on
+            // a branch that Japanese text hardly ever takes.
+            if ((three & 0x20) == 0) [[unlikely]] {
+                if (three == 0) break;
+                std::memcpy(o, &three, 2);
+                o += 2;
+                q += 2;
+                continue;
+            }
             // One store of four bytes, the last of them overwritten by what follows.
-            std::memcpy(w, &three, 4);
-            w += 3;
+            std::memcpy(o, &three, 4);
+            o += 3;
             q += 2;
         }
+        w = o;
         return q;
     };
     ToUnicode<char>(bytes, standIns, cp, 3, run, Call<PutUtf8>(), emit);

@@ -168,6 +168,11 @@ QM_AVX2 void Merge(const Merges<Keys>& table, unsigned key, __m128i bytes, char*
     next += table.entries[key];
 }
 
+// An entry of UTF-8 opens a sequence of three bytes (1110xxxx), or one of two
+// (110xxxxx) followed by a byte 0xFF, which no UTF-8 holds. Bit 5 of its first
+// byte is set for three alone, and clear in the entry 0 of a code the table lacks.
+constexpr std::uint32_t kThree = 0x20;
+
 // Where a block stops being convertible: its first n bytes convert, `first` marks
 // the characters that open there, and the walk goes on after them only when whole.
 // To UTF-8 `kana` marks the bytes of half-width katakana, one character each (of
@@ -304,7 +309,7 @@ struct ToCp932 {
 // To UTF-8: the UTF-8 of the block's characters is looked up first, into `utf8`,
 // and shuffled in with the ASCII between them.
 struct ToUtf8 {
-    const std::uint32_t* threeByteUtf8;
+    const std::uint32_t* pairUtf8;
     const std::uint32_t* singleUtf8;
     Fallback other;
 
@@ -315,21 +320,23 @@ struct ToUtf8 {
         return CutWithKana(c, ascii, range, Bits(IsKanaRange(low), IsKanaRange(high)));
     }
 
-    // The entries the table lacks, in order, as they may be lent stand-ins; the
-    // block stops before the first without one. Returns the entries kept.
+    // The entries that are no three bytes of UTF-8, in order: those the table lacks
+    // may be lent stand-ins. The block stops before the first left so (a character
+    // of two bytes goes on in the plain loop). Returns the entries kept.
     __attribute__((noinline)) unsigned Lacking(const unsigned char* p, unsigned& n,
                                                std::uint64_t entries, std::uint32_t* utf8) const {
         unsigned i = 0;
         for (std::uint64_t at = entries; at != 0; at &= at - 1, ++i) {
-            if (utf8[i] != 0) continue;
+            if (utf8[i] & kThree) continue;
             const auto k = static_cast<unsigned>(std::countr_zero(at));
-            std::uint16_t code;
-            std::memcpy(&code, p + k, 2);
-            utf8[i] = other.entry(other.context, code);
             if (utf8[i] == 0) {
-                n = k;
-                return i;
+                std::uint16_t code;
+                std::memcpy(&code, p + k, 2);
+                utf8[i] = other.entry(other.context, code);
+                if (utf8[i] & kThree) continue;
             }
+            n = k;
+            return i;
         }
         return i;
     }
@@ -338,20 +345,19 @@ struct ToUtf8 {
         if (c.kana != 0) return KanaBlock(p, c, w);
         std::uint32_t utf8[36];
         unsigned count = 0;
-        // An entry's first byte opens a three-byte sequence, so its top bit is set
-        // unless the table lacks the code: one AND a character finds whether any
-        // did, where a test and branch for each cost a tenth of the walk.
-        std::uint32_t opened = 0x80;
+        // One AND a character finds whether any entry is no three bytes of UTF-8,
+        // where a test and branch for each cost a tenth of the walk.
+        std::uint32_t opened = kThree;
         if (c.first == kEven) {
             // 32 two-byte characters (Japanese prose) are written as they are looked
             // up, with no mask to walk and no pieces: there the walk had taken half
-            // as long again as the plain loop. Only when the table lacks one do the
-            // pieces write the block again.
+            // as long again as the plain loop. Only when an entry is no three bytes
+            // of UTF-8 do the pieces write the block again.
 #pragma GCC unroll 32
             for (unsigned i = 0; i < 32; ++i) {
                 std::uint16_t code;
                 std::memcpy(&code, p + 2 * i, 2);
-                const std::uint32_t three = threeByteUtf8[code];
+                const std::uint32_t three = pairUtf8[code];
                 opened &= three;
                 utf8[i] = three;
                 std::memcpy(w + 3 * i, &three, 4);
@@ -365,7 +371,7 @@ struct ToUtf8 {
                 const auto k = static_cast<unsigned>(std::countr_zero(at));
                 std::uint16_t code;
                 std::memcpy(&code, p + k, 2);
-                const std::uint32_t three = threeByteUtf8[code];
+                const std::uint32_t three = pairUtf8[code];
                 opened &= three;
                 utf8[count++] = three;
             }
@@ -400,7 +406,7 @@ struct ToUtf8 {
                                                          char*& w) const {
         std::uint32_t utf8[64 + 4];
         unsigned count = 0;
-        std::uint32_t opened = 0x80;
+        std::uint32_t opened = kThree;
         const std::uint64_t entries = (c.first | c.kana) & Below(c.n);
         for (std::uint64_t at = entries; at != 0; at &= at - 1) {
             const auto k = static_cast<unsigned>(std::countr_zero(at));
@@ -408,7 +414,7 @@ struct ToUtf8 {
             std::memcpy(&code, p + k, 2);
             // A lead byte has no entry of its own, nor a code that opens with a byte of
             // katakana: one of the two is 0.
-            const std::uint32_t three = threeByteUtf8[code] | singleUtf8[p[k]];
+            const std::uint32_t three = pairUtf8[code] | singleUtf8[p[k]];
             opened &= three;
             utf8[count++] = three;
         }
@@ -619,14 +625,14 @@ struct ToCp932Avx512 {
 // the second byte's the third, all in one expansion; one compression then drops
 // the slots' unused bytes.
 struct ToUtf8Avx512 {
-    const std::uint32_t* threeByteUtf8;
+    const std::uint32_t* pairUtf8;
     const std::uint32_t* singleUtf8;
     Fallback other;
 
     // The UTF-8 of 32 codes (16-bit lanes, the table's index each), in two gathers
     // of 16 whatever the count, as for the way there.
     QM_AVX512 void LookUp(__m512i codes, __m512i& low, __m512i& high) const {
-        const auto* table = reinterpret_cast<const int*>(threeByteUtf8);
+        const auto* table = reinterpret_cast<const int*>(pairUtf8);
         low =
             _mm512_i32gather_epi32(_mm512_cvtepu16_epi32(_mm512_castsi512_si256(codes)), table, 4);
         high = _mm512_i32gather_epi32(_mm512_cvtepu16_epi32(_mm512_extracti64x4_epi64(codes, 1)),
@@ -649,7 +655,7 @@ struct ToUtf8Avx512 {
                                                        _mm512_set1_epi8(0x3F)));
             if (k.kana != 0) {
                 k.first &= Below(k.n);
-                const unsigned taken = ToUtf8{threeByteUtf8, singleUtf8, other}.KanaBlock(p, k, w);
+                const unsigned taken = ToUtf8{pairUtf8, singleUtf8, other}.KanaBlock(p, k, w);
                 return {taken, k.whole && taken == k.n};
             }
         }
@@ -664,21 +670,39 @@ struct ToUtf8Avx512 {
         const __m512i codes = _mm512_maskz_compress_epi8(first | first << 1, v);
         __m512i low, rest;
         LookUp(codes, low, rest);
-        const auto missing = static_cast<std::uint32_t>(
-            (_mm512_cmpeq_epi32_mask(low, _mm512_setzero_si512()) |
-             static_cast<std::uint32_t>(_mm512_cmpeq_epi32_mask(rest, _mm512_setzero_si512()))
-                 << 16) &
+        // Entries that are no three bytes of UTF-8: 0 where the table lacks the code,
+        // or a character of two bytes (then with its byte 0xFF in its trail byte's
+        // slot, to be left out).
+        const __m512i three = _mm512_set1_epi32(kThree);
+        const auto odd = static_cast<std::uint32_t>(
+            (_mm512_testn_epi32_mask(low, three) |
+             static_cast<std::uint32_t>(_mm512_testn_epi32_mask(rest, three)) << 16) &
             Below(count));
         bool whole = true;
-        if (missing != 0) {
-            alignas(64) std::uint32_t utf8[32];
-            alignas(64) std::uint16_t code[32];
-            _mm512_store_si512(utf8, low);
-            _mm512_store_si512(utf8 + 16, rest);
-            _mm512_store_si512(code, codes);
-            whole = AskFor(other, utf8, code, missing, n, first);
-            low = _mm512_load_si512(utf8);
-            rest = _mm512_load_si512(utf8 + 16);
+        std::uint64_t marks = 0;
+        if (odd != 0) [[unlikely]] {
+            const auto missing = static_cast<std::uint32_t>(
+                (_mm512_cmpeq_epi32_mask(low, _mm512_setzero_si512()) |
+                 static_cast<std::uint32_t>(_mm512_cmpeq_epi32_mask(rest, _mm512_setzero_si512()))
+                     << 16) &
+                Below(count));
+            if (missing != 0) {
+                alignas(64) std::uint32_t utf8[32];
+                alignas(64) std::uint16_t code[32];
+                _mm512_store_si512(utf8, low);
+                _mm512_store_si512(utf8 + 16, rest);
+                _mm512_store_si512(code, codes);
+                whole = AskFor(other, utf8, code, missing, n, first);
+                low = _mm512_load_si512(utf8);
+                rest = _mm512_load_si512(utf8 + 16);
+            }
+            // Bit 6 of an entry's third byte is set in a byte 0xFF alone.
+            const __m512i mark = _mm512_set1_epi32(0x400000);
+            marks =
+                _pdep_u64(_mm512_test_epi32_mask(low, mark) |
+                              static_cast<std::uint32_t>(_mm512_test_epi32_mask(rest, mark)) << 16,
+                          first)
+                << 1;
         }
         const auto half = [&](unsigned start, unsigned end, __m512i utf8) QM_AVX512 {
             const auto slots = static_cast<std::uint32_t>(Below(end - start));
@@ -687,7 +711,9 @@ struct ToUtf8Avx512 {
                 _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + start)));
             const __m512i words = _mm512_mask_expand_epi16(bytes, leads | leads << 1, utf8);
             // The low byte of each slot, and the high one of a lead byte's too.
-            const std::uint64_t keep = _pdep_u64(slots, kEven) | _pdep_u64(leads, kEven << 1);
+            const auto dropped = static_cast<std::uint32_t>(marks >> start);
+            const std::uint64_t keep =
+                _pdep_u64(slots & ~dropped, kEven) | _pdep_u64(leads, kEven << 1);
             const auto length = static_cast<unsigned>(std::popcount(keep));
             _mm512_mask_storeu_epi8(w, Below(length), _mm512_maskz_compress_epi8(keep, words));
             w += length;
@@ -765,10 +791,10 @@ const unsigned char* Utf8ToCp932(Level level, const unsigned char* p, const unsi
 }
 
 const unsigned char* Cp932ToUtf8(Level level, const unsigned char* p, const unsigned char* limit,
-                                 char*& w, const std::uint32_t* threeByteUtf8,
+                                 char*& w, const std::uint32_t* pairUtf8,
                                  const std::uint32_t* singleUtf8, Fallback other) {
-    return WalkAt(level, p, limit, w, ToUtf8{threeByteUtf8, singleUtf8, other},
-                  ToUtf8Avx512{threeByteUtf8, singleUtf8, other});
+    return WalkAt(level, p, limit, w, ToUtf8{pairUtf8, singleUtf8, other},
+                  ToUtf8Avx512{pairUtf8, singleUtf8, other});
 }
 
 }  // namespace qm::runs

@@ -45,14 +45,14 @@ constexpr std::ptrdiff_t kSpareBytes = 16;
 const unsigned char* Utf8ToCp932(Level level, const unsigned char* p, const unsigned char* limit,
                                  char*& w, const std::uint16_t* pairBytes, Fallback other);
 
-// Code page 932 of ASCII and two-byte codes with an entry in `threeByteUtf8`
+// Code page 932 of ASCII and two-byte codes with an entry in `pairUtf8`
 // (indexed by the code's two bytes as a little-endian load reads them, the UTF-8
-// bytes as they lie in memory, 0 for none and for what opens with no lead byte)
-// to UTF-8; also half-width katakana (0xA1..0xDF) with an entry in `singleUtf8`
-// (by byte, 0 for lead bytes).
+// bytes as they lie in memory, and a byte 0xFF after a character of two; 0 for
+// none and for what opens with no lead byte) to UTF-8; also half-width katakana
+// (0xA1..0xDF) with an entry in `singleUtf8` (by byte, 0 for lead bytes).
 // The lead bytes are 0x81..0x9F and 0xE0..0xFC.
 const unsigned char* Cp932ToUtf8(Level level, const unsigned char* p, const unsigned char* limit,
-                                 char*& w, const std::uint32_t* threeByteUtf8,
+                                 char*& w, const std::uint32_t* pairUtf8,
                                  const std::uint32_t* singleUtf8, Fallback other);
 
 }  // namespace qm::runs
