@@ -28,9 +28,9 @@ class CodePage932 {
 
     // Tables for loops that look up every character.
     const char16_t* Pairs() const { return pair_.data(); }  // as Pair
-    // By the two bytes of a code below the user-defined area (0xF000) as a
-    // little-endian load reads them (lead byte low), PairUtf8Entry of its character;
-    // 0 for every other code.
+    // By the two bytes of a code as a little-endian load reads them (lead byte low),
+    // PairUtf8Entry of its character; 0 for every other code. A text with stand-ins
+    // has the user-defined area's codes of its own.
     const std::uint32_t* PairUtf8() const { return utf8_.data(); }
     // A character's UTF-8 as it lies in memory when it takes three bytes there, or
     // its two bytes and a byte 0xFF, which no UTF-8 holds, when it takes two; 0 for
@@ -39,9 +39,10 @@ class CodePage932 {
     // By a byte that stands alone, the three bytes of its character in UTF-8 as
     // they lie in memory (half-width katakana); 0 for every other byte.
     const std::uint32_t* SingleThreeByteUtf8() const { return singleUtf8_.data(); }
-    // By character from U+0800 on, its two-byte code below the user-defined area
-    // (0xF000) as the bytes lie in memory, or a byte 0 before its one-byte code
-    // (half-width katakana); 0 for every other character.
+    // By character from U+0800 on, its two-byte code outside the user-defined area
+    // (whose characters a text must note, StandIns) as the bytes lie in memory, or a
+    // byte 0 before its one-byte code (half-width katakana); 0 for every other
+    // character.
     const std::uint16_t* CommonPairBytes() const { return pairBytes_.data(); }
 
     void SetLead(std::uint8_t byte) { lead_[byte] = true; }

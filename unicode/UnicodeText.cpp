@@ -5,6 +5,7 @@
 #include <cstring>
 #include <memory>
 #include <utility>
+#include <vector>
 
 #include "base/LargePages.h"
 
@@ -451,35 +452,30 @@ bool UsualLeadBytes(const CodePage932& cp) {
     return true;
 }
 
-// For the fast path, a two-byte code its table lacks (by the table's index), as
-// the table would hold its character in UTF-8: a stand-in's or a user-defined
-// character's; 0 for a code without a character of two or three bytes in UTF-8.
-struct Cp932Characters {
-    const StandIns& standIns;
-    const CodePage932& cp;
-
-    static std::uint32_t Utf8(void* self, std::uint32_t index) {
-        const auto& [standIns, cp] = *static_cast<const Cp932Characters*>(self);
-        const auto code = static_cast<std::uint16_t>(index >> 8 | index << 8);
-        char32_t c = standIns.CharacterOf(code);
-        if (c == 0) c = cp.Pair(code);
-        return CodePage932::PairUtf8Entry(c);
+// The code page's table with a text's stand-ins written over their codes: in the
+// table every walk takes them. Asked for one by one outside it, a Hangul syllable
+// on every line had made the AVX2 walk back no faster than the plain loop.
+std::vector<std::uint32_t> PairUtf8Of(const StandIns& standIns, const CodePage932& cp) {
+    std::vector<std::uint32_t> table(cp.PairUtf8(), cp.PairUtf8() + 0x10000);
+    for (std::uint32_t code = 0xF000; StandIns::InArea(static_cast<std::uint16_t>(code)); ++code) {
+        if (const char32_t c = standIns.CharacterOf(static_cast<std::uint16_t>(code)))
+            table[(code >> 8 | code << 8) & 0xFFFF] = CodePage932::PairUtf8Entry(c);
     }
-};
+    return table;
+}
 
-// The runs: codes below the user-defined area, so that no stand-in is among them.
 template <typename Emit>
 void ToUtf8(std::string_view bytes, const StandIns& standIns, const CodePage932& cp,
             runs::Level level, Emit emit) {
     if (!UsualLeadBytes(cp)) level = runs::Level::Plain;
-    Cp932Characters characters{standIns, cp};
-    const auto run = [utf8 = cp.PairUtf8(), single = cp.SingleThreeByteUtf8(),
-                      walk = WalkLevel(level), &characters](
+    const std::vector<std::uint32_t> table =
+        standIns.empty() ? std::vector<std::uint32_t>() : PairUtf8Of(standIns, cp);
+    const auto run = [utf8 = table.empty() ? cp.PairUtf8() : table.data(),
+                      single = cp.SingleThreeByteUtf8(), walk = WalkLevel(level)](
                          const unsigned char* q, const unsigned char* limit, char*& w) mutable {
         const runs::Level asked = walk.Next();
         const unsigned char* const from = q;
-        q = runs::Cp932ToUtf8(asked, q, limit, w, utf8, single,
-                              {&Cp932Characters::Utf8, &characters});
+        q = runs::Cp932ToUtf8(asked, q, limit, w, utf8, single);
         walk.Took(asked, q - from, limit - from);
         char* o = w;  // in a register: the bytes written through it could be its own
         while (limit - q >= 2) {

@@ -311,7 +311,6 @@ struct ToCp932 {
 struct ToUtf8 {
     const std::uint32_t* pairUtf8;
     const std::uint32_t* singleUtf8;
-    Fallback other;
 
     QM_AVX2 Cut At(__m256i low, __m256i high, std::uint64_t ascii) const {
         const std::uint64_t range = Bits(IsLeadRange(low), IsLeadRange(high));
@@ -320,23 +319,17 @@ struct ToUtf8 {
         return CutWithKana(c, ascii, range, Bits(IsKanaRange(low), IsKanaRange(high)));
     }
 
-    // The entries that are no three bytes of UTF-8, in order: those the table lacks
-    // may be lent stand-ins. The block stops before the first left so (a character
-    // of two bytes goes on in the plain loop). Returns the entries kept.
-    __attribute__((noinline)) unsigned Lacking(const unsigned char* p, unsigned& n,
-                                               std::uint64_t entries, std::uint32_t* utf8) const {
+    // The block stops before the first entry that is no three bytes of UTF-8: a
+    // character of two bytes goes on in the plain loop, a code without one stops
+    // there too. Returns the entries kept.
+    __attribute__((noinline)) static unsigned Lacking(unsigned& n, std::uint64_t entries,
+                                                      const std::uint32_t* utf8) {
         unsigned i = 0;
         for (std::uint64_t at = entries; at != 0; at &= at - 1, ++i) {
-            if (utf8[i] & kThree) continue;
-            const auto k = static_cast<unsigned>(std::countr_zero(at));
-            if (utf8[i] == 0) {
-                std::uint16_t code;
-                std::memcpy(&code, p + k, 2);
-                utf8[i] = other.entry(other.context, code);
-                if (utf8[i] & kThree) continue;
+            if ((utf8[i] & kThree) == 0) {
+                n = static_cast<unsigned>(std::countr_zero(at));
+                return i;
             }
-            n = k;
-            return i;
         }
         return i;
     }
@@ -379,7 +372,7 @@ struct ToUtf8 {
         unsigned n = c.n;
         std::uint64_t first = c.first;
         if (opened == 0) [[unlikely]] {
-            count = Lacking(p, n, first, utf8);
+            count = Lacking(n, first, utf8);
             first &= Below(n);
         }
         // The last piece's window reads up to three entries past the block's own.
@@ -420,7 +413,7 @@ struct ToUtf8 {
         }
         unsigned n = c.n;
         if (opened == 0) [[unlikely]]
-            count = Lacking(p, n, entries, utf8);
+            count = Lacking(n, entries, utf8);
         const std::uint64_t first = c.first & Below(n), kana = c.kana & Below(n);
         _mm_storeu_si128(reinterpret_cast<__m128i*>(utf8 + count), _mm_setzero_si128());
         const std::uint64_t keys = first | kana, trails = first << 1;
@@ -517,22 +510,25 @@ QM_AVX512 __m512i Codes(__m512i characters, const std::uint16_t* pairBytes) {
     return _mm512_permutex2var_epi16(codesLow, _mm512_load_si512(kUpper.data()), codesHigh);
 }
 
-// Asks the fallback for the entries of a block it lacks (bits of `missing`, by
-// their keys); false when one has none: the block then ends before that
-// character, the i-th of first (n and first cut back).
-template <typename Entry, typename Key>
-__attribute__((noinline, cold)) bool AskFor(Fallback other, Entry* entries, const Key* keys,
-                                            std::uint32_t missing, unsigned& n,
-                                            std::uint64_t& first) {
+// Ends a block before its i-th character (n and first cut back).
+void EndBefore(unsigned i, unsigned& n, std::uint64_t& first) {
+    std::uint64_t at = first;
+    for (unsigned k = 0; k < i; ++k)
+        at &= at - 1;
+    n = static_cast<unsigned>(std::countr_zero(at));
+    first &= Below(n);
+}
+
+// Asks the fallback for the codes of a block's characters it lacks (bits of
+// `missing`); false when one has none: the block then ends before it.
+__attribute__((noinline, cold)) bool AskFor(Fallback other, std::uint16_t* codes,
+                                            const std::uint16_t* characters, std::uint32_t missing,
+                                            unsigned& n, std::uint64_t& first) {
     for (; missing != 0; missing &= missing - 1) {
         const auto i = static_cast<unsigned>(std::countr_zero(missing));
-        entries[i] = static_cast<Entry>(other.entry(other.context, keys[i]));
-        if (entries[i] != 0) continue;
-        std::uint64_t at = first;
-        for (unsigned k = 0; k < i; ++k)
-            at &= at - 1;
-        n = static_cast<unsigned>(std::countr_zero(at));
-        first &= Below(n);
+        codes[i] = static_cast<std::uint16_t>(other.entry(other.context, characters[i]));
+        if (codes[i] != 0) continue;
+        EndBefore(i, n, first);
         return false;
     }
     return true;
@@ -627,7 +623,6 @@ struct ToCp932Avx512 {
 struct ToUtf8Avx512 {
     const std::uint32_t* pairUtf8;
     const std::uint32_t* singleUtf8;
-    Fallback other;
 
     // The UTF-8 of 32 codes (16-bit lanes, the table's index each), in two gathers
     // of 16 whatever the count, as for the way there.
@@ -655,7 +650,7 @@ struct ToUtf8Avx512 {
                                                        _mm512_set1_epi8(0x3F)));
             if (k.kana != 0) {
                 k.first &= Below(k.n);
-                const unsigned taken = ToUtf8{pairUtf8, singleUtf8, other}.KanaBlock(p, k, w);
+                const unsigned taken = ToUtf8{pairUtf8, singleUtf8}.KanaBlock(p, k, w);
                 return {taken, k.whole && taken == k.n};
             }
         }
@@ -686,15 +681,11 @@ struct ToUtf8Avx512 {
                  static_cast<std::uint32_t>(_mm512_cmpeq_epi32_mask(rest, _mm512_setzero_si512()))
                      << 16) &
                 Below(count));
+            // The block ends before a code without a character in UTF-8 of two or
+            // three bytes.
             if (missing != 0) {
-                alignas(64) std::uint32_t utf8[32];
-                alignas(64) std::uint16_t code[32];
-                _mm512_store_si512(utf8, low);
-                _mm512_store_si512(utf8 + 16, rest);
-                _mm512_store_si512(code, codes);
-                whole = AskFor(other, utf8, code, missing, n, first);
-                low = _mm512_load_si512(utf8);
-                rest = _mm512_load_si512(utf8 + 16);
+                EndBefore(static_cast<unsigned>(std::countr_zero(missing)), n, first);
+                whole = false;
             }
             // Bit 6 of an entry's third byte is set in a byte 0xFF alone.
             const __m512i mark = _mm512_set1_epi32(0x400000);
@@ -792,9 +783,9 @@ const unsigned char* Utf8ToCp932(Level level, const unsigned char* p, const unsi
 
 const unsigned char* Cp932ToUtf8(Level level, const unsigned char* p, const unsigned char* limit,
                                  char*& w, const std::uint32_t* pairUtf8,
-                                 const std::uint32_t* singleUtf8, Fallback other) {
-    return WalkAt(level, p, limit, w, ToUtf8{pairUtf8, singleUtf8, other},
-                  ToUtf8Avx512{pairUtf8, singleUtf8, other});
+                                 const std::uint32_t* singleUtf8) {
+    return WalkAt(level, p, limit, w, ToUtf8{pairUtf8, singleUtf8},
+                  ToUtf8Avx512{pairUtf8, singleUtf8});
 }
 
 }  // namespace qm::runs

@@ -23,10 +23,9 @@ Level Best();
 // Whether this processor runs the level.
 bool Runs(Level level);
 
-// What a walk asks for a character whose entry in its table is 0: the entry it
-// would have (a stand-in's, say), worked out by the caller with `context`, or 0 to
-// stop before the character. The key is the character (to code page 932) or the
-// table's index (to UTF-8).
+// What the walk to code page 932 asks for a character whose code in its table is
+// 0: the code it would have (a stand-in's, say), worked out by the caller with
+// `context`, or 0 to stop before the character.
 struct Fallback {
     std::uint32_t (*entry)(void* context, std::uint32_t key);
     void* context;
@@ -53,6 +52,6 @@ const unsigned char* Utf8ToCp932(Level level, const unsigned char* p, const unsi
 // The lead bytes are 0x81..0x9F and 0xE0..0xFC.
 const unsigned char* Cp932ToUtf8(Level level, const unsigned char* p, const unsigned char* limit,
                                  char*& w, const std::uint32_t* pairUtf8,
-                                 const std::uint32_t* singleUtf8, Fallback other);
+                                 const std::uint32_t* singleUtf8);
 
 }  // namespace qm::runs
