@@ -186,20 +186,44 @@ class Encoder {
     // for what is no character (a surrogate, an overlong form), for a code of one
     // byte, and when no stand-in code is left.
     static std::uint32_t PairBytes(void* self, std::uint32_t c) {
-        if (c < 0x800 || (c >= 0xD800 && c < 0xE000)) return 0;
+        if (!InTable(c)) return 0;
         const std::uint16_t code = static_cast<Encoder*>(self)->CodeOf(c);
         if (code < 0x100 || code == StandIns::kNoCode) return 0;
-        return static_cast<std::uint16_t>(code >> 8 | code << 8);
+        return Swapped(code);
+    }
+
+    // The table the runs read (as CommonPairBytes): once a stand-in is lent, a copy
+    // with the stand-ins lent so far. Asked for one by one outside it, a Hangul
+    // syllable on every line had made the way there nearly twice as slow.
+    const std::uint16_t* Pairs() const {
+        return lent_.empty() ? cp_.CommonPairBytes() : lent_.data();
     }
 
   private:
+    // Characters the runs look up, a surrogate never: a lone one has a stand-in of
+    // its own, while one of a pair is no character by itself.
+    static bool InTable(char32_t c) {
+        return c >= 0x800 && c < 0x10000 && (c < 0xD800 || c >= 0xE000);
+    }
+    static std::uint16_t Swapped(std::uint16_t code) {
+        return static_cast<std::uint16_t>(code >> 8 | code << 8);
+    }
+
     // The code c is written with, a stand-in's when the code page has none, or
     // kNoCode when no stand-in code is left.
     std::uint16_t CodeOf(char32_t c) {
         const std::uint16_t code =
             c < 0x10000 ? cp_.Code(static_cast<char16_t>(c)) : StandIns::kNoCode;
-        if (code == StandIns::kNoCode)
-            return lends_ ? text_.standIns.CodeFor(c) : StandIns::kNoCode;
+        if (code == StandIns::kNoCode) {
+            if (!lends_) return StandIns::kNoCode;
+            const std::uint16_t lent = text_.standIns.CodeFor(c);
+            if (lent != StandIns::kNoCode && InTable(c)) {
+                if (lent_.empty())
+                    lent_.assign(cp_.CommonPairBytes(), cp_.CommonPairBytes() + 0x10000);
+                lent_[c] = Swapped(lent);
+            }
+            return lent;
+        }
         if (StandIns::InArea(code)) own_[StandIns::AreaIndex(code)] = true;
         return code;
     }
@@ -208,6 +232,7 @@ class Encoder {
     Cp932Text& text_;
     StandIns::AreaCodes& own_;
     const bool lends_;
+    std::vector<std::uint16_t> lent_;
 };
 
 // A pass that writes over its own input rather than into a string of its own:
@@ -295,11 +320,12 @@ Cp932Text EncodePass(const In* begin, const In* end, std::size_t grow, Run run, 
 
 Cp932Text Utf8Pass(std::string_view in, const CodePage932& cp, runs::Level level,
                    const StandIns::AreaCodes& taken, StandIns::AreaCodes& own, OverInput* over) {
-    // Three-byte characters with a common code (the table has none below U+0800, so
-    // no overlong form gets through), after the fast path has taken what it can.
-    const auto run = [pairs = cp.CommonPairBytes(), walk = WalkLevel(level)](
-                         const unsigned char* p, const unsigned char* limit, char*& w,
-                         Encoder& encoder) mutable {
+    // Three-byte characters with a common code or a stand-in lent already (the table
+    // has none below U+0800, so no overlong form gets through), after the fast path
+    // has taken what it can.
+    const auto run = [walk = WalkLevel(level)](const unsigned char* p, const unsigned char* limit,
+                                               char*& w, Encoder& encoder) mutable {
+        const std::uint16_t* const pairs = encoder.Pairs();
         const runs::Level asked = walk.Next();
         const unsigned char* const from = p;
         p = runs::Utf8ToCp932(asked, p, limit, w, pairs, {&Encoder::PairBytes, &encoder});
@@ -337,9 +363,10 @@ std::size_t DecodeUtf16(const char16_t* p, const char16_t* end, char32_t& c) {
 // (UTF-16 has no block walk: a character there is one unit and one look-up.)
 Cp932Text Utf16Pass(std::u16string_view in, const CodePage932& cp, runs::Level,
                     const StandIns::AreaCodes& taken, StandIns::AreaCodes& own, OverInput*) {
-    // Characters from U+0800 on with a common two-byte code (no surrogate has a code).
-    const auto run = [pairs = cp.CommonPairBytes()](const char16_t* p, const char16_t* limit,
-                                                    char*& w, Encoder&) {
+    // Characters from U+0800 on with a common two-byte code or a stand-in lent already
+    // (no surrogate has either).
+    const auto run = [](const char16_t* p, const char16_t* limit, char*& w, Encoder& encoder) {
+        const std::uint16_t* const pairs = encoder.Pairs();
         for (; p < limit && (pairs[*p] & 0xFF) != 0; ++p, w += 2)
             std::memcpy(w, &pairs[*p], 2);
         return p;

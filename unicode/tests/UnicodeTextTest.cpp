@@ -249,15 +249,16 @@ TEST(UnicodeText, StandInsRunOutAtThePoolSize) {
 
 TEST(UnicodeText, InvalidUtf8IsRefusedAtItsOffset) {
     const std::pair<std::string_view, std::size_t> bad[] = {
-        {"\x80", 0},                 // a continuation byte alone
-        {"ab\xC0\xAF", 2},           // overlong "/"
-        {"a\xE0\x80\xAF", 1},        // overlong "/" in three bytes
-        {"a\xE0\x80\x80", 1},        // overlong NUL in three bytes
-        {"\xED\xA0\x80", 0},         // a surrogate
-        {"\xF4\x90\x80\x80", 0},     // beyond U+10FFFF
-        {"\xE3\x81\x41", 0},         // hiragana cut short
-        {"abc\xE3\x81", 3},          // the same at the end
-        {"\xF0\x9F\x98\x80\xFF", 4}  // after an emoji
+        {"\x80", 0},                  // a continuation byte alone
+        {"ab\xC0\xAF", 2},            // overlong "/"
+        {"a\xE0\x80\xAF", 1},         // overlong "/" in three bytes
+        {"a\xE0\x80\x80", 1},         // overlong NUL in three bytes
+        {"\xED\xA0\x80", 0},          // a surrogate
+        {"\xF4\x90\x80\x80", 0},      // beyond U+10FFFF
+        {"\xE3\x81\x41", 0},          // hiragana cut short
+        {"abc\xE3\x81", 3},           // the same at the end
+        {"\xF0\x9F\x98\x80\xFF", 4},  // after an emoji
+        {"\xC3\xA9\xE0\x83\xA9", 2}   // overlong e-acute after one lent a stand-in
     };
     // Also amid hiragana (a), where the vector walks meet it.
     std::string run;
