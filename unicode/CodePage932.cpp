@@ -36,16 +36,14 @@ void CodePage932::SetSingle(std::uint8_t byte, char16_t c) {
 
 void CodePage932::SetPair(std::uint16_t code, char16_t c) {
     pair_[code] = c;
-    utf8_[static_cast<std::uint16_t>(code >> 8 | code << 8)] = PairUtf8Entry(c);
+    utf8_[InMemory(code)] = PairUtf8Entry(c);
 }
 
 void CodePage932::SetCode(char16_t c, std::uint16_t code) {
     code_[c] = code;
     const bool common = c >= 0x800 && code >= 0x8100 && code != kNoCode && !StandIns::InArea(code);
     const bool single = c >= 0x800 && code >= 0x80 && code < 0x100;
-    pairBytes_[c] = common   ? static_cast<std::uint16_t>(code >> 8 | (code & 0xFF) << 8)
-                    : single ? static_cast<std::uint16_t>(code << 8)
-                             : 0;
+    pairBytes_[c] = common ? InMemory(code) : single ? static_cast<std::uint16_t>(code << 8) : 0;
 }
 
 namespace {

@@ -26,6 +26,12 @@ class CodePage932 {
     // two-byte code; kNoCode when the code page cannot hold the character.
     std::uint16_t Code(char16_t c) const { return code_[c]; }
 
+    // A two-byte code (lead byte high) as its bytes lie in memory and a little-endian
+    // load reads them (lead byte low): so the tables below hold and index codes.
+    static std::uint16_t InMemory(std::uint16_t code) {
+        return static_cast<std::uint16_t>(code >> 8 | code << 8);
+    }
+
     // Tables for loops that look up every character.
     const char16_t* Pairs() const { return pair_.data(); }  // as Pair
     // By the two bytes of a code as a little-endian load reads them (lead byte low),

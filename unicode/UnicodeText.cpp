@@ -189,7 +189,7 @@ class Encoder {
         if (!InTable(c)) return 0;
         const std::uint16_t code = static_cast<Encoder*>(self)->CodeOf(c);
         if (code < 0x100 || code == StandIns::kNoCode) return 0;
-        return Swapped(code);
+        return CodePage932::InMemory(code);
     }
 
     // The table the runs read (as CommonPairBytes): once a stand-in is lent, a copy
@@ -205,9 +205,6 @@ class Encoder {
     static bool InTable(char32_t c) {
         return c >= 0x800 && c < 0x10000 && (c < 0xD800 || c >= 0xE000);
     }
-    static std::uint16_t Swapped(std::uint16_t code) {
-        return static_cast<std::uint16_t>(code >> 8 | code << 8);
-    }
 
     // The code c is written with, a stand-in's when the code page has none, or
     // kNoCode when no stand-in code is left.
@@ -220,7 +217,7 @@ class Encoder {
             if (lent != StandIns::kNoCode && InTable(c)) {
                 if (lent_.empty())
                     lent_.assign(cp_.CommonPairBytes(), cp_.CommonPairBytes() + 0x10000);
-                lent_[c] = Swapped(lent);
+                lent_[c] = CodePage932::InMemory(lent);
             }
             return lent;
         }
@@ -486,7 +483,8 @@ std::vector<std::uint32_t> PairUtf8Of(const StandIns& standIns, const CodePage93
     std::vector<std::uint32_t> table(cp.PairUtf8(), cp.PairUtf8() + 0x10000);
     for (std::uint32_t code = 0xF000; StandIns::InArea(static_cast<std::uint16_t>(code)); ++code) {
         if (const char32_t c = standIns.CharacterOf(static_cast<std::uint16_t>(code)))
-            table[(code >> 8 | code << 8) & 0xFFFF] = CodePage932::PairUtf8Entry(c);
+            table[CodePage932::InMemory(static_cast<std::uint16_t>(code))] =
+                CodePage932::PairUtf8Entry(c);
     }
     return table;
 }
