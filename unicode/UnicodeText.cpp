@@ -505,10 +505,9 @@ void ToUtf8(std::string_view bytes, const StandIns& standIns, const CodePage932&
         char* o = w;  // in a register: the bytes written through it could be its own
         while (limit - q >= 2) {
             const std::uint32_t three = utf8[q[0] | q[1] << 8];
-            // Bit 5 of the first byte is set for a character of three bytes alone. A
-            // character of two (a degree sign, a Greek letter) is taken here too, on
-            // a branch that Japanese text hardly ever takes.
-            if ((three & 0x20) == 0) [[unlikely]] {
+            // A character of two bytes (a degree sign, a Greek letter) is taken here
+            // too, on a branch that Japanese text hardly ever takes.
+            if ((three & runs::kThreeBytes) == 0) [[unlikely]] {
                 if (three == 0) break;
                 std::memcpy(o, &three, 2);
                 o += 2;

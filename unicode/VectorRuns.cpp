@@ -168,11 +168,6 @@ QM_AVX2 void Merge(const Merges<Keys>& table, unsigned key, __m128i bytes, char*
     next += table.entries[key];
 }
 
-// An entry of UTF-8 opens a sequence of three bytes (1110xxxx), or one of two
-// (110xxxxx) followed by a byte 0xFF, which no UTF-8 holds. Bit 5 of its first
-// byte is set for three alone, and clear in the entry 0 of a code the table lacks.
-constexpr std::uint32_t kThree = 0x20;
-
 // Where a block stops being convertible: its first n bytes convert, `first` marks
 // the characters that open there, and the walk goes on after them only when whole.
 // To UTF-8 `kana` marks the bytes of half-width katakana, one character each (of
@@ -326,7 +321,7 @@ struct ToUtf8 {
                                                       const std::uint32_t* utf8) {
         unsigned i = 0;
         for (std::uint64_t at = entries; at != 0; at &= at - 1, ++i) {
-            if ((utf8[i] & kThree) == 0) {
+            if ((utf8[i] & kThreeBytes) == 0) {
                 n = static_cast<unsigned>(std::countr_zero(at));
                 return i;
             }
@@ -340,7 +335,7 @@ struct ToUtf8 {
         unsigned count = 0;
         // One AND a character finds whether any entry is no three bytes of UTF-8,
         // where a test and branch for each cost a tenth of the walk.
-        std::uint32_t opened = kThree;
+        std::uint32_t opened = kThreeBytes;
         if (c.first == kEven) {
             // 32 two-byte characters (Japanese prose) are written as they are looked
             // up, with no mask to walk and no pieces: there the walk had taken half
@@ -399,7 +394,7 @@ struct ToUtf8 {
                                                          char*& w) const {
         std::uint32_t utf8[64 + 4];
         unsigned count = 0;
-        std::uint32_t opened = kThree;
+        std::uint32_t opened = kThreeBytes;
         const std::uint64_t entries = (c.first | c.kana) & Below(c.n);
         for (std::uint64_t at = entries; at != 0; at &= at - 1) {
             const auto k = static_cast<unsigned>(std::countr_zero(at));
@@ -668,7 +663,7 @@ struct ToUtf8Avx512 {
         // Entries that are no three bytes of UTF-8: 0 where the table lacks the code,
         // or a character of two bytes (then with its byte 0xFF in its trail byte's
         // slot, to be left out).
-        const __m512i three = _mm512_set1_epi32(kThree);
+        const __m512i three = _mm512_set1_epi32(kThreeBytes);
         const auto odd = static_cast<std::uint32_t>(
             (_mm512_testn_epi32_mask(low, three) |
              static_cast<std::uint32_t>(_mm512_testn_epi32_mask(rest, three)) << 16) &

@@ -50,6 +50,9 @@ const unsigned char* Utf8ToCp932(Level level, const unsigned char* p, const unsi
 // none and for what opens with no lead byte) to UTF-8; also half-width katakana
 // (0xA1..0xDF) with an entry in `singleUtf8` (by byte, 0 for lead bytes).
 // The lead bytes are 0x81..0x9F and 0xE0..0xFC.
+// An entry's first byte opens a sequence of three bytes (1110xxxx) or of two
+// (110xxxxx): this bit of it is set for three alone, and clear in an entry 0.
+constexpr std::uint32_t kThreeBytes = 0x20;
 const unsigned char* Cp932ToUtf8(Level level, const unsigned char* p, const unsigned char* limit,
                                  char*& w, const std::uint32_t* pairUtf8,
                                  const std::uint32_t* singleUtf8);
