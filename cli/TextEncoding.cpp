@@ -28,29 +28,49 @@ std::string TextEncodingHelp() {
            " distinct ones. A byte-order mark stays at the start.\n"
            "         Input that is not UTF-8, or holds more such characters, fails with\n"
            "         exit status 1, a message naming the byte offset, and no output.\n"
+           "  Input holding a NUL byte fails the same way in either encoding: the filter\n"
+           "  would end the text there, and what follows would be lost.\n"
            "  The filter file (FilterFile) is read as Shift-JIS either way.\n"
            "  example: git log | quillmoth-filter --encoding utf-8 NumberMode=1 | less\n";
 }
 
 namespace {
 
+std::string At(std::size_t offset) {
+    return " (byte offset " + std::to_string(offset) + ")";
+}
+
+// The filter's text ends at its first NUL: rather than drop what follows without a
+// word, the input is refused, in either encoding.
+[[noreturn]] void ThrowHoldsNul(std::size_t offset) {
+    throw Exception(
+        "quillmoth-filter: standard input holds a NUL byte, where the filter would "
+        "end the text" +
+        At(offset));
+}
+
 // A UTF-8 text the filter could not take fails as a failing step does.
 void ThrowIfNotTaken(const Utf8Filtered& filtered) {
-    const std::string at = " (byte offset " + std::to_string(filtered.errorOffset) + ")";
     switch (filtered.status) {
-        case Cp932Text::Status::Ok:
+        case Utf8Filtered::Status::Ok:
             break;
-        case Cp932Text::Status::InvalidUtf8:
-            throw Exception("quillmoth-filter: standard input is not UTF-8" + at);
-        case Cp932Text::Status::TooManyForeign:
+        case Utf8Filtered::Status::InvalidUtf8:
+            throw Exception("quillmoth-filter: standard input is not UTF-8" +
+                            At(filtered.errorOffset));
+        case Utf8Filtered::Status::TooManyForeign:
             throw Exception("quillmoth-filter: standard input holds more than " +
                             std::to_string(StandIns::kCodeCount) +
-                            " distinct characters that code page 932 cannot hold" + at);
+                            " distinct characters that code page 932 cannot hold" +
+                            At(filtered.errorOffset));
+        case Utf8Filtered::Status::HoldsNul:
+            ThrowHoldsNul(filtered.errorOffset);
     }
 }
 
-ByteFilter WithOptions(const FilterOptions& options) {
-    return [&options](std::string_view bytes) { return FilterText(bytes, options); };
+EndingByteFilter WithOptions(const FilterOptions& options) {
+    return [&options](std::string_view bytes, std::size_t& end) {
+        return FilterTextWithEnd(bytes, options, end);
+    };
 }
 
 }  // namespace
@@ -58,7 +78,10 @@ ByteFilter WithOptions(const FilterOptions& options) {
 void FilterInEncoding(std::string_view text, const FilterOptions& options, TextEncoding encoding,
                       const std::function<void(std::string_view)>& write) {
     if (encoding == TextEncoding::Cp932) {
-        write(FilterText(text, options));
+        std::size_t end = 0;
+        const std::string filtered = FilterTextWithEnd(text, options, end);
+        if (end < text.size()) ThrowHoldsNul(end);
+        write(filtered);
         return;
     }
     // The UTF-8 result is written as it is made: an 80 MB text needs no second copy.

@@ -305,7 +305,10 @@ std::string FilterText(std::string_view text, const FilterOptions& o) {
     return FilterText(text, o, kPieceBytes);
 }
 
-std::string FilterText(std::string_view text, const FilterOptions& o, std::size_t pieceBytes) {
+namespace {
+
+std::string FilterPieces(std::string_view text, const FilterOptions& o, std::size_t pieceBytes,
+                         std::size_t& end) {
     pieceBytes = std::max<std::size_t>(pieceBytes, 1);
 
     // The filter file is read once, before the text is; its rules then run on every
@@ -406,9 +409,21 @@ std::string FilterText(std::string_view text, const FilterOptions& o, std::size_
     if (joiner && whole) joiner->Join(result, 0);
     if (joiner) joiner->Finish(result);
 
+    end = text.size();
     const bool endsWithCrLf = text.size() >= 2 && text.substr(text.size() - 2) == "\r\n";
     if (!endsWithCrLf && result.size() >= 2) result.resize(result.size() - 2);
     return result;
+}
+
+}  // namespace
+
+std::string FilterTextWithEnd(std::string_view text, const FilterOptions& o, std::size_t& end) {
+    return FilterPieces(text, o, kPieceBytes, end);
+}
+
+std::string FilterText(std::string_view text, const FilterOptions& o, std::size_t pieceBytes) {
+    std::size_t end = 0;
+    return FilterPieces(text, o, pieceBytes, end);
 }
 
 }  // namespace qm

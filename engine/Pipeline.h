@@ -27,6 +27,13 @@ std::string FilterText(std::string_view text, const FilterOptions& options);
 // (FilterText's own size is large): the tests hold small pieces against the whole.
 std::string FilterText(std::string_view text, const FilterOptions& options, std::size_t pieceBytes);
 
+// The same, with where the text ended in `end`: at its first NUL, or at its size.
+// The command line must not drop what follows a NUL without a word; the pipeline
+// finds the NUL as it goes, where a look of the caller's own would read the whole
+// text once more.
+std::string FilterTextWithEnd(std::string_view text, const FilterOptions& options,
+                              std::size_t& end);
+
 // How FilterText runs a step on the text form of the working line list, which it
 // takes in pieces of whole lines. Keep and Load are the two ways its step runner
 // has: Load looks at the result for a line break to load, Keep does not need to.

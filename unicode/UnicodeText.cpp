@@ -629,10 +629,22 @@ std::size_t ByteOrderMark(std::string_view text) {
     return text.starts_with(kBom) ? kBom.size() : 0;
 }
 
-Utf8Filtered FilterAndWrite(Cp932Text in, std::size_t bom, const ByteFilter& filter,
+Utf8Filtered FilterAndWrite(Cp932Text in, std::size_t bom, const EndingByteFilter& filter,
                             const Utf8Sink& write) {
-    if (in.status != Status::Ok) return {in.status, {}, bom + in.errorOffset};
-    const std::string filtered = filter(in.bytes);
+    using Taken = Utf8Filtered::Status;
+    if (in.status != Status::Ok) {
+        const Taken why =
+            in.status == Status::InvalidUtf8 ? Taken::InvalidUtf8 : Taken::TooManyForeign;
+        return {why, {}, bom + in.errorOffset};
+    }
+    std::size_t end = in.bytes.size();
+    const std::string filtered = filter(in.bytes, end);
+    if (end < in.bytes.size()) {
+        // Where the NUL was in the UTF-8: the text before it goes back to what it was.
+        const std::string before =
+            Cp932ToUtf8(std::string_view(in.bytes).substr(0, end), in.standIns);
+        return {Taken::HoldsNul, {}, bom + before.size()};
+    }
     std::string().swap(in.bytes);
     if (bom) write(kBom);
     Cp932ToUtf8(filtered, in.standIns, write);
@@ -641,17 +653,18 @@ Utf8Filtered FilterAndWrite(Cp932Text in, std::size_t bom, const ByteFilter& fil
 
 }  // namespace
 
-Utf8Filtered FilterUtf8(std::string_view text, const ByteFilter& filter, const Utf8Sink& write) {
+Utf8Filtered FilterUtf8(std::string_view text, const EndingByteFilter& filter,
+                        const Utf8Sink& write) {
     const std::size_t bom = ByteOrderMark(text);
     return FilterAndWrite(Utf8ToCp932(text.substr(bom)), bom, filter, write);
 }
 
-Utf8Filtered FilterUtf8(std::string&& text, const ByteFilter& filter, const Utf8Sink& write) {
+Utf8Filtered FilterUtf8(std::string&& text, const EndingByteFilter& filter, const Utf8Sink& write) {
     const std::size_t bom = ByteOrderMark(text);
     return FilterAndWrite(Utf8ToCp932InPlace(std::move(text), bom), bom, filter, write);
 }
 
-Utf8Filtered FilterUtf8(std::string_view text, const ByteFilter& filter) {
+Utf8Filtered FilterUtf8(std::string_view text, const EndingByteFilter& filter) {
     std::string out;
     Utf8Filtered filtered = FilterUtf8(text, filter, [&](std::string_view piece) {
         if (out.empty()) out.reserve(text.size() + text.size() / 8);

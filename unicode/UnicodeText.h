@@ -64,18 +64,25 @@ struct Utf16Filtered {
 };
 Utf16Filtered FilterUtf16(std::u16string_view text, const ByteFilter& filter);
 
+// A run of the byte engine that also gives where it ended the text: the engine ends
+// a text at its first NUL.
+using EndingByteFilter = std::function<std::string(std::string_view, std::size_t& end)>;
+
 // The command line's run over UTF-8. A byte-order mark at the start stays at the
-// start and is not filtered.
+// start and is not filtered. A text the filter ended before its end (at a NUL) is
+// not taken either, as what follows would be lost: HoldsNul, at the NUL's offset.
 struct Utf8Filtered {
-    Cp932Text::Status status = Cp932Text::Status::Ok;
+    enum class Status { Ok, InvalidUtf8, TooManyForeign, HoldsNul };
+    Status status = Status::Ok;
     std::string text;  // Ok only
     std::size_t errorOffset = 0;
 };
-Utf8Filtered FilterUtf8(std::string_view text, const ByteFilter& filter);
+Utf8Filtered FilterUtf8(std::string_view text, const EndingByteFilter& filter);
 // The same with the result handed to `write` a piece at a time (text stays empty);
 // nothing is written unless the text is taken.
-Utf8Filtered FilterUtf8(std::string_view text, const ByteFilter& filter, const Utf8Sink& write);
+Utf8Filtered FilterUtf8(std::string_view text, const EndingByteFilter& filter,
+                        const Utf8Sink& write);
 // The same over a buffer the caller gives up, which the conversion reuses.
-Utf8Filtered FilterUtf8(std::string&& text, const ByteFilter& filter, const Utf8Sink& write);
+Utf8Filtered FilterUtf8(std::string&& text, const EndingByteFilter& filter, const Utf8Sink& write);
 
 }  // namespace qm

@@ -53,5 +53,29 @@ TEST(FilterCommand, RunWritesNothingOnUsageErrors) {
     EXPECT_EQ(out, "a\r\nb");
 }
 
+// The filter's text ends at its first NUL: what followed one was dropped, with exit 0.
+TEST(FilterCommand, InputWithANulIsRefusedNotCut) {
+    using namespace std::string_literals;
+    struct Case {
+        Args args;
+        std::string input;
+        std::size_t offset;
+    };
+    // "a NUL b"; after a byte-order mark, "e-acute NUL"; an emoji (a stand-in) and "a NUL"
+    for (const Case& c :
+         {Case{{}, "a\0b\n"s, 1}, Case{{"--encoding", "utf-8"}, "\xEF\xBB\xBF\xC3\xA9\0"s, 5},
+          Case{{"--encoding", "utf-8"},
+               "\xF0\x9F\x98\x80"
+               "a\0b"s,
+               5}}) {
+        std::string out, err;
+        EXPECT_EQ(RunFilterCommand(ParseFilterCommand(c.args), c.input, out, err), kExitStepError);
+        EXPECT_TRUE(out.empty());
+        EXPECT_NE(err.find("NUL byte"), std::string::npos) << err;
+        EXPECT_NE(err.find("(byte offset " + std::to_string(c.offset) + ")"), std::string::npos)
+            << err;
+    }
+}
+
 }  // namespace
 }  // namespace qm

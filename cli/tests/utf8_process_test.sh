@@ -62,4 +62,13 @@ for case in '\x80abc:0' 'ab\xe3\x81c:2' 'abc\xe3\x81\xb2\xf0:6'; do
     fi
 done
 
+# A NUL, where the filter's text would end, read from a pipe (converted in its own buffer).
+printf 'ab\xc3\xa9\0c' | "${filter[@]}" --encoding utf-8 > "$work/got" 2> "$work/err"
+code=$?
+if [ "$code" = 1 ] && [ ! -s "$work/got" ] && grep -q "NUL byte.*byte offset 4)" "$work/err"; then
+    echo "ok   a NUL is refused"
+else
+    fail "a NUL is refused: exit $code, $(cat "$work/err")"
+fi
+
 exit $((failures > 0))

@@ -377,7 +377,9 @@ TEST(UnicodeText, ClipboardRunTellsWhatToWrite) {
 TEST(UnicodeText, ByteOrderMarkStaysAtTheStart) {
     FilterOptions o;
     o.AddLI = true;
-    auto filter = [&](std::string_view t) { return FilterText(t, o); };
+    auto filter = [&](std::string_view t, std::size_t& end) {
+        return FilterTextWithEnd(t, o, end);
+    };
     EXPECT_EQ(FilterUtf8("\xEF\xBB\xBF"
                          "a\nb",
                          filter)
