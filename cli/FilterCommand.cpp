@@ -2,6 +2,7 @@
 
 #include "base/Exception.h"
 #include "base/File.h"
+#include "base/Path.h"
 #include "engine/Pipeline.h"
 #include "settings/FilterSettings.h"
 
@@ -152,6 +153,17 @@ std::string FilterCommandHelp() {
 
 namespace {
 
+// A path from the arguments, for a message on standard error.
+std::string PathInEncoding(const std::string& path, TextEncoding encoding) {
+#ifdef _WIN32
+    // Windows hands the program its arguments in the ANSI code page, 932.
+    return MessageInEncoding(path, encoding);
+#else
+    (void)encoding;
+    return path;  // bytes as the shell gave them
+#endif
+}
+
 // The command's action, where `filter` runs the filter itself.
 int Carry(const FilterCommand& command, const OutputSink& write, std::string& err,
           const std::function<void()>& filter) {
@@ -171,6 +183,18 @@ int Carry(const FilterCommand& command, const OutputSink& write, std::string& er
     } catch (const Exception& e) {
         err = MessageInEncoding(e.what(), command.encoding) + "\n";
         return kExitStepError;
+    }
+    // The step takes a missing filter file for no rules, as the resident program
+    // must; a command run by hand says so, since a mistyped path looks like a file
+    // whose rules matched nothing.
+    const FilterOptions& o = command.options;
+    if (o.UseCustomFilter && !FileListed(o.FilterFile)) {
+        err = o.FilterFile.empty()
+                  ? "quillmoth-filter: warning: UseCustomFilter=1 names no FilterFile; no rules "
+                    "were applied\n"
+                  : "quillmoth-filter: warning: FilterFile '" +
+                        PathInEncoding(o.FilterFile, command.encoding) +
+                        "' names no file; no rules were applied\n";
     }
     return kExitOk;
 }

@@ -37,7 +37,8 @@ using OutputSink = std::function<void(std::string_view)>;
 
 // Carries out a parsed command on byte strings: returns the exit code; `write`
 // gets the filtered text or the help, nothing when the command fails, and err the
-// message of a failure.
+// message of a failure, or a warning when a run that worked applied no filter file
+// it was asked to.
 int RunFilterCommand(const FilterCommand& command, std::string_view input, const OutputSink& write,
                      std::string& err);
 // The same over input the caller gives up (read into a string rather than mapped),

@@ -59,6 +59,7 @@ check "rules from a filter file" 0 "$work/want" "$code" "$work/out"
 printf 'a\r\n' > "$work/want"
 run 'a\r\n' UseCustomFilter=1 "FilterFile=$(program_path "$work/missing.txt")"
 check "missing filter file changes nothing" 0 "$work/want" "$code" "$work/out"
+grep -q "missing.txt' names no file" "$work/err" || { echo "FAIL missing filter file: no warning"; failures=$((failures + 1)); }
 
 # A socket is a file that nobody can open, root included.
 if python3 -c "import socket,sys; socket.socket(socket.AF_UNIX).bind(sys.argv[1])" "$work/rules.sock" 2>/dev/null; then
